@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Kinds of notification a socket delivers.
+enum class SocketEventKind { Read, OutOfBand, Accept, Connect, Close };
+
+// Receiver of one socket's notifications and of host look-up completions.
+// Calls arrive on the user-interface thread, only while events are pumped.
+class SocketEventSink {
+ public:
+  virtual ~SocketEventSink() = default;
+  // errorCode is a SocketError number, 0 when none.
+  virtual void OnSocketEvent(SocketEventKind kind, int errorCode) = 0;
+  // addressNetOrder is the first IPv4 address found (network byte order),
+  // valid when errorCode is 0.
+  virtual void OnLookupDone(int errorCode, std::uint32_t addressNetOrder) = 0;
+};
+
+// A non-blocking IPv4 TCP socket. Notifications:
+// - Connect: once per connection attempt, with the attempt's error (0 = ok);
+// - Close: once, when the peer has closed its side (possibly with data still
+//   queued to be read);
+// - Read: when bytes arrive; it is not repeated while they wait unread, only
+//   after the next Recv;
+// - Accept: when a listening socket has a connection pending.
+// Failed calls return -1 (or false) and set LastSocketError().
+class TcpSocket {
+ public:
+  explicit TcpSocket(SocketEventSink& sink);
+  ~TcpSocket();  // closes the socket without notifying
+  TcpSocket(const TcpSocket&) = delete;
+  TcpSocket& operator=(const TcpSocket&) = delete;
+
+  // Creates a fresh socket, closing any previous one. resetOnClose sets a
+  // zero linger, so that closing resets the connection.
+  bool Open(bool resetOnClose);
+  bool IsValid() const;
+
+  // Starts a connection; normally fails with kSockEWOULDBLOCK and the
+  // outcome arrives as the Connect notification.
+  int Connect(std::uint32_t addressNetOrder, std::uint16_t port);
+  long Send(const char* bytes, std::size_t length);
+  long Recv(char* buffer, std::size_t length, bool peek);
+  bool Close();
+
+  // Listening side, for Accept.
+  bool Listen(std::uint32_t addressNetOrder, std::uint16_t port, int backlog);
+  std::uint16_t LocalPort() const;
+  // Takes a pending connection; the new socket reports to newSink.
+  std::unique_ptr<TcpSocket> Accept(SocketEventSink& newSink, std::uint32_t& peerAddressNetOrder,
+                                    std::uint16_t& peerPort);
+
+  // Pumps events until the socket is readable (or the peer closed), an event
+  // was processed, or maxMs elapsed. Never spins.
+  void WaitReadable(int maxMs);
+  // Pumps events until the socket can take more bytes, or maxMs elapsed.
+  void WaitWritable(int maxMs);
+
+  int Handle() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// The error number of the last failed socket call on this thread.
+int LastSocketError();
+
+// Converts a dotted IPv4 text; returns false for anything else.
+bool ParseDottedAddress(const std::string& text, std::uint32_t& addressNetOrder);
+
+// Asynchronous look-up of a host name (first IPv4 address). The completion
+// reaches sink.OnLookupDone while events are pumped. Destroying the object
+// or starting another look-up drops the completion of the earlier one.
+class HostLookup {
+ public:
+  HostLookup();
+  ~HostLookup();
+  HostLookup(const HostLookup&) = delete;
+  HostLookup& operator=(const HostLookup&) = delete;
+
+  void Start(const std::string& hostName, SocketEventSink& sink);
+  void Cancel();
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace platform

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs, from Debian's packages, whatever the build, the program and the
+# tests need and the machine lacks. Safe to run again: it installs nothing
+# that is already there.
+set -euo pipefail
+
+BUILD_PACKAGES=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev
+  libgl-dev qt6-qpa-plugins)
+TEST_PACKAGES=(dovecot-pop3d dovecot-core coreutils sharutils python3 xvfb xauth xdotool imagemagick
+  iproute2 util-linux procps)
+
+want=("${BUILD_PACKAGES[@]}")
+[ "${1:-}" = "--with-tests" ] && want+=("${TEST_PACKAGES[@]}")
+
+missing=()
+for p in "${want[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+[ "$(id -u)" -ne 0 ] && SUDO=sudo
+echo "installing: ${missing[*]}"
+$SUDO apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
