@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -82,10 +83,23 @@ class TThreadTimer : public TComponent {
 // Client socket with blocking-style operations on top of a non-blocking
 // socket: every wait keeps the event loop turning (PumpEvents), so handlers
 // may run, and may cancel, while an operation waits.
+//
+// Waits end on their own condition, on Cancel (CancelRequested) or on the
+// time-out (TimeOut milliseconds per wait, 0 = none; TimedOut). Failures
+// raise ESockError with a fixed text or "number:text" of the socket error;
+// a cancelled or timed-out ReadLn or SendBuffer raises EAbortError.
+//
+// Destruction: the destructor runs this class's own Abort and Cancel, then
+// closes the socket without firing OnDisconnect. A virtual call made from a
+// destructor does not reach a derived class, so a derived component whose
+// Abort does more (a POP3 client closing its session) calls its own Abort
+// in its own destructor.
 class TLineSocket : public TComponent, private platform::SocketEventSink {
  public:
   static constexpr std::size_t kLineBufferSize = 65540;
 
+  // Raises ESockError "Initializaton of windows sockets failed" when no
+  // socket can be made.
   explicit TLineSocket(TComponent* owner);
   ~TLineSocket() override;
 
@@ -106,6 +120,8 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   std::int32_t BytesRecvd = 0;
   TNotifyEvent OnPacketRecvd;
 
+  // Milliseconds per wait, 0 = none; a negative value makes the next wait
+  // raise ERangeError.
   int TimeOut() const { return timeOut_; }
   void SetTimeOut(int milliseconds) { timeOut_ = milliseconds; }
   bool IsConnected() const { return isConnected_; }
@@ -114,38 +130,87 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   bool TimedOut() const { return timedOut_; }
   // Address part of RemoteAddress in network byte order; 0 when unresolved.
   std::uint32_t RemoteAddress() const { return remoteAddress_; }
+  // Port part of RemoteAddress, host byte order.
   std::uint16_t RemotePort() const { return remotePort_; }
 
   // Virtual operations, in slot order.
+
+  // Waits (no time-out of its own) until a connection is pending on a
+  // listening component (see Listen), a host look-up has completed, or a
+  // cancel; then takes the connection. The accepted socket reports to no
+  // one until its owner calls SetSink. Raises ESockError "Accepting
+  // Canceled" (the cancel stays pending), "Error creating Data Connection",
+  // or the socket error of the accept.
   virtual std::unique_ptr<platform::TcpSocket> Accept();
+  // Resolves Host (OnInvalidHost may ask once for another try) and connects
+  // to Port. Raises "Already connected", "Null Remote Address", "Host Lookup
+  // Timed Out"/"Canceled", the socket error of the connect call, or, after
+  // firing OnConnectionFailed, "Connection Timed out", "Connection Canceled"
+  // or "Connection Failed". A failed attempt leaves a fresh socket behind.
   virtual void Connect();
+  // Closes the socket (connected or not), fires OnDisconnect and makes a
+  // fresh one.
   virtual void Disconnect();
+  // Writeln(command), then ReadLn(reply); the reply is reported at level 1.
   virtual void Transaction(const std::string& command, std::string& reply);
+  // The cancel that the time-out uses; derived components add to it.
   virtual void Abort();
 
+  // Raises Exception "Not Connected" unless connected, after giving
+  // OnConnectionRequired one chance to connect.
   void CheckConnection();
+  // Fills RemoteAddress from Host: a dotted address directly, a name by an
+  // asynchronous look-up (fires OnHostResolved). Raises "Host Lookup Timed
+  // Out", "Host Lookup Canceled" or "Host Lookup Failed".
   void ResolveHost();
+  // Sends text up to its first zero byte; ERangeError when that exceeds
+  // 65535 bytes (nothing is sent then).
   void Write(const std::string& text);
   void Writeln(const std::string& text);
-  // length 0 = up to the first zero byte.
+  // length 0 = up to the first zero byte. Waits for send space while the
+  // connection takes nothing; EAbortError "Socket send aborted" on a cancel
+  // (pending or arriving meanwhile) or a time-out.
   void SendBuffer(const char* bytes, std::uint16_t length);
+  // Reads one line, terminator included; takes only the line's bytes, later
+  // ones stay queued. Empty when the connection is closed. EAbortError
+  // "Socket readln aborted" on a cancel or a time-out (a queued line stays
+  // queued); ERangeError for a line longer than kLineBufferSize.
   void ReadLn(std::string& line);
+  // Requests a cancel: the running wait ends at its next test, or else the
+  // next ReadLn or SendBuffer raises (the next Connect just clears it).
   void Cancel();
+  // Throws away up to 64 KiB of queued input.
   void ClearInput();
   bool DataAvailable();
+  // Closes the socket, fires OnDisconnect and makes a fresh socket (neither
+  // during destruction).
   void CloseCurrentSocket();
   void LookupErrorMessage(std::uint16_t errorNumber, std::string& text);
+  // Raises ESockError with the text of the last socket error unless it is
+  // expected or not above 10000.
   void CheckSocketError(int expected);
+  // Delivers text to OnStatus when level <= ReportLevel; handler exceptions
+  // are swallowed.
   void ReportStatus(std::uint8_t level, const std::string& text);
 
+  // Makes this component listen on a local address (for Accept); raises
+  // ESockError with the socket error on failure.
+  void Listen(std::uint32_t addressNetOrder, std::uint16_t port);
+  // The local port of the component's socket; 0 when it has none.
+  std::uint16_t LocalPort() const;
+
+  // Arm and disarm the time-out of one wait; StartTimeout raises ERangeError
+  // for a negative TimeOut and Exception "No Timer" when the system refuses.
   void StartTimeout();
   void StopTimeout();
+  // The timer's OnTimer: marks the wait as timed out and calls Abort.
   void TimeoutElapsed(TComponent* Sender);
 
   TThreadTimer& TimeoutTimer() { return *timeoutTimer_; }
 
  protected:
-  // Turns a platform notification into the component's state changes.
+  // Turns a platform notification into the component's state changes;
+  // exceptions of the handlers it calls are swallowed.
   void HandleSocketEvent(platform::SocketEventKind kind, int errorCode);
 
  private:
@@ -153,6 +218,13 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   void OnLookupDone(int errorCode, std::uint32_t addressNetOrder) override;
   void InitializeSockets();
   void OpenFreshSocket(bool resetOnClose);
+  void ResolveWithRetry();
+  void AbandonConnectAttempt();
+  // Turns the event loop until done() holds; pumps at least once before
+  // the first test.
+  void WaitUntil(const std::function<bool()>& done);
+  // Receives count bytes for good and appends them to line.
+  void TakeInto(std::string& line, std::size_t count);
 
   std::unique_ptr<char[]> lineBuffer_;
   std::unique_ptr<platform::TcpSocket> socket_;
@@ -168,9 +240,10 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   bool timedOut_ = false;
   bool lastEventOk_ = true;
   bool lookupDone_ = false;
+  bool acceptPending_ = false;
   bool shuttingDown_ = false;
   bool destroying_ = false;
-  bool connectFailed_ = false;
+  bool socketResetsOnClose_ = false;  // the current socket has zero linger
 };
 
 }  // namespace net

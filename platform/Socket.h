@@ -29,7 +29,8 @@ class SocketEventSink {
 // - Read: when bytes arrive; it is not repeated while they wait unread, only
 //   after the next Recv;
 // - Accept: when a listening socket has a connection pending.
-// Failed calls return -1 (or false) and set LastSocketError().
+// Failed calls return -1 (or false, or null) and set LastSocketError().
+// Ports are in host byte order, addresses in network byte order.
 class TcpSocket {
  public:
   explicit TcpSocket(SocketEventSink& sink);
@@ -37,16 +38,24 @@ class TcpSocket {
   TcpSocket(const TcpSocket&) = delete;
   TcpSocket& operator=(const TcpSocket&) = delete;
 
+  // Sends later notifications to sink instead.
+  void SetSink(SocketEventSink& sink);
+
   // Creates a fresh socket, closing any previous one. resetOnClose sets a
   // zero linger, so that closing resets the connection.
   bool Open(bool resetOnClose);
   bool IsValid() const;
 
   // Starts a connection; normally fails with kSockEWOULDBLOCK and the
-  // outcome arrives as the Connect notification.
+  // outcome arrives as the Connect notification (also when it is known at
+  // once: a refused connection is notified, not returned).
   int Connect(std::uint32_t addressNetOrder, std::uint16_t port);
+  // Never raises SIGPIPE; a send on a dead connection fails instead.
   long Send(const char* bytes, std::size_t length);
+  // peek leaves the bytes queued. 0 = the peer has closed. Every call arms
+  // the Read notification again.
   long Recv(char* buffer, std::size_t length, bool peek);
+  // Closes the descriptor; IsValid() is false afterwards.
   bool Close();
 
   // Listening side, for Accept.
@@ -57,7 +66,8 @@ class TcpSocket {
                                     std::uint16_t& peerPort);
 
   // Pumps events until the socket is readable (or the peer closed), an event
-  // was processed, or maxMs elapsed. Never spins.
+  // was processed, or maxMs elapsed. Never spins. When the socket is readable
+  // already it pumps the pending events once and returns.
   void WaitReadable(int maxMs);
   // Pumps events until the socket can take more bytes, or maxMs elapsed.
   void WaitWritable(int maxMs);

@@ -12,7 +12,7 @@ export POP3CHECK_TEST_SERVER_DIR="$SERVER_DIR"
 cleanup() { scripts/pop3-server.sh --dir "$SERVER_DIR" stop >/dev/null 2>&1 || true; }
 trap cleanup EXIT
 if [ -x scripts/pop3-server.sh ]; then
-  scripts/pop3-server.sh --dir "$SERVER_DIR" start
+  scripts/pop3-server.sh --dir "$SERVER_DIR" --port auto start
 fi
 
 cd build

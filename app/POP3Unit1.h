@@ -1,0 +1,233 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/Component.h"
+#include "platform/Controls.h"
+#include "platform/Cursor.h"
+#include "platform/Dialogs.h"
+#include "platform/MainWindow.h"
+#include "platform/MessageGrid.h"
+#include "platform/TextArea.h"
+#include "platform/TrayIcon.h"
+#include "platform/WavePlayer.h"
+#include "platform/WindowTimer.h"
+#include "pop3/Pop3Client.h"
+
+namespace app {
+
+inline constexpr const char* kApplicationTitle = "Vorra`s POP3 Checker";
+inline constexpr const char* kAlertApplicationTitle = "Vorra`s POP3 Checker MAIL";
+inline constexpr const char* kWindowCaption = "Vorra`s POP3 Check / Delete Utility Ver 1.2";
+inline constexpr int kAboutCommand = 9999;
+inline constexpr int kDefaultPop3Port = 110;
+// No single step of a session may keep the window waiting longer.
+inline constexpr int kServerTimeOutMs = 60000;
+// Design time auto-check period, until start-up sets the user's interval.
+inline constexpr unsigned kDesignTimerIntervalMs = 300000;
+
+// The server edit holds a host name or dotted address, optionally followed
+// by ":" and a decimal port 1..65535; without a valid port the port is 110
+// and the whole text is the host.
+struct ServerAddress {
+  std::string Host;
+  int Port = kDefaultPop3Port;
+};
+ServerAddress SplitServerAddress(const std::string& text);
+
+// Cuts one header value out of header (the summary's lines, each ended by
+// CR LF): finds label, else fallbackLabel, anywhere in the text (also inside
+// another header name); the value starts skip characters after the match
+// and runs to the end of that physical line, CR excluded. Nothing when
+// neither label occurs.
+std::optional<std::string> ExtractHeaderValue(const std::string& header, const std::string& label,
+                                              const std::string& fallbackLabel, int skip);
+
+// The main window: its controls, its POP3 client and the state that the
+// window's commands share. Every network command of the window is a POP3
+// session of its own: Disconnect, CopyCredentials, Connect, the work,
+// Disconnect.
+//
+// A command that talks to the server holds a TCommandScope for its whole
+// run and gives up when CloseRequested is set: closing the window while a
+// command waits cancels the wait (the client's Abort) and closes the window
+// once the command has returned.
+class TForm1 : public platform::TComponent {
+ public:
+  TForm1();
+  ~TForm1() override;
+
+  // Window and controls, in the order they are built.
+  std::unique_ptr<platform::MainWindow> Window;
+  std::unique_ptr<platform::Panel> Panel1;
+  std::unique_ptr<platform::Label> IPlabel, UserLabel, PasswordLabel, Label6, Label7, Label9, Label8;
+  std::unique_ptr<platform::Edit> IPedit, UserEdit, PasswordEdit;
+  std::unique_ptr<platform::CheckBox> CheckBox1, CheckBox2, CheckBox4, CheckBox3, CheckBox5;
+  std::unique_ptr<platform::Label> Label5, Label1, Label2, Label3, Label4;
+  std::unique_ptr<platform::Edit> Edit1, Edit2, Edit3;
+  std::unique_ptr<platform::MessageGrid> StringGrid1;
+  std::unique_ptr<platform::TextArea> Memo1;
+  std::unique_ptr<platform::Button> CheckButton, DeleteButton, ExitButton;
+
+  // Components without a place on screen. FormScaler1's proportional
+  // resizing is built into the window; PopupMenu1 with Restore1 into the
+  // tray icon.
+  std::unique_ptr<platform::WindowTimer> Timer1;
+  platform::SaveDialogOptions SaveDialog1;
+  std::unique_ptr<platform::WavePlayer> WavePlayer1;
+  std::unique_ptr<platform::TrayIcon> TrayIcon1;
+  std::unique_ptr<pop3::TPop3Client> POP3;
+
+  // Check cycle state.
+  bool ConnectPending = false;
+  int ListTotal = 0;
+  int ListedCount = 0;
+  int FetchLimit = 0;
+  int SummaryRow = 0;
+  bool StopRequested = false;
+  bool SoundAvailable = false;
+  bool SoundSuppressed = false;
+  bool MailAlerted = false;
+  bool ViewerFetch = false;
+  platform::CursorShape SavedCursor = platform::CursorShape::Default;
+
+  // Auto-check state.
+  int IntervalMinutes = 0;
+  bool AutoCheckBusy = false;
+  // Window shell state: the program sits in the notification area.
+  bool InTray = false;
+
+  // Message list and viewer state.
+  bool SelectAllState = false;
+  int ViewerMessage = 0;
+  bool AttachmentsSaved = false;
+
+  // Network commands in progress (nested through the event loop) and a
+  // close of the window that waits for them to end.
+  int CommandDepth = 0;
+  bool CloseRequested = false;
+
+  class TCommandScope {
+   public:
+    explicit TCommandScope(TForm1& form);
+    ~TCommandScope();
+    TCommandScope(const TCommandScope&) = delete;
+    TCommandScope& operator=(const TCommandScope&) = delete;
+
+   private:
+    TForm1& form_;
+  };
+
+  // Check cycle.
+  void CheckButtonClick();
+  void POP3List(std::int32_t Msg, std::int32_t Size);
+  void POP3RetrieveEnd(platform::TComponent* Sender);
+  void POP3AuthenticationFailed(bool& Handled);
+  void POP3ConnectionFailed(platform::TComponent* Sender);
+  void POP3InvalidHost(bool& Handled);
+  void POP3Failure(platform::TComponent* Sender);
+  void POP3DecodeEnd(platform::TComponent* Sender);
+  void POP3PacketRecvd(platform::TComponent* Sender);
+  void FormKeyPress(char& Key);
+
+  // Group operations shared by the commands.
+  void ClearMessageList();
+  void SetControlsEnabled(bool enabled);
+  // Copies the server, user name and password edits into the POP3 client
+  // (Host and Port from the server text, see SplitServerAddress).
+  void CopyCredentials();
+  void HideRuleEdits();
+  // Status label: text, visible, painted at once.
+  void ShowStatus(const std::string& text);
+  // Stops the auto-check timer and starts it again: its countdown begins
+  // afresh.
+  void RestartAutoCheckTimer();
+
+  // Auto-check and match rules.
+  void Timer1Timer();
+  void RaiseMailAlert();
+  void Label1Click();
+  void Label2Click();
+  void Label4Click();
+  void Edit1Enter();
+  void Edit2Enter();
+  void Edit3Enter();
+  void Edit1Exit();
+  void Edit2Exit();
+  void Edit3Exit();
+  void CheckBox2Enter();
+  void CheckBox2Exit();
+  void IPeditEnter();
+  void UserEditEnter();
+  void PasswordEditEnter();
+  void CheckBox1Enter();
+  void Label7Click();
+  void Label7DblClick();
+
+  // Settings file, start-up and shut-down.
+  void FormCreate();
+  void FormShow();
+  void FormClose();
+  void ExitButtonClick();
+  void IPeditChange();
+  void UserEditChange();
+  void IPlabelClick();
+  void IPlabelDblClick();
+  void CheckBox1Click();
+
+  // Message list, analysis and deletion.
+  void StringGrid1CanEditCell(int ARow, int ACol, bool& canedit);
+  void StringGrid1CheckBoxClick(int ACol, int ARow, bool State);
+  void StringGrid1KeyPress(char& Key);
+  void StringGrid1Enter();
+  void Label3Click();
+  void StringGrid1RightClickCell(int ARow, int ACol);
+  void Label8Click();
+  void DeleteButtonClick();
+
+  // Message viewer.
+  void StringGrid1DblClickCell(int ARow, int ACol);
+  void Memo1DblClick();
+  void Memo1KeyPress(char& Key);
+  void Memo1Click();
+  void POP3DecodeStart(std::string& FileName);
+
+  // Window shell.
+  void AppMinimized();
+  void SystemCommand(int Command);
+  void Restore1Click();
+  void TrayIcon1Click();
+  void TrayIcon1DblClick();
+  // The window is asked to close: waits for a running command first.
+  void WindowCloseQuery(bool& CanClose);
+
+  // Operations offered to the commands.
+  void PlayAlertSound();
+  void StartTrayAnimation();
+  void SetApplicationTitle(const std::string& title);
+
+ private:
+  // Building the window, step by step.
+  void CreateMainWindow();
+  void CreateTopPanel();
+  void CreatePanelEdits();
+  void CreatePanelTickBoxes();
+  void CreateListCaptions();
+  void CreateListArea();
+  void CreateButtons();
+  void CreateComponents();
+  void CreatePop3Client();
+  void WireEvents();
+
+  // Steps of the manual check.
+  void BeginManualCheck();
+  void RunManualCheck();
+  void ListAndSummarise();
+  void FetchSummaries();
+  void FinishManualCheck();
+};
+
+}  // namespace app

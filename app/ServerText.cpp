@@ -1,0 +1,51 @@
+#include <algorithm>
+
+#include "app/POP3Unit1.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kMaxPort = 65535;
+
+// A decimal port 1..65535: digits only, no sign, no blanks.
+bool ParsePort(const std::string& text, int& port) {
+  if (text.empty() || text.size() > 5) return false;
+  if (!std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
+  int value = std::stoi(text);
+  if (value < 1 || value > kMaxPort) return false;
+  port = value;
+  return true;
+}
+
+}  // namespace
+
+ServerAddress SplitServerAddress(const std::string& text) {
+  ServerAddress address;
+  address.Host = text;
+  std::string::size_type colon = text.rfind(':');
+  if (colon == std::string::npos) return address;
+  int port = 0;
+  if (!ParsePort(text.substr(colon + 1), port)) return address;
+  address.Host = text.substr(0, colon);
+  address.Port = port;
+  return address;
+}
+
+std::optional<std::string> ExtractHeaderValue(const std::string& header, const std::string& label,
+                                              const std::string& fallbackLabel, int skip) {
+  std::string::size_type match = header.find(label);
+  if (match == std::string::npos) match = header.find(fallbackLabel);
+  if (match == std::string::npos) return std::nullopt;
+  // The value runs from skip characters past the match to the end of its
+  // physical line; one character after the colon (normally the blank) is
+  // passed over, nothing is trimmed.
+  std::string::size_type lineEnd = header.find('\r', match);
+  std::string::size_type lineLength = lineEnd == std::string::npos ? header.size() - match : lineEnd - match + 1;
+  long length = static_cast<long>(lineLength) - skip - 1;
+  std::string::size_type start = match + static_cast<std::string::size_type>(skip);
+  if (length <= 0 || start >= header.size()) return std::string();
+  return header.substr(start, static_cast<std::string::size_type>(length));
+}
+
+}  // namespace app

@@ -1,0 +1,95 @@
+#include "app/POP3Unit1.h"
+#include "platform/Application.h"
+#include "platform/UnhandledError.h"
+
+namespace app {
+
+TForm1::TForm1() {
+  platform::SetUnhandledErrorHandler([](const std::exception& error) { platform::Application::ShowException(error); });
+  CreateMainWindow();
+  CreateTopPanel();
+  CreateListCaptions();
+  CreateListArea();
+  CreateButtons();
+  CreateComponents();
+  Window->ApplyTabOrder();
+  WireEvents();
+
+  Window->AppendSystemMenuSeparator();
+  Window->AppendSystemMenuItem("&About...", kAboutCommand);
+  ViewerFetch = false;
+  ClearMessageList();
+  SetApplicationTitle(kApplicationTitle);
+  TrayIcon1->Show();
+  Window->CenterOnScreen();
+}
+
+TForm1::~TForm1() {
+  platform::Application::SetOnMinimize(nullptr);
+  // The client goes first, without QUIT and without firing into a window
+  // that is being taken apart.
+  POP3.reset();
+  platform::SetUnhandledErrorHandler(nullptr);
+}
+
+// Only handlers that exist are wired; an event without a handler is
+// skipped by its control.
+void TForm1::WireEvents() {
+  platform::Application::SetOnMinimize([this] { AppMinimized(); });
+  Window->OnKeyPress = [this](char& key) { FormKeyPress(key); };
+  Window->OnSystemCommand = [this](int command) { SystemCommand(command); };
+  Window->OnCloseQuery = [this](bool& canClose) { WindowCloseQuery(canClose); };
+  TrayIcon1->OnClick = [this] { TrayIcon1Click(); };
+  TrayIcon1->OnDblClick = [this] { TrayIcon1DblClick(); };
+  CheckButton->OnClick = [this] { CheckButtonClick(); };
+
+  POP3->OnInvalidHost = [this](bool& handled) { POP3InvalidHost(handled); };
+  POP3->OnConnectionFailed = [this](platform::TComponent* sender) { POP3ConnectionFailed(sender); };
+  POP3->OnPacketRecvd = [this](platform::TComponent* sender) { POP3PacketRecvd(sender); };
+  POP3->OnAuthenticationFailed = [this](bool& handled) { POP3AuthenticationFailed(handled); };
+  POP3->OnList = [this](std::int32_t msg, std::int32_t size) { POP3List(msg, size); };
+  POP3->OnRetrieveEnd = [this](platform::TComponent* sender) { POP3RetrieveEnd(sender); };
+  POP3->OnFailure = [this](platform::TComponent* sender) { POP3Failure(sender); };
+  POP3->OnDecodeEnd = [this](platform::TComponent* sender) { POP3DecodeEnd(sender); };
+}
+
+void TForm1::ClearMessageList() {
+  StringGrid1->RemoveRows(0, StringGrid1->RowCount() - 1);
+  if (StringGrid1->HasCheckBox(0, 0)) StringGrid1->RemoveCheckBox(0, 0);
+  for (int col = 0; col < StringGrid1->ColCount(); ++col) StringGrid1->SetCell(col, 0, "");
+}
+
+void TForm1::SetControlsEnabled(bool enabled) {
+  platform::Control* group[] = {IPedit.get(),    UserEdit.get(),    PasswordEdit.get(), CheckBox1.get(),
+                                CheckBox2.get(), CheckBox3.get(),   CheckBox4.get(),    CheckBox5.get(),
+                                Label1.get(),    Label2.get(),      Label3.get(),       Label4.get(),
+                                StringGrid1.get(), CheckButton.get(), DeleteButton.get(), ExitButton.get()};
+  for (platform::Control* control : group) control->SetEnabled(enabled);
+}
+
+void TForm1::CopyCredentials() {
+  ServerAddress address = SplitServerAddress(IPedit->Text());
+  POP3->Host = address.Host;
+  POP3->Port = address.Port;
+  POP3->UserID = UserEdit->Text();
+  POP3->Password = PasswordEdit->Text();
+}
+
+void TForm1::HideRuleEdits() {
+  Edit1->Hide();
+  Edit2->Hide();
+  Edit3->Hide();
+}
+
+void TForm1::ShowStatus(const std::string& text) {
+  Label5->SetText(text);
+  Label5->Show();
+  Label5->Repaint();
+}
+
+void TForm1::RestartAutoCheckTimer() {
+  Timer1->SetEnabled(false);
+  Timer1->SetEnabled(true);
+}
+
+}  // namespace app

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The retrieval benchmark: one message of about 10 MB with a 7 MiB Base64
+# attachment on a private Dovecot instance, retrieved and extracted by
+# bench_retrieval (FetchMessage) and by Python's poplib with the email
+# package in the same run. Prints both lines, the ratio of the wall-time
+# medians and both peak memory figures.
+# Usage: bench/pop3/bench_retrieval.sh [BUILD_DIR]  (default build/; RUNS=N
+# timed runs, default 7, each after one warm-up session). Must be run as
+# root (it starts the Dovecot instance through scripts/pop3-server.sh).
+set -euo pipefail
+HERE=$(cd "$(dirname "$0")" && pwd)
+ROOT=$(cd "$HERE/../.." && pwd)
+BUILD=${1:-$ROOT/build}
+RUNS=${RUNS:-7}
+BENCH=$BUILD/bench/pop3/bench_retrieval
+[ -x "$BENCH" ] || { echo "bench_retrieval.sh: $BENCH is missing; build the project first" >&2; exit 1; }
+
+SERVER="$ROOT/scripts/pop3-server.sh"
+DIR=$(mktemp -d /tmp/pop3check-bench-retr.XXXXXX)
+cleanup() { "$SERVER" --dir "$DIR" -q stop || true; rm -rf "$DIR"; }
+trap cleanup EXIT
+PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+"$SERVER" --dir "$DIR" --port "$PORT" --users 1 -q start
+mkdir "$DIR/message"
+python3 "$HERE/bench_retrieval.py" make "$DIR/message"
+"$SERVER" --dir "$DIR" -q add-file user01 "$DIR/message/big.eml"
+
+ORIGINAL="$DIR/message/payload.bin"
+ours=$("$BENCH" 127.0.0.1 "$PORT" user01 pass01 "$ORIGINAL" "$RUNS")
+peer=$(python3 "$HERE/bench_retrieval.py" peer 127.0.0.1 "$PORT" user01 pass01 "$ORIGINAL" "$RUNS")
+echo "$ours"
+echo "$peer"
+median() { sed -n 's/.*wall median \([0-9.]*\)s.*/\1/p' <<<"$1"; }
+awk -v a="$(median "$ours")" -v b="$(median "$peer")" \
+  'BEGIN { printf "pop3check / poplib+email wall ratio: %.2f (below 1 = pop3check faster; %.1fx)\n", a / b, b / a }'

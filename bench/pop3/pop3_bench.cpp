@@ -1,0 +1,98 @@
+// One POP3 session as the mail checker's analysing check runs it: log-in,
+// STAT, LIST, then TOP n 0 and LIST n for every message, QUIT.
+//
+// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS]
+// Prints one line: wall and CPU (this process) medians of RUNS timed
+// sessions, after one untimed warm-up session.
+
+#include <sys/resource.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "pop3/Pop3Client.h"
+
+namespace {
+
+struct Sample {
+  double wall;
+  double cpu;
+};
+
+double CpuSeconds() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  auto seconds = [](const timeval& t) { return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6; };
+  return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Returns the number of messages summarised; exits when a summary lacks its
+// subject (the peer checks the same).
+int Session(pop3::TPop3Client& client) {
+  client.Connect();
+  std::vector<std::int32_t> numbers;
+  client.OnList = [&](std::int32_t msg, std::int32_t) { numbers.push_back(msg); };
+  client.ListMessages();
+  int subjects = 0;
+  for (std::int32_t msg : numbers) {
+    client.FetchSummary(msg);
+    subjects += client.Summary().Header.FindField("Subject") >= 0;
+  }
+  client.Disconnect();
+  if (subjects != client.MailCount() || static_cast<int>(numbers.size()) != client.MailCount()) {
+    std::fprintf(stderr, "pop3_bench: %d of %d messages had a Subject\n", subjects, client.MailCount());
+    std::exit(1);
+  }
+  return subjects;
+}
+
+Sample Timed(pop3::TPop3Client& client, int& count) {
+  auto wall0 = std::chrono::steady_clock::now();
+  double cpu0 = CpuSeconds();
+  count = Session(client);
+  std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wall0;
+  return {wall.count(), CpuSeconds() - cpu0};
+}
+
+std::string Median(std::vector<Sample> samples, double Sample::*field) {
+  std::sort(samples.begin(), samples.end(), [&](const Sample& a, const Sample& b) { return a.*field < b.*field; });
+  std::size_t n = samples.size();
+  double median = n % 2 ? samples[n / 2].*field : (samples[n / 2 - 1].*field + samples[n / 2].*field) / 2;
+  char text[96];
+  std::snprintf(text, sizeof text, "%.3fs [%.3f-%.3f]", median, samples.front().*field, samples.back().*field);
+  return text;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 5) {
+    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS]\n");
+    return 2;
+  }
+  QCoreApplication application(argc, argv);
+  const int runs = argc > 5 ? std::atoi(argv[5]) : 7;
+  pop3::TPop3Client client;
+  client.Host = argv[1];
+  client.Port = std::atoi(argv[2]);
+  client.UserID = argv[3];
+  client.Password = argv[4];
+  try {
+    int count = 0;
+    Sample first = Timed(client, count);
+    std::vector<Sample> samples;
+    for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
+    std::printf("pop3check TOP+LIST x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
+                count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
+                runs);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "pop3_bench: %s\n", error.what());
+    return 1;
+  }
+  return 0;
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env python3
+"""The peer: Python poplib in one session, STAT, LIST, then TOP n 0 and
+LIST n for every message, QUIT (the same conversation as pop3_bench), with
+each header parsed. Usage: poplib_headers.py HOST PORT USER PASSWORD [RUNS]
+Prints one line: wall and CPU (this process) medians of RUNS timed sessions
+after one untimed warm-up session."""
+import email
+import poplib
+import statistics
+import sys
+import time
+
+
+def session(host, port, user, password):
+    t0, c0 = time.perf_counter(), time.process_time()
+    p = poplib.POP3(host, port, timeout=60)
+    p.user(user)
+    p.pass_(password)
+    count, _ = p.stat()
+    p.list()
+    subjects = 0
+    for n in range(1, count + 1):
+        hdr = email.message_from_bytes(b"\r\n".join(p.top(n, 0)[1]))
+        subjects += hdr["Subject"] is not None
+        p.list(n)
+    p.quit()
+    if subjects != count:
+        sys.exit("only %d of %d messages had a Subject" % (subjects, count))
+    return count, time.perf_counter() - t0, time.process_time() - c0
+
+
+def fmt(values):
+    values = sorted(values)
+    return "%.3fs [%.3f-%.3f]" % (statistics.median(values), values[0], values[-1])
+
+
+def main():
+    if len(sys.argv) < 5:
+        sys.exit(__doc__)
+    host, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
+    runs = int(sys.argv[5]) if len(sys.argv) > 5 else 7
+    _, first, _ = session(host, port, user, password)
+    samples = [session(host, port, user, password) for _ in range(runs)]
+    print("poplib TOP+LIST x%d (1 session, incl. header parse): wall median %s cpu median %s first %.3fs runs %d"
+          % (samples[0][0], fmt(s[1] for s in samples), fmt(s[2] for s in samples), first, runs))
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,29 @@
+#include "codec/ByteSink.h"
+
+namespace codec {
+
+TByteSink::TByteSink(TStream& output, std::size_t capacity) : output_(output), buffer_(capacity) {}
+
+unsigned char* TByteSink::Reserve(std::size_t count) {
+  if (buffer_.size() - used_ < count) Flush();
+  return buffer_.data() + used_;
+}
+
+void TByteSink::Flush() {
+  if (used_ == 0) return;
+  failed_ = true;
+  output_.WriteBuffer(buffer_.data(), used_);
+  failed_ = false;
+  used_ = 0;
+}
+
+void TByteSink::FlushAfterError() noexcept {
+  if (failed_) return;
+  try {
+    Flush();
+  } catch (...) {
+    // The first error is the one the caller reports.
+  }
+}
+
+}  // namespace codec

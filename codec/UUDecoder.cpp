@@ -1,0 +1,63 @@
+#include "codec/UUDecoder.h"
+
+#include <string_view>
+
+#include "codec/CodecTables.h"
+
+namespace codec {
+
+namespace {
+
+// Longest output of one line: the count character can say at most 63.
+constexpr std::size_t kMaxLineBytes = 63;
+
+bool IsEndLine(std::string_view line) {
+  if (!line.starts_with("end")) return false;
+  return line.find_first_not_of(" \t", 3) == std::string_view::npos;
+}
+
+// Writes the bytes of one data line whose count is n (1 to 63).
+// Characters beyond the line's end count as 0 and are never read.
+unsigned char* DecodeDataLine(std::string_view line, unsigned n, unsigned char* out) {
+  const char* text = line.data();
+  const std::size_t size = line.size();
+  std::size_t i = 1;
+  int left = static_cast<int>(n);
+  // Full groups while all four characters are within the line.
+  for (; left > 3 && i + 3 < size; left -= 3, i += 4) {
+    const unsigned a = UUValue(text[i]), b = UUValue(text[i + 1]);
+    const unsigned c = UUValue(text[i + 2]), d = UUValue(text[i + 3]);
+    out[0] = static_cast<unsigned char>((a << 2) | (b >> 4));
+    out[1] = static_cast<unsigned char>((b << 4) | (c >> 2));
+    out[2] = static_cast<unsigned char>((c << 6) | d);
+    out += 3;
+  }
+  auto value = [text, size](std::size_t k) -> unsigned { return k < size ? UUValue(text[k]) : 0U; };
+  for (; left > 0; left -= 3, i += 4) {
+    const unsigned a = value(i), b = value(i + 1), c = value(i + 2), d = value(i + 3);
+    *out++ = static_cast<unsigned char>((a << 2) | (b >> 4));
+    if (left >= 2) *out++ = static_cast<unsigned char>((b << 4) | (c >> 2));
+    if (left >= 3) *out++ = static_cast<unsigned char>((c << 6) | d);
+  }
+  return out;
+}
+
+}  // namespace
+
+void DecodeUU(TCodedLineReader& reader, TByteSink& sink) {
+  std::string_view line;
+  while (reader.ReadCodedLine(line)) {
+    if (line.size() <= 2 || line.starts_with("begin ")) continue;
+    if (IsEndLine(line)) return;
+    const unsigned n = UUValue(line[0]);
+    if (n == 0) {
+      // The zero-count line closes the data; the line after it is dropped.
+      if (!reader.ReadCodedLine(line)) return;
+      continue;
+    }
+    unsigned char* out = sink.Reserve(kMaxLineBytes);
+    sink.Commit(DecodeDataLine(line, n, out));
+  }
+}
+
+}  // namespace codec

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "net/LineSocket.h"
+
+// Shared by the sources of TLineSocket only.
+namespace net::detail {
+
+// Longest a wait blocks without any event before it tests its flags again.
+// Events (notifications, ticks, user input) end the block earlier.
+constexpr int kWaitSliceMs = 100;
+
+// Brackets one wait: StopTimeout on every way out.
+class TimeoutScope {
+ public:
+  explicit TimeoutScope(TLineSocket& socket) : socket_(socket) { socket_.StartTimeout(); }
+  ~TimeoutScope() {
+    try {
+      socket_.StopTimeout();
+    } catch (...) {
+      // Stopping a timer cannot fail; the status handler's errors are
+      // swallowed already. Nothing may leave a destructor.
+    }
+  }
+  TimeoutScope(const TimeoutScope&) = delete;
+  TimeoutScope& operator=(const TimeoutScope&) = delete;
+
+ private:
+  TLineSocket& socket_;
+};
+
+}  // namespace net::detail

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// Who may read a file or folder that an operation creates.
+enum class FileAccess {
+  Shared,     // the usual mode, narrowed by the process's umask
+  OwnerOnly,  // 0600 for files, 0700 for folders
+};
+
+// True when path names an existing folder (symbolic links followed).
+bool FolderExists(const std::string& path);
+
+// Creates the folder path; its parent must exist. Raises EFileError with the
+// text "Cannot create " + path when the folder cannot be created. An
+// existing folder is left as it is.
+void CreateFolder(const std::string& path, FileAccess access = FileAccess::Shared);
+
+// True when path names something that exists and is not a folder.
+bool FileExists(const std::string& path);
+
+// Moves the file from to the name to, which must not exist yet (so a file
+// already there is never replaced). Meant for renames within one folder.
+// Raises EFileError naming both files when the move fails.
+void RenameFile(const std::string& from, const std::string& to);
+
+// The whole content of path as bytes; nullopt when path does not exist.
+// Raises EFileError naming the file when it exists but cannot be read.
+std::optional<std::string> ReadFileIfExists(const std::string& path);
+
+// Splits text into lines at CR LF, LF or a lone CR. The terminator after the
+// last line is optional and does not add an empty line.
+std::vector<std::string> SplitLines(std::string_view text);
+
+// The lines of the text file path (see SplitLines). Raises EFileError
+// naming the file when it is missing or cannot be read.
+std::vector<std::string> ReadTextLines(const std::string& path);
+
+// Replaces path with exactly bytes, or creates it. The bytes go to a
+// temporary file in the same folder that is flushed to disk and then renamed
+// over path, so path holds either its old or its new content, never a part.
+// A new file gets the mode of access; an existing one keeps its mode unless
+// access is OwnerOnly, which always leaves 0600. A symbolic link is followed
+// and its target replaced. A file that exists but is read-only is refused.
+// Raises EFileError naming the file on any failure; the temporary file is
+// removed again.
+void WriteFileReplacing(const std::string& path, std::string_view bytes,
+                        FileAccess access = FileAccess::Shared);
+
+// Writes text to path as it stands (no line ends added or converted),
+// replacing the file safely as WriteFileReplacing does.
+void WriteTextFile(const std::string& path, std::string_view text,
+                   FileAccess access = FileAccess::Shared);
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+#include "platform/TextArea.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+
+#include "platform/UnhandledError.h"
+#include "platform/qt/ControlCore.h"
+#include "platform/qt/EventHook.h"
+#include "platform/qt/Text.h"
+
+namespace platform {
+
+namespace {
+
+QPlainTextEdit* EditorOf(const Control& control) { return static_cast<QPlainTextEdit*>(control.Core().widget.data()); }
+
+}  // namespace
+
+TextArea::TextArea(Container& parent) : Control(std::make_unique<ControlCore>(new QPlainTextEdit()), &parent) {
+  QPlainTextEdit* editor = EditorOf(*this);
+  editor->setReadOnly(true);
+  editor->setLineWrapMode(QPlainTextEdit::NoWrap);
+  editor->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  editor->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  FontSpec font;
+  font.Family = "Microsoft Sans Serif";
+  SetFont(font);
+
+  new qt::EventHook(editor->viewport(), [this, inDoubleClick = false](QObject*, QEvent* event) mutable {
+    if (event->type() != QEvent::MouseButtonRelease && event->type() != QEvent::MouseButtonDblClick) return false;
+    if (static_cast<QMouseEvent*>(event)->button() != Qt::LeftButton) return false;
+    if (event->type() == QEvent::MouseButtonDblClick) {
+      inDoubleClick = true;
+      CallHandler(OnDblClick);
+    } else if (inDoubleClick) {
+      inDoubleClick = false;
+    } else {
+      CallHandler(OnClick);
+    }
+    return false;
+  });
+  new qt::EventHook(editor, [this](QObject*, QEvent* event) {
+    char key = 0;
+    if (event->type() != QEvent::KeyPress || !OnKeyPress || !qt::KeyChar(*static_cast<QKeyEvent*>(event), key))
+      return false;
+    RunGuarded([&] { OnKeyPress(key); });
+    return key == 0;
+  });
+}
+
+void TextArea::SetText(const std::string& text) {
+  text_ = text;
+  EditorOf(*this)->setPlainText(qt::ToQtLines(text));
+}
+
+std::string TextArea::Text() const { return text_; }
+
+}  // namespace platform

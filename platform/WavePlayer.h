@@ -1,0 +1,32 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace platform {
+
+// Plays one wave file in the background, once. Playing returns at once;
+// a missing or unreadable file, or a machine without an audio output,
+// plays nothing and raises nothing.
+class WavePlayer {
+ public:
+  WavePlayer();
+  ~WavePlayer();
+  WavePlayer(const WavePlayer&) = delete;
+  WavePlayer& operator=(const WavePlayer&) = delete;
+
+  void SetFileName(const std::string& fileName);
+  const std::string& FileName() const { return fileName_; }
+
+  void Play();
+  // How many times Play started the file (tests read it).
+  int PlayCount() const { return playCount_; }
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+  std::string fileName_;
+  int playCount_ = 0;
+};
+
+}  // namespace platform

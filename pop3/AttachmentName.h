@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace pop3 {
+
+// Name given to an attachment part that names no file.
+inline constexpr const char* kDefaultAttachmentName = "text.tmp";
+
+// The 1-based position of the last occurrence of sub in text, 0 when there
+// is none. Occurrences are counted without overlap from the left, so
+// LastPos("aa", "aaa") is 1.
+std::int32_t LastPos(const std::string& sub, const std::string& text);
+
+// Reduces a file name taken from a part header (or handed back by an event
+// handler) to a plain name inside the attachment folder: only the text
+// after the last '/' or '\\' is kept, a drive prefix such as "C:" is
+// dropped, control characters (NUL included) and DEL are removed; a result
+// that is then empty, "." or ".." becomes kDefaultAttachmentName.
+std::string SafeAttachmentName(const std::string& name);
+
+// The n-th alternative of name: base + "_" + n + "." + extension, where the
+// base is everything before the last "." (empty when there is no dot) and
+// the extension everything after the first base-length + 1 characters. So
+// "a.txt" gives "a_1.txt" and "README" gives "_1.EADME".
+std::string NumberedAttachmentName(const std::string& name, std::int32_t n);
+
+// The first of name, NumberedAttachmentName(name, 1), (name, 2), ... for
+// which exists(folder + candidate) is false.
+std::string FreeAttachmentName(const std::string& folder, const std::string& name,
+                               const std::function<bool(const std::string&)>& exists);
+
+}  // namespace pop3

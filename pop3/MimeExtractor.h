@@ -1,0 +1,83 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "pop3/MailMessage.h"
+
+namespace pop3 {
+
+class TPop3Client;
+
+// Index of the next unread item of MailMessage.RawLines; FetchMessage sets
+// it to 0 before the extraction. Shared by every client object, so two
+// clients must not retrieve at the same time.
+extern std::int32_t LineCursor;
+
+// Number of temporary part files created since the program started; never
+// reset, so the names "Temp1.mme", "Temp2.mme", ... do not repeat within
+// one run.
+extern std::int32_t TempCounter;
+
+// Longest value kept of a header field, boundary, encoding.
+inline constexpr std::size_t kMaxHeaderValueLength = 256;
+
+// text with ASCII letters converted; other bytes stay as they are.
+std::string AsciiUpper(std::string text);
+std::string AsciiLower(std::string text);
+
+// The boundary text kept from the characters after "BOUNDARY=": a value
+// starting with the control character 0x16 loses its last two characters,
+// any other its last three and its first (so "\"XYZ12345\"" keeps XYZ123,
+// which still finds the delimiter lines by substring search). A value too
+// short for that trimming gives the empty boundary, which matches no line.
+std::string TrimmedBoundary(const std::string& value);
+
+// The line-based MIME extractor that FetchMessage drives. It works on the
+// client's MailMessage and extractor state (AttachName, Encoding,
+// PartState), counts BytesRecvd and fires OnPacketRecvd and OnDecodeStart.
+// Attachment files and temporary part files go into the client's
+// AttachFilePath and never elsewhere: names from part headers and from the
+// OnDecodeStart handler pass through SafeAttachmentName.
+class TMimeExtractor {
+ public:
+  explicit TMimeExtractor(TPop3Client& client);
+
+  // Takes one header line (line end removed): appends it to
+  // MailMessage.Header while PartState is 2, and notes Subject, From,
+  // Content-Type, Message-ID, the boundary (into boundaryTarget), the
+  // transfer encoding and a quoted file name. Returns true for the empty
+  // line that ends a header.
+  bool TakeHeaderLine(const std::string& line, TMailMessage& boundaryTarget);
+  // A header has ended: PartState 2 becomes 1.
+  void EndHeader();
+
+  // Reads one header from RawLines at LineCursor, up to and including its
+  // empty line; returns at once, PartState unchanged, when RawLines is used
+  // up before that line.
+  void ParseHeaderFromRawLines(TMailMessage& boundaryTarget);
+
+  // Walks a multipart body: skips the preamble up to the first delimiter
+  // line, then parses and extracts part after part until the closing
+  // delimiter or the end of RawLines. Raises EListError when no line holds
+  // the boundary (also when it is empty).
+  void SplitMultipart();
+
+  // Extracts the part at LineCursor: display text into Body while
+  // PartState > 0, otherwise an attachment file (decoded when the encoding
+  // says Base64 or "X-UUENCODE"). Returns true when it stopped at the
+  // closing delimiter. Leaves PartState at 0. Raises EFileError when a file
+  // cannot be created or written.
+  bool ExtractPart();
+
+ private:
+  void FinishAttachment(const std::string& tempName);
+  std::string ChooseAttachmentName();
+  void DecodeAttachment(const std::string& tempName, const std::string& targetName);
+
+  TPop3Client& client_;
+  TMailMessage& message_;
+};
+
+}  // namespace pop3

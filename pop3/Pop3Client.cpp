@@ -1,0 +1,157 @@
+#include "pop3/Pop3Client.h"
+
+#include <exception>
+
+#include "pop3/Pop3Parsing.h"
+
+namespace pop3 {
+
+using net::ESockError;
+using platform::Exception;
+
+namespace {
+
+constexpr const char* kAuthenticationFailed = "Authentication failed";
+
+// A command argument holding a line break would let the value end the
+// command early and smuggle another one onto the wire; NUL would cut it.
+void RefuseLineBreaks(const char* field, const std::string& value) {
+  if (value.find_first_of(std::string("\r\n\0", 3)) != std::string::npos) {
+    throw Exception(std::string("Invalid ") + field + ": it must not hold a line break (CR, LF) or a NUL character");
+  }
+}
+
+}  // namespace
+
+TPop3Client::TPop3Client(TComponent* owner) : TLineSocket(owner) {
+  Port = 110;
+}
+
+TPop3Client::~TPop3Client() {
+  // The transport's destructor can only reach its own Abort, so the session
+  // is dropped here. Nobody is told: the owner is going away as well.
+  OnDisconnect = nullptr;
+  OnStatus = nullptr;
+  OnConnectionFailed = nullptr;
+  TLineSocket::OnConnect = nullptr;
+  Abort();
+}
+
+void TPop3Client::SetAttachFilePath(const std::string& value) {
+  attachFilePath_ = value;
+  if (!attachFilePath_.empty() && attachFilePath_.back() != '/') attachFilePath_ += '/';
+}
+
+std::string TPop3Client::Command(const std::string& command) {
+  std::string reply;
+  Transaction(command, reply);
+  if (reply.empty()) throw ESockError(kConnectionClosedText);
+  return reply;
+}
+
+std::string TPop3Client::ReadAnswerLine() {
+  std::string line;
+  ReadLn(line);
+  if (line.empty()) throw ESockError(kConnectionClosedText);
+  return line;
+}
+
+void TPop3Client::DropConnection() {
+  if (IsConnected()) TLineSocket::Disconnect();
+}
+
+void TPop3Client::AskForCredentials() {
+  bool asked = false;
+  while (UserID.empty() || Password.empty()) {
+    if (!OnAuthenticationNeeded) throw Exception(kAuthenticationFailed);
+    if (asked) break;
+    asked = true;
+    bool handled = false;
+    OnAuthenticationNeeded(handled);
+    if (!handled) throw Exception(kAuthenticationFailed);
+  }
+}
+
+bool TPop3Client::CheckAuthReply(const std::string& reply, int& attempts) {
+  if (ReplyPasses(reply)) return true;
+  if (attempts > 0 || !OnAuthenticationFailed) throw Exception(kAuthenticationFailed);
+  bool handled = false;
+  OnAuthenticationFailed(handled);
+  if (!handled) throw Exception(kAuthenticationFailed);
+  ++attempts;
+  return false;
+}
+
+void TPop3Client::LogIn() {
+  int attempts = 0;
+  for (;;) {
+    // A failed-authentication handler may have changed the credentials.
+    RefuseLineBreaks("UserID", UserID);
+    RefuseLineBreaks("Password", Password);
+    if (CheckAuthReply(Command("USER " + UserID), attempts) &&
+        CheckAuthReply(Command("PASS " + Password), attempts)) {
+      return;
+    }
+    ++attempts;
+  }
+}
+
+void TPop3Client::Connect() {
+  AskForCredentials();
+  RefuseLineBreaks("UserID", UserID);
+  RefuseLineBreaks("Password", Password);
+  RefuseLineBreaks("Host", Host);
+
+  const bool wasBusy = busy_;
+  busy_ = true;
+  bool loggedIn = false;
+  auto finish = [&] {
+    if (!wasBusy) busy_ = false;
+    if (loggedIn && OnConnect) OnConnect(this);
+  };
+  try {
+    TLineSocket::Connect();
+    try {
+      CheckReply(ReadAnswerLine());
+      LogIn();
+      loggedIn = true;
+      std::string reply = Command("STAT");
+      CheckReply(reply);
+      mailCount_ = ParseStatCount(reply);
+    } catch (...) {
+      // Sign off before the failure goes on. When QUIT fails as well (the
+      // server may be gone), the first failure is the one worth reporting.
+      try {
+        Disconnect();
+      } catch (const std::exception&) {
+      }
+      throw;
+    }
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
+void TPop3Client::Disconnect() {
+  if (!IsConnected()) return;
+  std::exception_ptr failure;
+  try {
+    CheckReply(Command("QUIT"));
+  } catch (const std::exception&) {
+    failure = std::current_exception();
+  }
+  TLineSocket::Disconnect();
+  if (failure) std::rethrow_exception(failure);
+}
+
+void TPop3Client::Abort() {
+  Cancel();
+  if (IsConnected()) {
+    TLineSocket::Disconnect();
+    ClearInput();
+  }
+}
+
+}  // namespace pop3

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace pop3 {
+
+// What FetchMessage keeps of one message at most: its text, line ends
+// included, and its number of lines (8 Mi lines of 32-byte string objects
+// are another 256 MB). Past either cap the retrieval fails and the
+// connection is dropped, since the rest of the answer can no longer be
+// followed.
+inline constexpr std::size_t kMaxMessageBytes = 256u * 1024 * 1024;
+inline constexpr std::size_t kMaxMessageLines = 8u * 1024 * 1024;
+static_assert(kMaxMessageLines >= kMaxMessageBytes / 78, "MIME text of 76-character lines reaches the byte cap first");
+
+// The lines of one RETR answer as they arrive: the line end and the stuffed
+// dot of a line starting with ".." removed, the terminating "." line
+// recognised, the size capped.
+class TAnswerLines {
+ public:
+  // readLine returns the next line with its line end and raises when the
+  // connection is gone; dropConnection gives up a connection whose answer
+  // cannot be followed any more.
+  TAnswerLines(std::function<std::string()> readLine, std::function<void()> dropConnection,
+               std::size_t maxBytes = kMaxMessageBytes, std::size_t maxLines = kMaxMessageLines);
+
+  // Sets line to the next line of the message; false at the terminating
+  // line ("." with its line end). Past a cap: calls dropConnection, then
+  // raises platform::Exception "Message too large (more than N bytes or M
+  // lines); connection closed".
+  bool Next(std::string& line);
+
+ private:
+  std::function<std::string()> readLine_;
+  std::function<void()> dropConnection_;
+  std::size_t maxBytes_;
+  std::size_t maxLines_;
+  std::size_t bytes_ = 0;
+  std::size_t lines_ = 0;
+};
+
+}  // namespace pop3

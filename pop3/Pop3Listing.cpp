@@ -1,0 +1,82 @@
+#include <string>
+
+#include "pop3/Pop3Client.h"
+#include "pop3/Pop3Parsing.h"
+
+namespace pop3 {
+
+using platform::Exception;
+
+void TPop3Client::ListMessages() {
+  if (busy_) return;
+  BusyScope busy(busy_);
+  CheckConnection();
+  // Without +OK no listing and no "." follow: waiting for them would hang.
+  CheckReply(Command("LIST "));
+  for (int lines = 0;; ++lines) {
+    std::string line = WithoutLineEnd(ReadAnswerLine());
+    if (line == ".") return;
+    if (lines >= kMaxListLines) {
+      DropConnection();
+      throw Exception("The server listed more than " + std::to_string(kMaxListLines) + " messages");
+    }
+    if (OnList) {
+      const TListEntry entry = ParseListLine(line);
+      OnList(entry.Msg, entry.Size);
+    }
+  }
+}
+
+void TPop3Client::ReadSummaryHeader() {
+  std::size_t bytes = 0;
+  for (;;) {
+    std::string line = ReadAnswerLine();
+    std::string trimmed = WithoutLineEnd(line);
+    NoteSummaryLine(summary_, line);
+    bytes += trimmed.size();
+    if (trimmed != "." && (summary_.Header.Count() >= kMaxHeaderLines || bytes > kMaxHeaderBytes)) {
+      DropConnection();
+      throw Exception("The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
+                      " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)");
+    }
+    summary_.Header.Add(trimmed);
+    if (trimmed == ".") return;
+  }
+}
+
+void TPop3Client::FetchSummary(std::int32_t msg) {
+  if (busy_) return;
+  BusyScope busy(busy_);
+  CheckConnection();
+  if (OnRetrieveStart) OnRetrieveStart(this);
+  const std::string number = std::to_string(msg);
+  CheckReply(Command("TOP " + number + " 0"));
+  summary_.Header.Clear();
+  summary_.Subject.clear();
+  summary_.From.clear();
+  summary_.MessageId.clear();
+  ReadSummaryHeader();
+  std::string reply = Command("LIST " + number);
+  // A refusal gets its own text rather than a conversion error about "such".
+  CheckReply(reply);
+  summary_.Bytes = ParseListSize(reply);
+  ReportStatus(net::kStatusReply, "Summary Retrieved");
+  if (OnRetrieveEnd) OnRetrieveEnd(this);
+}
+
+void TPop3Client::DeleteMessage(std::int32_t msg) {
+  if (busy_) return;
+  {
+    BusyScope busy(busy_);
+    CheckConnection();
+    std::string reply = Command("DELE " + std::to_string(msg));
+    if (IsRefusal(reply)) {
+      if (OnFailure) OnFailure(this);
+      throw Exception(reply);
+    }
+  }
+  // After Busy is cleared, so that the handler may start the next operation.
+  if (OnSuccess) OnSuccess(this);
+}
+
+}  // namespace pop3

@@ -1,0 +1,40 @@
+#include "pop3/Pop3Parsing.h"
+
+#include "net/LineSocket.h"
+#include "pop3/Pop3Client.h"
+#include "pop3/Pop3Reply.h"
+
+namespace pop3 {
+
+namespace {
+
+bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+TListEntry ParseListLine(const std::string& line) {
+  TListEntry entry;
+  entry.Msg = StrToInt(net::NthWord(line, ' ', 1));
+  entry.Size = StrToInt(net::NthWord(line, ' ', 2));
+  return entry;
+}
+
+std::int32_t ParseStatCount(const std::string& reply) {
+  return StrToIntDef(net::NthWord(WithoutLineEnd(reply), ' ', 2), 0);
+}
+
+std::int32_t ParseListSize(const std::string& reply) {
+  return StrToInt(TrimControl(net::NthWord(reply, ' ', 3)));
+}
+
+void NoteSummaryLine(TSummary& summary, const std::string& line) {
+  const std::string trimmed = WithoutLineEnd(line);
+  if (StartsWith(line, "Subject:")) summary.Subject = trimmed.substr(8);
+  if (StartsWith(line, "From:")) summary.From = trimmed.substr(5);
+  if (StartsWith(line, "Message-ID:")) {
+    summary.MessageId =
+        trimmed.size() > 12 ? trimmed.substr(12, TPop3Client::kMaxMessageIdLength) : std::string();
+  }
+}
+
+}  // namespace pop3

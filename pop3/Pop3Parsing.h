@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pop3 {
+
+struct TSummary;
+
+// One line of a scan listing as the client reads it, line end removed.
+struct TListEntry {
+  std::int32_t Msg = 0;   // first blank-delimited field
+  std::int32_t Size = 0;  // second blank-delimited field
+};
+
+// "msg size" of one listing line (line end removed). Raises EConvertError
+// when either field is no integer (the message number is judged first).
+TListEntry ParseListLine(const std::string& line);
+
+// The message count of a STAT reply as received: its second blank-delimited
+// field without the line end; 0 when that is no integer.
+std::int32_t ParseStatCount(const std::string& reply);
+
+// The size in the reply to "LIST n" ("+OK n size" as received): the third
+// blank-delimited field, blanks and control characters around it trimmed.
+// Raises EConvertError when it is no integer.
+std::int32_t ParseListSize(const std::string& reply);
+
+// Notes what one line of a TOP answer (as received, line end included)
+// says of the message: the text after "Subject:" and "From:" into Subject
+// and From, the text after "Message-ID: " (at most kMaxMessageIdLength
+// characters) into MessageId. Lines naming none of them change nothing;
+// Header is never touched.
+void NoteSummaryLine(TSummary& summary, const std::string& line);
+
+}  // namespace pop3

@@ -1,0 +1,63 @@
+#include "pop3/Pop3Reply.h"
+
+#include <charconv>
+
+#include "net/LineSocket.h"
+
+namespace pop3 {
+
+bool ReplyPasses(const std::string& reply) {
+  return net::NthWord(reply, ' ', 1).find("+OK") != std::string::npos;
+}
+
+void CheckReply(const std::string& reply) {
+  if (!ReplyPasses(reply)) throw platform::Exception(reply);
+}
+
+bool IsRefusal(const std::string& reply) {
+  return net::NthWord(WithoutLineEnd(reply), ' ', 1) == "-ERR";
+}
+
+std::string WithoutLineEnd(const std::string& line) {
+  std::size_t size = line.size();
+  if (size > 0 && line[size - 1] == '\n') --size;
+  if (size > 0 && line[size - 1] == '\r' && size < line.size()) --size;
+  return line.substr(0, size);
+}
+
+std::string TrimControl(const std::string& text) {
+  std::size_t start = 0;
+  std::size_t stop = text.size();
+  while (start < stop && static_cast<unsigned char>(text[start]) <= ' ') ++start;
+  while (stop > start && static_cast<unsigned char>(text[stop - 1]) <= ' ') --stop;
+  return text.substr(start, stop - start);
+}
+
+namespace {
+
+bool ParseInt(const std::string& text, std::int32_t& value) {
+  const char* first = text.data();
+  const char* last = first + text.size();
+  // from_chars takes a minus sign but no plus sign.
+  if (first != last && *first == '+') {
+    ++first;
+    if (first == last || *first < '0' || *first > '9') return false;
+  }
+  auto [end, error] = std::from_chars(first, last, value, 10);
+  return error == std::errc() && end == last;
+}
+
+}  // namespace
+
+std::int32_t StrToInt(const std::string& text) {
+  std::int32_t value = 0;
+  if (!ParseInt(text, value)) throw EConvertError("'" + text + "' is not a valid integer value");
+  return value;
+}
+
+std::int32_t StrToIntDef(const std::string& text, std::int32_t fallback) {
+  std::int32_t value = 0;
+  return ParseInt(text, value) ? value : fallback;
+}
+
+}  // namespace pop3

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/Exception.h"
+
+namespace pop3 {
+
+// A text that should hold an integer does not: "'abc' is not a valid
+// integer value".
+class EConvertError : public platform::Exception {
+ public:
+  using Exception::Exception;
+};
+
+// Text of the ESockError raised when the server closes the connection while
+// an answer is still expected.
+inline constexpr const char* kConnectionClosedText = "Connection closed by the server";
+
+// The reply test: the reply's first blank-delimited field contains "+OK"
+// anywhere ("+OK" followed by CR LF passes too).
+bool ReplyPasses(const std::string& reply);
+
+// Raises platform::Exception whose message is the reply as received, CR LF
+// included, when the reply test fails.
+void CheckReply(const std::string& reply);
+
+// The deletion rule: the reply's first blank-delimited field, without the
+// line end, is exactly "-ERR" ("-ERR no such message" and a bare "-ERR" are
+// refusals; anything else counts as done).
+bool IsRefusal(const std::string& reply);
+
+// line without its CR LF (or lone LF) at the end.
+std::string WithoutLineEnd(const std::string& line);
+
+// text without leading and trailing blanks and control characters.
+std::string TrimControl(const std::string& text);
+
+// Strict decimal conversion: an optional sign and digits only, within the
+// 32-bit range; anything else raises EConvertError.
+std::int32_t StrToInt(const std::string& text);
+
+// As StrToInt, but fallback instead of an error.
+std::int32_t StrToIntDef(const std::string& text, std::int32_t fallback);
+
+}  // namespace pop3

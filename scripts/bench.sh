@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the project and runs every benchmark. Each prints its own figures
+# beside a peer measured in the same run, one line per measurement. Run as
+# root: benchmarks that talk POP3 start a private Dovecot instance.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/install-deps.sh --with-tests
+scripts/build.sh
+echo "# $(date -u +%FT%TZ) $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
+
+bench/pop3/run.sh build
+
+# Base64 and UU decoding beside coreutils base64 -d and sharutils uudecode.
+build/bench/codec/codec_bench
+
+# One 10 MB message with a 7 MiB Base64 attachment, RETR and extraction,
+# beside Python's poplib and email package.
+bench/pop3/bench_retrieval.sh build

@@ -1,0 +1,73 @@
+#include "CodecTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace codec::test {
+
+std::size_t TChunkedStream::Read(void* buffer, std::size_t count) {
+  if (failAt_ >= 0 && Position() >= failAt_) throw EStreamError("read failed");
+  std::size_t n = std::min(count, chunk_);
+  if (failAt_ >= 0) n = std::min(n, static_cast<std::size_t>(failAt_ - Position()));
+  return TMemoryStream::Read(buffer, n);
+}
+
+std::size_t TChunkedStream::Write(const void* buffer, std::size_t count) {
+  const auto size = static_cast<std::size_t>(Size());
+  return TMemoryStream::Write(buffer, std::min(count, writeLimit_ > size ? writeLimit_ - size : 0));
+}
+
+namespace {
+
+std::string Run(UUMethods method, std::string_view text, std::size_t chunk, bool decode) {
+  TChunkedStream input(text, chunk);
+  TMemoryStream output;
+  TUUProcessor processor;
+  processor.SetMethod(method);
+  processor.SetInputStream(&input);
+  processor.SetOutputStream(&output);
+  decode ? processor.Decode() : processor.Encode();
+  return output.ToString();
+}
+
+}  // namespace
+
+std::string Decode(UUMethods method, std::string_view text, std::size_t chunk) { return Run(method, text, chunk, true); }
+std::string Encode(UUMethods method, std::string_view data, std::size_t chunk) { return Run(method, data, chunk, false); }
+
+std::string RandomBytes(std::size_t length, std::uint32_t seed) {
+  std::mt19937 generator(seed);
+  std::string bytes(length, '\0');
+  for (char& c : bytes) c = static_cast<char>(generator() & 0xFF);
+  return bytes;
+}
+
+std::string ToCrLf(std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out += '\r';
+    out += text[i];
+  }
+  return out;
+}
+
+std::string RunTool(const std::string& command, const std::string& input) {
+  char pattern[] = "/tmp/codec-tests.XXXXXX";
+  if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  const std::filesystem::path folder(pattern);
+  std::ofstream(folder / "in", std::ios::binary) << input;
+  const std::string line = "cd '" + folder.string() + "' && " + command + " < in > out";
+  EXPECT_EQ(std::system(line.c_str()), 0) << command << " failed (coreutils and sharutils must be installed)";
+  std::ifstream file(folder / "out", std::ios::binary);
+  std::string output((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::filesystem::remove_all(folder);
+  return output;
+}
+
+}  // namespace codec::test

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "codec/UUCoder.h"
+
+namespace codec::test {
+
+// Stream over a text that hands out at most chunk bytes per Read, raises
+// EStreamError once the position reaches failAt (when set), and takes at
+// most writeLimit bytes in all when written.
+class TChunkedStream : public TMemoryStream {
+ public:
+  TChunkedStream(std::string_view text, std::size_t chunk, std::int64_t failAt = -1, std::size_t writeLimit = SIZE_MAX)
+      : TMemoryStream(text), chunk_(chunk), failAt_(failAt), writeLimit_(writeLimit) {}
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+
+ private:
+  std::size_t chunk_;
+  std::int64_t failAt_;
+  std::size_t writeLimit_;
+};
+
+// Decode or Encode of a fresh processor over text delivered chunk bytes per read.
+std::string Decode(UUMethods method, std::string_view text, std::size_t chunk = 4096);
+std::string Encode(UUMethods method, std::string_view data, std::size_t chunk = 4096);
+
+std::string RandomBytes(std::size_t length, std::uint32_t seed);
+// Every bare LF turned into CR LF.
+std::string ToCrLf(std::string_view text);
+
+// Runs a shell command with input on its standard input and returns its
+// standard output; a failing command fails the current test.
+std::string RunTool(const std::string& command, const std::string& input);
+
+}  // namespace codec::test

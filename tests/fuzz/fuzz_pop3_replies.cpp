@@ -1,0 +1,146 @@
+// Replies and listing lines of a POP3 server: the reply test, the deletion
+// rule, line-end and blank trimming, field splitting and the strict integer
+// conversion, and the three numbers the client takes from the server (STAT
+// count, listing line, size of "LIST n"). Every line of the input is one
+// server line, as ReadLn hands it over (LF included).
+#include <climits>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "FuzzCheck.h"
+#include "net/LineSocket.h"
+#include "pop3/Pop3Parsing.h"
+#include "pop3/Pop3Reply.h"
+
+namespace {
+
+using pop3::EConvertError;
+
+// Independent reading of a decimal 32-bit integer: an optional sign, at
+// least one digit, nothing else.
+std::optional<std::int32_t> ReferenceInt(const std::string& text) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  if (i == text.size()) return std::nullopt;
+  long long value = 0;
+  for (; i < text.size(); ++i) {
+    if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    value = value * 10 + (text[i] - '0');
+    if (value > 1LL + INT32_MAX) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value < INT32_MIN || value > INT32_MAX) return std::nullopt;
+  return static_cast<std::int32_t>(value);
+}
+
+// StrToInt raises EConvertError exactly when the reference refuses.
+std::optional<std::int32_t> Converted(const std::string& text) {
+  try {
+    return pop3::StrToInt(text);
+  } catch (const EConvertError& error) {
+    FUZZ_CHECK(error.Message() == "'" + text + "' is not a valid integer value");
+    return std::nullopt;
+  }
+}
+
+void CheckInteger(const std::string& text) {
+  const std::optional<std::int32_t> expected = ReferenceInt(text);
+  FUZZ_CHECK(Converted(text) == expected);
+  FUZZ_CHECK(pop3::StrToIntDef(text, -7) == (expected ? *expected : -7));
+}
+
+// The fields split at every blank and joined again give the text back. Only
+// the first kMaxFields are compared: each look-up scans from the start.
+void CheckFields(const std::string& text) {
+  constexpr int kMaxFields = 32;
+  std::string joined;
+  int n = 1;
+  for (std::size_t start = 0;; ++n) {
+    const std::string field = net::NthWord(text, ' ', n);
+    const std::size_t blank = text.find(' ', start);
+    FUZZ_CHECK(field == text.substr(start, blank == std::string::npos ? std::string::npos : blank - start));
+    joined += field;
+    if (blank == std::string::npos) break;
+    if (n == kMaxFields) return;
+    joined += ' ';
+    start = blank + 1;
+  }
+  FUZZ_CHECK(joined == text);
+  FUZZ_CHECK(net::NthWord(text, ' ', n + 1).empty());
+  FUZZ_CHECK(net::NthWord(text, ' ', 0).empty());
+  FUZZ_CHECK(net::NthWord(text, ' ', -1).empty());
+}
+
+void CheckTrimming(const std::string& reply) {
+  const std::string bare = pop3::WithoutLineEnd(reply);
+  FUZZ_CHECK(reply.compare(0, bare.size(), bare) == 0);
+  const std::string end = reply.substr(bare.size());
+  FUZZ_CHECK(end.empty() || end == "\n" || end == "\r\n");
+  FUZZ_CHECK(end.empty() == (reply.empty() || reply.back() != '\n'));
+
+  const std::string trimmed = pop3::TrimControl(reply);
+  FUZZ_CHECK(reply.find(trimmed) != std::string::npos);
+  if (!trimmed.empty()) {
+    FUZZ_CHECK(static_cast<unsigned char>(trimmed.front()) > ' ');
+    FUZZ_CHECK(static_cast<unsigned char>(trimmed.back()) > ' ');
+  }
+}
+
+void CheckReplyTests(const std::string& reply) {
+  const std::string first = net::NthWord(reply, ' ', 1);
+  const bool passes = pop3::ReplyPasses(reply);
+  FUZZ_CHECK(passes == (first.find("+OK") != std::string::npos));
+  bool raised = false;
+  try {
+    pop3::CheckReply(reply);
+  } catch (const platform::Exception& error) {
+    raised = true;
+    FUZZ_CHECK(error.Message() == reply);
+  }
+  FUZZ_CHECK(raised == !passes);
+  // A refusal never passes the reply test.
+  if (pop3::IsRefusal(reply)) FUZZ_CHECK(!passes);
+}
+
+void CheckClientNumbers(const std::string& reply) {
+  const std::string bare = pop3::WithoutLineEnd(reply);
+  const std::optional<std::int32_t> count = ReferenceInt(net::NthWord(bare, ' ', 2));
+  FUZZ_CHECK(pop3::ParseStatCount(reply) == (count ? *count : 0));
+
+  const std::optional<std::int32_t> msg = ReferenceInt(net::NthWord(bare, ' ', 1));
+  const std::optional<std::int32_t> size = ReferenceInt(net::NthWord(bare, ' ', 2));
+  try {
+    const pop3::TListEntry entry = pop3::ParseListLine(bare);
+    FUZZ_CHECK(msg && size && entry.Msg == *msg && entry.Size == *size);
+  } catch (const EConvertError&) {
+    FUZZ_CHECK(!msg || !size);
+  }
+
+  const std::optional<std::int32_t> bytes = ReferenceInt(pop3::TrimControl(net::NthWord(reply, ' ', 3)));
+  try {
+    FUZZ_CHECK(bytes && pop3::ParseListSize(reply) == *bytes);
+  } catch (const EConvertError&) {
+    FUZZ_CHECK(!bytes);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  for (std::size_t start = 0; start < input.size();) {
+    const std::size_t lf = input.find('\n', start);
+    const std::size_t end = lf == std::string::npos ? input.size() : lf + 1;
+    const std::string line = input.substr(start, end - start);
+    start = end;
+    CheckTrimming(line);
+    CheckFields(line);
+    CheckReplyTests(line);
+    CheckClientNumbers(line);
+    CheckInteger(pop3::WithoutLineEnd(line));
+  }
+  return 0;
+}

@@ -1,0 +1,200 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "LineSocketTestSupport.h"
+#include "LoopbackServer.h"
+#include "TestEnvironment.h"
+#include "net/LineSocket.h"
+
+namespace {
+
+using linesockettest::LineSocketTest;
+using linesockettest::RaisedBy;
+using net::EAbortError;
+using net::ERangeError;
+using testkit::LoopbackServer;
+using testkit::PumpUntil;
+using testkit::Settle;
+
+// Conversations: what the server sends (S:) and what the client must read
+// or send (C:).
+class TLineSocketLines : public LineSocketTest {
+ protected:
+  void Start() { ConnectTo(server.Port()); }
+  LoopbackServer server;
+};
+
+TEST_F(TLineSocketLines, ReplyArrivingInPiecesIsReturnedWhole) {
+  server.Accept().Send("+OK he").Pause(2).Send("llo wor").Pause(2).Send("ld\r\n");
+  Start();
+  EXPECT_EQ(ReadLine(), "+OK hello world\r\n");
+}
+
+TEST_F(TLineSocketLines, LinesArrivingTogetherAreReturnedOneByOne) {
+  server.Accept().Send("+OK one\r\n+OK two\r\n.\r\n");
+  Start();
+  EXPECT_EQ(ReadLine(), "+OK one\r\n");
+  EXPECT_EQ(ReadLine(), "+OK two\r\n");
+  EXPECT_EQ(ReadLine(), ".\r\n");
+  EXPECT_FALSE(socket->DataAvailable());
+}
+
+TEST_F(TLineSocketLines, LineEndedByALineFeedAloneKeepsJustTheLineFeed) {
+  server.Accept().Send("+OK bare\n+OK next\r\n");
+  Start();
+  EXPECT_EQ(ReadLine(), "+OK bare\n");
+  EXPECT_EQ(ReadLine(), "+OK next\r\n");
+}
+
+TEST_F(TLineSocketLines, LongLineNeedingSeveralLooksIsReadExactly) {
+  const std::string body(20000, 'x');
+  server.Accept().Send(body).Pause().Send("\r\nnext\r\n");
+  Start();
+  EXPECT_EQ(ReadLine(), body + "\r\n");
+  EXPECT_EQ(ReadLine(), "next\r\n");
+}
+
+TEST_F(TLineSocketLines, LineLongerThanTheTransferAreaIsRefused) {
+  server.Accept().Send(std::string(net::TLineSocket::kLineBufferSize + 10, 'a') + "\r\n");
+  Start();
+  EXPECT_EQ(RaisedBy<ERangeError>([&] { ReadLine(); }), "Range check error");
+}
+
+TEST_F(TLineSocketLines, LastLineLeftUnreadAtThePeersCloseIsStillRead) {
+  // S: +OK bye, then the server closes before the client has read it.
+  server.Accept().Send("+OK bye\r\n").Close();
+  Start();
+  ASSERT_TRUE(PumpUntil([&] { return server.ScriptDone(); }));
+  Settle();  // the close notification finds the line waiting
+  EXPECT_TRUE(socket->IsConnected());
+  EXPECT_EQ(disconnects, 0);
+  EXPECT_EQ(ReadLine(), "+OK bye\r\n");
+  EXPECT_EQ(ReadLine(), "");
+}
+
+TEST_F(TLineSocketLines, PeerResetWhileIdleDisconnectsAndReadLnReturnsEmpty) {
+  server.Accept();
+  Start();
+  server.Reset();
+  ASSERT_TRUE(PumpUntil([&] { return !socket->IsConnected(); }));
+  EXPECT_EQ(disconnects, 1);
+  EXPECT_EQ(ReadLine(), "");
+}
+
+TEST_F(TLineSocketLines, PeerResetWhileReadLnWaitsEndsTheWait) {
+  server.Accept();
+  Start();
+  server.Pause(2).Reset();
+  // Whichever sees the reset first decides: the close notification (the
+  // socket is replaced, ReadLn finds it unconnected) or the receive itself.
+  std::string outcome;
+  try {
+    outcome = ReadLine();
+  } catch (const net::ESockError& error) {
+    outcome = error.what();
+  }
+  EXPECT_TRUE(outcome.empty() || outcome == "10054:Connection reset by peer") << outcome;
+  ASSERT_TRUE(PumpUntil([&] { return !socket->IsConnected(); }));
+  EXPECT_EQ(disconnects, 1);
+}
+
+TEST_F(TLineSocketLines, ReadLnOnAComponentThatNeverConnectedReturnsEmpty) {
+  EXPECT_EQ(ReadLine(), "");
+}
+
+TEST_F(TLineSocketLines, PendingCancelMakesReadLnRaiseAndLeavesTheLineQueued) {
+  server.Accept().Send("+OK ready\r\n");
+  Start();
+  ASSERT_TRUE(PumpUntil([&] { return socket->DataAvailable(); }));
+  socket->Cancel();
+  EXPECT_EQ(RaisedBy<EAbortError>([&] { ReadLine(); }), "Socket readln aborted");
+  EXPECT_FALSE(socket->CancelRequested());
+  EXPECT_EQ(ReadLine(), "+OK ready\r\n");
+}
+
+TEST_F(TLineSocketLines, CancelFromAHandlerEndsAWaitingReadLn) {
+  server.Accept();
+  Start();
+  testkit::RunSoon([&] { socket->Cancel(); });
+  EXPECT_EQ(RaisedBy<EAbortError>([&] { ReadLine(); }), "Socket readln aborted");
+  EXPECT_FALSE(socket->CancelRequested());
+  EXPECT_TRUE(socket->IsConnected());
+
+  server.Send("+OK late\r\n");
+  EXPECT_EQ(ReadLine(), "+OK late\r\n");
+}
+
+TEST_F(TLineSocketLines, ReadLnOnASilentServerTimesOut) {
+  server.Accept();
+  Start();
+  socket->SetTimeOut(50);
+  EXPECT_EQ(RaisedBy<EAbortError>([&] { ReadLine(); }), "Socket readln aborted");
+  EXPECT_TRUE(socket->TimedOut());
+  EXPECT_FALSE(socket->CancelRequested());
+  EXPECT_FALSE(socket->TimeoutTimer().Enabled());
+}
+
+TEST_F(TLineSocketLines, NegativeTimeOutMakesTheWaitFail) {
+  server.Accept().Send("+OK\r\n");
+  Start();
+  socket->SetTimeOut(-1);
+  EXPECT_EQ(RaisedBy<ERangeError>([&] { ReadLine(); }), "Range check error");
+  socket->SetTimeOut(0);
+  EXPECT_EQ(ReadLine(), "+OK\r\n");
+}
+
+TEST_F(TLineSocketLines, TransactionSendsTheCommandAndReturnsTheReply) {
+  // S: +OK ready  C: STAT  S: +OK 2 320
+  server.Accept().Send("+OK ready\r\n").AwaitBytes(6).Send("+OK 2 320\r\n");
+  Start();
+  EXPECT_EQ(ReadLine(), "+OK ready\r\n");
+  std::string reply;
+  socket->Transaction("STAT", reply);
+  EXPECT_EQ(reply, "+OK 2 320\r\n");
+  EXPECT_EQ(server.Received(), "STAT\r\n");
+}
+
+TEST_F(TLineSocketLines, WritelnQuitPutsExactlySixBytesOnTheWire) {
+  server.Accept();
+  Start();
+  socket->Writeln("QUIT");
+  socket->Disconnect();
+  ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
+  EXPECT_EQ(server.Received(), "QUIT\r\n");
+}
+
+TEST_F(TLineSocketLines, WriteStopsAtAZeroByteAndRefusesOverlongText) {
+  server.Accept();
+  Start();
+  socket->Write(std::string("AB\0CD", 5));
+  EXPECT_EQ(RaisedBy<ERangeError>([&] { socket->Write(std::string(65536, 'x')); }), "Range check error");
+  socket->Write(std::string(65535, 'y'));
+  socket->Disconnect();
+  ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
+  EXPECT_EQ(server.Received(), "AB" + std::string(65535, 'y'));
+}
+
+TEST_F(TLineSocketLines, PendingCancelMakesSendBufferRaiseWithoutSending) {
+  server.Accept();
+  Start();
+  socket->Cancel();
+  EXPECT_EQ(RaisedBy<EAbortError>([&] { socket->SendBuffer("DELE 1\r\n", 0); }), "Socket send aborted");
+  EXPECT_FALSE(socket->CancelRequested());
+  socket->Writeln("NOOP");
+  socket->Disconnect();
+  ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
+  EXPECT_EQ(server.Received(), "NOOP\r\n");
+}
+
+TEST_F(TLineSocketLines, ClearInputThrowsAwayWhatIsQueuedOnly) {
+  server.Accept().Send("junk\r\nmore junk\r\n");
+  Start();
+  ASSERT_TRUE(PumpUntil([&] { return server.ScriptDone() && socket->DataAvailable(); }));
+  socket->ClearInput();
+  EXPECT_FALSE(socket->DataAvailable());
+  server.Send("+OK\r\n");
+  EXPECT_EQ(ReadLine(), "+OK\r\n");
+}
+
+}  // namespace

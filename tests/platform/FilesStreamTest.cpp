@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "FilesTestSupport.h"
+#include "codec/Stream.h"
+#include "platform/Exception.h"
+#include "platform/FileStream.h"
+
+namespace {
+
+using files_test::ReadBytes;
+using files_test::TempFolder;
+using files_test::WriteBytes;
+using platform::EFileError;
+using platform::FileOpenMode;
+using platform::TFileStream;
+
+std::string RandomBytes(std::size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string bytes(size, '\0');
+  for (char& c : bytes) c = static_cast<char>(random() & 0xFF);
+  return bytes;
+}
+
+std::string ReadAllInChunks(TFileStream& stream, std::size_t chunk) {
+  std::string result;
+  std::string buffer(chunk, '\0');
+  while (std::size_t got = stream.Read(buffer.data(), chunk)) result.append(buffer, 0, got);
+  return result;
+}
+
+TEST(TFileStreamTest, CreateWritesAndReplacesTheFile) {
+  TempFolder folder;
+  std::string path = folder.File("out.bin");
+  WriteBytes(path, "a much longer old content");
+  TFileStream stream(path, FileOpenMode::Create);
+  EXPECT_EQ(stream.Size(), 0);
+  stream.WriteBuffer("hello", 5);
+  EXPECT_EQ(stream.Position(), 5);
+  EXPECT_EQ(stream.Size(), 5);
+  stream.Close();
+  EXPECT_EQ(ReadBytes(path), "hello");
+  EXPECT_THROW(stream.Write("x", 1), EFileError);
+}
+
+TEST(TFileStreamTest, ReadsAFileWhateverTheChunkSize) {
+  TempFolder folder;
+  std::string path = folder.File("in.bin");
+  std::string content = RandomBytes(200000, 7);
+  WriteBytes(path, content);
+  for (std::size_t chunk : {1u, 16u, 1024u, 4096u, 100000u}) {
+    TFileStream stream(path, FileOpenMode::OpenRead);
+    EXPECT_EQ(stream.Size(), 200000);
+    EXPECT_EQ(ReadAllInChunks(stream, chunk), content) << "chunk " << chunk;
+    EXPECT_EQ(stream.Position(), 200000);
+  }
+}
+
+TEST(TFileStreamTest, WritesReachTheFileWhateverTheChunkSize) {
+  TempFolder folder;
+  std::string content = RandomBytes(150000, 11);
+  for (std::size_t chunk : {1u, 16u, 4096u, 70000u}) {
+    std::string path = folder.File("chunk" + std::to_string(chunk));
+    {
+      TFileStream stream(path, FileOpenMode::Create);
+      for (std::size_t at = 0; at < content.size(); at += chunk) {
+        std::size_t count = std::min(chunk, content.size() - at);
+        EXPECT_EQ(stream.Write(content.data() + at, count), count);
+      }
+      EXPECT_EQ(stream.Size(), 150000);
+    }  // the destructor writes what is pending
+    EXPECT_EQ(ReadBytes(path), content) << "chunk " << chunk;
+  }
+}
+
+TEST(TFileStreamTest, PositionMovesReadsAndOverwrites) {
+  TempFolder folder;
+  std::string path = folder.File("seek.bin");
+  TFileStream stream(path, FileOpenMode::Create);
+  stream.WriteBuffer("0123456789", 10);
+  stream.SetPosition(2);
+  stream.WriteBuffer("AB", 2);
+  stream.SetPosition(0);
+  char buffer[10];
+  stream.ReadBuffer(buffer, 10);
+  EXPECT_EQ(std::string(buffer, 10), "01AB456789");
+  EXPECT_EQ(stream.Read(buffer, 10), 0u);
+
+  stream.SetPosition(12);
+  stream.WriteBuffer("Z", 1);
+  EXPECT_EQ(stream.Size(), 13);
+  stream.SetPosition(9);
+  stream.ReadBuffer(buffer, 4);
+  EXPECT_EQ(std::string(buffer, 4), std::string("9\0\0Z", 4));
+  EXPECT_THROW(stream.SetPosition(-1), codec::EStreamError);
+  stream.Close();
+  EXPECT_EQ(ReadBytes(path), std::string("01AB456789\0\0Z", 13));
+}
+
+TEST(TFileStreamTest, FailuresNameTheFile) {
+  TempFolder folder;
+  std::string missing = folder.File("missing.mme");
+  try {
+    TFileStream stream(missing, FileOpenMode::OpenRead);
+    FAIL() << "no error";
+  } catch (const EFileError& error) {
+    EXPECT_NE(std::string(error.what()).find("\"" + missing + "\""), std::string::npos) << error.what();
+  }
+  EXPECT_THROW(TFileStream(folder.File("no/folder.txt"), FileOpenMode::Create), EFileError);
+
+  WriteBytes(missing, "data");
+  TFileStream reader(missing, FileOpenMode::OpenRead);
+  EXPECT_THROW(reader.Write("x", 1), EFileError);
+  EXPECT_EQ(ReadBytes(missing), "data");
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+#include "platform/ProfileFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "FilesTestSupport.h"
+#include "platform/Exception.h"
+
+namespace {
+
+using files_test::ReadBytes;
+using files_test::TempFolder;
+using files_test::WriteBytes;
+using platform::EFileError;
+using platform::FileAccess;
+using platform::TProfileFile;
+
+class TProfileFileTest : public ::testing::Test {
+ protected:
+  std::string Path() const { return folder_.File("pop3.ini"); }
+  TProfileFile Profile(FileAccess access = FileAccess::Shared) const { return TProfileFile(Path(), access); }
+
+  TempFolder folder_;
+};
+
+TEST_F(TProfileFileTest, MissingFileSectionOrKeyGivesDefault) {
+  EXPECT_EQ(Profile().ReadString("EMAIL", "Server", "none"), "none");
+  WriteBytes(Path(), "[EMAIL]\r\nUserID=bob\r\n");
+  EXPECT_EQ(Profile().ReadString("SOUND", "PlayWave", "Yes"), "Yes");
+  EXPECT_EQ(Profile().ReadString("EMAIL", "Server", ""), "");
+  EXPECT_EQ(Profile().ReadString("EMAIL", "UserID", "x"), "bob");
+}
+
+TEST_F(TProfileFileTest, WriteCreatesFileAndSectionWithCrLf) {
+  Profile().WriteString("AUTOCHECK", "Interval", "30");
+  Profile().WriteString("SOUND", "PlayWave", "Yes");
+  EXPECT_EQ(ReadBytes(Path()), "[AUTOCHECK]\r\nInterval=30\r\n[SOUND]\r\nPlayWave=Yes\r\n");
+}
+
+TEST_F(TProfileFileTest, SectionsAndKeysMatchWithoutRegardToCase) {
+  WriteBytes(Path(), "[email]\r\nserver=old\r\n");
+  EXPECT_EQ(Profile().ReadString("EMAIL", "Server", ""), "old");
+  Profile().WriteString("Email", "SERVER", "new");
+  EXPECT_EQ(ReadBytes(Path()), "[email]\r\nserver=new\r\n");
+}
+
+TEST_F(TProfileFileTest, WriteKeepsEveryOtherLine) {
+  WriteBytes(Path(),
+             "; settings\n"
+             "stray line\n"
+             "[EMAIL]\n"
+             "Server=mail.example.org\n"
+             "; the user\n"
+             "UserID=bob\n"
+             "\n"
+             "[AUTOCHECK]\n"
+             "From=alice\n"
+             "\n"
+             "[SOUND]\n"
+             "PlayWave=No");
+  Profile().WriteString("EMAIL", "UserID", "carol");
+  Profile().WriteString("AUTOCHECK", "Subject", "urgent");
+  Profile().WriteString("DEBUG", "FetchCount", "2");
+  EXPECT_EQ(ReadBytes(Path()),
+            "; settings\r\n"
+            "stray line\r\n"
+            "[EMAIL]\r\n"
+            "Server=mail.example.org\r\n"
+            "; the user\r\n"
+            "UserID=carol\r\n"
+            "\r\n"
+            "[AUTOCHECK]\r\n"
+            "From=alice\r\n"
+            "Subject=urgent\r\n"
+            "\r\n"
+            "[SOUND]\r\n"
+            "PlayWave=No\r\n"
+            "[DEBUG]\r\n"
+            "FetchCount=2\r\n");
+}
+
+TEST_F(TProfileFileTest, ReadsLfCrLfAndCrLineEnds) {
+  for (const char* content : {"[A]\nK=v\n[B]\nK=w\n", "[A]\r\nK=v\r\n[B]\r\nK=w\r\n", "[A]\rK=v\r[B]\rK=w"}) {
+    WriteBytes(Path(), content);
+    EXPECT_EQ(Profile().ReadString("A", "K", ""), "v") << content;
+    EXPECT_EQ(Profile().ReadString("B", "K", ""), "w") << content;
+  }
+}
+
+TEST_F(TProfileFileTest, NamesIgnoreSurroundingBlanksCommentsAndLaterDuplicates) {
+  WriteBytes(Path(),
+             "UserID=outside\r\n  [ EMAIL ]\r\n;Server=commented\r\n  Server = first\r\nServer=second\r\n"
+             "[EMAIL]\r\nUserID=later\r\n");
+  EXPECT_EQ(Profile().ReadString("EMAIL", "Server", ""), " first");
+  EXPECT_EQ(Profile().ReadString("EMAIL", "UserID", "none"), "none");
+  Profile().WriteString("EMAIL", "Server", "x");
+  EXPECT_EQ(ReadBytes(Path()),
+            "UserID=outside\r\n  [ EMAIL ]\r\n;Server=commented\r\n  Server =x\r\nServer=second\r\n"
+            "[EMAIL]\r\nUserID=later\r\n");
+}
+
+TEST_F(TProfileFileTest, ValuesRoundTripAsTheyStand) {
+  std::string highBytes;
+  for (int c = 0x80; c <= 0xFF; ++c) highBytes.push_back(static_cast<char>(c));
+  const std::string values[] = {"", "  padded  ", "a=b=c", "; not a comment", "[not a section]",
+                                "\"quoted\"", "tab\there", highBytes};
+  for (const std::string& value : values) {
+    Profile().WriteString("EMAIL", "Password", value);
+    EXPECT_EQ(Profile().ReadString("EMAIL", "Password", "default"), value);
+  }
+}
+
+TEST_F(TProfileFileTest, ValueReadBackIsCutAt2047Characters) {
+  std::string longValue(3000, 'x');
+  longValue[2046] = 'y';
+  Profile().WriteString("AUTOCHECK", "From", longValue);
+  EXPECT_NE(ReadBytes(Path()).find(longValue), std::string::npos);
+  std::string read = Profile().ReadString("AUTOCHECK", "From", "");
+  EXPECT_EQ(read, longValue.substr(0, 2047));
+  EXPECT_EQ(Profile().ReadString("AUTOCHECK", "Missing", longValue).size(), 2047u);
+}
+
+TEST_F(TProfileFileTest, RefusesWhatALineCannotHoldAndLeavesFileUnchanged) {
+  WriteBytes(Path(), "[EMAIL]\r\nServer=host\r\n");
+  const std::string bad[][3] = {{"EMAIL", "Server", "a\r\nUserID=evil"},
+                                {"EMAIL", "Server", std::string("nul\0byte", 8)},
+                                {"EMAIL", "Server", "cr\ronly"},
+                                {"EM]AIL", "Server", "x"},
+                                {"EMAIL", "Ser=ver", "x"},
+                                {"EMAIL", " ", "x"}};
+  for (const auto& entry : bad) {
+    try {
+      Profile().WriteString(entry[0], entry[1], entry[2]);
+      ADD_FAILURE() << "no error for " << entry[0] << "/" << entry[1];
+    } catch (const EFileError& error) {
+      EXPECT_EQ(std::string(error.what()).rfind("Unable to write to " + Path() + ": ", 0), 0u) << error.what();
+    }
+  }
+  EXPECT_EQ(ReadBytes(Path()), "[EMAIL]\r\nServer=host\r\n");
+  EXPECT_TRUE(TProfileFile::CanHoldValue("plain \xD5 text"));
+  EXPECT_FALSE(TProfileFile::CanHoldValue(std::string(1, '\0')));
+}
+
+TEST_F(TProfileFileTest, WriteFailureRaisesUnableToWriteNamingTheFile) {
+  TProfileFile missingFolder(folder_.File("no-such-folder/pop3.ini"));
+  try {
+    missingFolder.WriteString("EMAIL", "Server", "host");
+    FAIL() << "no error";
+  } catch (const EFileError& error) {
+    EXPECT_EQ(std::string(error.what()), "Unable to write to " + missingFolder.FileName());
+  }
+  // A path that cannot be read is never overwritten with a fresh file.
+  std::filesystem::create_directory(Path());
+  EXPECT_THROW(Profile().WriteString("EMAIL", "Server", "host"), EFileError);
+  EXPECT_TRUE(std::filesystem::is_directory(Path()));
+  EXPECT_EQ(Profile().ReadString("EMAIL", "Server", "dflt"), "dflt");
+}
+
+TEST_F(TProfileFileTest, OwnerOnlyFileIsMode0600WhateverTheUmask) {
+  mode_t oldMask = ::umask(0);
+  Profile(FileAccess::OwnerOnly).WriteString("EMAIL", "Password", "secret");
+  ::umask(oldMask);
+  struct stat info {};
+  ASSERT_EQ(::stat(Path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+
+  ::chmod(Path().c_str(), 0644);
+  Profile(FileAccess::OwnerOnly).WriteString("EMAIL", "Password", "again");
+  ASSERT_EQ(::stat(Path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0600u);
+}
+
+TEST_F(TProfileFileTest, SharedWriteKeepsTheModeOfAnExistingFile) {
+  WriteBytes(Path(), "[EMAIL]\r\n");
+  ::chmod(Path().c_str(), 0640);
+  Profile().WriteString("EMAIL", "Server", "host");
+  struct stat info {};
+  ASSERT_EQ(::stat(Path().c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST_F(TProfileFileTest, WriteThroughSymbolicLinkUpdatesItsTarget) {
+  std::string target = folder_.File("real.ini");
+  WriteBytes(target, "[EMAIL]\r\nServer=old\r\n");
+  std::filesystem::create_symlink(target, Path());
+  Profile().WriteString("EMAIL", "Server", "new");
+  EXPECT_TRUE(std::filesystem::is_symlink(Path()));
+  EXPECT_EQ(ReadBytes(target), "[EMAIL]\r\nServer=new\r\n");
+}
+
+}  // namespace

@@ -1,0 +1,237 @@
+// FetchMessage against the private Dovecot instance, with messages written
+// by Python's email package (tests/pop3/make_fetch_messages.py).
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "pop3/MimeExtractor.h"
+#include "pop3/Pop3Client.h"
+#include "tests/pop3/FetchTestSupport.h"
+#include "tests/support/Pop3TestServer.h"
+
+namespace {
+
+using fetchtest::Exists;
+using fetchtest::Items;
+using fetchtest::Original;
+using fetchtest::ReadFile;
+using Lines = std::vector<std::string>;
+
+const Lines kTextPart = {"Hello Alice,", "", "see the attachments.", ""};
+
+std::string Note(const std::string& name) { return "\r\nFile \"" + name + "\" extracted"; }
+
+class FetchDovecot : public testsupport::DovecotTest {
+ protected:
+  void SetUp() override {
+    DovecotTest::SetUp();
+    if (IsSkipped()) return;
+    client_.Host = server_->Address();
+    client_.Port = server_->Port();
+    client_.UserID = mailbox_->User();
+    client_.Password = mailbox_->Password();
+    client_.SetAttachFilePath(home_.Root() + "/pop3");
+    client_.ReportLevel = 1;
+    client_.OnStatus = [this](platform::TComponent*, const std::string& status) { statuses_.push_back(status); };
+  }
+
+  // One session: log in, RETR number, QUIT.
+  void Fetch(int number = 1) {
+    client_.Connect();
+    statuses_.clear();
+    client_.FetchMessage(number);
+    client_.Disconnect();
+  }
+
+  int CountStatus(const std::string& status) const {
+    int count = 0;
+    for (const auto& s : statuses_) count += s == status ? 1 : 0;
+    return count;
+  }
+
+  std::string Attachment(const std::string& name) const { return ReadFile(home_.AttachFolder() + name); }
+
+  fetchtest::TempHome home_;
+  pop3::TPop3Client client_;
+  std::vector<std::string> statuses_;
+};
+
+TEST_F(FetchDovecot, TextPartThenTwoBase64AttachmentsDecoded) {
+  mailbox_->AddMessage(fetchtest::Message("two"));
+  const int temp = pop3::TempCounter;
+  int started = 0;
+  int ended = 0;
+  int packets = 0;
+  Lines announced;
+  client_.OnRetrieveStart = [&](platform::TComponent*) { ++started; };
+  client_.OnRetrieveEnd = [&](platform::TComponent*) { ++ended; };
+  client_.OnPacketRecvd = [&](platform::TComponent*) { ++packets; };
+  client_.OnDecodeStart = [&](std::string& name) { announced.push_back(name); };
+  Fetch();
+
+  const auto& message = client_.MailMessage();
+  Lines body = kTextPart;
+  body.push_back(Note("a.txt"));
+  body.push_back(Note("b.zip"));
+  EXPECT_EQ(Items(message.Body), body);
+  EXPECT_EQ(Items(message.Attachments), (Lines{"a.txt", "b.zip"}));
+  EXPECT_EQ(announced, (Lines{"a.txt", "b.zip"}));
+  EXPECT_EQ(Attachment("a.txt"), Original("two", "a.txt"));
+  EXPECT_EQ(Attachment("b.zip"), Original("two", "b.zip"));
+  // Both temporary files stay, numbered on from the run's counter.
+  EXPECT_EQ(pop3::TempCounter, temp + 2);
+  EXPECT_TRUE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 1) + ".mme"));
+  EXPECT_TRUE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 2) + ".mme"));
+
+  EXPECT_EQ(message.Subject, " two attachments");
+  EXPECT_EQ(message.From, "Sender <sender@example.org>");
+  EXPECT_EQ(message.MessageId, "<two-attachments@fetch-test.invalid>");
+  EXPECT_EQ(message.Boundary.find("==============="), 0u);
+  // The last Content-Type seen is the one of the last part.
+  EXPECT_EQ(message.ContentType, "application/zip");
+  ASSERT_GT(message.Header.Count(), 5);
+  EXPECT_EQ(message.Header.Get(0), "From: Sender <sender@example.org>");
+  EXPECT_EQ(message.Header.Get(message.Header.Count() - 1), "");
+
+  EXPECT_EQ(started, 1);
+  EXPECT_EQ(ended, 1);
+  EXPECT_GT(packets, 1000);
+  EXPECT_EQ(client_.BytesRecvd, packets);
+  EXPECT_EQ(CountStatus("Extracting file"), 3);
+  EXPECT_EQ(CountStatus("Decoding file"), 2);
+  EXPECT_EQ(CountStatus("Message Retrieved"), 1);
+  EXPECT_FALSE(client_.Busy());
+}
+
+TEST_F(FetchDovecot, SameNameThreeTimesTakesTheNextFreeNumbers) {
+  mailbox_->AddMessage(fetchtest::Message("same"));
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"a.txt", "a_1.txt", "a_2.txt"}));
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"a_3.txt", "a_4.txt", "a_5.txt"}));
+  const Lines written = {"a.txt", "a_1.txt", "a_2.txt", "a_3.txt", "a_4.txt", "a_5.txt"};
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    EXPECT_EQ(Attachment(written[i]), Original("same", "a" + std::to_string(i % 3))) << written[i];
+  }
+}
+
+TEST_F(FetchDovecot, NameWithoutDotIsNumberedInItsExtension) {
+  mailbox_->AddMessage(fetchtest::Message("readme"));
+  Fetch();
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"_1.EADME"}));
+  EXPECT_EQ(Attachment("README"), Original("readme", "README"));
+  EXPECT_EQ(Attachment("_1.EADME"), Original("readme", "README"));
+}
+
+TEST_F(FetchDovecot, PartsWithoutNamesBecomeTextTmp) {
+  mailbox_->AddMessage(fetchtest::Message("unnamed"));
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"text.tmp", "text_1.tmp"}));
+  EXPECT_EQ(Attachment("text.tmp"), Original("unnamed", "part0"));
+  EXPECT_EQ(Attachment("text_1.tmp"), Original("unnamed", "part1"));
+}
+
+TEST_F(FetchDovecot, UpperCaseUuencodeIsDecodedLowerCaseIsMovedAsItCame) {
+  mailbox_->AddMessage(fetchtest::Message("uu"));
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"upper.bin", "lower.bin", "dotted.bin"}));
+  EXPECT_EQ(Attachment("upper.bin"), Original("uu", "upper.bin"));
+  // The last line of this one starts with a dot, which the server doubled.
+  EXPECT_EQ(Attachment("dotted.bin"), Original("uu", "dotted.bin"));
+  EXPECT_EQ(CountStatus("Decoding file"), 2);
+
+  std::string encoded = Original("uu", "lower.bin");
+  std::string crlf;
+  for (char c : encoded) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  // The part's lines, each with CR LF, and the empty line before the delimiter.
+  EXPECT_EQ(Attachment("lower.bin"), crlf + "\r\n");
+}
+
+TEST_F(FetchDovecot, SevenBitAndQuotedPrintableAreMovedUndecoded) {
+  mailbox_->AddMessage(fetchtest::Message("plain"));
+  const int temp = pop3::TempCounter;
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"seven.txt", "qp.txt"}));
+  EXPECT_EQ(Attachment("seven.txt"), "first line\r\nsecond line\r\n\r\n");
+  EXPECT_EQ(Attachment("qp.txt"), "caf=C3=A9 =3D coffee\r\n\r\n");
+  EXPECT_EQ(CountStatus("Decoding file"), 0);
+  // Moved, so no temporary file of this fetch is left.
+  EXPECT_EQ(pop3::TempCounter, temp + 2);
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
+}
+
+TEST_F(FetchDovecot, LastPartWithoutClosingDelimiterRunsToTheEnd) {
+  mailbox_->AddMessage(fetchtest::Message("noclose"));
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"tail.bin"}));
+  EXPECT_EQ(Attachment("tail.bin"), Original("noclose", "tail.bin"));
+  EXPECT_EQ(pop3::LineCursor, client_.MailMessage().RawLines.Count());
+}
+
+TEST_F(FetchDovecot, SinglePartWithoutParseShowsTheRawLines) {
+  mailbox_->AddMessage(fetchtest::Message("single"));
+  int packets = 0;
+  client_.OnPacketRecvd = [&](platform::TComponent*) { ++packets; };
+  const int temp = pop3::TempCounter;
+  Fetch();
+  const auto& message = client_.MailMessage();
+  const Lines expected = {"line one", ".line two", "", "line four"};
+  EXPECT_EQ(Items(message.RawLines), expected);
+  EXPECT_EQ(Items(message.Body), expected);
+  EXPECT_EQ(client_.BytesRecvd, 0);
+  EXPECT_EQ(packets, 0);
+
+  client_.Parse = true;
+  Fetch();
+  EXPECT_EQ(Items(message.Body), expected);
+  EXPECT_EQ(client_.BytesRecvd, 4);
+  EXPECT_EQ(packets, 4);
+  EXPECT_EQ(pop3::TempCounter, temp);
+  EXPECT_TRUE(message.Attachments.Empty());
+}
+
+TEST_F(FetchDovecot, SinglePartBase64WithParseShowsTheDecodedText) {
+  mailbox_->AddMessage(fetchtest::Message("single64"));
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Body), (Lines{"ZGVjb2RlZCBvbmUNCmRlY29kZWQgdHdvDQo="}));
+  EXPECT_TRUE(client_.MailMessage().Attachments.Empty());
+
+  client_.Parse = true;
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Body), (Lines{"decoded one", "decoded two"}));
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"text.tmp"}));
+  EXPECT_EQ(Attachment("text.tmp"), Original("single64", "body"));
+}
+
+TEST_F(FetchDovecot, HostileNamesNeverLeaveTheAttachmentFolder) {
+  mailbox_->AddMessage(fetchtest::Message("hostile"));
+  // Deep enough that "../../up.txt" would still land inside the home.
+  const std::string deep = home_.Root() + "/a/b/pop3";
+  std::filesystem::create_directories(deep);
+  client_.SetAttachFilePath(deep);
+  const auto outside = fetchtest::FilesBelow(fetchtest::MessageFolder());
+  Fetch();
+  EXPECT_EQ(Items(client_.MailMessage().Attachments),
+            (Lines{"up.txt", "abs.txt", "dos.txt", "text.tmp", "drive.txt"}));
+  for (const std::string& file : fetchtest::FilesBelow(home_.Root())) {
+    EXPECT_EQ(file.rfind("a/b/pop3/", 0), 0u) << file << " written outside the attachment folder";
+  }
+  EXPECT_EQ(fetchtest::FilesBelow(fetchtest::MessageFolder()), outside);
+}
+
+TEST_F(FetchDovecot, DeleteOnReadRemovesTheMessageFromTheServer) {
+  mailbox_->AddMessage(fetchtest::Message("single"));
+  mailbox_->AddMessage(fetchtest::Message("readme"));
+  client_.DeleteOnRead = true;
+  Fetch(2);
+  EXPECT_EQ(client_.MailMessage().Subject, " readme");
+  client_.Connect();
+  EXPECT_EQ(client_.MailCount(), 1);
+  client_.Disconnect();
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+#include "tests/pop3/FetchTestSupport.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gtest/gtest.h>
+
+namespace fetchtest {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string MakeTempFolder(const char* pattern) {
+  std::string path = (fs::temp_directory_path() / pattern).string();
+  if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed for " + path);
+  return path;
+}
+
+}  // namespace
+
+TempHome::TempHome() : root_(MakeTempFolder("pop3-fetch-home.XXXXXX")) {
+  if (const char* home = std::getenv("HOME")) {
+    hadHome_ = true;
+    oldHome_ = home;
+  }
+  ::setenv("HOME", root_.c_str(), 1);
+  fs::create_directory(root_ + "/pop3");
+}
+
+TempHome::~TempHome() {
+  if (hadHome_) {
+    ::setenv("HOME", oldHome_.c_str(), 1);
+  } else {
+    ::unsetenv("HOME");
+  }
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+namespace {
+
+// The generated messages live as long as the test program.
+struct MessageStore {
+  MessageStore() : folder(MakeTempFolder("pop3-fetch-messages.XXXXXX")) {
+    const std::string command = std::string("python3 '") + FETCH_MESSAGE_SCRIPT + "' '" + folder + "'";
+    if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot make test messages: " + command);
+  }
+  ~MessageStore() {
+    std::error_code ignored;
+    fs::remove_all(folder, ignored);
+  }
+  std::string folder;
+};
+
+}  // namespace
+
+const std::string& MessageFolder() {
+  static const MessageStore store;
+  return store.folder;
+}
+
+std::string Message(const std::string& name) { return ReadFile(MessageFolder() + "/" + name + ".eml"); }
+
+std::string Original(const std::string& message, const std::string& attachment) {
+  return ReadFile(MessageFolder() + "/" + message + "." + attachment + ".orig");
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    ADD_FAILURE() << "cannot read " << path;
+    return std::string();
+  }
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool Exists(const std::string& path) {
+  std::error_code ignored;
+  return fs::exists(fs::symlink_status(path, ignored));
+}
+
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_directory()) files.push_back(fs::relative(entry.path(), folder).string());
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+std::vector<std::string> TempFiles(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("Temp", 0) == 0 && name.size() > 8 && name.substr(name.size() - 4) == ".mme") {
+      names.push_back(name);
+    }
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::vector<std::string> Items(const pop3::TStringList& list) { return list.Items(); }
+
+}  // namespace fetchtest

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "pop3/Pop3Client.h"
+#include "tests/support/ScriptedPop3Server.h"
+
+namespace pop3test {
+
+using platform::TComponent;
+
+// A client pointed at a scripted server, user "bob", password "secret".
+// TearDown closes the client and then checks that the server saw every
+// conversation through without a surprise.
+class ScriptedClientTest : public ::testing::Test {
+ protected:
+  // Greeting, USER, PASS and STAT answered with two messages.
+  static constexpr const char* kLogIn = R"(
+    S: +OK POP3 ready
+    C: USER bob
+    S: +OK
+    C: PASS secret
+    S: +OK logged in
+    C: STAT
+    S: +OK 2 320
+  )";
+  static constexpr const char* kQuit = R"(
+    C: QUIT
+    S: +OK bye
+  )";
+
+  void SetUp() override {
+    client_ = std::make_unique<pop3::TPop3Client>();
+    client_->Host = testsupport::ScriptedPop3Server::Host();
+    client_->Port = server_.Port();
+    client_->UserID = "bob";
+    client_->Password = "secret";
+  }
+
+  void TearDown() override {
+    client_.reset();
+    EXPECT_TRUE(server_.WaitUntilDone()) << "a scripted conversation did not end";
+    for (const auto& failure : server_.Failures()) ADD_FAILURE() << "server: " << failure;
+  }
+
+  // Queues the log-in, then more, then (when quit) the QUIT exchange.
+  void Expect(const std::string& more, bool quit = true) {
+    server_.AddConversation(std::string(kLogIn) + more + (quit ? kQuit : ""));
+  }
+
+  pop3::TPop3Client& client() { return *client_; }
+
+  testsupport::ScriptedPop3Server server_;
+  std::unique_ptr<pop3::TPop3Client> client_;
+};
+
+}  // namespace pop3test
