@@ -71,9 +71,7 @@ void TLineSocket::LookupErrorMessage(std::uint16_t errorNumber, std::string& tex
   text = SocketErrorText(errorNumber);
 }
 
-void TLineSocket::OnSocketEvent(platform::SocketEventKind kind, int errorCode) {
-  HandleSocketEvent(kind, errorCode);
-}
+void TLineSocket::OnSocketEvent(platform::SocketEventKind kind, int errorCode) { HandleSocketEvent(kind, errorCode); }
 
 void TLineSocket::OnLookupDone(int errorCode, std::uint32_t addressNetOrder) {
   lastEventOk_ = errorCode == 0;

@@ -61,6 +61,9 @@ class TThreadTimer : public TComponent {
   explicit TThreadTimer(TComponent* owner);
   ~TThreadTimer() override;
 
+  // Setting Enabled or Interval to a different value restarts the period
+  // (UpdateTimer); setting the same value does nothing. Setting OnTimer
+  // always restarts. Each may raise what UpdateTimer raises.
   bool Enabled() const { return enabled_; }
   void SetEnabled(bool value);
   std::uint32_t Interval() const { return interval_; }
@@ -71,6 +74,8 @@ class TThreadTimer : public TComponent {
   // Stops the system timer and starts it again when Interval > 0, Enabled
   // and OnTimer is assigned. Raises Exception "No Timer" when refused.
   void UpdateTimer();
+  // Runs OnTimer on each tick; an exception it raises goes to the
+  // application's handler for unhandled errors, and the timer goes on.
   virtual void FireTimer();
 
  private:

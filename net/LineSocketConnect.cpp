@@ -81,9 +81,12 @@ void TLineSocket::Connect() {
       throw;
     }
   }
-  {
+  try {
     detail::TimeoutScope timeout(*this);
     WaitUntil([this] { return isConnected_ || timedOut_ || cancelRequested_ || !lastEventOk_; });
+  } catch (...) {
+    AbandonConnectAttempt();  // the timer was refused: no attempt left behind
+    throw;
   }
   if (!timedOut_ && !cancelRequested_ && lastEventOk_) return;
   AbandonConnectAttempt();

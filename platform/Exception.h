@@ -9,8 +9,12 @@ namespace platform {
 // Every failure the logic raises is an Exception or derives from it.
 class Exception : public std::runtime_error {
  public:
-  explicit Exception(const std::string& message) : std::runtime_error(message) {}
-  std::string Message() const { return what(); }
+  explicit Exception(const std::string& message) : std::runtime_error(message), message_(message) {}
+  // The whole text, also past a NUL byte (what() ends at the first one).
+  std::string Message() const { return message_; }
+
+ private:
+  std::string message_;
 };
 
 // A file could not be created, opened, read or written.

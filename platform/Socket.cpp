@@ -202,6 +202,8 @@ int TcpSocket::Connect(std::uint32_t addressNetOrder, std::uint16_t port) {
 
 long TcpSocket::Send(const char* bytes, std::size_t length) {
   if (impl_->fd < 0) return FailWithErrno(ENOTSOCK);
+  // Linux answers EPIPE for a socket that never connected.
+  if (impl_->mode == Impl::Mode::Idle) return FailWithErrno(ENOTCONN);
   ssize_t sent;
   do {
     sent = ::send(impl_->fd, bytes, length, MSG_NOSIGNAL);

@@ -72,8 +72,6 @@ courier_ensure_packages() {
     say "unpacking ${COURIER_DEBS[*]} into $C_ROOT (not installed)"
     mkdir -p "$COURIER_CACHE"
     local tmp; tmp=$(mktemp -d "$COURIER_CACHE/unpack.XXXXXX")
-    # apt's download user must be able to write the folder.
-    chmod 755 "$tmp"
     courier_download "$tmp" || { rm -rf "$tmp"; die "apt-get download failed (see $DIR/log/apt.log)"; }
     local deb
     for deb in "$tmp"/*.deb; do
@@ -105,13 +103,17 @@ pid_from() {
 courier_pid() { pid_from "$C_TCPD_PID" "-pid=$C_TCPD_PID"; }
 courier_auth_pid() { pid_from "$C_AUTH_PID" "$C_AUTHDAEMOND"; }
 
-# Pids of every process in the instance's mount namespace.
+# Pids of the Courier programs still running in the instance's mount
+# namespace. The program check keeps a namespace number that the kernel gave
+# to someone else after a reboot from naming foreign processes.
 courier_ns_pids() {
     local ns p
     ns=$(cat "$C_NS" 2>/dev/null) || return 0
     [ -n "$ns" ] || return 0
     for p in /proc/[0-9]*; do
-        [ "$(readlink "$p/ns/mnt" 2>/dev/null)" = "$ns" ] && pid_alive "${p#/proc/}" && echo "${p#/proc/}"
+        [ "$(readlink "$p/ns/mnt" 2>/dev/null)" = "$ns" ] || continue
+        [[ "$(readlink "$p/exe" 2>/dev/null)" == "$C_ROOT/"* ]] || continue
+        pid_alive "${p#/proc/}" && echo "${p#/proc/}"
     done
     return 0
 }
@@ -178,10 +180,12 @@ courier_launch() {
         mount --bind "$C_RUNROOT" /run
         readlink /proc/self/ns/mnt > "$C_NS"
         cd /
-        env -i PATH=/usr/bin:/bin:/usr/sbin:/sbin "$C_AUTHDAEMOND" </dev/null >>"$LOG" 2>&1 &
+        # Sessions of their own: on TERM authdaemond signals its whole
+        # process group, which must not be the caller'"'"'s.
+        setsid env -i PATH=/usr/bin:/bin:/usr/sbin:/sbin "$C_AUTHDAEMOND" </dev/null >>"$LOG" 2>&1 &
         echo $! > "$C_AUTH_PID"
         for _ in $(seq 1 100); do [ -S /run/courier/authdaemon/socket ] && break; sleep 0.05; done
-        env -i PATH=/usr/bin:/bin:/usr/sbin:/sbin POP3AUTH= POP3AUTH_TLS= POP3_PROXY=0 \
+        setsid env -i PATH=/usr/bin:/bin:/usr/sbin:/sbin POP3AUTH= POP3AUTH_TLS= POP3_PROXY=0 \
             MIME_UNICODE_MESSAGE_TYPE=message/global \
             "$C_TCPD" -pid="$C_TCPD_PID" -stderr="$LOG" -address="$ADDRESS" -maxprocs=100 -maxperip=100 \
                 -nodnslookup -noidentlookup "$PORT" "$C_LOGIN" "$C_POP3D" Maildir </dev/null >>"$LOG" 2>&1
@@ -189,11 +193,16 @@ courier_launch() {
 }
 
 courier_start() {
-    local uid gid pid
+    local uid gid pid path
+    # The namespace covers these folders; the instance's own files must stay visible.
+    for path in "$DIR" "$COURIER_CACHE"; do
+        case "$path/" in
+            /run/*|/etc/*|/usr/lib/*) die "$path lies below /run, /etc or /usr/lib, which the instance's mounts cover" ;;
+        esac
+    done
     uid=$(id -u "$MAIL_USER"); gid=$(id -g "$MAIL_USER")
     local old_sig; old_sig=$(cat "$SETTINGS" 2>/dev/null || true)
     write_settings
-    courier_write_config "$uid" "$gid"
     if pid=$(courier_pid) && courier_auth_pid >/dev/null; then
         if [ "$old_sig" = "$(cat "$SETTINGS")" ] && courier_login_ok; then
             say "already running (pid $pid) on $ADDRESS:$PORT"
@@ -201,7 +210,10 @@ courier_start() {
         fi
         say "settings changed; restarting"
     fi
+    # The running instance reads its configuration through a mount of
+    # DIR/courier/etc, so that is rewritten only once it is stopped.
     courier_stop || true
+    courier_write_config "$uid" "$gid"
     port_in_use && die "$ADDRESS:$PORT is already in use by another process"
     export C_ETC C_ROOT C_RUNROOT C_NS C_AUTHDAEMOND C_AUTH_PID C_TCPD C_TCPD_PID C_LOGIN C_POP3D LOG ADDRESS PORT
     courier_launch || { courier_stop || true; die "Courier failed to start; last log lines:
@@ -218,26 +230,30 @@ $(tail -n 15 "$LOG" 2>/dev/null)"; }
 $(tail -n 15 "$LOG" 2>/dev/null)"
 }
 
-# Ends couriertcpd, authdaemond and then whatever is left in the instance's
-# namespace (sessions still open); returns 1 when nothing was running.
+# couriertcpd, authdaemond and every Courier program left in the namespace
+# (open sessions), one pid a line.
+courier_all_pids() {
+    courier_pid || true
+    courier_auth_pid || true
+    courier_ns_pids
+}
+
+# Ends the instance: TERM, and KILL for what is left after 5 s. Returns 1 when
+# nothing was running.
 courier_stop() {
-    local pid pids=() stopped=1 round
-    pid=$(courier_pid) && pids+=("$pid")
-    pid=$(courier_auth_pid) && pids+=("$pid")
+    local pids stopped=1 round
     for round in TERM KILL; do
-        [ ${#pids[@]} -gt 0 ] || pids=($(courier_ns_pids))
-        [ ${#pids[@]} -gt 0 ] || break
+        pids=$(courier_all_pids)
+        [ -n "$pids" ] || break
         stopped=0
-        kill -"$round" "${pids[@]}" 2>/dev/null || true
+        kill -"$round" $pids 2>/dev/null || true
         for _ in $(seq 1 50); do
-            local left=()
-            for pid in "${pids[@]}" $(courier_ns_pids); do pid_alive "$pid" && left+=("$pid"); done
-            [ ${#left[@]} -eq 0 ] && break
+            [ -n "$(courier_all_pids)" ] || break
             sleep 0.1
         done
-        pids=()
     done
-    [ -z "$(courier_ns_pids)" ] || die "Courier processes $(courier_ns_pids | tr '\n' ' ')did not exit"
+    pids=$(courier_all_pids)
+    [ -z "$pids" ] || die "Courier processes $(echo $pids) did not exit"
     rm -f "$C_TCPD_PID" "$C_AUTH_PID" "$C_NS"
     return $stopped
 }

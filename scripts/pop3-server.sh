@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # pop3-server.sh -- the project's private POP3 server instance for tests and
-# benchmarks: Dovecot, or with --server courier Courier's pop3d (details in
-# pop3-server-courier.sh). It is never the system's Dovecot: it runs `dovecot -c DIR/etc/...`
-# with its own configuration, base and state folders, log and pid file, all
-# under DIR, listening on ADDRESS:PORT (loopback by default) with plaintext
-# USER/PASS allowed and no delay after a failed log-in.
+# benchmarks: Dovecot, or with --server courier Courier's pop3d (how that one
+# runs: pop3-server-courier.sh). Dovecot is never the system's Dovecot: this
+# runs `dovecot -c DIR/etc/...` with its own configuration, base and state
+# folders, log and pid file, all under DIR, listening on ADDRESS:PORT
+# (loopback by default) with plaintext USER/PASS allowed and no delay after a
+# failed log-in.
 #
 # Users: user01 .. userNN (N = --users, default 16), password "pass" followed
 # by the same two digits (user07 / pass07). Each user has its own Maildir, so
@@ -15,7 +16,8 @@
 # as root.
 #
 # Usage: pop3-server.sh [options] COMMAND [args]
-#   start                        install dovecot if missing, write config, start
+#   start                        install dovecot (or unpack courier) if missing,
+#                                write config, start
 #   stop                         stop the instance (pid from its pid file only)
 #   status                       print state; exit 0 running, 3 stopped
 #   reset USER                   delete every message of USER
@@ -33,8 +35,9 @@
 #   --seed N         add-messages: random seed   (default: a running counter)
 #   -q, --quiet      less chatter
 # --port, --address, --users and --server given to `start` are kept in
-# DIR/settings and used by later commands. The first `start` may install packages, so run it
-# once outside any network namespace before starting inside one.
+# DIR/settings and used by later commands. The first `start` may install or
+# download packages, so run it once outside any network namespace before
+# starting inside one.
 set -euo pipefail
 
 PROG=${0##*/}

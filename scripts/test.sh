@@ -1,19 +1,36 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: installs what is missing, starts
-# the private POP3 test server, runs ctest, and stops the server again.
+# the private POP3 test servers (Dovecot, and Courier's pop3d beside it on a
+# port and folder of its own), runs ctest, and stops both servers again.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+ROOT=$(pwd)
 scripts/install-deps.sh --with-tests
 scripts/build.sh
 
 export QT_QPA_PLATFORM=offscreen
 SERVER_DIR=$(mktemp -d /tmp/pop3check-tests.XXXXXX)
+COURIER_DIR=$(mktemp -d /tmp/pop3check-courier.XXXXXX)
 export POP3CHECK_TEST_SERVER_DIR="$SERVER_DIR"
-cleanup() { scripts/pop3-server.sh --dir "$SERVER_DIR" stop >/dev/null 2>&1 || true; }
+export POP3CHECK_TEST_COURIER_DIR="$COURIER_DIR"
+# Each stop ends only the processes named by its instance's pid files.
+cleanup() {
+  "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" stop >/dev/null 2>&1 || true
+  "$ROOT/scripts/pop3-server-courier.sh" --dir "$COURIER_DIR" stop >/dev/null 2>&1 || true
+}
 trap cleanup EXIT
 if [ -x scripts/pop3-server.sh ]; then
   scripts/pop3-server.sh --dir "$SERVER_DIR" --port auto start
 fi
+if [ -x scripts/pop3-server-courier.sh ]; then
+  scripts/pop3-server-courier.sh --dir "$COURIER_DIR" --port auto start
+fi
 
 cd build
 ctest --output-on-failure -j 2 --timeout 600
+
+# A short fuzzing pass of the parsers under the sanitizers (clang build in
+# build-fuzz), with the saved regression inputs replayed; a finding fails
+# the test run.
+cd "$ROOT"
+scripts/fuzz.sh --seconds "${POP3CHECK_FUZZ_SECONDS:-15}"

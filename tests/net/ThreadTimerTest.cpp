@@ -30,9 +30,9 @@ TEST(TThreadTimerTest, SettersRestartTheTimerOnlyWhenTheValueChanges) {
 
   const auto handler = [](TComponent*) {};
   EXPECT_EQ(RaisedBy<Exception>([&] { timer.SetOnTimer(handler); }), "No Timer");  // always restarts
-  EXPECT_NO_THROW(timer.SetInterval(kRefusedInterval));  // same value
-  EXPECT_NO_THROW(timer.SetEnabled(true));               // same value
-  EXPECT_NO_THROW(timer.SetEnabled(false));              // stops only
+  EXPECT_NO_THROW(timer.SetInterval(kRefusedInterval));                            // same value
+  EXPECT_NO_THROW(timer.SetEnabled(true));                                         // same value
+  EXPECT_NO_THROW(timer.SetEnabled(false));                                        // stops only
   EXPECT_EQ(RaisedBy<Exception>([&] { timer.SetEnabled(true); }), "No Timer");
   EXPECT_EQ(RaisedBy<Exception>([&] { timer.SetOnTimer(handler); }), "No Timer");
   EXPECT_NO_THROW(timer.SetInterval(0));  // no ticks at all

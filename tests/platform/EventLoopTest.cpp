@@ -1,5 +1,3 @@
-#include "platform/EventLoop.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -8,6 +6,7 @@
 #include <vector>
 
 #include "TestEnvironment.h"
+#include "platform/EventLoop.h"
 #include "platform/Timer.h"
 #include "platform/UnhandledError.h"
 
@@ -31,14 +30,6 @@ TEST(EventLoopTest, WaitForEventsReturnsOnceAnEventWasHandled) {
   testkit::RunSoon([&] { ran = true; });
   platform::WaitForEvents(60000);
   EXPECT_TRUE(ran);
-}
-
-TEST(EventLoopTest, PumpEventsRunsWhatIsPending) {
-  int runs = 0;
-  testkit::RunSoon([&] { ++runs; });
-  testkit::RunSoon([&] { ++runs; });
-  platform::PumpEvents();
-  EXPECT_EQ(runs, 2);
 }
 
 TEST(TimerTest, KeepsTickingWhenItsHandlerThrows) {

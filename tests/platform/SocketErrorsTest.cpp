@@ -1,8 +1,8 @@
-#include "platform/SocketErrors.h"
-
 #include <gtest/gtest.h>
 
 #include <cerrno>
+
+#include "platform/SocketErrors.h"
 
 namespace {
 

@@ -1,5 +1,3 @@
-#include "platform/Socket.h"
-
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -13,6 +11,7 @@
 #include "SocketTestSupport.h"
 #include "TestEnvironment.h"
 #include "platform/EventLoop.h"
+#include "platform/Socket.h"
 #include "platform/SocketErrors.h"
 
 namespace {
@@ -97,10 +96,10 @@ TEST(TcpSocketTest, UnreadBytesNotifyOnceUntilTheNextReceive) {
   ASSERT_TRUE(PumpUntil([&] { return sink.Count(SocketEventKind::Read) == 1; }));
 
   const long activationsBefore = testkit::SocketActivations();
-  for (int i = 0; i < 5; ++i) platform::WaitForEvents(50);
+  for (int i = 0; i < 20; ++i) platform::WaitForEvents(20);
   EXPECT_EQ(sink.Count(SocketEventKind::Read), 1);
-  // A notifier left armed on unread bytes fires on every pass, thousands
-  // of times in these 250 ms.
+  // A notifier left armed on unread bytes fires at every turn of the loop:
+  // each wait would end at once, with one more activation.
   EXPECT_LE(testkit::SocketActivations() - activationsBefore, 2);
 
   char byte;

@@ -16,7 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
-#include <set>
+#include <map>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -138,7 +138,8 @@ std::string Pop3TestServer::LogPath() const {
 }
 
 const ServerLogMarks& Pop3TestServer::LogMarks() const {
-  static const ServerLogMarks dovecot{"Login: ", "Disconnected: Logged out", "Aborted login by logging out (auth failed"};
+  static const ServerLogMarks dovecot{"Login: ", "Disconnected: Logged out",
+                                      "Aborted login by logging out (auth failed"};
   // courierpop3d writes LOGOUT with the user; courierpop3login, before a
   // log-in succeeded, without it ("DEBUG: Disconnected" when the client
   // hung up instead).
@@ -235,13 +236,18 @@ std::vector<std::string> Mailbox::LogLinesSince(std::uintmax_t offset) const {
     }
     return false;
   };
-  std::set<std::string> ports;
-  for (const auto& line : log) {
-    if (namesUser(line) && !PortMark(line).empty()) ports.insert(PortMark(line));
-  }
+  // Per client port: whether its current connection has named this user.
+  // Ports are reused, so each "Connection," line starts afresh.
+  std::map<std::string, bool> ours;
   std::vector<std::string> lines;
   for (const auto& line : log) {
-    if (namesUser(line) || ports.count(PortMark(line)) > 0) lines.push_back(line);
+    const std::string port = PortMark(line);
+    const bool named = namesUser(line);
+    if (!port.empty()) {
+      if (line.find("Connection, ") != std::string::npos) ours[port] = false;
+      if (named) ours[port] = true;
+    }
+    if (named || (!port.empty() && ours[port])) lines.push_back(line);
   }
   return lines;
 }

@@ -23,8 +23,8 @@ inline std::string ServerParamName(const ::testing::TestParamInfo<ServerKind>& i
 
 // What a server writes to its log, for tests that check how a session ended.
 struct ServerLogMarks {
-  const char* login;             // a user logged in
-  const char* loggedOut;         // a logged-in user signed off with QUIT
+  const char* login;                 // a user logged in
+  const char* loggedOut;             // a logged-in user signed off with QUIT
   const char* quitAfterAuthFailure;  // QUIT after a refused log-in
 };
 
@@ -45,7 +45,6 @@ class Pop3TestServer {
   // unset. Throws std::runtime_error when it is set but the folder is not a
   // started instance (a broken setup must fail, not skip).
   static std::optional<Pop3TestServer> FromEnvironment(const char* variable = kDirVariable);
-  static std::optional<Pop3TestServer> FromEnvironment(ServerKind kind) { return FromEnvironment(DirVariable(kind)); }
 
   explicit Pop3TestServer(std::string dir);
 

@@ -189,6 +189,13 @@ RefusingPort::RefusingPort() { fd_ = BoundSocket(port_); }
 
 RefusingPort::~RefusingPort() { ::close(fd_); }
 
+IdlePort::IdlePort() {
+  fd_ = BoundSocket(port_);
+  if (::listen(fd_, 5) != 0) throw std::runtime_error("listen failed");
+}
+
+IdlePort::~IdlePort() { ::close(fd_); }
+
 SilentPort::SilentPort() {
   listenFd_ = BoundSocket(port_);
   if (::listen(listenFd_, 0) != 0) throw std::runtime_error("listen failed");

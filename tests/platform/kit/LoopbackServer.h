@@ -31,12 +31,12 @@ class LoopbackServer {
   std::uint16_t Port() const { return port_; }
 
   // Script steps, carried out in the order given.
-  LoopbackServer& Accept();                   // takes the next connection
-  LoopbackServer& Send(const std::string& bytes);  // one write
-  LoopbackServer& Pause(int passes = 1);      // lets the event loop turn
-  LoopbackServer& AwaitBytes(std::size_t total);  // until total bytes came in
-  LoopbackServer& Close();                    // graceful close (FIN)
-  LoopbackServer& Reset();                    // abortive close (RST)
+  LoopbackServer& Accept();                           // takes the next connection
+  LoopbackServer& Send(const std::string& bytes);     // one write
+  LoopbackServer& Pause(int passes = 1);              // lets the event loop turn
+  LoopbackServer& AwaitBytes(std::size_t total);      // until total bytes came in
+  LoopbackServer& Close();                            // graceful close (FIN)
+  LoopbackServer& Reset();                            // abortive close (RST)
   LoopbackServer& Run(std::function<void()> action);  // any action
 
   bool ScriptDone() const { return steps_.empty(); }
@@ -97,6 +97,21 @@ class SilentPort {
  private:
   int listenFd_ = -1;
   int fillerFd_ = -1;
+  std::uint16_t port_ = 0;
+};
+
+// A port on 127.0.0.1 whose listener lets connections complete but never
+// takes them: nothing sent there is ever read, so a sender's buffers fill.
+class IdlePort {
+ public:
+  IdlePort();
+  ~IdlePort();
+  IdlePort(const IdlePort&) = delete;
+  IdlePort& operator=(const IdlePort&) = delete;
+  std::uint16_t Port() const { return port_; }
+
+ private:
+  int fd_ = -1;
   std::uint16_t port_ = 0;
 };
 

@@ -31,9 +31,9 @@ long SocketActivations();
 }  // namespace testkit
 
 // Skips the test unless the process has its own network namespace.
-#define REQUIRE_PRIVATE_NETWORK()                                                            \
-  do {                                                                                       \
-    if (!testkit::InPrivateNetwork())                                                        \
-      GTEST_SKIP() << "needs a private network namespace (run as root) so that no query "    \
-                      "leaves the machine";                                                  \
+#define REQUIRE_PRIVATE_NETWORK()                                                         \
+  do {                                                                                    \
+    if (!testkit::InPrivateNetwork())                                                     \
+      GTEST_SKIP() << "needs a private network namespace (run as root) so that no query " \
+                      "leaves the machine";                                               \
   } while (0)

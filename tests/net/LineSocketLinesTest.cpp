@@ -99,8 +99,10 @@ TEST_F(TLineSocketLines, PeerResetWhileReadLnWaitsEndsTheWait) {
   EXPECT_EQ(disconnects, 1);
 }
 
-TEST_F(TLineSocketLines, ReadLnOnAComponentThatNeverConnectedReturnsEmpty) {
-  EXPECT_EQ(ReadLine(), "");
+TEST_F(TLineSocketLines, ReadLnOnAComponentThatNeverConnectedReturnsEmpty) { EXPECT_EQ(ReadLine(), ""); }
+
+TEST_F(TLineSocketLines, WritelnOnAComponentThatNeverConnectedRaisesNotConnected) {
+  EXPECT_EQ(RaisedBy<net::ESockError>([&] { socket->Writeln("NOOP"); }), "10057:Socket is not connected");
 }
 
 TEST_F(TLineSocketLines, PendingCancelMakesReadLnRaiseAndLeavesTheLineQueued) {
@@ -185,6 +187,53 @@ TEST_F(TLineSocketLines, PendingCancelMakesSendBufferRaiseWithoutSending) {
   socket->Disconnect();
   ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
   EXPECT_EQ(server.Received(), "NOOP\r\n");
+}
+
+TEST_F(TLineSocketLines, LargeTransferWaitsForRoomWhileTheServerCatchesUp) {
+  // Far more than the connection buffers: the sender must let the event
+  // loop turn, where this server reads, while it waits for room.
+  server.Accept();
+  Start();
+  const std::string block(65535, 'z');
+  constexpr int kBlocks = 200;
+  for (int i = 0; i < kBlocks; ++i) socket->Write(block);
+  const std::size_t total = block.size() * kBlocks;
+  EXPECT_TRUE(PumpUntil([&] { return server.Received().size() >= total; }));
+  EXPECT_EQ(server.Received().size(), total);
+}
+
+TEST_F(TLineSocketLines, CancelWhileSendBufferWaitsForRoomAbortsTheSend) {
+  testkit::IdlePort idle;  // never reads
+  ConnectTo(idle.Port());
+  testkit::RunSoon([&] { socket->Cancel(); });
+  const std::string block(65535, 'z');
+  std::string outcome = "never waited";
+  for (int i = 0; i < 2000 && outcome == "never waited"; ++i) {
+    try {
+      socket->Write(block);
+    } catch (const EAbortError& error) {
+      outcome = error.what();
+    }
+  }
+  EXPECT_EQ(outcome, "Socket send aborted");
+  EXPECT_FALSE(socket->CancelRequested());
+}
+
+TEST_F(TLineSocketLines, SendBufferWaitingForRoomTimesOut) {
+  testkit::IdlePort idle;
+  ConnectTo(idle.Port());
+  socket->SetTimeOut(50);
+  const std::string block(65535, 'z');
+  std::string outcome = "never waited";
+  for (int i = 0; i < 2000 && outcome == "never waited"; ++i) {
+    try {
+      socket->Write(block);
+    } catch (const EAbortError& error) {
+      outcome = error.what();
+    }
+  }
+  EXPECT_EQ(outcome, "Socket send aborted");
+  EXPECT_TRUE(socket->TimedOut());
 }
 
 TEST_F(TLineSocketLines, ClearInputThrowsAwayWhatIsQueuedOnly) {
