@@ -104,6 +104,8 @@ class TForm1 : public platform::TComponent {
   bool SelectAllState = false;
   int ViewerMessage = 0;
   bool AttachmentsSaved = false;
+  // A viewer fetch waits on the server: further double clicks are ignored.
+  bool ViewerFetchRunning = false;
 
   // Network commands in progress (nested through the event loop) and a
   // close of the window that waits for them to end.
@@ -222,12 +224,62 @@ class TForm1 : public platform::TComponent {
   void CreatePop3Client();
   void WireEvents();
 
+  // Steps of the message viewer.
+  void WireViewerEvents();
+  void SetViewerButtonsEnabled(bool enabled);
+  // opened: the viewer shows the fetched text.
+  void FetchHeaderView(std::int32_t msg, bool& opened);
+  void FinishHeaderView(bool opened);
+  void ShowBodyView();
+  void FetchBodyView(bool& opened);
+  void FinishBodyView(bool opened);
+  void SaveViewerText();
+  void CloseViewer();
+
+  // Steps of the message list commands.
+  void WireMessageListEvents();
+  void AnalyseRow(int row, std::int32_t msg);
+  void BeginDeletion();
+  // Deletes the ticked rows' messages, one session each; returns how many
+  // ticked messages were left on the server because their number no longer
+  // named them.
+  int DeleteTickedMessages();
+  // In an open session: whether message msg is still the one that row
+  // shows (same size, and same sender, subject and date when the row shows
+  // any). False when the number is gone.
+  bool TickedMessageUnchanged(int row, std::int32_t msg);
+  void FinishDeletion(int changedCount);
+
   // Steps of the manual check.
   void BeginManualCheck();
   void RunManualCheck();
   void ListAndSummarise();
   void FetchSummaries();
   void FinishManualCheck();
+
+  // Steps of the automatic check.
+  void WireAutoCheckEvents();
+  void BeginAutoCheck();
+  void RunAutoCheck();
+  void CheckMailboxForRules();
+  void FetchAllSummaries();
+  void ApplyMatchRules();
+  void MatchTextRule(const std::string& rule, int column);
+  void MatchSizeRule();
+  void FinishAutoCheck();
+  // Writes IntervalMinutes to the settings file and applies it to the
+  // timer and the "Auto-Check" hint.
+  void ApplyIntervalChange();
+  // Each rule label red when its rule is set, else black.
+  void ColourRuleLabels();
+
+  // Steps of start-up and shut-down.
+  void WireSettingsEvents();
+  // Reads the settings into the window; returns the SOUND PlayWave text.
+  std::string ReadSettings();
+  void ApplySoundSetting(const std::string& playWave);
+  // Raises when a value cannot be written; the remaining ones are not.
+  void SaveSettings();
 };
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include "app/POP3Unit1.h"
 #include "platform/Application.h"
+#include "platform/UnhandledError.h"
 
 namespace app {
 
@@ -9,8 +10,14 @@ int RunProgram(int argc, char** argv) {
   platform::Application application(argc, argv);
   platform::Application::SetTitle(kApplicationTitle);
   TForm1 form;
-  form.Window->Show();
+  StartMainWindow(form);
   return platform::Application::Run();
+}
+
+void StartMainWindow(TForm1& form) {
+  platform::RunGuarded([&form] { form.FormCreate(); });
+  form.Window->Show();
+  platform::RunGuarded([&form] { form.FormShow(); });
 }
 
 }  // namespace app

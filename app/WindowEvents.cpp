@@ -51,6 +51,10 @@ void TForm1::WireEvents() {
   POP3->OnRetrieveEnd = [this](platform::TComponent* sender) { POP3RetrieveEnd(sender); };
   POP3->OnFailure = [this](platform::TComponent* sender) { POP3Failure(sender); };
   POP3->OnDecodeEnd = [this](platform::TComponent* sender) { POP3DecodeEnd(sender); };
+  WireViewerEvents();
+  WireMessageListEvents();
+  WireAutoCheckEvents();
+  WireSettingsEvents();
 }
 
 void TForm1::ClearMessageList() {

@@ -18,6 +18,7 @@ void TForm1::WindowCloseQuery(bool& CanClose) {
     return;
   }
   CloseRequested = false;
+  FormClose();
 }
 
 // Without a notification area the window stays in the task bar, or the

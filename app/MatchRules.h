@@ -1,0 +1,45 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace app {
+
+// The user's auto-check rules, compared with each listed message.
+//
+// A From or Subject rule holds up to three search terms separated by ";".
+// A Size rule holds one decimal integer N; only N > 0 sets it, and then a
+// message of N octets or more matches.
+
+// The three terms of a From or Subject rule: the text before the first
+// ";", the text between the first and the second ";", and everything after
+// the second ";" (further semicolons included). Terms are not trimmed; a
+// missing term is empty. "a;b;c;d" gives a, b and c;d.
+std::array<std::string, 3> SplitRuleTerms(const std::string& rule);
+
+// text with the ASCII letters a to z upper-cased; every other byte as it is.
+std::string AsciiUpper(const std::string& text);
+
+// Whether term occurs anywhere in cell, ASCII letters compared without
+// regard to case. An empty term never matches.
+bool TermMatches(const std::string& term, const std::string& cell);
+
+// How many of the rule's terms match cell (0 to 3): every match raises an
+// alert of its own.
+int RuleMatchCount(const std::string& rule, const std::string& cell);
+
+// text as a 32-bit integer: optional leading blanks, an optional sign and
+// decimal digits, nothing after them. Raises platform::Exception
+// "'" + text + "' is not a valid integer value" for anything else,
+// including a value out of range.
+std::int32_t StrToInt(const std::string& text);
+
+// The limit N of a Size rule: 0 for an empty text, else the text as an
+// integer (raises as StrToInt for a text that is not one).
+std::int32_t SizeRuleLimit(const std::string& rule);
+
+// Whether a message of size octets matches a Size rule with limit N > 0.
+bool SizeMatches(std::int32_t limit, std::int64_t size);
+
+}  // namespace app

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/MessageGrid.h"
+#include "pop3/Pop3Reply.h"
+
+namespace app {
+
+// Columns of the message list. A row that stands for a message has a tick
+// box in column 0 and its server message number in the hidden column 5;
+// the empty list is one row without a tick box.
+inline constexpr int kTickColumn = 0;
+inline constexpr int kSenderColumn = 1;
+inline constexpr int kSubjectColumn = 2;
+inline constexpr int kDateColumn = 3;
+inline constexpr int kSizeColumn = 4;
+inline constexpr int kNumberColumn = 5;
+
+// The row's message number; raises pop3::EConvertError when column 5 holds
+// anything but an integer (the empty list's row included).
+inline std::int32_t RowMessageNumber(const platform::MessageGrid& grid, int row) {
+  return pop3::StrToInt(grid.Cell(kNumberColumn, row));
+}
+
+// The row's message number, or 0 when column 5 holds none.
+inline std::int32_t RowMessageNumberOrZero(const platform::MessageGrid& grid, int row) {
+  return pop3::StrToIntDef(grid.Cell(kNumberColumn, row), 0);
+}
+
+inline bool RowTicked(const platform::MessageGrid& grid, int row) {
+  return grid.HasCheckBox(kTickColumn, row) && grid.CheckBoxState(kTickColumn, row);
+}
+
+}  // namespace app

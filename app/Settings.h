@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+#include "platform/ProfileFile.h"
+
+namespace app {
+
+// Sections and keys of the settings file (pop3.ini in the data folder).
+namespace settings {
+inline constexpr const char* kEmail = "EMAIL";
+inline constexpr const char* kServer = "Server";
+inline constexpr const char* kUserID = "UserID";
+inline constexpr const char* kPassword = "Password";
+inline constexpr const char* kAutoCheck = "AUTOCHECK";
+inline constexpr const char* kInterval = "Interval";
+inline constexpr const char* kFrom = "From";
+inline constexpr const char* kSubject = "Subject";
+inline constexpr const char* kSize = "Size";
+inline constexpr const char* kDebug = "DEBUG";
+inline constexpr const char* kFetchCount = "FetchCount";
+inline constexpr const char* kSound = "SOUND";
+inline constexpr const char* kPlayWave = "PlayWave";
+
+inline constexpr const char* kDefaultInterval = "30";
+inline constexpr const char* kDefaultFetchCount = "0";
+inline constexpr const char* kDefaultPlayWave = "Yes";
+}  // namespace settings
+
+// The settings file. It holds the scrambled password, so every write leaves
+// it readable by its owner only.
+platform::TProfileFile SettingsFile();
+
+// Writes one value to the settings file, creating the data folder first
+// when it has gone missing. Raises platform::EFileError "Cannot create " +
+// the folder, or "Unable to write to " + the file name.
+void WriteSetting(const std::string& section, const std::string& key, const std::string& value);
+
+// The hint of the "Auto-Check" tick box for an interval given as text.
+std::string AutoCheckHint(const std::string& minutes);
+
+}  // namespace app

@@ -1,0 +1,129 @@
+#include <limits>
+#include <string>
+
+#include "app/MatchRules.h"
+#include "app/POP3Unit1.h"
+#include "app/PasswordScrambler.h"
+#include "app/Settings.h"
+#include "platform/DataFolder.h"
+#include "platform/Files.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kNumberColumn = 5;
+constexpr int kShortestInterval = 1;
+constexpr int kLongestInterval = 60;
+constexpr unsigned kMillisecondsPerMinute = 60000;
+constexpr const char* kServerCaption = "Server IP:";
+
+std::string LimitedServerCaption(int limit) { return std::string(kServerCaption) + " - " + std::to_string(limit); }
+
+}  // namespace
+
+void TForm1::WireSettingsEvents() {
+  ExitButton->OnClick = [this] { ExitButtonClick(); };
+  IPedit->OnChange = [this] { IPeditChange(); };
+  UserEdit->OnChange = [this] { UserEditChange(); };
+  IPlabel->OnClick = [this] { IPlabelClick(); };
+  IPlabel->OnDblClick = [this] { IPlabelDblClick(); };
+  CheckBox1->OnClick = [this] { CheckBox1Click(); };
+}
+
+// The constructor has already routed the minimise notice, added the About
+// item and cleared the list. A step that raises ends start-up there; the
+// steps before it stay done, and the window opens all the same.
+void TForm1::FormCreate() {
+  ViewerFetch = false;
+  ViewerMessage = 0;
+  if (!platform::FolderExists(platform::DataFolder())) platform::CreateFolder(platform::DataFolder());
+  POP3->Disconnect();
+  std::string playWave = ReadSettings();
+  if (!PasswordEdit->Text().empty()) CheckBox1->SetChecked(true);
+  ApplySoundSetting(playWave);
+  Timer1->SetInterval(static_cast<unsigned>(IntervalMinutes) * kMillisecondsPerMinute);
+  SetApplicationTitle(kApplicationTitle);
+  MailAlerted = false;
+  ListTotal = 0;
+  SelectAllState = false;
+}
+
+std::string TForm1::ReadSettings() {
+  using namespace settings;
+  platform::TProfileFile file = SettingsFile();
+  IPedit->SetText(file.ReadString(kEmail, kServer, ""));
+  UserEdit->SetText(file.ReadString(kEmail, kUserID, ""));
+  PasswordEdit->SetText(DecodeStoredPassword(file.ReadString(kEmail, kPassword, "")));
+
+  std::string interval = file.ReadString(kAutoCheck, kInterval, kDefaultInterval);
+  std::int32_t minutes = StrToInt(interval);
+  if (minutes < kShortestInterval) interval = std::to_string(kShortestInterval);
+  if (minutes > kLongestInterval) interval = std::to_string(kLongestInterval);
+
+  std::int32_t fetchCount = StrToInt(file.ReadString(kDebug, kFetchCount, kDefaultFetchCount));
+  FetchLimit = 0;
+  if (fetchCount > 0) {
+    // The limit is one more than the setting; the largest setting keeps
+    // the largest limit rather than wrapping round.
+    FetchLimit = fetchCount < std::numeric_limits<std::int32_t>::max() ? fetchCount + 1 : fetchCount;
+    IPlabel->SetText(LimitedServerCaption(FetchLimit));
+  }
+
+  WriteSetting(kAutoCheck, kInterval, interval);
+  CheckBox2->SetHint(AutoCheckHint(interval));
+  IntervalMinutes = StrToInt(interval);
+
+  Edit1->SetText(file.ReadString(kAutoCheck, kFrom, ""));
+  Edit2->SetText(file.ReadString(kAutoCheck, kSubject, ""));
+  Edit3->SetText(file.ReadString(kAutoCheck, kSize, ""));
+  ColourRuleLabels();
+
+  std::string playWave = file.ReadString(kSound, kPlayWave, kDefaultPlayWave);
+  WriteSetting(kSound, kPlayWave, playWave);
+  CheckBox3->SetChecked(playWave == "Yes");
+  return playWave;
+}
+
+// "Yes" ticks "Sound" at start; any spelling of yes makes the sound
+// available once the user ticks it.
+void TForm1::ApplySoundSetting(const std::string& playWave) {
+  std::string wave = platform::WaveFilePath();
+  if (platform::FileExists(wave) && AsciiUpper(playWave) == "YES") {
+    WavePlayer1->SetFileName(wave);
+    SoundAvailable = true;
+    return;
+  }
+  SoundAvailable = false;
+  CheckBox3->SetChecked(false);
+}
+
+void TForm1::FormShow() {
+  if (!IPedit->Text().empty() && !UserEdit->Text().empty()) PasswordEdit->SetFocus();
+}
+
+// A listing never stays on screen for a server or user it was not taken
+// from.
+void TForm1::IPeditChange() {
+  if (!StringGrid1->Cell(kNumberColumn, 0).empty()) ClearMessageList();
+}
+
+void TForm1::UserEditChange() {
+  if (!StringGrid1->Cell(kNumberColumn, 0).empty()) ClearMessageList();
+}
+
+void TForm1::IPlabelClick() {
+  if (FetchLimit < std::numeric_limits<int>::max()) ++FetchLimit;
+  IPlabel->SetText(LimitedServerCaption(FetchLimit));
+  IPlabel->Repaint();
+}
+
+void TForm1::IPlabelDblClick() {
+  FetchLimit = 0;
+  IPlabel->SetText(kServerCaption);
+  IPlabel->Repaint();
+}
+
+void TForm1::CheckBox1Click() {}
+
+}  // namespace app

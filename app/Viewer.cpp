@@ -1,0 +1,232 @@
+#include <exception>
+#include <string>
+
+#include "app/MessageRows.h"
+#include "app/POP3Unit1.h"
+#include "platform/DataFolder.h"
+#include "platform/Exception.h"
+#include "platform/Files.h"
+
+namespace app {
+
+namespace {
+
+constexpr char kEscape = 27;
+constexpr const char* kHeaderCaption = "Header - ESC to close";
+constexpr const char* kBodyCaption = "Body - ESC to close";
+constexpr const char* kNoLongerAvailable = "Mail Item No Longer Available !";
+
+// Every line followed by CR LF, bytes as they came from the server.
+std::string LinesText(const pop3::TStringList& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// Marks a viewer fetch as running for as long as the handler waits on the
+// server.
+class FetchRunning {
+ public:
+  explicit FetchRunning(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FetchRunning() { flag_ = false; }
+  FetchRunning(const FetchRunning&) = delete;
+  FetchRunning& operator=(const FetchRunning&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+void TForm1::WireViewerEvents() {
+  StringGrid1->OnDblClickCell = [this](int row, int col) { StringGrid1DblClickCell(row, col); };
+  Memo1->OnDblClick = [this] { Memo1DblClick(); };
+  Memo1->OnKeyPress = [this](char& key) { Memo1KeyPress(key); };
+  Memo1->OnClick = [this] { Memo1Click(); };
+  POP3->OnDecodeStart = [this](std::string& fileName) { POP3DecodeStart(fileName); };
+}
+
+// The client's waits keep the event loop turning, so the list (and the
+// viewer) can be double-clicked again while a fetch waits: such a second
+// start is ignored rather than nested into the running session.
+void TForm1::StringGrid1DblClickCell(int ARow, int) {
+  if (ViewerFetchRunning) return;
+  ViewerMessage = 0;
+  if (StringGrid1->Cell(kNumberColumn, ARow).empty()) return;
+  const std::int32_t msg = RowMessageNumber(*StringGrid1, ARow);
+
+  TCommandScope command(*this);
+  FetchRunning running(ViewerFetchRunning);
+  Timer1->SetEnabled(false);
+  ViewerMessage = msg;
+  ShowStatus("Connecting ...");
+  SetViewerButtonsEnabled(false);
+  bool opened = false;
+  try {
+    FetchHeaderView(msg, opened);
+  } catch (...) {
+    FinishHeaderView(opened);
+    throw;
+  }
+  FinishHeaderView(opened);
+}
+
+void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
+  POP3->Disconnect();
+  CopyCredentials();
+  SavedCursor = platform::ScreenCursor();
+  platform::SetScreenCursor(platform::CursorShape::HourGlass);
+  ConnectPending = true;
+  try {
+    POP3->Connect();
+    ConnectPending = false;
+    ShowStatus("Working ...");
+    if (POP3->MailCount() < 1) {
+      platform::ShowInformation(kNoLongerAvailable);
+    } else if (!CloseRequested) {
+      ViewerFetch = true;
+      POP3->FetchSummary(msg);
+      Memo1->SetText(LinesText(POP3->Summary().Header));
+      ShowStatus(kHeaderCaption);
+      StringGrid1->Hide();
+      Memo1->Show();
+      Memo1->SetFocus();
+      opened = true;
+    }
+  } catch (const std::exception&) {
+    // The failure events' boxes and the one below tell the user.
+  }
+  if (ConnectPending && !CloseRequested)
+    platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
+  POP3->Disconnect();
+}
+
+// A header view that did not open ends as Escape ends a view.
+void TForm1::FinishHeaderView(bool opened) {
+  platform::SetScreenCursor(SavedCursor);
+  SetViewerButtonsEnabled(true);
+  if (opened) return;
+  ViewerFetch = false;
+  Label5->Hide();
+  RestartAutoCheckTimer();
+}
+
+void TForm1::Memo1DblClick() {
+  if (ViewerFetchRunning) return;
+  if (ViewerMessage > 0) {
+    ShowBodyView();
+  } else {
+    SaveViewerText();
+  }
+}
+
+void TForm1::ShowBodyView() {
+  TCommandScope command(*this);
+  FetchRunning running(ViewerFetchRunning);
+  ShowStatus("Connecting ...");
+  SetViewerButtonsEnabled(false);
+  bool opened = false;
+  try {
+    FetchBodyView(opened);
+  } catch (...) {
+    FinishBodyView(opened);
+    throw;
+  }
+  FinishBodyView(opened);
+}
+
+void TForm1::FetchBodyView(bool& opened) {
+  POP3->Disconnect();
+  CopyCredentials();
+  const std::string folder = platform::DataFolder();
+  POP3->SetAttachFilePath(folder);
+  SavedCursor = platform::ScreenCursor();
+  platform::SetScreenCursor(platform::CursorShape::HourGlass);
+  ConnectPending = true;
+  AttachmentsSaved = false;
+  try {
+    POP3->Connect();
+    ConnectPending = false;
+    ShowStatus("Working ...");
+    if (POP3->MailCount() < 1) {
+      platform::ShowInformation(kNoLongerAvailable);
+    } else if (!CloseRequested) {
+      ViewerFetch = true;
+      // Start-up creates the folder; it may have gone since.
+      if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
+      POP3->FetchMessage(ViewerMessage);
+      Memo1->SetText(LinesText(POP3->MailMessage().Body));
+      ShowStatus(kBodyCaption);
+      StringGrid1->Hide();
+      Memo1->Show();
+      Memo1->SetFocus();
+      opened = true;
+    }
+  } catch (const std::exception&) {
+    // The header stays on screen; the next double click saves it.
+  }
+  if (!CloseRequested) {
+    if (ConnectPending) platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
+    if (AttachmentsSaved) platform::ShowInformation("Attachment(s) Placed In " + folder + " !");
+  }
+  POP3->Disconnect();
+}
+
+// After a failed body fetch the header view stays, now without a body to
+// fetch, so its caption replaces the fetch's progress text.
+void TForm1::FinishBodyView(bool opened) {
+  platform::SetScreenCursor(SavedCursor);
+  SetViewerButtonsEnabled(true);
+  ViewerMessage = 0;
+  if (!opened && Memo1->Visible()) ShowStatus(kHeaderCaption);
+}
+
+// The file holds the viewer's bytes exactly as they came from the server,
+// then one CR LF. A file that cannot be written leaves the viewer open, so
+// that another name can be tried.
+void TForm1::SaveViewerText() {
+  std::string fileName;
+  if (!platform::RunSaveDialog(SaveDialog1, fileName) || fileName.empty()) return;
+  try {
+    platform::WriteFileReplacing(fileName, Memo1->Text() + "\r\n");
+  } catch (const platform::EFileError& error) {
+    platform::ShowError(error.Message() + ". The text was not saved: double-click it again to choose another file.");
+    return;
+  }
+  Memo1->Hide();
+  Label5->Hide();
+  ViewerFetch = false;
+  StringGrid1->Show();
+  StringGrid1->Repaint();
+  StringGrid1->SetFocus();
+  RestartAutoCheckTimer();
+}
+
+// Escape while a body fetch waits is ignored: closing would restart the
+// auto-check timer under the running session, and the fetch would open the
+// viewer again anyway.
+void TForm1::Memo1KeyPress(char& Key) {
+  if (Key != kEscape || ViewerFetchRunning) return;
+  CloseViewer();
+}
+
+void TForm1::CloseViewer() {
+  ViewerFetch = false;
+  Label5->Hide();
+  Memo1->Hide();
+  StringGrid1->Show();
+  StringGrid1->Repaint();
+  RestartAutoCheckTimer();
+}
+
+void TForm1::Memo1Click() {}
+
+void TForm1::POP3DecodeStart(std::string&) { AttachmentsSaved = true; }
+
+void TForm1::SetViewerButtonsEnabled(bool enabled) {
+  CheckButton->SetEnabled(enabled);
+  DeleteButton->SetEnabled(enabled);
+  ExitButton->SetEnabled(enabled);
+}
+
+}  // namespace app

@@ -1,0 +1,248 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "app/ProgramEntry.h"
+#include "platform/Application.h"
+#include "platform/DataFolder.h"
+#include "platform/TestAccess.h"
+#include "tests/app/FormTest.h"
+#include "tests/app/SettingsTestSupport.h"
+
+namespace apptest {
+
+namespace {
+
+namespace access = platform::test_access;
+using ::testing::ElementsAre;
+
+// An auto-check against the test Dovecot: the user's wave file is present,
+// so start-up makes the sound available and ticks "Sound"; "Auto-Check" is
+// ticked. Ticks are delivered by calling the timer's handler.
+class AutoCheck : public DovecotFormTest {
+ protected:
+  void SetUp() override {
+    DovecotFormTest::SetUp();
+    if (IsSkipped()) return;
+    WriteWaveFile();
+    app::StartMainWindow(Form());
+    ASSERT_TRUE(Form().SoundAvailable);
+    ASSERT_TRUE(Form().CheckBox3->Checked());
+    EnterMailboxAccount();
+    Form().CheckBox2->SetChecked(true);
+  }
+
+  void Tick() { Form().Timer1Timer(); }
+  int Sounds() { return Form().WavePlayer1->PlayCount(); }
+  void Acknowledge() { Form().CheckBox2Exit(); }
+
+  // One auto-check of a mailbox holding exactly these messages, with the
+  // given rules; whether it raised an alert.
+  bool AlertsFor(const std::vector<std::vector<std::string>>& messages, const std::string& from,
+                 const std::string& subject, const std::string& size) {
+    Mail().Reset();
+    for (const auto& headerLines : messages) Mail().AddMessage(Message(headerLines));
+    Form().Edit1->SetText(from);
+    Form().Edit2->SetText(subject);
+    Form().Edit3->SetText(size);
+    Acknowledge();
+    Tick();
+    return Form().MailAlerted;
+  }
+};
+
+TEST_F(AutoCheck, FromAndSubjectTermsMatchWithoutRegardToCase) {
+  // The rules need the summaries whatever "Analyse" says.
+  access::Click(*Form().CheckBox5);
+  ASSERT_FALSE(Form().CheckBox5->Checked());
+
+  EXPECT_TRUE(AlertsFor({{"From: Alice Smith", "Subject: Hi"}}, "bob;alice", "", ""));
+  EXPECT_FALSE(AlertsFor({{"From: Carl", "Subject: Alice"}}, "bob;alice", "", ""));
+  // a;b;c;d: the third term is c;d.
+  EXPECT_FALSE(AlertsFor({{"From: Xy", "Subject: CD"}}, "", "a;b;c;d", ""));
+  EXPECT_TRUE(AlertsFor({{"From: Xy", "Subject: x C;D y"}}, "", "a;b;c;d", ""));
+  // ;x: the empty first term matches nothing, x is still tested.
+  EXPECT_FALSE(AlertsFor({{"From: Bob", "Subject: Hi"}}, ";x", "", ""));
+  EXPECT_TRUE(AlertsFor({{"From: Xavier", "Subject: Hi"}}, ";x", "", ""));
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(AutoCheck, SeveralMatchesPlayTheSoundOnce) {
+  EXPECT_TRUE(AlertsFor({{"From: Alice"}, {"From: Bob"}, {"From: Bob Alice"}}, "bob;alice", "", ""));
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_EQ(platform::Application::Title(), app::kAlertApplicationTitle);
+  EXPECT_THAT(Column(1), ElementsAre("Bob Alice", "Bob", "Alice"));
+
+  // The next tick takes the alert word out of the title again.
+  Tick();
+  EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
+}
+
+TEST_F(AutoCheck, SizeRuleMatchesFromItsLimitUp) {
+  std::vector<std::string> message = {"From: Ann", "Subject: Report"};
+  std::int64_t size = Mail().AddMessage(Message(message));
+  std::string atLimit = std::to_string(size);
+  std::string aboveSize = std::to_string(size + 1);
+
+  EXPECT_TRUE(AlertsFor({message}, "", "", atLimit));
+  EXPECT_FALSE(AlertsFor({message}, "", "", aboveSize));
+  // A Size text that is no number sets no rule, yet stops the alert for
+  // "no rule".
+  EXPECT_FALSE(AlertsFor({message}, "", "", "big"));
+  EXPECT_TRUE(AlertsFor({message}, "", "", "0")) << "no rule at all: any mail alerts";
+}
+
+TEST_F(AutoCheck, NoRuleAlertWaitsForAcknowledgement) {
+  AddNumberedMessage(1);
+  AddNumberedMessage(2);
+
+  Tick();
+  EXPECT_TRUE(Form().MailAlerted);
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_EQ(platform::Application::Title(), app::kAlertApplicationTitle);
+
+  // Alerted: ticks check no more.
+  Form().ClearMessageList();
+  Tick();
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_EQ(Form().StringGrid1->Cell(5, 0), "") << "no listing without acknowledgement";
+  EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
+
+  // Moving the focus onto the "Auto-Check" tick box acknowledges.
+  Form().CheckBox2->SetFocus();
+  ASSERT_TRUE(access::PumpUntil([&] { return !Form().MailAlerted; }));
+  Tick();
+  EXPECT_TRUE(Form().MailAlerted);
+  EXPECT_EQ(Sounds(), 2);
+
+  // Continuous checking alerts on every tick.
+  Form().CheckBox4->SetChecked(true);
+  Tick();
+  Tick();
+  EXPECT_EQ(Sounds(), 4);
+  EXPECT_THAT(Column(5), ElementsAre("2", "1"));
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_FALSE(Form().AutoCheckBusy);
+}
+
+TEST_F(AutoCheck, EmptyMailboxRaisesNoAlert) {
+  Tick();
+
+  EXPECT_FALSE(Form().MailAlerted);
+  EXPECT_EQ(Sounds(), 0);
+  EXPECT_TRUE(Boxes().empty()) << "an automatic check shows no \"no mail\" box";
+  EXPECT_TRUE(Form().CheckBox2->Checked());
+  EXPECT_EQ(Form().StringGrid1->RowCount(), 1);
+}
+
+TEST_F(AutoCheck, TrayIconAnimatesOnlyWhileInTheTray) {
+  AddNumberedMessage(1);
+  Form().CheckBox4->SetChecked(true);
+
+  Tick();
+  EXPECT_TRUE(Form().MailAlerted);
+  EXPECT_FALSE(Form().TrayIcon1->Animating());
+
+  access::SetSystemTrayAvailable(true);
+  access::Minimize(*Form().Window);
+  ASSERT_TRUE(access::PumpUntil([&] { return Form().InTray; }));
+  Tick();
+  EXPECT_TRUE(Form().TrayIcon1->Animating());
+
+  Form().Restore1Click();
+  EXPECT_FALSE(Form().TrayIcon1->Animating());
+  access::SetSystemTrayAvailable(false);
+}
+
+TEST_F(AutoCheck, AlertWithSoundOffLeavesTitle) {
+  AddNumberedMessage(1);
+  access::Click(*Form().CheckBox3);
+  ASSERT_FALSE(Form().CheckBox3->Checked());
+
+  Tick();
+
+  EXPECT_TRUE(Form().MailAlerted);
+  EXPECT_EQ(Sounds(), 0);
+  EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
+}
+
+TEST_F(AutoCheck, TickDuringCheckOnlyResetsTitleAndHidesRules) {
+  AddNumberedMessage(1);
+  AddNumberedMessage(2);
+  int nestedTicks = 0;
+  Form().POP3->OnRetrieveStart = [&](platform::TComponent*) {
+    ++nestedTicks;
+    Form().Edit1->Show();
+    Form().SetApplicationTitle(app::kAlertApplicationTitle);
+    Tick();
+    EXPECT_FALSE(Form().Edit1->Visible());
+    EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
+    EXPECT_TRUE(Form().AutoCheckBusy);
+  };
+
+  Tick();
+
+  EXPECT_EQ(nestedTicks, 2) << "each summary fetched once, by the outer check";
+  EXPECT_THAT(Column(1), ElementsAre("Sender 2", "Sender 1"));
+  EXPECT_FALSE(Form().AutoCheckBusy);
+  EXPECT_TRUE(Form().MailAlerted);
+}
+
+TEST_F(AutoCheck, TickDuringManualCheckLeavesItsSessionAlone) {
+  AddNumberedMessage(1);
+  AddNumberedMessage(2);
+  Form().POP3->OnRetrieveStart = [&](platform::TComponent*) { Tick(); };
+
+  ClickCheck();
+
+  EXPECT_THAT(Column(1), ElementsAre("Sender 2", "Sender 1"));
+  EXPECT_FALSE(Form().MailAlerted) << "no automatic check ran inside the manual one";
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(WindowRestored());
+}
+
+TEST_F(AutoCheck, WrongPasswordUnticksAutoCheckAfterItsBox) {
+  access::TypeText(*Form().PasswordEdit, "wrong");
+
+  Tick();
+
+  EXPECT_FALSE(Form().CheckBox2->Checked());
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("User Name / Password INVALID !"));
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_FALSE(Form().AutoCheckBusy);
+}
+
+TEST_F(AutoCheck, ListingLimitFromSettingsAppliesToAutoCheck) {
+  for (int n = 1; n <= 5; ++n) AddNumberedMessage(n);
+  WriteSettingsText("[DEBUG]\r\nFetchCount=2\r\n");
+  app::StartMainWindow(Form());
+  EnterMailboxAccount();
+  Form().CheckBox2->SetChecked(true);
+  ASSERT_EQ(Form().IPlabel->Text(), "Server IP: - 3");
+
+  Tick();
+  EXPECT_THAT(Column(5), ElementsAre("3", "2", "1"));
+  EXPECT_THAT(Column(1), ElementsAre("Sender 3", "Sender 2", "Sender 1"));
+
+  ClickCheck();
+  EXPECT_THAT(Column(5), ElementsAre("3", "2", "1"));
+}
+
+TEST_F(AutoCheck, SoundSettingInAnyCaseLetsTickedSoundPlay) {
+  WriteSettingsText("[SOUND]\r\nPlayWave=yes\r\n");
+  app::StartMainWindow(Form());
+  ASSERT_FALSE(Form().CheckBox3->Checked());
+  EnterMailboxAccount();
+  AddNumberedMessage(1);
+
+  ClickCheck();
+  EXPECT_EQ(Sounds(), 0);
+
+  access::Click(*Form().CheckBox3);
+  ClickCheck();
+  EXPECT_EQ(Sounds(), 1);
+}
+
+}  // namespace
+
+}  // namespace apptest

@@ -1,0 +1,205 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+#include "app/PasswordScrambler.h"
+#include "app/ProgramEntry.h"
+#include "platform/Application.h"
+#include "platform/DataFolder.h"
+#include "platform/TestAccess.h"
+#include "tests/app/FormTest.h"
+#include "tests/app/SettingsTestSupport.h"
+
+namespace apptest {
+
+namespace {
+
+namespace access = platform::test_access;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+
+// Every character the password edit turns into the given UTF-8 lead or
+// continuation byte: together they make the edit's text hold every byte
+// that UTF-8 text can hold.
+std::u32string CodePointsCoveringEveryUtf8Byte() {
+  std::u32string points;
+  for (char32_t c = 1; c <= 0xFF; ++c) points.push_back(c);  // 01-7F, C2, C3, 80-BF
+  for (char32_t lead = 0xC4; lead <= 0xDF; ++lead) points.push_back((lead - 0xC0) << 6);
+  points.push_back(0x800);  // E0
+  for (char32_t lead = 0xE1; lead <= 0xEF; ++lead) points.push_back((lead - 0xE0) << 12);
+  points.push_back(0x10000);  // F0
+  for (char32_t lead = 0xF1; lead <= 0xF4; ++lead) points.push_back((lead - 0xF0) << 18);
+  return points;
+}
+
+std::string Utf8(const std::u32string& points) {
+  std::string out;
+  for (char32_t c : points) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  }
+  return out;
+}
+
+class SettingsShutDown : public FormTest {
+ protected:
+  void StartUp() { app::StartMainWindow(Form()); }
+
+  // Saves as closing does, then starts a fresh run from the file.
+  void SaveAndStartAgain() {
+    Form().FormClose();
+    Form().IPedit->SetText("");
+    Form().UserEdit->SetText("");
+    Form().PasswordEdit->SetText("");
+    Form().CheckBox1->SetChecked(false);
+    StartUp();
+  }
+
+  // Puts a folder where the settings file is, which no write can replace.
+  static void MakeSettingsUnwritable() {
+    std::filesystem::remove(platform::SettingsFilePath());
+    std::filesystem::create_directory(platform::SettingsFilePath());
+  }
+};
+
+TEST_F(SettingsShutDown, CloseSavesTheWindowInOrder) {
+  StartUp();
+  EnterAccount("mail.example.com", "ann", "secret");
+  access::Click(*Form().CheckBox1);
+  Form().Edit1->SetText("bob;alice");
+  Form().Edit2->SetText("invoice");
+  Form().Edit3->SetText("5000");
+  ASSERT_FALSE(Form().CheckBox3->Checked());
+
+  Form().Window->Close();
+
+  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_THAT(SettingsLines(), ElementsAre("[AUTOCHECK]", "Interval=30", "From=bob;alice", "Subject=invoice",
+                                           "Size=5000", "[SOUND]", "PlayWave=No", "[EMAIL]", "Server=mail.example.com",
+                                           "UserID=ann", "Password=" + app::ScramblePassword("secret")));
+}
+
+TEST_F(SettingsShutDown, SaveUntickedErasesTheStoredPassword) {
+  WriteSettingsText("[EMAIL]\r\nPassword=" + app::ScramblePassword("secret") + "\r\n");
+  StartUp();
+  ASSERT_TRUE(Form().CheckBox1->Checked());
+  ASSERT_EQ(Form().PasswordEdit->Text(), "secret");
+
+  access::Click(*Form().CheckBox1);
+  SaveAndStartAgain();
+
+  EXPECT_THAT(SettingsLines(), Contains("Password="));
+  EXPECT_EQ(Form().PasswordEdit->Text(), "");
+  EXPECT_FALSE(Form().CheckBox1->Checked());
+}
+
+TEST_F(SettingsShutDown, EmptyPasswordIsNotStoredEvenWithSaveTicked) {
+  WriteSettingsText("[EMAIL]\r\nPassword=" + app::ScramblePassword("old") + "\r\n");
+  StartUp();
+  access::TypeText(*Form().PasswordEdit, "");
+  ASSERT_TRUE(Form().CheckBox1->Checked());
+
+  SaveAndStartAgain();
+
+  EXPECT_THAT(SettingsLines(), Contains("Password="));
+  EXPECT_FALSE(Form().CheckBox1->Checked());
+}
+
+TEST_F(SettingsShutDown, EveryPasswordByteSurvivesSaveAndStartUp) {
+  StartUp();
+  Form().CheckBox1->SetChecked(true);
+  Form().PasswordEdit->SetText(Utf8(CodePointsCoveringEveryUtf8Byte()));
+  const std::string password = Form().PasswordEdit->Text();
+  std::set<unsigned char> bytes(password.begin(), password.end());
+  for (int b = 0x01; b <= 0xF4; ++b) {
+    if (b != 0xC0 && b != 0xC1) EXPECT_TRUE(bytes.count(static_cast<unsigned char>(b))) << std::hex << b;
+  }
+  // 0xD5, 0xD8 and 0xDF scramble to NUL, LF and CR.
+  ASSERT_TRUE(bytes.count(0xD5) && bytes.count(0xD8) && bytes.count(0xDF));
+
+  SaveAndStartAgain();
+
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Form().PasswordEdit->Text(), password);
+  EXPECT_TRUE(Form().CheckBox1->Checked());
+  EXPECT_EQ(SettingsLines().size(), 11u) << "the stored password is one line";
+}
+
+TEST_F(SettingsShutDown, SettingsFileIsReadableByItsOwnerOnly) {
+  WriteSettingsText("[EMAIL]\r\nServer=mail.example.com\r\n");
+  std::filesystem::permissions(platform::SettingsFilePath(), std::filesystem::perms(0644));
+
+  StartUp();
+  EXPECT_EQ(PermissionBits(platform::SettingsFilePath()), 0600);
+
+  access::TypeText(*Form().PasswordEdit, "secret");
+  access::Click(*Form().CheckBox1);
+  Form().FormClose();
+  EXPECT_EQ(PermissionBits(platform::SettingsFilePath()), 0600);
+  EXPECT_THAT(SettingsLines(), Contains("Password=" + app::ScramblePassword("secret")));
+}
+
+TEST_F(SettingsShutDown, UnwritableSettingsAtCloseShowErrorAndStillClose) {
+  StartUp();
+  MakeSettingsUnwritable();
+
+  Form().Window->Close();
+
+  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() + "."));
+  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+}
+
+TEST_F(SettingsShutDown, ExitHidesRulesSavesAndEndsTheProgram) {
+  StartUp();
+  access::TypeText(*Form().IPedit, "mail.example.com");
+  access::Click(*Form().Label1);
+  ASSERT_TRUE(Form().Edit1->Visible());
+
+  access::Click(*Form().ExitButton);
+
+  EXPECT_FALSE(Form().Edit1->Visible());
+  EXPECT_THAT(SettingsLines(), Contains("Server=mail.example.com"));
+  EXPECT_TRUE(platform::Application::Terminated());
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(SettingsShutDown, ExitWithUnwritableSettingsShowsErrorAndEnds) {
+  StartUp();
+  MakeSettingsUnwritable();
+
+  access::Click(*Form().ExitButton);
+
+  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() + "."));
+  EXPECT_TRUE(platform::Application::Terminated());
+}
+
+TEST_F(SettingsShutDown, CloseRecreatesMissingDataFolder) {
+  StartUp();
+  std::filesystem::remove_all(platform::DataFolder());
+  access::TypeText(*Form().UserEdit, "ann");
+
+  Form().Window->Close();
+
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_THAT(SettingsLines(), Contains("UserID=ann"));
+}
+
+}  // namespace
+
+}  // namespace apptest

@@ -1,0 +1,263 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "platform/Cursor.h"
+#include "platform/DataFolder.h"
+#include "platform/Files.h"
+#include "platform/TestAccess.h"
+#include "tests/app/FormTest.h"
+
+namespace apptest {
+
+namespace {
+
+namespace access = platform::test_access;
+namespace script = platform::dialog_script;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+constexpr char kEscape = 27;
+
+// A multipart message as Python's email package writes it: a text part and
+// one Base64 attachment holding every byte value (see AttachmentBytes).
+constexpr const char* kReportMessage =
+    "From: Ann Lee <ann@example.com>\r\n"
+    "To: bob@example.com\r\n"
+    "Subject: Quarterly report\r\n"
+    "Date: Mon, 03 Mar 2025 10:00:00 +0000\r\n"
+    "MIME-Version: 1.0\r\n"
+    "Content-Type: multipart/mixed; boundary=\"==BOUNDARY-42==\"\r\n"
+    "\r\n"
+    "--==BOUNDARY-42==\r\n"
+    "Content-Type: text/plain; charset=\"utf-8\"\r\n"
+    "Content-Transfer-Encoding: 7bit\r\n"
+    "\r\n"
+    "Hello Bob,\r\n"
+    "the report is attached.\r\n"
+    "\r\n"
+    "--==BOUNDARY-42==\r\n"
+    "Content-Type: application/octet-stream\r\n"
+    "Content-Transfer-Encoding: base64\r\n"
+    "Content-Disposition: attachment; filename=\"report.bin\"\r\n"
+    "MIME-Version: 1.0\r\n"
+    "\r\n"
+    "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8gISIjJCUmJygpKissLS4vMDEyMzQ1Njc4\r\n"
+    "OTo7PD0+P0BBQkNERUZHSElKS0xNTk9QUVJTVFVWV1hZWltcXV5fYGFiY2RlZmdoaWprbG1ub3Bx\r\n"
+    "cnN0dXZ3eHl6e3x9fn+AgYKDhIWGh4iJiouMjY6PkJGSk5SVlpeYmZqbnJ2en6ChoqOkpaanqKmq\r\n"
+    "q6ytrq+wsbKztLW2t7i5uru8vb6/wMHCw8TFxsfIycrLzM3Oz9DR0tPU1dbX2Nna29zd3t/g4eLj\r\n"
+    "5OXm5+jp6uvs7e7v8PHy8/T19vf4+fr7/P3+/w0KAGVuZA==\r\n"
+    "\r\n"
+    "--==BOUNDARY-42==--\r\n";
+
+// The bytes 0 to 255, CR LF, NUL and "end".
+std::string AttachmentBytes() {
+  std::string bytes;
+  for (int value = 0; value < 256; ++value) bytes += static_cast<char>(value);
+  return bytes + "\r\n" + std::string(1, '\0') + "end";
+}
+
+class Viewer : public DovecotFormTest {
+ protected:
+  // Lists the mailbox with a manual check.
+  void CheckMailbox(bool analyse = true) {
+    if (Form().CheckBox5->Checked() != analyse) access::Click(*Form().CheckBox5);
+    EnterMailboxAccount();
+    ClickCheck();
+  }
+  void DoubleClickRow(int row) { access::DoubleClickCell(*Form().StringGrid1, row, 2); }
+  void DoubleClickViewer() { access::DoubleClick(*Form().Memo1); }
+
+  // Lists a one-message mailbox and opens the body view of that message.
+  void OpenBodyView(const std::string& message) {
+    Mail().AddMessage(message);
+    CheckMailbox();
+    DoubleClickRow(0);
+    ASSERT_EQ(Form().ViewerMessage, 1);
+    DoubleClickViewer();
+    ASSERT_EQ(Form().Label5->Text(), "Body - ESC to close");
+    script::Reset();
+  }
+
+  std::vector<std::vector<std::string>> ListCells() {
+    std::vector<std::vector<std::string>> cells;
+    for (int col = 0; col < 6; ++col) cells.push_back(Column(col));
+    return cells;
+  }
+
+  // The viewer is closed and the window is as a finished command leaves it.
+  ::testing::AssertionResult ViewerClosed() {
+    app::TForm1& f = Form();
+    if (f.Memo1->Visible() || !f.StringGrid1->Visible()) return ::testing::AssertionFailure() << "viewer still shown";
+    if (f.ViewerFetch) return ::testing::AssertionFailure() << "ViewerFetch still set";
+    return WindowRestored();
+  }
+
+  // The viewer is open with the given caption, the auto-check stopped and
+  // the session closed.
+  ::testing::AssertionResult ViewerOpen(const std::string& caption) {
+    app::TForm1& f = Form();
+    if (!f.Memo1->Visible() || f.StringGrid1->Visible()) return ::testing::AssertionFailure() << "viewer not shown";
+    if (!f.Label5->Visible() || f.Label5->Text() != caption)
+      return ::testing::AssertionFailure() << "status label shows '" << f.Label5->Text() << "'";
+    if (!f.ViewerFetch) return ::testing::AssertionFailure() << "ViewerFetch not set";
+    if (f.Timer1->Enabled()) return ::testing::AssertionFailure() << "auto-check timer runs under the viewer";
+    if (!f.CheckButton->Enabled() || !f.DeleteButton->Enabled() || !f.ExitButton->Enabled())
+      return ::testing::AssertionFailure() << "a button is still disabled";
+    if (platform::ScreenCursor() != platform::CursorShape::Default)
+      return ::testing::AssertionFailure() << "hourglass cursor still shown";
+    if (f.POP3->IsConnected()) return ::testing::AssertionFailure() << "session left open";
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(Viewer, HeaderViewShowsSummaryAndLeavesListAlone) {
+  Mail().AddMessage(Message({"From: Ann", "Subject: Three lines", "Date: Today"}));
+  Mail().AddMessage(Message({"From: Bob", "Subject: Other", "Date: Later"}));
+  CheckMailbox(false);
+  const auto listed = ListCells();
+
+  DoubleClickRow(1);
+
+  EXPECT_TRUE(ViewerOpen("Header - ESC to close"));
+  EXPECT_EQ(Form().Memo1->Text(), "From: Ann\r\nSubject: Three lines\r\nDate: Today\r\n\r\n.\r\n");
+  EXPECT_EQ(access::ShownText(*Form().Memo1), "From: Ann\nSubject: Three lines\nDate: Today\n\n.\n");
+  EXPECT_TRUE(Form().Memo1->Focused());
+  EXPECT_EQ(Form().ViewerMessage, 1);
+  EXPECT_EQ(ListCells(), listed) << "the viewer's summary must not reach the list";
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Viewer, BodyViewPlacesAttachmentInDataFolder) {
+  Mail().AddMessage(kReportMessage);
+  CheckMailbox();
+  DoubleClickRow(0);
+
+  DoubleClickViewer();
+
+  EXPECT_TRUE(ViewerOpen("Body - ESC to close"));
+  EXPECT_EQ(Form().Memo1->Text(),
+            "Hello Bob,\r\nthe report is attached.\r\n\r\n\r\nFile \"report.bin\" extracted\r\n");
+  EXPECT_EQ(Form().ViewerMessage, 0);
+  EXPECT_THAT(BoxTexts(BoxKind::Information),
+              ElementsAre("Attachment(s) Placed In " + platform::DataFolder() + " !"));
+  EXPECT_THAT(platform::DataFolder(), HasSubstr("/pop3"));
+  EXPECT_EQ(platform::ReadFileIfExists(platform::DataFolderFile("report.bin")), AttachmentBytes());
+}
+
+TEST_F(Viewer, BodyWithoutAttachmentShowsNoBox) {
+  OpenBodyView(Message({"From: Ann", "Subject: Plain"}));
+
+  EXPECT_EQ(Form().Memo1->Text(), "Hello,\r\nthis is the body.\r\n");
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Viewer, EscapeClosesEitherViewAndRestartsAutoCheck) {
+  for (int n = 1; n <= 2; ++n) AddNumberedMessage(n);
+  CheckMailbox();
+  const auto listed = ListCells();
+
+  DoubleClickRow(0);
+  ASSERT_TRUE(ViewerOpen("Header - ESC to close"));
+  access::KeyPress(*Form().Memo1, 'x');
+  EXPECT_TRUE(ViewerOpen("Header - ESC to close")) << "only Escape closes";
+  access::KeyPress(*Form().Memo1, kEscape);
+  EXPECT_TRUE(ViewerClosed());
+  EXPECT_TRUE(Form().Timer1->Running());
+  EXPECT_EQ(ListCells(), listed);
+
+  DoubleClickRow(1);
+  DoubleClickViewer();
+  ASSERT_TRUE(ViewerOpen("Body - ESC to close"));
+  access::KeyPress(*Form().Memo1, kEscape);
+  EXPECT_TRUE(ViewerClosed());
+  EXPECT_EQ(ListCells(), listed);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Viewer, SaveDialogCancelKeepsViewerThenSaveWritesBytes) {
+  // Latin-1 and UTF-8 in one body: the file gets the bytes as they came.
+  const std::string body = "caf\xE9 latin-1\r\ncaf\xC3\xA9 utf-8\r\n";
+  OpenBodyView("From: Ann\r\nSubject: Bytes\r\n\r\n" + body);
+  ASSERT_EQ(Form().Memo1->Text(), body);
+  const std::string file = platform::DataFolderFile("saved.txt");
+  platform::WriteFileReplacing(file, "older and longer content\r\n");
+
+  script::SetNextSaveCancelled();
+  DoubleClickViewer();
+  EXPECT_TRUE(ViewerOpen("Body - ESC to close"));
+  ASSERT_EQ(script::SaveDialogsShown().size(), 1u);
+
+  script::SetNextSaveFileName(file);
+  DoubleClickViewer();
+  ASSERT_EQ(script::SaveDialogsShown().size(), 2u) << "a further double click asks again";
+  EXPECT_EQ(platform::ReadFileIfExists(file), body + "\r\n");
+  EXPECT_TRUE(ViewerClosed());
+  EXPECT_TRUE(Form().StringGrid1->Focused());
+  EXPECT_TRUE(Boxes().empty());
+
+  const platform::SaveDialogOptions options = script::SaveDialogsShown().back();
+  EXPECT_EQ(options.Filter, "Text|*.txt");
+  EXPECT_EQ(options.DefaultExt, "txt");
+  EXPECT_EQ(options.InitialDir, platform::DataFolder());
+  EXPECT_TRUE(options.OverwritePrompt);
+}
+
+TEST_F(Viewer, UnwritableFileKeepsViewerOpen) {
+  OpenBodyView(Message({"From: Ann"}));
+  const std::string file = platform::DataFolderFile("no such folder/saved.txt");
+
+  script::SetNextSaveFileName(file);
+  DoubleClickViewer();
+
+  EXPECT_TRUE(ViewerOpen("Body - ESC to close"));
+  EXPECT_FALSE(platform::FileExists(file));
+  std::vector<std::string> errors = BoxTexts(BoxKind::Error);
+  ASSERT_EQ(errors.size(), 1u);
+  EXPECT_THAT(errors[0], HasSubstr(file));
+
+  const std::string other = platform::DataFolderFile("other.txt");
+  script::SetNextSaveFileName(other);
+  DoubleClickViewer();
+  EXPECT_EQ(platform::ReadFileIfExists(other), "Hello,\r\nthis is the body.\r\n\r\n");
+  EXPECT_TRUE(ViewerClosed());
+}
+
+TEST_F(Viewer, EmptiedMailboxReportsItemGone) {
+  AddNumberedMessage(1);
+  CheckMailbox();
+  DoubleClickRow(0);
+  ASSERT_TRUE(ViewerOpen("Header - ESC to close"));
+  const std::string header = Form().Memo1->Text();
+  Mail().Reset();
+
+  DoubleClickViewer();
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("Mail Item No Longer Available !"));
+  EXPECT_TRUE(ViewerOpen("Header - ESC to close")) << "the header stays";
+  EXPECT_EQ(Form().Memo1->Text(), header);
+  EXPECT_EQ(Form().ViewerMessage, 0);
+
+  access::KeyPress(*Form().Memo1, kEscape);
+  script::Reset();
+  DoubleClickRow(0);
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("Mail Item No Longer Available !"));
+  EXPECT_TRUE(ViewerClosed());
+}
+
+TEST_F(Viewer, CheckWhileHeaderShownClosesViewerAndFillsList) {
+  AddNumberedMessage(1);
+  CheckMailbox();
+  DoubleClickRow(0);
+  ASSERT_TRUE(ViewerOpen("Header - ESC to close"));
+  AddNumberedMessage(2);
+
+  ClickCheck();
+
+  EXPECT_TRUE(ViewerClosed());
+  EXPECT_THAT(Column(1), ElementsAre("Sender 2", "Sender 1"));
+  EXPECT_THAT(Column(2), ElementsAre("Subject 2", "Subject 1"));
+  EXPECT_THAT(Column(3), ElementsAre("Date 2", "Date 1"));
+}
+
+}  // namespace
+
+}  // namespace apptest
