@@ -147,8 +147,12 @@ bool TMimeExtractor::ExtractPart() {
   std::unique_ptr<platform::TFileStream> temp;
   std::string tempName;
   if (client_.PartState == 0) {
-    ++TempCounter;
-    tempName = client_.AttachFilePath() + "Temp" + std::to_string(TempCounter) + ".mme";
+    // Creating the file empties what has the name already: an attachment
+    // kept under a "TempN.mme" name, or another session's part file.
+    do {
+      ++TempCounter;
+      tempName = client_.AttachFilePath() + "Temp" + std::to_string(TempCounter) + ".mme";
+    } while (NameTaken(tempName));
     temp = std::make_unique<platform::TFileStream>(tempName, platform::FileOpenMode::Create);
   }
   client_.ReportStatus(net::kStatusReply, "Extracting file");

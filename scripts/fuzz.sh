@@ -8,6 +8,9 @@
 #
 #   scripts/fuzz.sh [--seconds N] [--harness NAME]
 #
+# POP3CHECK_FUZZ_BUILD_DIR names another build folder (absolute, or relative
+# to the project) instead of build-fuzz.
+#
 # New corpus entries stay in build-fuzz/fuzz-work/<harness>/corpus; a
 # finding is written to build-fuzz/fuzz-work/<harness>/ (crash-*, leak-*,
 # timeout-*, oom-*). Keep its input in tests/fuzz/regressions/<harness>/.
@@ -45,7 +48,7 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-BUILD=build-fuzz
+BUILD=${POP3CHECK_FUZZ_BUILD_DIR:-build-fuzz}
 CXX_FUZZ=$(command -v clang++-14)
 # A cache made with another compiler would be dropped by CMake together with
 # the options given here; start it afresh instead.
@@ -54,6 +57,7 @@ if [ -f "$BUILD/CMakeCache.txt" ] && ! grep -qx "CMAKE_CXX_COMPILER:[A-Z]*=$CXX_
 fi
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_CXX_COMPILER="$CXX_FUZZ" -DPOP3CHECK_FUZZ=ON \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" >/dev/null
+BUILD_PATH=$(cd "$BUILD" && pwd)
 targets=()
 for h in "${HARNESSES[@]}"; do targets+=("fuzz_$h"); done
 cmake --build "$BUILD" -j "$(nproc)" --target "${targets[@]}" >"$BUILD/fuzz-build.log" 2>&1 ||
@@ -67,8 +71,8 @@ passed=0
 failed=0
 report=()
 for h in "${HARNESSES[@]}"; do
-  bin="$ROOT/$BUILD/tests/fuzz/fuzz_$h"
-  work="$ROOT/$BUILD/fuzz-work/$h"
+  bin="$BUILD_PATH/tests/fuzz/fuzz_$h"
+  work="$BUILD_PATH/fuzz-work/$h"
   mkdir -p "$work/corpus"
   rm -f "$work"/crash-* "$work"/leak-* "$work"/timeout-* "$work"/oom-*
   args=(-max_total_time="$SECONDS_EACH" -timeout=20 -rss_limit_mb=2048 -print_final_stats=1

@@ -7,7 +7,8 @@
 // Checked: only the documented failures are raised; every file the
 // extraction creates is a plain file directly inside the attachment folder
 // (the folder's parent holds nothing else afterwards); every attachment
-// name is a plain name.
+// name is a plain name; without an OnDecodeStart handler every attachment
+// listed is still there at the end (no later part file replaced it).
 //
 // Input: one control byte (bit 0: Parse; bit 1: an OnDecodeStart handler
 // that answers with the first line of the rest), then the message as the
@@ -137,6 +138,20 @@ bool PlainName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
+// Without a handler renaming them, the attachments listed are the files
+// written, and none is lost to a later part (names the system refuses for
+// their length aside).
+void CheckAttachmentsKept(const TPop3Client& client) {
+  const auto& names = client.MailMessage().Attachments;
+  for (const std::string& name : names) {
+    if (name.size() > 200) return;
+  }
+  for (const std::string& name : names) {
+    std::error_code error;
+    FUZZ_CHECK(fs::is_regular_file(TheFolders().box + "/" + name, error));
+  }
+}
+
 void CheckFolders(const TPop3Client& client) {
   const Folders& folders = TheFolders();
   FUZZ_CHECK(ListFolder(folders.parent) == "box\n");
@@ -173,5 +188,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const codec::EStreamError&) {
   }
   CheckFolders(client);
+  if (!client.OnDecodeStart) CheckAttachmentsKept(client);
   return 0;
 }

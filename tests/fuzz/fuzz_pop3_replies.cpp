@@ -121,7 +121,8 @@ void CheckClientNumbers(const std::string& reply) {
 
   const std::optional<std::int32_t> bytes = ReferenceInt(pop3::TrimControl(net::NthWord(reply, ' ', 3)));
   try {
-    FUZZ_CHECK(bytes && pop3::ParseListSize(reply) == *bytes);
+    const std::int32_t parsed = pop3::ParseListSize(reply);
+    FUZZ_CHECK(bytes && parsed == *bytes);
   } catch (const EConvertError&) {
     FUZZ_CHECK(!bytes);
   }

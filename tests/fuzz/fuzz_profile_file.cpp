@@ -62,7 +62,8 @@ std::vector<std::pair<std::string, std::string>> Probes(const std::string& text,
     const std::string_view line = Trim(std::string_view(text).substr(start, end - start));
     start = end + 1;
     if (!line.empty() && line.front() == '[') {
-      sections.emplace_back(line.substr(1, line.find(']') == std::string_view::npos ? line.size() : line.find(']') - 1));
+      const std::size_t close = line.find(']');
+      sections.emplace_back(line.substr(1, close == std::string_view::npos ? line.size() : close - 1));
     } else if (line.find('=') != std::string_view::npos) {
       keys.emplace_back(line.substr(0, line.find('=')));
     }

@@ -61,7 +61,8 @@ void CheckRoundTrip(codec::UUMethods method, std::string_view data) {
   // 45 bytes per line: 60 Base64 characters, or a count and 60 UU ones.
   const std::size_t lines = (data.size() + 44) / 45;
   FUZZ_CHECK(text.size() <= lines * 63 + 3);
-  const std::string allowed = std::string(method == codec::uuCode ? codec::kUUAlphabet : codec::kBase64Alphabet) + "=\r\n";
+  const std::string_view alphabet = method == codec::uuCode ? codec::kUUAlphabet : codec::kBase64Alphabet;
+  const std::string allowed = std::string(alphabet) + "=\r\n";
   FUZZ_CHECK(text.find_first_not_of(allowed) == std::string::npos);
   codec::TMemoryStream encoded(text);
   FUZZ_CHECK(Decoded(method, encoded) == data);
