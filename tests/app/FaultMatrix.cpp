@@ -1,0 +1,292 @@
+#include "tests/app/FaultMatrix.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace apptest::faultmatrix {
+
+namespace {
+
+const std::vector<std::string>& MessageLines(int msg) {
+  static const std::vector<std::string> kReport = {
+      "From: Ann Lee <ann@example.com>",
+      "Subject: Quarterly report",
+      "Date: Mon, 03 Mar 2025 10:00:00 +0000",
+      "MIME-Version: 1.0",
+      "Content-Type: multipart/mixed; boundary=\"==B42==\"",
+      "",
+      "--==B42==",
+      "Content-Type: text/plain",
+      "",
+      "Hello Bob, the report is attached.",
+      "--==B42==",
+      "Content-Type: application/octet-stream",
+      "Content-Transfer-Encoding: base64",
+      "Content-Disposition: attachment; filename=\"report.bin\"",
+      "",
+      "AAECAwQFBgcICQoLDA0ODxAREhMUFRYXGBkaGxwdHh8=",
+      "--==B42==--",
+  };
+  static const std::vector<std::string> kLunch = {
+      "From: Bob <bob@example.com>", "Subject: Lunch", "Date: Tue, 04 Mar 2025 12:00:00 +0000", "", "See you at noon.",
+  };
+  if (msg != 1 && msg != 2) throw std::invalid_argument("the scripted mailbox has messages 1 and 2");
+  return msg == 1 ? kReport : kLunch;
+}
+
+std::string Size(int msg) { return std::to_string(MessageText(msg).size()); }
+
+// The answer to TOP msg 0: the header, its empty line and the end line.
+std::vector<std::string> HeaderAnswer(int msg) {
+  std::vector<std::string> lines = {"+OK"};
+  for (const std::string& line : MessageLines(msg)) {
+    lines.push_back(line);
+    if (line.empty()) break;
+  }
+  lines.push_back(".");
+  return lines;
+}
+
+Session LogIn() {
+  return {
+      {"Greeting", "", {"+OK POP3 ready"}},
+      {"User", "USER " + std::string(kUser), {"+OK"}},
+      {"Pass", "PASS " + std::string(kPassword), {"+OK logged in"}},
+      {"Stat", "STAT", {"+OK 2 " + std::to_string(MessageText(1).size() + MessageText(2).size())}},
+  };
+}
+
+Exchange Top(int msg, const std::string& name) {
+  return {name, "TOP " + std::to_string(msg) + " 0", HeaderAnswer(msg), true};
+}
+
+Exchange ListOne(int msg, const std::string& name) {
+  return {name, "LIST " + std::to_string(msg), {"+OK " + std::to_string(msg) + " " + Size(msg)}};
+}
+
+Exchange Quit() { return {"Quit", "QUIT", {"+OK bye"}}; }
+
+Session Joined(Session session, const Session& tail) {
+  session.insert(session.end(), tail.begin(), tail.end());
+  return session;
+}
+
+// Text for a RAW: step: the escapes the scripted server reads back.
+std::string Escaped(const std::string& bytes) {
+  std::string text;
+  for (char c : bytes) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      text += "\\\\";
+    } else if (byte < 0x20 || byte >= 0x7f) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02x", byte);
+      text += hex;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
+
+// NUL, bytes above 127, control characters and no "+OK" anywhere.
+const std::string kGarbage = std::string("\0\xff}{ \x01garbage\x7f \xfe#", 17);
+
+std::string Lines(const char* tag, const std::vector<std::string>& lines, std::size_t from = 0,
+                  std::size_t to = std::string::npos) {
+  std::string script;
+  for (std::size_t i = from; i < lines.size() && i < to; ++i) script += std::string(tag) + " " + lines[i] + "\n";
+  return script;
+}
+
+std::string FaultyReply(const Exchange& exchange, Fault fault) {
+  const std::vector<std::string>& reply = exchange.Reply;
+  switch (fault) {
+    case Fault::Err:
+      return "S: -ERR injected fault\n";
+    case Fault::Garbage:
+      return "RAW: " + Escaped(kGarbage + "\r\n") + "\n";
+    case Fault::GarbageInAnswer:
+      return Lines("S:", reply, 0, 1) + "RAW: " + Escaped(kGarbage + "\r\n") + "\n" + Lines("S:", reply, 1);
+    case Fault::LfOnly: {
+      std::string script;
+      for (const std::string& line : reply) script += "RAW: " + Escaped(line + "\n") + "\n";
+      return script;
+    }
+    case Fault::Drop:
+      return "CLOSE\n";
+    case Fault::DropMidAnswer: {
+      // Half of the answer's lines, then half of the next line, no line end.
+      const std::size_t whole = 1 + (reply.size() - 1) / 2;
+      const std::string& cut = reply[whole];
+      return Lines("S:", reply, 0, whole) + "RAW: " + Escaped(cut.substr(0, (cut.size() + 1) / 2)) + "\nCLOSE\n";
+    }
+    case Fault::Stall:
+      return "STALL\n";
+    case Fault::OneByte:
+      return Lines("S1:", reply);
+  }
+  return {};
+}
+
+enum class Afterwards { SignOff, GoOn, Nothing };
+
+Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
+  switch (fault) {
+    case Fault::Err:
+    case Fault::Garbage:
+      if (exchange.Name == "Quit") return Afterwards::Nothing;
+      if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
+      return Afterwards::SignOff;
+    case Fault::GarbageInAnswer:
+      return exchange.ParsesAnswerLines ? Afterwards::SignOff : Afterwards::GoOn;
+    case Fault::LfOnly:
+    case Fault::OneByte:
+      return Afterwards::GoOn;
+    case Fault::Drop:
+    case Fault::DropMidAnswer:
+    case Fault::Stall:
+      return Afterwards::Nothing;
+  }
+  return Afterwards::Nothing;
+}
+
+std::string ExchangeScript(const Exchange& exchange) {
+  std::string script = exchange.ClientLine.empty() ? std::string() : "C: " + exchange.ClientLine + "\n";
+  return script + Lines("S:", exchange.Reply);
+}
+
+}  // namespace
+
+const std::string& MessageText(int msg) {
+  static const auto kText = [](int n) {
+    std::string text;
+    for (const std::string& line : MessageLines(n)) text += line + "\r\n";
+    return text;
+  };
+  static const std::string kTexts[2] = {kText(1), kText(2)};
+  MessageLines(msg);  // raises for a message the mailbox does not have
+  return kTexts[msg - 1];
+}
+
+std::string SenderOf(int msg) { return MessageLines(msg)[0].substr(6); }
+
+Session CheckSession() {
+  Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
+  return Joined(LogIn(), {list, Top(2, "Top2"), ListOne(2, "List2"), Top(1, "Top1"), ListOne(1, "List1"), Quit()});
+}
+
+Session DeletionSession() {
+  Exchange dele{"Dele", "DELE 1", {"+OK message 1 deleted"}};
+  dele.OnlyErrRefuses = true;
+  return Joined(LogIn(), {Top(1, "Top"), ListOne(1, "List"), dele, Quit()});
+}
+
+Session HeaderSession() { return Joined(LogIn(), {Top(1, "Top"), ListOne(1, "List"), Quit()}); }
+
+Session BodySession() {
+  std::vector<std::string> answer = {"+OK " + Size(1) + " octets"};
+  for (const std::string& line : MessageLines(1)) answer.push_back(line);
+  answer.push_back(".");
+  return Joined(LogIn(), {{"Retr", "RETR 1", answer, true}, Quit()});
+}
+
+Session FaultedSession(Command command) {
+  switch (command) {
+    case Command::Check:
+      return CheckSession();
+    case Command::Deletion:
+      return DeletionSession();
+    case Command::Header:
+      return HeaderSession();
+    case Command::Body:
+      return BodySession();
+  }
+  return {};
+}
+
+std::string GoodScript(const Session& session) {
+  std::string script;
+  for (const Exchange& exchange : session) script += ExchangeScript(exchange);
+  return script;
+}
+
+std::string FaultedScript(const Session& session, const std::string& step, Fault fault) {
+  std::string script;
+  for (std::size_t i = 0; i < session.size(); ++i) {
+    const Exchange& exchange = session[i];
+    if (exchange.Name != step) {
+      script += ExchangeScript(exchange);
+      continue;
+    }
+    if (!exchange.ClientLine.empty()) script += "C: " + exchange.ClientLine + "\n";
+    script += FaultyReply(exchange, fault);
+    switch (ClientAfter(exchange, fault)) {
+      case Afterwards::SignOff:
+        return script + ExchangeScript(Quit());
+      case Afterwards::GoOn:
+        return script + GoodScript(Session(session.begin() + i + 1, session.end()));
+      case Afterwards::Nothing:
+        return script;
+    }
+  }
+  throw std::invalid_argument("the session has no step " + step);
+}
+
+const char* CommandName(Command command) {
+  switch (command) {
+    case Command::Check:
+      return "Check";
+    case Command::Deletion:
+      return "Deletion";
+    case Command::Header:
+      return "Header";
+    case Command::Body:
+      return "Body";
+  }
+  return "";
+}
+
+const char* FaultName(Fault fault) {
+  switch (fault) {
+    case Fault::Err:
+      return "Err";
+    case Fault::Garbage:
+      return "Garbage";
+    case Fault::GarbageInAnswer:
+      return "GarbageInAnswer";
+    case Fault::LfOnly:
+      return "LfOnly";
+    case Fault::Drop:
+      return "Drop";
+    case Fault::DropMidAnswer:
+      return "DropMidAnswer";
+    case Fault::Stall:
+      return "Stall";
+    case Fault::OneByte:
+      return "OneByte";
+  }
+  return "";
+}
+
+bool Applies(Fault fault, const Exchange& exchange) {
+  return exchange.MultiLine || (fault != Fault::GarbageInAnswer && fault != Fault::DropMidAnswer);
+}
+
+std::vector<Cell> Cells(Command command) {
+  static constexpr Fault kFaults[] = {Fault::Err,  Fault::Garbage,       Fault::GarbageInAnswer, Fault::LfOnly,
+                                      Fault::Drop, Fault::DropMidAnswer, Fault::Stall,           Fault::OneByte};
+  std::vector<Cell> cells;
+  for (const Exchange& exchange : FaultedSession(command))
+    for (Fault fault : kFaults)
+      if (Applies(fault, exchange)) cells.push_back({command, exchange.Name, fault});
+  return cells;
+}
+
+std::string CellName(const Cell& cell) { return cell.Step + "_" + FaultName(cell.Kind); }
+
+void PrintTo(const Cell& cell, std::ostream* out) {
+  *out << CommandName(cell.Cmd) << "/" << cell.Step << "/" << FaultName(cell.Kind);
+}
+
+}  // namespace apptest::faultmatrix

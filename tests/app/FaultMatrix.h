@@ -1,0 +1,92 @@
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+// The conversations of the fault matrix: the good POP3 sessions of the
+// window's network commands against a scripted two-message mailbox, and the
+// scripts that replace one reply of a session with a fault.
+namespace apptest::faultmatrix {
+
+inline constexpr const char* kUser = "ann";
+inline constexpr const char* kPassword = "secret";
+
+// The window commands, each with the session that takes the fault: a manual
+// check with "Analyse" ticked, a deletion of the ticked message 1, the
+// header view of message 1 (a double click on its row) and the body view
+// (a double click on that header).
+enum class Command { Check, Deletion, Header, Body };
+
+enum class Fault {
+  Err,              // "-ERR" instead of the reply
+  Garbage,          // a line of binary garbage instead of the reply
+  GarbageInAnswer,  // the status line, a line of garbage, then the answer
+  LfOnly,           // the right reply, every line ended by LF alone
+  Drop,             // the connection closed before the reply
+  DropMidAnswer,    // the status line, some answer lines, half a line, closed
+  Stall,            // no reply at all: only the client's time-out ends the wait
+  OneByte,          // the right reply, sent one byte at a time
+};
+
+// One step of a session: what the client sends and the server's good reply.
+struct Exchange {
+  std::string Name;                // "Greeting", "User", "Top1", ...
+  std::string ClientLine;          // empty for the greeting
+  std::vector<std::string> Reply;  // status line, then the answer ending in "."
+  bool MultiLine = false;
+  // The client converts every answer line (a scan listing), so a garbage
+  // line in the answer ends the operation with the rest still unread.
+  bool ParsesAnswerLines = false;
+  // Only "-ERR" is a refusal: anything else counts as done (DELE).
+  bool OnlyErrRefuses = false;
+};
+using Session = std::vector<Exchange>;
+
+// The two messages: 1 is a multipart message with a Base64 attachment
+// ("report.bin"), 2 a plain one. Each text ends in CR LF.
+const std::string& MessageText(int msg);
+// The sender shown in the list for message msg.
+std::string SenderOf(int msg);
+
+// A check: log-in, LIST, the summaries of rows 0 (message 2) and 1
+// (message 1), QUIT.
+Session CheckSession();
+// The deletion of message 1: log-in, TOP 1 0 and LIST 1 to compare it with
+// its row, DELE 1, QUIT.
+Session DeletionSession();
+// The header view of message 1: log-in, TOP 1 0, LIST 1, QUIT.
+Session HeaderSession();
+// The body view of message 1: log-in, RETR 1, QUIT.
+Session BodySession();
+// The session of command that takes the fault.
+Session FaultedSession(Command command);
+
+// The script of the session as a good server plays it.
+std::string GoodScript(const Session& session);
+// The session up to the step named step, the fault in place of its reply,
+// then what the client is expected to send afterwards: QUIT after a refused
+// reply, the rest of the session after a reply it takes, nothing once the
+// connection is closed or timed out.
+std::string FaultedScript(const Session& session, const std::string& step, Fault fault);
+
+// One cell of the matrix.
+struct Cell {
+  Command Cmd;
+  std::string Step;
+  Fault Kind;
+};
+
+const char* CommandName(Command command);
+const char* FaultName(Fault fault);
+// Whether the fault makes sense for the step (the answer faults need a
+// multi-line answer).
+bool Applies(Fault fault, const Exchange& exchange);
+// Every step of the command's session crossed with every fault that applies.
+std::vector<Cell> Cells(Command command);
+// "Greeting_Err": the step and the fault, as a test name.
+std::string CellName(const Cell& cell);
+// "Check/Greeting/Err", for test output.
+void PrintTo(const Cell& cell, std::ostream* out);
+
+}  // namespace apptest::faultmatrix
