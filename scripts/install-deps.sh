@@ -10,7 +10,8 @@ BUILD_PACKAGES=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-multimedi
 # with dovecot-pop3d, so scripts/pop3-server-courier.sh unpacks its packages
 # into a cache and runs them with these libraries, unshare and mount.
 TEST_PACKAGES=(dovecot-pop3d dovecot-core coreutils sharutils python3 xvfb xauth xdotool imagemagick
-  iproute2 util-linux procps mount libgdbm6 libidn12 libltdl7 clang-14 libclang-rt-14-dev)
+  iproute2 util-linux procps mount libgdbm6 libidn12 libltdl7 clang-14 libclang-rt-14-dev
+  x11-utils openbox trayer)
 
 want=("${BUILD_PACKAGES[@]}")
 [ "${1:-}" = "--with-tests" ] && want+=("${TEST_PACKAGES[@]}")

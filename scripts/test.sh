@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: installs what is missing, starts
 # the private POP3 test servers (Dovecot, and Courier's pop3d beside it on a
-# port and folder of its own), runs ctest, and stops both servers again.
+# port and folder of its own), runs ctest, and stops both servers again;
+# then the end-to-end run of the program (scripts/e2e.sh) and a short fuzzing
+# pass.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -28,6 +30,12 @@ fi
 
 cd build
 ctest --output-on-failure -j 2 --timeout 600
+
+# The built program driven end to end under Xvfb against its own Dovecot in
+# a private network namespace (root only: as another user it is skipped).
+# Screenshots of its steps stay in build/e2e-shots.
+cd "$ROOT"
+scripts/e2e.sh --build build
 
 # A short fuzzing pass of the parsers under the sanitizers (clang build in
 # build-fuzz), with the saved regression inputs replayed; a finding fails
