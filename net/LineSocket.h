@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/Component.h"
 #include "platform/Exception.h"
@@ -181,6 +182,21 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // "Socket readln aborted" on a cancel or a time-out (a queued line stays
   // queued); ERangeError for a line longer than kLineBufferSize.
   void ReadLn(std::string& line);
+  // Reads the lines of a multi-line answer in bulk: replaces lines by the
+  // whole lines that are queued, each with its terminator as ReadLn returns
+  // it, at most maxLines of them (0 counts as 1), and takes from the socket
+  // exactly their bytes; a partial last line stays queued. With
+  // stopAtTerminator the POP3 terminating line ("." CR LF or "." LF) ends
+  // the batch as its last line, and no byte after it is taken. So nothing
+  // is held in the component between calls, as with ReadLn.
+  // While no whole line is queued it waits as ReadLn does (the start of the
+  // first line taken meanwhile becomes part of it). Returns false, lines
+  // empty, when the connection is closed (where ReadLn returns ""), true
+  // otherwise (at least one line). Raises what ReadLn raises, in the same
+  // situations: EAbortError "Socket readln aborted" on a cancel or a
+  // time-out (queued lines stay queued), ERangeError for a first line longer
+  // than kLineBufferSize. Reports "ReadLn" at level 8 once per call.
+  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator);
   // Requests a cancel: the running wait ends at its next test, or else the
   // next ReadLn or SendBuffer raises (the next Connect just clears it).
   void Cancel();

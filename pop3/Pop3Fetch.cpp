@@ -1,6 +1,7 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/Exception.h"
 #include "platform/Files.h"
@@ -38,6 +39,34 @@ bool TAnswerLines::Next(std::string& line) {
 }
 
 namespace {
+
+// Lines one bulk read hands out at most: 64 KiB of 78-byte lines are about
+// 840, and short lines should not make one batch much larger.
+constexpr std::size_t kBatchLines = 4096;
+
+// The lines of one multi-line answer, one at a time, read from the
+// connection in batches. The batches end at the terminating line, so no
+// byte after the answer is ever taken, and what a batch holds belongs to
+// the answer being read.
+class TAnswerBatches {
+ public:
+  explicit TAnswerBatches(TPop3Client& client) : client_(client) {}
+
+  // The next line with its line end; raises ESockError
+  // kConnectionClosedText when the connection is closed.
+  std::string Next() {
+    if (next_ == lines_.size()) {
+      next_ = 0;
+      if (!client_.ReadLines(lines_, kBatchLines, true)) throw net::ESockError(kConnectionClosedText);
+    }
+    return std::move(lines_[next_++]);
+  }
+
+ private:
+  TPop3Client& client_;
+  std::vector<std::string> lines_;
+  std::size_t next_ = 0;
+};
 
 void ClearMessage(TPop3Client& client) {
   TMailMessage& message = client.MailMessage();
@@ -106,7 +135,8 @@ void TPop3Client::FetchMessage(std::int32_t msg) {
     CheckReply(Command("RETR " + number));
 
     ClearMessage(*this);
-    TAnswerLines answer([this] { return ReadAnswerLine(); }, [this] { DropConnection(); });
+    TAnswerBatches batches(*this);
+    TAnswerLines answer([&batches] { return batches.Next(); }, [this] { DropConnection(); });
     TMimeExtractor extractor(*this);
     ReceiveMessage(*this, answer, extractor);
     ExtractMessage(*this, extractor);

@@ -1,0 +1,115 @@
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "net/LineSocket.h"
+#include "net/WaitSupport.h"
+#include "platform/EventLoop.h"
+#include "platform/SocketErrors.h"
+
+namespace net {
+
+namespace {
+
+// Most a single receive asks for, as the transfer area holds 64 KiB plus 4.
+constexpr std::size_t kMaxReceive = 65536;
+
+// True for "." LF and "." CR LF; head is the start of the line that was
+// taken earlier, segment (line feed included) the rest of it.
+bool IsTerminatorLine(const std::string& head, const char* segment, std::size_t length) {
+  if (head.size() + length > 3) return false;
+  const std::string line = head + std::string(segment, length);
+  return line == ".\n" || line == ".\r\n";
+}
+
+// Length of the front of bytes[0, count) that holds whole lines: at most
+// maxLines of them, and none after the terminating line when
+// stopAtTerminator. 0 when the bytes hold no line feed.
+std::size_t WholeLinesLength(const char* bytes, std::size_t count, const std::string& head, std::size_t maxLines,
+                             bool stopAtTerminator) {
+  std::size_t end = 0;
+  for (std::size_t lines = 0; lines < maxLines; ++lines) {
+    const void* lineFeed = std::memchr(bytes + end, '\n', count - end);
+    if (lineFeed == nullptr) break;
+    const std::size_t next = static_cast<std::size_t>(static_cast<const char*>(lineFeed) - bytes) + 1;
+    const bool terminator =
+        stopAtTerminator && IsTerminatorLine(lines == 0 ? head : std::string(), bytes + end, next - end);
+    end = next;
+    if (terminator) break;
+  }
+  return end;
+}
+
+// Cuts bytes[0, count) into lines after the line feeds; head starts the
+// first. Bytes after the last line feed (there are none when the receive
+// returned what the peek showed) make a last line of their own.
+void SplitLines(const char* bytes, std::size_t count, std::string head, std::vector<std::string>& lines) {
+  std::size_t start = 0;
+  while (start < count) {
+    const void* lineFeed = std::memchr(bytes + start, '\n', count - start);
+    const std::size_t next =
+        lineFeed != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - bytes) + 1 : count;
+    if (lines.empty()) {
+      head.append(bytes + start, next - start);
+      lines.push_back(std::move(head));
+    } else {
+      lines.emplace_back(bytes + start, next - start);
+    }
+    start = next;
+  }
+}
+
+}  // namespace
+
+// One peek shows up to 64 KiB; one receive then takes the whole lines found
+// in it, so a long answer costs two system calls per 64 KiB instead of two
+// per line, and still nothing stays in the component between calls. The
+// wait while no whole line is queued follows ReadLn pass for pass.
+bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator) {
+  ReportStatus(kStatusTrace, "ReadLn");
+  lines.clear();
+  maxLines = std::max<std::size_t>(maxLines, 1);
+  detail::TimeoutScope timeout(*this);
+  std::string head;  // start of the first line, taken while no line feed was queued
+  std::size_t wanted = 0;
+  bool notConnected = false;
+  for (;;) {
+    const std::size_t room = kLineBufferSize - head.size();
+    if (room == 0) throw ERangeError("Range check error");
+    const long peeked = socket_->Recv(lineBuffer_.get(), std::min(room, kMaxReceive), true);
+    if (peeked == 0) return false;  // the peer has closed
+    if (peeked < 0) {
+      if (platform::LastSocketError() == platform::kSockENOTCONN) {
+        notConnected = true;
+        break;
+      }
+      CheckSocketError(platform::kSockEWOULDBLOCK);
+      socket_->WaitReadable(detail::kWaitSliceMs);
+    } else {
+      const std::size_t count = static_cast<std::size_t>(peeked);
+      wanted = WholeLinesLength(lineBuffer_.get(), count, head, maxLines, stopAtTerminator);
+      if (wanted > 0) break;
+      // No line feed: all of it belongs to the first line. Taking it keeps a
+      // readable socket from ending every later wait at once.
+      TakeInto(head, count);
+      platform::PumpEvents();
+    }
+    if (cancelRequested_ || timedOut_) break;
+  }
+  if (cancelRequested_ || timedOut_) {
+    cancelRequested_ = false;
+    throw EAbortError("Socket readln aborted");
+  }
+  if (notConnected) return false;  // as for a closed connection, which is what callers expect
+  const long received = socket_->Recv(lineBuffer_.get(), wanted, false);
+  if (received < 0) {
+    CheckSocketError(platform::kSockEWOULDBLOCK);
+    return false;
+  }
+  SplitLines(lineBuffer_.get(), static_cast<std::size_t>(received), std::move(head), lines);
+  return !lines.empty();
+}
+
+}  // namespace net
