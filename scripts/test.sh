@@ -21,24 +21,26 @@ cleanup() {
   "$ROOT/scripts/pop3-server-courier.sh" --dir "$COURIER_DIR" stop >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
-if [ -x scripts/pop3-server.sh ]; then
-  scripts/pop3-server.sh --dir "$SERVER_DIR" --port auto start
-fi
-if [ -x scripts/pop3-server-courier.sh ]; then
-  scripts/pop3-server-courier.sh --dir "$COURIER_DIR" --port auto start
-fi
+scripts/pop3-server.sh --dir "$SERVER_DIR" --port auto start
+scripts/pop3-server-courier.sh --dir "$COURIER_DIR" --port auto start
 
-cd build
-ctest --output-on-failure -j 2 --timeout 600
+# Every stage runs even when an earlier one failed, so one run reports all
+# of them; ctest comes last so that its summary closes the output.
+failed=()
 
 # The built program driven end to end under Xvfb against its own Dovecot in
 # a private network namespace (root only: as another user it is skipped).
 # Screenshots of its steps stay in build/e2e-shots.
-cd "$ROOT"
-scripts/e2e.sh --build build
+scripts/e2e.sh --build build || failed+=(e2e)
 
 # A short fuzzing pass of the parsers under the sanitizers (clang build in
 # build-fuzz), with the saved regression inputs replayed; a finding fails
 # the test run.
-cd "$ROOT"
-scripts/fuzz.sh --seconds "${POP3CHECK_FUZZ_SECONDS:-15}"
+scripts/fuzz.sh --seconds "${POP3CHECK_FUZZ_SECONDS:-15}" || failed+=(fuzz)
+
+(cd build && ctest --output-on-failure -j 2 --timeout 600) || failed+=(ctest)
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "test: failed stages: ${failed[*]}"
+  exit 1
+fi
