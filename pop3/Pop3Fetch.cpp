@@ -121,6 +121,13 @@ void ExtractMessage(TPop3Client& client, TMimeExtractor& extractor) {
 
 }  // namespace
 
+void ReadMessage(TPop3Client& client, TAnswerLines& answer) {
+  ClearMessage(client);
+  TMimeExtractor extractor(client);
+  ReceiveMessage(client, answer, extractor);
+  ExtractMessage(client, extractor);
+}
+
 void TPop3Client::FetchMessage(std::int32_t msg) {
   if (busy_) return;
   BusyScope busy(busy_);
@@ -134,12 +141,9 @@ void TPop3Client::FetchMessage(std::int32_t msg) {
     const std::string number = std::to_string(msg);
     CheckReply(Command("RETR " + number));
 
-    ClearMessage(*this);
     TAnswerBatches batches(*this);
     TAnswerLines answer([&batches] { return batches.Next(); }, [this] { DropConnection(); });
-    TMimeExtractor extractor(*this);
-    ReceiveMessage(*this, answer, extractor);
-    ExtractMessage(*this, extractor);
+    ReadMessage(*this, answer);
 
     if (DeleteOnRead) {
       const std::string reply = Command("DELE " + number);

@@ -6,6 +6,8 @@
 
 namespace pop3 {
 
+class TPop3Client;
+
 // What FetchMessage keeps of one message at most: its text, line ends
 // included, and its number of lines (8 Mi lines of 32-byte string objects
 // are another 256 MB). Past either cap the retrieval fails and the
@@ -40,5 +42,18 @@ class TAnswerLines {
   std::size_t bytes_ = 0;
   std::size_t lines_ = 0;
 };
+
+// What FetchMessage does with the answer to RETR once "+OK" has come:
+// clears the client's MailMessage (all but Boundary), LineCursor and
+// BytesRecvd; passes the main header, up to its empty line, through the
+// MIME extractor; adds every later line up to the terminating one to
+// RawLines (a message that ends inside its header has no body); then
+// extracts: a multipart body part by part, otherwise Body as RawLines when
+// Parse is off, the decoded text of a Base64 body, or the single part as
+// display text or attachment. Expects the state FetchMessage sets before
+// RETR: Encoding, MailMessage.Boundary and AttachName empty, PartState 2.
+// Raises what answer.Next raises, EListError (no boundary line; a Base64
+// body that wrote no attachment), EFileError, and codec::EStreamError.
+void ReadMessage(TPop3Client& client, TAnswerLines& answer);
 
 }  // namespace pop3

@@ -1,8 +1,9 @@
 // Message retrieval after the wire: the answer's lines go through the
-// client's own line handling (TAnswerLines), the main header through the
-// extractor, every later line into RawLines, and then the extraction that
-// FetchMessage runs (multipart split, plain body, or a single part as an
-// attachment) writes its files into a private attachment folder.
+// client's own line handling (TAnswerLines) and the step FetchMessage runs
+// on them (ReadMessage: the main header through the extractor, every later
+// line into RawLines, then the multipart split, plain body, or a single
+// part as an attachment), which writes its files into a private attachment
+// folder.
 //
 // Checked: only the documented failures are raised; every file the
 // extraction creates is a plain file directly inside the attachment folder
@@ -25,7 +26,6 @@
 #include "codec/Stream.h"
 #include "platform/Exception.h"
 #include "platform/Files.h"
-#include "pop3/MimeExtractor.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Fetch.h"
 
@@ -33,7 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using pop3::TMailMessage;
 using pop3::TPop3Client;
 
 struct Folders {
@@ -61,23 +60,12 @@ TPop3Client& Client() {
   return *client;
 }
 
-// The state FetchMessage sets before it reads an answer.
+// The state FetchMessage sets before it sends RETR.
 void Reset(TPop3Client& client) {
-  TMailMessage& message = client.MailMessage();
   client.Encoding.clear();
-  message.Boundary.clear();
+  client.MailMessage().Boundary.clear();
   client.AttachName.clear();
   client.PartState = 2;
-  pop3::LineCursor = 0;
-  message.Header.Clear();
-  message.Body.Clear();
-  message.RawLines.Clear();
-  message.Attachments.Clear();
-  message.Subject.clear();
-  message.From.clear();
-  message.MessageId.clear();
-  message.ContentType.clear();
-  client.BytesRecvd = 0;
 }
 
 // Hands out the input's lines with their ends, then the terminating line.
@@ -101,36 +89,8 @@ class LineSource {
 
 // What FetchMessage does between RETR and the optional DELE.
 void Retrieve(TPop3Client& client, LineSource& source) {
-  TMailMessage& message = client.MailMessage();
   pop3::TAnswerLines answer([&source] { return source.Next(); }, [] {});
-  pop3::TMimeExtractor extractor(client);
-  std::string line;
-  bool bodyFollows = true;
-  for (;;) {
-    if (!answer.Next(line)) {
-      bodyFollows = false;
-      break;
-    }
-    if (extractor.TakeHeaderLine(line, message)) break;
-  }
-  extractor.EndHeader();
-  if (bodyFollows) {
-    while (answer.Next(line)) message.RawLines.Add(line);
-  }
-
-  if (pop3::AsciiLower(message.ContentType).find("multipart") != std::string::npos) {
-    extractor.SplitMultipart();
-  } else if (!client.Parse) {
-    message.Body = message.RawLines;
-  } else if (pop3::AsciiUpper(client.Encoding).find("BASE64") != std::string::npos) {
-    client.PartState = 0;
-    extractor.ExtractPart();
-    const std::string decoded = client.AttachFilePath() + message.Attachments.Get(0);
-    message.Body.Clear();
-    for (const std::string& text : platform::ReadTextLines(decoded)) message.Body.Add(text);
-  } else {
-    extractor.ExtractPart();
-  }
+  pop3::ReadMessage(client, answer);
 }
 
 bool PlainName(const std::string& name) {
