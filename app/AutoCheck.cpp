@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/MatchRules.h"
+#include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "app/Settings.h"
 
@@ -9,11 +10,6 @@ namespace app {
 
 namespace {
 
-constexpr int kTickColumn = 0;
-constexpr int kSenderColumn = 1;
-constexpr int kSubjectColumn = 2;
-constexpr int kSizeColumn = 4;
-constexpr int kNumberColumn = 5;
 constexpr int kMinutesStep = 5;
 constexpr int kLongestInterval = 60;
 constexpr int kDefaultIntervalMinutes = 30;
@@ -58,7 +54,7 @@ void TForm1::Timer1Timer() {
   AutoCheckBusy = true;
   TCommandScope command(*this);
   SoundSuppressed = !CheckBox3->Checked();
-  BeginAutoCheck();
+  ShowListForCommand();
   // Whatever fails, even the closing QUIT, the window comes back enabled
   // and the next tick can check again.
   try {
@@ -70,20 +66,9 @@ void TForm1::Timer1Timer() {
   FinishAutoCheck();
 }
 
-void TForm1::BeginAutoCheck() {
-  Memo1->Hide();
-  ViewerFetch = false;
-  StringGrid1->Show();
-  ShowStatus("Connecting ...");
-  SetControlsEnabled(false);
-}
-
 void TForm1::RunAutoCheck() {
-  POP3->Disconnect();
-  CopyCredentials();
+  PrepareSession();
   ClearMessageList();
-  SavedCursor = platform::ScreenCursor();
-  platform::SetScreenCursor(platform::CursorShape::HourGlass);
   ConnectPending = true;
   try {
     CheckMailboxForRules();

@@ -1,33 +1,11 @@
 #include <exception>
 
+#include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "platform/Application.h"
 #include "platform/EventLoop.h"
 
 namespace app {
-
-namespace {
-
-constexpr int kNumberColumn = 5;
-constexpr int kSizeColumn = 4;
-constexpr int kTickColumn = 0;
-
-// The message number held in a row's hidden column; raises for anything
-// but decimal digits.
-std::int32_t RowNumber(const platform::MessageGrid& grid, int row) {
-  std::string text = grid.Cell(kNumberColumn, row);
-  std::size_t used = 0;
-  long value = 0;
-  try {
-    value = std::stol(text, &used);
-  } catch (const std::exception&) {
-    used = 0;
-  }
-  if (text.empty() || used != text.size()) throw platform::Exception("'" + text + "' is not a valid integer value");
-  return static_cast<std::int32_t>(value);
-}
-
-}  // namespace
 
 void TForm1::CheckButtonClick() {
   TCommandScope command(*this);
@@ -45,23 +23,12 @@ void TForm1::CheckButtonClick() {
 
 void TForm1::BeginManualCheck() {
   SoundSuppressed = !CheckBox3->Checked();
-  MailAlerted = false;
-  SetApplicationTitle(kApplicationTitle);
-  Timer1->SetEnabled(false);
-  HideRuleEdits();
-  Memo1->Hide();
-  ViewerFetch = false;
-  StringGrid1->Show();
-  ShowStatus("Connecting ...");
-  SetControlsEnabled(false);
+  BeginUserListCommand();
 }
 
 void TForm1::RunManualCheck() {
-  POP3->Disconnect();
-  CopyCredentials();
+  PrepareSession();
   ClearMessageList();
-  SavedCursor = platform::ScreenCursor();
-  platform::SetScreenCursor(platform::CursorShape::HourGlass);
   ConnectPending = false;
   try {
     ListAndSummarise();
@@ -102,7 +69,7 @@ void TForm1::FetchSummaries() {
       platform::PumpEvents();
       if (StringGrid1->HasCheckBox(kTickColumn, row)) {
         SummaryRow = row;
-        POP3->FetchSummary(RowNumber(*StringGrid1, row));
+        POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
         ShowStatus(std::to_string(row + 1) + " / " + std::to_string(ListTotal));
       }
       if (StopRequested || CloseRequested) break;
@@ -131,22 +98,10 @@ void TForm1::POP3List(std::int32_t Msg, std::int32_t Size) {
 
 void TForm1::POP3RetrieveEnd(platform::TComponent*) {
   if (ViewerFetch) return;
-  std::string header;
-  for (const std::string& line : POP3->Summary().Header) header += line + "\r\n";
-  struct Field {
-    const char* label;
-    const char* fallbackLabel;
-    int skip;
-    int column;
-  };
-  static constexpr Field kFields[] = {
-      {"From:", "FROM:", 6, 1},
-      {"Subject:", "SUBJECT:", 9, 2},
-      {"Date:", "DATE:", 6, 3},
-  };
-  for (const Field& field : kFields) {
-    if (auto value = ExtractHeaderValue(header, field.label, field.fallbackLabel, field.skip))
-      StringGrid1->SetCell(field.column, SummaryRow, *value);
+  const std::string header = LinesText(POP3->Summary().Header);
+  for (const ShownField& field : kShownFields) {
+    if (auto value = ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip))
+      StringGrid1->SetCell(field.Column, SummaryRow, *value);
   }
 }
 

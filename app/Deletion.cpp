@@ -15,22 +15,9 @@ namespace {
 // Pause after each DELE, before the session is closed.
 constexpr unsigned kPauseAfterDeleteMs = 500;
 
-// Cut out of a summary as the summary handler fills the list.
-struct ShownField {
-  const char* label;
-  const char* fallbackLabel;
-  int skip;
-  int column;
-};
-constexpr ShownField kShownFields[] = {
-    {"From:", "FROM:", 6, kSenderColumn},
-    {"Subject:", "SUBJECT:", 9, kSubjectColumn},
-    {"Date:", "DATE:", 6, kDateColumn},
-};
-
 bool RowShowsSummary(const platform::MessageGrid& grid, int row) {
   for (const ShownField& field : kShownFields)
-    if (!grid.Cell(field.column, row).empty()) return true;
+    if (!grid.Cell(field.Column, row).empty()) return true;
   return false;
 }
 
@@ -82,15 +69,7 @@ void TForm1::DeleteButtonClick() {
 
 void TForm1::BeginDeletion() {
   CheckButton->SetHint("");
-  SetApplicationTitle(kApplicationTitle);
-  Timer1->SetEnabled(false);
-  MailAlerted = false;
-  HideRuleEdits();
-  Memo1->Hide();
-  ViewerFetch = false;
-  StringGrid1->Show();
-  ShowStatus("Connecting ...");
-  SetControlsEnabled(false);
+  BeginUserListCommand();
 }
 
 // Rows run from the highest message number down and every ticked message
@@ -117,10 +96,9 @@ int TForm1::DeleteTickedMessages() {
           ++changedCount;
         }
       } catch (const net::ESockError&) {
-        // The connection broke: nothing of this session was committed, and
-        // a QUIT on it would fail or not depending on whether the close was
-        // noticed yet. Dropped without QUIT, the next ticked message always
-        // gets its session.
+        // The connection broke or a wait was cut short: nothing of this
+        // session was committed, and a QUIT on it could only fail. Dropped
+        // without QUIT, the next ticked message always gets its session.
         POP3->Abort();
       } catch (const std::exception&) {
         // The failure events have said what they say; the next ticked
@@ -153,11 +131,10 @@ bool TForm1::TickedMessageUnchanged(int row, std::int32_t msg) {
   const pop3::TSummary& summary = POP3->Summary();
   if (std::to_string(summary.Bytes) != StringGrid1->Cell(kSizeColumn, row)) return false;
   if (!RowShowsSummary(*StringGrid1, row)) return true;
-  std::string header;
-  for (const std::string& line : summary.Header) header += line + "\r\n";
+  const std::string header = LinesText(summary.Header);
   for (const ShownField& field : kShownFields) {
-    std::string value = ExtractHeaderValue(header, field.label, field.fallbackLabel, field.skip).value_or("");
-    if (value != StringGrid1->Cell(field.column, row)) return false;
+    std::string value = ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip).value_or("");
+    if (value != StringGrid1->Cell(field.Column, row)) return false;
   }
   return true;
 }

@@ -44,7 +44,11 @@ void TForm1::StringGrid1KeyPress(char& Key) {
 
 void TForm1::StringGrid1Enter() { HideRuleEdits(); }
 
+// Every command but a viewer fetch disables the label. While a fetch waits
+// on the server, closing the viewer would restart the auto-check timer
+// under the running session, and the fetch would show the viewer again.
 void TForm1::Label3Click() {
+  if (CommandDepth > 0) return;
   CheckButton->SetHint("");
   SetApplicationTitle(kApplicationTitle);
   MailAlerted = false;

@@ -5,6 +5,7 @@
 
 #include "platform/MessageGrid.h"
 #include "pop3/Pop3Reply.h"
+#include "pop3/StringList.h"
 
 namespace app {
 
@@ -31,6 +32,28 @@ inline std::int32_t RowMessageNumberOrZero(const platform::MessageGrid& grid, in
 
 inline bool RowTicked(const platform::MessageGrid& grid, int row) {
   return grid.HasCheckBox(kTickColumn, row) && grid.CheckBoxState(kTickColumn, row);
+}
+
+// The header fields a row shows, cut out of a summary's header text by
+// ExtractHeaderValue(header, Label, FallbackLabel, Skip) into Column.
+struct ShownField {
+  const char* Label;
+  const char* FallbackLabel;
+  int Skip;
+  int Column;
+};
+inline constexpr ShownField kShownFields[] = {
+    {"From:", "FROM:", 6, kSenderColumn},
+    {"Subject:", "SUBJECT:", 9, kSubjectColumn},
+    {"Date:", "DATE:", 6, kDateColumn},
+};
+
+// Every line followed by CR LF, bytes as they came from the server: the
+// text of a summary's header or of a message body.
+inline std::string LinesText(const pop3::TStringList& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
 }
 
 }  // namespace app

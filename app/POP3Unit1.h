@@ -147,6 +147,17 @@ class TForm1 : public platform::TComponent {
   // Stops the auto-check timer and starts it again: its countdown begins
   // afresh.
   void RestartAutoCheckTimer();
+  // How every command on the list starts: the viewer closes, the list shows
+  // with the status "Connecting ...", and the input controls are disabled.
+  void ShowListForCommand();
+  // A check or deletion started by the user: the alert title and
+  // MailAlerted end, the auto-check timer stops, the rule edits hide, then
+  // ShowListForCommand.
+  void BeginUserListCommand();
+  // Before a command's session: closes any session left open (QUIT),
+  // copies the credentials into the client, keeps the cursor in SavedCursor
+  // and shows the hourglass.
+  void PrepareSession();
 
   // Auto-check and match rules.
   void Timer1Timer();
@@ -229,6 +240,12 @@ class TForm1 : public platform::TComponent {
   void SetViewerButtonsEnabled(bool enabled);
   // opened: the viewer shows the fetched text.
   void FetchHeaderView(std::int32_t msg, bool& opened);
+  // Logs in for a viewer fetch (ConnectPending is cleared once that
+  // worked). True when the message may be fetched: the mailbox still holds
+  // mail (else a box says the item is gone) and the window is not closing.
+  bool OpenViewerSession();
+  // The viewer shows text under the status caption, in place of the list.
+  void ShowInViewer(const std::string& text, const char* caption);
   void FinishHeaderView(bool opened);
   void ShowBodyView();
   void FetchBodyView(bool& opened);
@@ -259,7 +276,6 @@ class TForm1 : public platform::TComponent {
 
   // Steps of the automatic check.
   void WireAutoCheckEvents();
-  void BeginAutoCheck();
   void RunAutoCheck();
   void CheckMailboxForRules();
   void FetchAllSummaries();

@@ -2,6 +2,7 @@
 #include <string>
 
 #include "app/MatchRules.h"
+#include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
@@ -12,7 +13,6 @@ namespace app {
 
 namespace {
 
-constexpr int kNumberColumn = 5;
 constexpr int kShortestInterval = 1;
 constexpr int kLongestInterval = 60;
 constexpr unsigned kMillisecondsPerMinute = 60000;

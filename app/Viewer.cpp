@@ -16,13 +16,6 @@ constexpr const char* kHeaderCaption = "Header - ESC to close";
 constexpr const char* kBodyCaption = "Body - ESC to close";
 constexpr const char* kNoLongerAvailable = "Mail Item No Longer Available !";
 
-// Every line followed by CR LF, bytes as they came from the server.
-std::string LinesText(const pop3::TStringList& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 // Marks a viewer fetch as running for as long as the handler waits on the
 // server.
 class FetchRunning {
@@ -72,25 +65,12 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
 }
 
 void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
-  POP3->Disconnect();
-  CopyCredentials();
-  SavedCursor = platform::ScreenCursor();
-  platform::SetScreenCursor(platform::CursorShape::HourGlass);
+  PrepareSession();
   ConnectPending = true;
   try {
-    POP3->Connect();
-    ConnectPending = false;
-    ShowStatus("Working ...");
-    if (POP3->MailCount() < 1) {
-      platform::ShowInformation(kNoLongerAvailable);
-    } else if (!CloseRequested) {
-      ViewerFetch = true;
+    if (OpenViewerSession()) {
       POP3->FetchSummary(msg);
-      Memo1->SetText(LinesText(POP3->Summary().Header));
-      ShowStatus(kHeaderCaption);
-      StringGrid1->Hide();
-      Memo1->Show();
-      Memo1->SetFocus();
+      ShowInViewer(LinesText(POP3->Summary().Header), kHeaderCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -99,6 +79,27 @@ void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
   if (ConnectPending && !CloseRequested)
     platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
   POP3->Disconnect();
+}
+
+bool TForm1::OpenViewerSession() {
+  POP3->Connect();
+  ConnectPending = false;
+  ShowStatus("Working ...");
+  if (POP3->MailCount() < 1) {
+    platform::ShowInformation(kNoLongerAvailable);
+    return false;
+  }
+  if (CloseRequested) return false;
+  ViewerFetch = true;
+  return true;
+}
+
+void TForm1::ShowInViewer(const std::string& text, const char* caption) {
+  Memo1->SetText(text);
+  ShowStatus(caption);
+  StringGrid1->Hide();
+  Memo1->Show();
+  Memo1->SetFocus();
 }
 
 // A header view that did not open ends as Escape ends a view.
@@ -136,30 +137,17 @@ void TForm1::ShowBodyView() {
 }
 
 void TForm1::FetchBodyView(bool& opened) {
-  POP3->Disconnect();
-  CopyCredentials();
+  PrepareSession();
   const std::string folder = platform::DataFolder();
   POP3->SetAttachFilePath(folder);
-  SavedCursor = platform::ScreenCursor();
-  platform::SetScreenCursor(platform::CursorShape::HourGlass);
   ConnectPending = true;
   AttachmentsSaved = false;
   try {
-    POP3->Connect();
-    ConnectPending = false;
-    ShowStatus("Working ...");
-    if (POP3->MailCount() < 1) {
-      platform::ShowInformation(kNoLongerAvailable);
-    } else if (!CloseRequested) {
-      ViewerFetch = true;
+    if (OpenViewerSession()) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
       POP3->FetchMessage(ViewerMessage);
-      Memo1->SetText(LinesText(POP3->MailMessage().Body));
-      ShowStatus(kBodyCaption);
-      StringGrid1->Hide();
-      Memo1->Show();
-      Memo1->SetFocus();
+      ShowInViewer(LinesText(POP3->MailMessage().Body), kBodyCaption);
       opened = true;
     }
   } catch (const std::exception&) {

@@ -91,6 +91,29 @@ void TForm1::ShowStatus(const std::string& text) {
   Label5->Repaint();
 }
 
+void TForm1::ShowListForCommand() {
+  Memo1->Hide();
+  ViewerFetch = false;
+  StringGrid1->Show();
+  ShowStatus("Connecting ...");
+  SetControlsEnabled(false);
+}
+
+void TForm1::BeginUserListCommand() {
+  SetApplicationTitle(kApplicationTitle);
+  MailAlerted = false;
+  Timer1->SetEnabled(false);
+  HideRuleEdits();
+  ShowListForCommand();
+}
+
+void TForm1::PrepareSession() {
+  POP3->Disconnect();
+  CopyCredentials();
+  SavedCursor = platform::ScreenCursor();
+  platform::SetScreenCursor(platform::CursorShape::HourGlass);
+}
+
 void TForm1::RestartAutoCheckTimer() {
   Timer1->SetEnabled(false);
   Timer1->SetEnabled(true);

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "platform/Dialogs.h"
+#include "platform/Exception.h"
 #include "platform/MainWindow.h"
 #include "platform/UnhandledError.h"
 #include "platform/qt/ControlCore.h"
@@ -109,7 +110,9 @@ void Application::NotifyMainWindowClosed() {
 }
 
 void Application::ShowException(const std::exception& error) {
-  std::string text = error.what();
+  // what() ends at the first NUL, and a server's reply may hold one.
+  const auto* exception = dynamic_cast<const Exception*>(&error);
+  std::string text = exception != nullptr ? exception->Message() : std::string(error.what());
   if (!text.empty() && static_cast<unsigned char>(text.back()) > static_cast<unsigned char>('.')) text += '.';
   ShowError(text);
 }

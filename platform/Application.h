@@ -48,7 +48,8 @@ class Application {
   static bool Terminated();
 
   // The error box of the application: captioned with the title, a full
-  // stop appended when the text's last character sorts after ".".
+  // stop appended when the text's last character sorts after ".". The text
+  // of a platform::Exception is shown whole, also past a NUL byte.
   static void ShowException(const std::exception& error);
 
   // Used by the main window: it makes itself known (which also clears

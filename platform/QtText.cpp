@@ -4,11 +4,23 @@
 
 namespace platform::qt {
 
-QString ToQt(const std::string& text) {
+namespace {
+
+constexpr char16_t kSymbolForNull = 0x2400;
+
+QString Decoded(const std::string& text) {
   QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
   QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
   if (!utf8.hasError()) return decoded;
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString ToQt(const std::string& text) {
+  QString shown = Decoded(text);
+  shown.replace(QChar(u'\0'), QChar(kSymbolForNull));
+  return shown;
 }
 
 QString ToQtLines(const std::string& text) {

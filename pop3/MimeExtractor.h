@@ -15,9 +15,11 @@ class TPop3Client;
 // clients must not retrieve at the same time.
 extern std::int32_t LineCursor;
 
-// Number of temporary part files created since the program started; never
-// reset, so the names "Temp1.mme", "Temp2.mme", ... do not repeat within
-// one run.
+// The number in the name of the latest temporary part file ("Temp1.mme",
+// "Temp2.mme", ...). Raised for every name tried: a name already taken in
+// the folder (an attachment saved under it, another session's part file)
+// is passed over, so the counter may run ahead of the files created. Never
+// reset, so a name does not repeat within one run.
 extern std::int32_t TempCounter;
 
 // Longest value kept of a header field, boundary, encoding.

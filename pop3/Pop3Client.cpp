@@ -1,6 +1,8 @@
 #include "pop3/Pop3Client.h"
 
 #include <exception>
+#include <functional>
+#include <vector>
 
 #include "pop3/Pop3Parsing.h"
 
@@ -45,19 +47,45 @@ void TPop3Client::SetAttachFilePath(const std::string& value) {
 std::string TPop3Client::Command(const std::string& command) {
   std::string reply;
   Transaction(command, reply);
-  if (reply.empty()) throw ESockError(kConnectionClosedText);
+  if (reply.empty()) RaiseConnectionClosed();
   return reply;
 }
 
 std::string TPop3Client::ReadAnswerLine() {
   std::string line;
   ReadLn(line);
-  if (line.empty()) throw ESockError(kConnectionClosedText);
+  if (line.empty()) RaiseConnectionClosed();
   return line;
+}
+
+bool TPop3Client::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator) {
+  if (TLineSocket::ReadLines(lines, maxLines, stopAtTerminator)) return true;
+  DropConnection();
+  return false;
+}
+
+// The read found the connection closed, but the transport counts it as
+// open until the close notification has been handled, which may or may
+// not have happened yet. Closing it here makes the outcome the same every
+// time: the Disconnect that ends the session finds nothing to sign off,
+// instead of sometimes sending QUIT into the dead connection.
+void TPop3Client::RaiseConnectionClosed() {
+  DropConnection();
+  throw ESockError(kConnectionClosedText);
 }
 
 void TPop3Client::DropConnection() {
   if (IsConnected()) TLineSocket::Disconnect();
+}
+
+void TPop3Client::ReadWholeAnswer(const std::function<bool()>& takeLine) {
+  try {
+    while (takeLine()) {
+    }
+  } catch (...) {
+    DropConnection();
+    throw;
+  }
 }
 
 void TPop3Client::AskForCredentials() {

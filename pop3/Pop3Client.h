@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
@@ -39,6 +40,12 @@ struct TSummary {
 // server while an answer is due: kConnectionClosedText); a number the server
 // sent that is no integer as EConvertError.
 //
+// No command is ever sent while an earlier answer is still unread: a
+// connection found closed, and a multi-line answer abandoned midway (a
+// line that cannot be converted, a cap exceeded, a failing handler), drop
+// the connection without QUIT before the failure is raised. The Disconnect
+// that ends the session then has nothing to sign off.
+//
 // Busy is set while ListMessages, FetchSummary, DeleteMessage or
 // FetchMessage runs; any of them called meanwhile (from a handler) returns
 // at once without effect.
@@ -48,8 +55,8 @@ struct TSummary {
 // TLineSocket::OnConnect but is not part of this component's surface.
 class TPop3Client : public net::TLineSocket {
  public:
-  // Most lines one scan listing may have; a longer listing fails and the
-  // connection is dropped.
+  // Most lines one scan listing may have; a longer listing fails (and the
+  // connection is dropped, as for every abandoned answer).
   static constexpr int kMaxListLines = 1000000;
   // Most lines and bytes (line ends not counted) kept of one TOP answer; a
   // longer header fails and the connection is dropped.
@@ -110,6 +117,11 @@ class TPop3Client : public net::TLineSocket {
   // Cancels the running wait and drops the connection without QUIT.
   void Abort() override;
 
+  // The transport's ReadLines (hidden here for callers holding the client);
+  // when it finds the connection closed, the connection is also dropped at
+  // once (see Command), so that no QUIT can follow on it.
+  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator);
+
   // "LIST " and one OnList call per listed message, in the server's order.
   void ListMessages();
   // TOP n 0 and LIST n: fills Summary and fires OnRetrieveEnd. When TOP is
@@ -134,23 +146,29 @@ class TPop3Client : public net::TLineSocket {
     bool& busy_;
   };
 
-  // Transaction that raises ESockError kConnectionClosedText instead of
-  // returning an empty reply.
+  // Transaction that drops the connection and raises ESockError
+  // kConnectionClosedText instead of returning an empty reply.
   std::string Command(const std::string& command);
-  // ReadLn that raises ESockError kConnectionClosedText instead of returning
-  // the empty string.
+  // ReadLn that drops the connection and raises ESockError
+  // kConnectionClosedText instead of returning the empty string.
   std::string ReadAnswerLine();
   // Judges a USER or PASS reply; true when the log-in may go on, false when
   // OnAuthenticationFailed asked for another round. Raises "Authentication
   // failed" otherwise. attempts counts the rounds already retried.
   bool CheckAuthReply(const std::string& reply, int& attempts);
-  // Drops the connection without QUIT, for an answer that cannot be
-  // followed any more (too long).
+  // Drops the connection without QUIT, for a session that cannot go on:
+  // the connection was found closed, or an answer was broken off.
   void DropConnection();
+  // Runs takeLine until it returns false (the answer's terminating line was
+  // read). When it raises instead, the rest of the answer may still be
+  // queued, and the next command would read it as its reply: the connection
+  // is dropped without QUIT, then the failure goes on.
+  void ReadWholeAnswer(const std::function<bool()>& takeLine);
 
   bool busy_ = false;
 
  private:
+  [[noreturn]] void RaiseConnectionClosed();
   void AskForCredentials();
   void LogIn();
   void ReadSummaryHeader();

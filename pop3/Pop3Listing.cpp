@@ -13,35 +13,35 @@ void TPop3Client::ListMessages() {
   CheckConnection();
   // Without +OK no listing and no "." follow: waiting for them would hang.
   CheckReply(Command("LIST "));
-  for (int lines = 0;; ++lines) {
+  int lines = 0;
+  ReadWholeAnswer([&] {
     std::string line = WithoutLineEnd(ReadAnswerLine());
-    if (line == ".") return;
-    if (lines >= kMaxListLines) {
-      DropConnection();
+    if (line == ".") return false;
+    if (lines++ >= kMaxListLines) {
       throw Exception("The server listed more than " + std::to_string(kMaxListLines) + " messages");
     }
     if (OnList) {
       const TListEntry entry = ParseListLine(line);
       OnList(entry.Msg, entry.Size);
     }
-  }
+    return true;
+  });
 }
 
 void TPop3Client::ReadSummaryHeader() {
   std::size_t bytes = 0;
-  for (;;) {
+  ReadWholeAnswer([&] {
     std::string line = ReadAnswerLine();
     std::string trimmed = WithoutLineEnd(line);
     NoteSummaryLine(summary_, line);
     bytes += trimmed.size();
     if (trimmed != "." && (summary_.Header.Count() >= kMaxHeaderLines || bytes > kMaxHeaderBytes)) {
-      DropConnection();
       throw Exception("The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
                       " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)");
     }
     summary_.Header.Add(trimmed);
-    if (trimmed == ".") return;
-  }
+    return trimmed != ".";
+  });
 }
 
 void TPop3Client::FetchSummary(std::int32_t msg) {

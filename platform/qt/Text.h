@@ -8,7 +8,8 @@ namespace platform::qt {
 // The one place where the program's 8-bit strings meet the toolkit's text.
 // Bytes that form valid UTF-8 are shown as UTF-8; anything else (text from
 // the wire in a single-byte code page) is shown as Latin-1, so no byte is
-// ever lost or replaced on screen.
+// ever lost on screen. A NUL byte, which would end the text in some of the
+// toolkit's displays, is shown as the symbol for null (U+2400).
 QString ToQt(const std::string& text);
 
 // Like ToQt, with CR LF and lone CR line ends turned into the toolkit's LF,

@@ -139,7 +139,9 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
       return Afterwards::SignOff;
     case Fault::GarbageInAnswer:
-      return exchange.ParsesAnswerLines ? Afterwards::SignOff : Afterwards::GoOn;
+      // A line the client cannot convert leaves the rest of the answer
+      // unread: the session is dropped rather than signed off.
+      return exchange.ParsesAnswerLines ? Afterwards::Nothing : Afterwards::GoOn;
     case Fault::LfOnly:
     case Fault::OneByte:
       return Afterwards::GoOn;

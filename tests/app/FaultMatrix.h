@@ -36,7 +36,8 @@ struct Exchange {
   std::vector<std::string> Reply;  // status line, then the answer ending in "."
   bool MultiLine = false;
   // The client converts every answer line (a scan listing), so a garbage
-  // line in the answer ends the operation with the rest still unread.
+  // line in the answer ends the operation with the rest still unread, and
+  // the client drops the connection.
   bool ParsesAnswerLines = false;
   // Only "-ERR" is a refusal: anything else counts as done (DELE).
   bool OnlyErrRefuses = false;
@@ -67,7 +68,7 @@ std::string GoodScript(const Session& session);
 // The session up to the step named step, the fault in place of its reply,
 // then what the client is expected to send afterwards: QUIT after a refused
 // reply, the rest of the session after a reply it takes, nothing once the
-// connection is closed or timed out.
+// connection is closed or timed out or an answer was abandoned midway.
 std::string FaultedScript(const Session& session, const std::string& step, Fault fault);
 
 // One cell of the matrix.

@@ -9,13 +9,14 @@
 
 #include "app/POP3Unit1.h"
 #include "platform/Dialogs.h"
-#include "tests/app/TempHome.h"
 #include "tests/support/Pop3TestServer.h"
+#include "tests/support/TempHome.h"
 
 namespace apptest {
 
 using platform::BoxKind;
 using platform::dialog_script::ShownBox;
+using testsupport::TempHome;
 
 // A main window, shown offscreen in a temporary home, with the dialog
 // script emptied before and after.

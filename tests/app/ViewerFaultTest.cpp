@@ -214,6 +214,39 @@ TEST_F(ViewerFault, DoubleClickAndEscapeOnViewerWhileBodyWaitsAreIgnored) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+// Only the buttons are disabled while a viewer fetch waits, so the "Date:"
+// label can be clicked meanwhile. It must not close the viewer and restart
+// the auto-check timer under the running session (the fetch would then
+// open the viewer again); once the fetch has ended it works as always.
+TEST_F(ViewerFault, DateLabelWhileBodyWaitsIsIgnored) {
+  OpenHeaderOfOne();
+  server_.AddConversation(std::string(kLogIn) +
+                          "C: RETR 1\n"
+                          "STALL\n");
+  bool clicked = false;
+  WhileWaitingFor("RETR 1", [&] {
+    access::Click(*Form().Label3);
+    clicked = true;
+    EXPECT_TRUE(Form().Memo1->Visible()) << "the label closed the viewer under the fetch";
+    EXPECT_FALSE(Form().Timer1->Enabled()) << "the label restarted the auto-check timer under the fetch";
+    EXPECT_THAT(Column(5), ElementsAre("2", "1"));
+    Form().POP3->Abort();
+  });
+
+  access::DoubleClick(*Form().Memo1);
+
+  ASSERT_TRUE(clicked);
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_EQ(Form().Label5->Text(), "Header - ESC to close");
+  EXPECT_TRUE(Boxes().empty());
+
+  access::Click(*Form().Label3);
+  EXPECT_FALSE(Form().Memo1->Visible());
+  EXPECT_TRUE(Form().StringGrid1->Visible());
+  EXPECT_TRUE(Form().Timer1->Enabled());
+  EXPECT_THAT(Column(5), ElementsAre(""));
+}
+
 // The user closes the window while a fetch waits: the wait is cancelled,
 // no box is shown, and the window closes once the fetch has returned.
 TEST_F(ViewerFault, ClosingWhileHeaderWaitsForLogInEndsFetchThenCloses) {

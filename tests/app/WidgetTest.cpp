@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <string>
+
 #include "platform/Application.h"
 #include "platform/Controls.h"
 #include "platform/Dialogs.h"
@@ -224,6 +227,18 @@ TEST_F(Widgets, WindowTimerKeepsTickingAfterHandlerError) {
   ASSERT_FALSE(script::Shown().empty());
   EXPECT_EQ(script::Shown()[0].Kind, platform::BoxKind::Error);
   EXPECT_EQ(script::Shown()[0].Text, "tick failed.");
+}
+
+// A reply from the server becomes the exception's text as it came, and may
+// hold NUL; the box shows all of it.
+TEST_F(Widgets, ErrorBoxShowsTheWholeTextPastANul) {
+  const std::string reply("\0\xff}{ garbage\x7f", 13);
+  platform::Application::ShowException(platform::Exception(reply));
+  platform::Application::ShowException(std::runtime_error("plain failure"));
+  ASSERT_EQ(script::Shown().size(), 2u);
+  EXPECT_EQ(script::Shown()[0].Kind, platform::BoxKind::Error);
+  EXPECT_EQ(script::Shown()[0].Text, reply + ".");
+  EXPECT_EQ(script::Shown()[1].Text, "plain failure.");
 }
 
 }  // namespace

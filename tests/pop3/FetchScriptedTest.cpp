@@ -104,11 +104,15 @@ TEST_F(FetchScripted, PeerClosingMidMessageFailsWithConnectionClosed) {
   EXPECT_TRUE(busyAtEnd_) << "OnRetrieveEnd runs before Busy is cleared";
   EXPECT_FALSE(client().Busy());
   EXPECT_EQ(Items(client().MailMessage().RawLines), Lines{"first line"});
+  // Closed at once, not once the close notification has come round: the
+  // session's closing Disconnect must find nothing to send QUIT on.
+  EXPECT_FALSE(client().IsConnected());
 }
 
 TEST_F(FetchScripted, PeerClosingInsideTheHeaderFailsToo) {
   Expect("C: RETR 1\nS: +OK\nS: Subject: cut\nCLOSE\n", false);
   EXPECT_EQ(FetchFailure<net::ESockError>(false), pop3::kConnectionClosedText);
+  EXPECT_FALSE(client().IsConnected());
 }
 
 TEST_F(FetchScripted, HeaderWithoutEmptyLineStopsAtTheTerminator) {
@@ -257,6 +261,26 @@ TEST_F(FetchScripted, EmptyAttachmentPartLeavesOnlyItsEmptyTemporaryFile) {
   const std::string tempName = "Temp" + std::to_string(temp + 1) + ".mme";
   EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{tempName});
   EXPECT_EQ(Attachment(tempName), "");
+}
+
+// An attachment may be named like a temporary part file. The part after it
+// must get a temporary file of another name: creating one under the taken
+// name would empty the attachment saved just before.
+TEST_F(FetchScripted, TemporaryPartFileNeverEmptiesAnAttachmentOfTheSameName) {
+  const int temp = pop3::TempCounter;
+  // The first attachment goes through Temp<temp+1>.mme and is saved under
+  // the name the next part's temporary file would get.
+  const std::string taken = "Temp" + std::to_string(temp + 2) + ".mme";
+  Expect(Retr(
+      "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nhello\n"
+      "--XYZ12345\nContent-Disposition: attachment; filename=\"" + taken + "\"\n\nfirst\n"
+      "--XYZ12345\nContent-Disposition: attachment; filename=\"b.txt\"\n\nsecond\n"
+      "--XYZ12345\nContent-Disposition: attachment; filename=\"c.txt\"\n\nthird\n--XYZ12345--"));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{taken, "b.txt", "c.txt"}));
+  EXPECT_EQ(Attachment(taken), "first\r\n");
+  EXPECT_EQ(Attachment("b.txt"), "second\r\n");
+  EXPECT_EQ(Attachment("c.txt"), "third\r\n");
 }
 
 TEST_F(FetchScripted, PartHeaderCutOffByTheEndOfTheMessageEndsTheWalk) {

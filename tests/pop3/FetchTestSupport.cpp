@@ -23,24 +23,7 @@ std::string MakeTempFolder(const char* pattern) {
 
 }  // namespace
 
-TempHome::TempHome() : root_(MakeTempFolder("pop3-fetch-home.XXXXXX")) {
-  if (const char* home = std::getenv("HOME")) {
-    hadHome_ = true;
-    oldHome_ = home;
-  }
-  ::setenv("HOME", root_.c_str(), 1);
-  fs::create_directory(root_ + "/pop3");
-}
-
-TempHome::~TempHome() {
-  if (hadHome_) {
-    ::setenv("HOME", oldHome_.c_str(), 1);
-  } else {
-    ::unsetenv("HOME");
-  }
-  std::error_code ignored;
-  fs::remove_all(root_, ignored);
-}
+TempHome::TempHome() { fs::create_directory(Path() + "/pop3"); }
 
 namespace {
 

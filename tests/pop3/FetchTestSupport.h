@@ -4,27 +4,19 @@
 #include <vector>
 
 #include "pop3/StringList.h"
+#include "tests/support/TempHome.h"
 
 namespace fetchtest {
 
-// A fresh temporary folder standing in for the user's home: HOME points at
-// it while the object lives, and the attachment folder ~/pop3 exists in it.
-// Everything is removed again at the end.
-class TempHome {
+// The temporary home of the tests (HOME points at it while the object
+// lives), with the attachment folder ~/pop3 made in it.
+class TempHome : public testsupport::TempHome {
  public:
   TempHome();
-  ~TempHome();
-  TempHome(const TempHome&) = delete;
-  TempHome& operator=(const TempHome&) = delete;
 
-  const std::string& Root() const { return root_; }
+  const std::string& Root() const { return Path(); }
   // Root + "/pop3/", with the separator the client's setter appends.
-  std::string AttachFolder() const { return root_ + "/pop3/"; }
-
- private:
-  std::string root_;
-  std::string oldHome_;
-  bool hadHome_ = false;
+  std::string AttachFolder() const { return Path() + "/pop3/"; }
 };
 
 // The folder of messages that tests/pop3/make_fetch_messages.py writes with

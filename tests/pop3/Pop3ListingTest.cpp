@@ -22,6 +22,21 @@ class Pop3Listing : public ScriptedClientTest {
   void RecordListing() {
     client().OnList = [this](std::int32_t msg, std::int32_t size) { listed_.emplace_back(msg, size); };
   }
+
+  // The client gave up the session itself: it is closed already, and the
+  // Disconnect that every session ends with sends no QUIT into a closed or
+  // half-read connection (nor raises).
+  ::testing::AssertionResult DroppedWithoutQuit() {
+    if (client().IsConnected()) return ::testing::AssertionFailure() << "the connection is still open";
+    try {
+      client().Disconnect();
+    } catch (const std::exception& error) {
+      return ::testing::AssertionFailure() << "Disconnect raised \"" << error.what() << "\"";
+    }
+    if (!server_.WaitUntilDone()) return ::testing::AssertionFailure() << "the conversation did not end";
+    if (server_.CountReceived("QUIT") != 0) return ::testing::AssertionFailure() << "QUIT was sent";
+    return ::testing::AssertionSuccess();
+  }
 };
 
 TEST_F(Pop3Listing, ListsEveryMessageInTheServersOrder) {
@@ -145,6 +160,41 @@ TEST_F(Pop3Listing, ServerClosingMidListingEndsWithAnError) {
   EXPECT_EQ(failure, pop3::kConnectionClosedText);
   EXPECT_EQ(listed_, (Listing{{1, 120}}));
   EXPECT_FALSE(client().Busy());
+  EXPECT_TRUE(DroppedWithoutQuit());
+}
+
+// Whatever ends a listing early leaves the rest of it queued: a QUIT sent
+// then would read a listing line as its reply ("2 449"), so the session is
+// dropped instead.
+TEST_F(Pop3Listing, UnconvertibleListingLineDropsTheSessionWithoutQuit) {
+  Expect(R"(
+    C: LIST 
+    S: +OK 3 messages
+    S: 1 120
+    RAW: \x00\xff}{ garbage\r\n
+    S: 2 449
+    S: .
+  )", false);
+  RecordListing();
+  client().Connect();
+  EXPECT_THROW(client().ListMessages(), pop3::EConvertError);
+  EXPECT_EQ(listed_, (Listing{{1, 120}}));
+  EXPECT_TRUE(DroppedWithoutQuit());
+}
+
+TEST_F(Pop3Listing, OnListHandlerFailureDropsTheSessionWithoutQuit) {
+  Expect(R"(
+    C: LIST 
+    S: +OK 2 messages
+    S: 1 120
+    S: 2 449
+    S: .
+  )", false);
+  client().OnList = [](std::int32_t, std::int32_t) { throw Exception("no room for the row"); };
+  client().Connect();
+  EXPECT_THROW(client().ListMessages(), Exception);
+  EXPECT_FALSE(client().Busy());
+  EXPECT_TRUE(DroppedWithoutQuit());
 }
 
 TEST_F(Pop3Listing, StalledListingTimesOutAndDropsTheConnection) {
@@ -332,6 +382,7 @@ TEST_F(Pop3Listing, ServerClosingMidTopEndsWithAnError) {
   EXPECT_EQ(failure, pop3::kConnectionClosedText);
   EXPECT_EQ(ended, 0);
   EXPECT_FALSE(client().Busy());
+  EXPECT_TRUE(DroppedWithoutQuit());
 }
 
 TEST_F(Pop3Listing, NonNumericOrRefusedSizeOfASummaryRaises) {
@@ -437,6 +488,7 @@ TEST_F(Pop3Listing, ServerClosingInsteadOfAnsweringDeleIsNoSuccess) {
   client().Connect();
   EXPECT_THROW(client().DeleteMessage(1), ESockError);
   EXPECT_EQ(succeeded, 0);
+  EXPECT_TRUE(DroppedWithoutQuit());
 }
 
 }  // namespace

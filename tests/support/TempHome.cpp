@@ -1,18 +1,15 @@
-#include "tests/app/TempHome.h"
+#include "tests/support/TempHome.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
-#include <vector>
 
-namespace apptest {
+namespace testsupport {
 
 TempHome::TempHome() {
   std::string pattern = (std::filesystem::temp_directory_path() / "pop3check-home.XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  if (mkdtemp(buffer.data()) == nullptr) throw std::runtime_error("cannot create a temporary home folder");
-  path_ = buffer.data();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a temporary home folder");
+  path_ = pattern;
   if (const char* home = std::getenv("HOME")) savedHome_ = home;
   setenv("HOME", path_.c_str(), 1);
 }
@@ -26,4 +23,4 @@ TempHome::~TempHome() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-}  // namespace apptest
+}  // namespace testsupport
