@@ -246,6 +246,18 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   void WaitUntil(const std::function<bool()>& done);
   // Receives count bytes for good and appends them to line.
   void TakeInto(std::string& line, std::size_t count);
+  // Length of the front of the peeked bytes that a read takes; 0 while they
+  // hold no line end it wants.
+  using LineEndMeasure = std::function<std::size_t(const char* bytes, std::size_t count)>;
+  // The wait of ReadLn and ReadLines: peeks at the queued bytes (firstPeek
+  // at first, twice as many after each full peek, never above 64 KiB) until
+  // measure finds a line end, and returns measure's length, leaving those
+  // bytes queued. Peeked bytes without one belong to the first line: they
+  // are taken and appended to head, so a readable socket does not end every
+  // later wait at once. Returns 0 when the connection is closed or not
+  // connected. EAbortError "Socket readln aborted" on a cancel or a
+  // time-out; ERangeError when head fills the line buffer.
+  std::size_t WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure);
 
   std::unique_ptr<char[]> lineBuffer_;
   std::unique_ptr<platform::TcpSocket> socket_;

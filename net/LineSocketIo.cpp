@@ -10,8 +10,6 @@ namespace net {
 
 namespace {
 
-// Most a single receive asks for, as the transfer area holds 64 KiB plus 4.
-constexpr std::size_t kMaxReceive = 65536;
 // ReadLn peeks at this much first: replies are short, and copying 64 KiB
 // for every line would dominate the cost of reading.
 constexpr std::size_t kFirstPeek = 512;
@@ -22,7 +20,7 @@ constexpr std::size_t kMaxSend = 65535;
 
 void TLineSocket::Write(const std::string& text) {
   ReportStatus(kStatusTrace, "Write");
-  const std::size_t copied = std::min(text.size(), kMaxReceive);
+  const std::size_t copied = std::min(text.size(), detail::kMaxReceive);
   const std::size_t length = std::find(text.begin(), text.begin() + copied, '\0') - text.begin();
   if (length > kMaxSend) throw ERangeError("Range check error");
   std::memcpy(lineBuffer_.get(), text.data(), length);
@@ -69,42 +67,29 @@ void TLineSocket::TakeInto(std::string& line, std::size_t count) {
   line.append(lineBuffer_.get(), static_cast<std::size_t>(received));
 }
 
-// Peeks, and takes only what belongs to the line, so that nothing is held
-// back in the component between calls: ClearInput, DataAvailable and the
-// close notification see exactly what the socket has queued.
-void TLineSocket::ReadLn(std::string& line) {
-  ReportStatus(kStatusTrace, "ReadLn");
-  line.clear();
-  detail::TimeoutScope timeout(*this);
-  std::size_t peekSize = kFirstPeek;
-  std::size_t lineRest = 0;  // bytes up to and including the line feed
-  bool notConnected = false;
+// While nothing is queued it sleeps until bytes, or any event, arrive; the
+// cancel and time-out flags are tested after every pass. A closed
+// connection ends the wait at once, one that is not connected only after
+// that test, so a pending cancel still raises there.
+std::size_t TLineSocket::WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure) {
+  std::size_t peekSize = firstPeek;
+  std::size_t found = 0;
   for (;;) {
-    const std::size_t room = kLineBufferSize - line.size();
+    const std::size_t room = kLineBufferSize - head.size();
     if (room == 0) throw ERangeError("Range check error");
-    const std::size_t asked = std::min({peekSize, room, kMaxReceive});
+    const std::size_t asked = std::min({peekSize, room, detail::kMaxReceive});
     const long peeked = socket_->Recv(lineBuffer_.get(), asked, true);
-    if (peeked == 0) {  // the peer has closed
-      line.clear();
-      return;
-    }
+    if (peeked == 0) return 0;  // the peer has closed
     if (peeked < 0) {
-      if (platform::LastSocketError() == platform::kSockENOTCONN) {
-        notConnected = true;
-        break;
-      }
+      if (platform::LastSocketError() == platform::kSockENOTCONN) break;
       CheckSocketError(platform::kSockEWOULDBLOCK);
-      // Nothing queued: sleep until bytes, or any event, arrive.
       socket_->WaitReadable(detail::kWaitSliceMs);
     } else {
       const std::size_t count = static_cast<std::size_t>(peeked);
-      const char* lineFeed = static_cast<const char*>(std::memchr(lineBuffer_.get(), '\n', count));
-      if (lineFeed != nullptr) {
-        lineRest = static_cast<std::size_t>(lineFeed - lineBuffer_.get()) + 1;
-        break;
-      }
-      TakeInto(line, count);  // all of it belongs to this line
-      if (count == asked) peekSize = std::min(peekSize * 2, kMaxReceive);
+      found = measure(lineBuffer_.get(), count);
+      if (found > 0) break;
+      TakeInto(head, count);  // all of it belongs to the first line
+      if (count == asked) peekSize = std::min(peekSize * 2, detail::kMaxReceive);
       platform::PumpEvents();
     }
     if (cancelRequested_ || timedOut_) break;
@@ -113,7 +98,22 @@ void TLineSocket::ReadLn(std::string& line) {
     cancelRequested_ = false;
     throw EAbortError("Socket readln aborted");
   }
-  if (notConnected) {
+  return found;  // still 0 when not connected
+}
+
+// Peeks, and takes only what belongs to the line, so that nothing is held
+// back in the component between calls: ClearInput, DataAvailable and the
+// close notification see exactly what the socket has queued.
+void TLineSocket::ReadLn(std::string& line) {
+  ReportStatus(kStatusTrace, "ReadLn");
+  line.clear();
+  detail::TimeoutScope timeout(*this);
+  const std::size_t lineRest =  // bytes up to and including the line feed
+      WaitForLineEnd(line, kFirstPeek, [](const char* bytes, std::size_t count) -> std::size_t {
+        const void* lineFeed = std::memchr(bytes, '\n', count);
+        return lineFeed != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lineFeed) - bytes) + 1 : 0;
+      });
+  if (lineRest == 0) {
     line.clear();  // as for a closed connection, which is what callers expect
     return;
   }
@@ -129,7 +129,7 @@ void TLineSocket::Transaction(const std::string& command, std::string& reply) {
 
 void TLineSocket::ClearInput() {
   ReportStatus(kStatusTrace, "Clearing Input");
-  socket_->Recv(lineBuffer_.get(), kMaxReceive, false);
+  socket_->Recv(lineBuffer_.get(), detail::kMaxReceive, false);
 }
 
 bool TLineSocket::DataAvailable() {

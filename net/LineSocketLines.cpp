@@ -13,9 +13,6 @@ namespace net {
 
 namespace {
 
-// Most a single receive asks for, as the transfer area holds 64 KiB plus 4.
-constexpr std::size_t kMaxReceive = 65536;
-
 // True for "." LF and "." CR LF; head is the start of the line that was
 // taken earlier, segment (line feed included) the rest of it.
 bool IsTerminatorLine(const std::string& head, const char* segment, std::size_t length) {
@@ -65,44 +62,19 @@ void SplitLines(const char* bytes, std::size_t count, std::string head, std::vec
 
 // One peek shows up to 64 KiB; one receive then takes the whole lines found
 // in it, so a long answer costs two system calls per 64 KiB instead of two
-// per line, and still nothing stays in the component between calls. The
-// wait while no whole line is queued follows ReadLn pass for pass.
+// per line, and still nothing stays in the component between calls. While
+// no whole line is queued it waits exactly as ReadLn does.
 bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator) {
   ReportStatus(kStatusTrace, "ReadLn");
   lines.clear();
   maxLines = std::max<std::size_t>(maxLines, 1);
   detail::TimeoutScope timeout(*this);
   std::string head;  // start of the first line, taken while no line feed was queued
-  std::size_t wanted = 0;
-  bool notConnected = false;
-  for (;;) {
-    const std::size_t room = kLineBufferSize - head.size();
-    if (room == 0) throw ERangeError("Range check error");
-    const long peeked = socket_->Recv(lineBuffer_.get(), std::min(room, kMaxReceive), true);
-    if (peeked == 0) return false;  // the peer has closed
-    if (peeked < 0) {
-      if (platform::LastSocketError() == platform::kSockENOTCONN) {
-        notConnected = true;
-        break;
-      }
-      CheckSocketError(platform::kSockEWOULDBLOCK);
-      socket_->WaitReadable(detail::kWaitSliceMs);
-    } else {
-      const std::size_t count = static_cast<std::size_t>(peeked);
-      wanted = WholeLinesLength(lineBuffer_.get(), count, head, maxLines, stopAtTerminator);
-      if (wanted > 0) break;
-      // No line feed: all of it belongs to the first line. Taking it keeps a
-      // readable socket from ending every later wait at once.
-      TakeInto(head, count);
-      platform::PumpEvents();
-    }
-    if (cancelRequested_ || timedOut_) break;
-  }
-  if (cancelRequested_ || timedOut_) {
-    cancelRequested_ = false;
-    throw EAbortError("Socket readln aborted");
-  }
-  if (notConnected) return false;  // as for a closed connection, which is what callers expect
+  const std::size_t wanted =
+      WaitForLineEnd(head, detail::kMaxReceive, [&](const char* bytes, std::size_t count) {
+        return WholeLinesLength(bytes, count, head, maxLines, stopAtTerminator);
+      });
+  if (wanted == 0) return false;  // closed or not connected, as callers expect of ReadLn's ""
   const long received = socket_->Recv(lineBuffer_.get(), wanted, false);
   if (received < 0) {
     CheckSocketError(platform::kSockEWOULDBLOCK);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+
 #include "net/LineSocket.h"
 
 // Shared by the sources of TLineSocket only.
@@ -8,6 +10,9 @@ namespace net::detail {
 // Longest a wait blocks without any event before it tests its flags again.
 // Events (notifications, ticks, user input) end the block earlier.
 constexpr int kWaitSliceMs = 100;
+
+// Most a single receive asks for, as the transfer area holds 64 KiB plus 4.
+constexpr std::size_t kMaxReceive = 65536;
 
 // Brackets one wait: StopTimeout on every way out.
 class TimeoutScope {

@@ -128,7 +128,9 @@ TEST_F(SettingsShutDown, EveryPasswordByteSurvivesSaveAndStartUp) {
   const std::string password = Form().PasswordEdit->Text();
   std::set<unsigned char> bytes(password.begin(), password.end());
   for (int b = 0x01; b <= 0xF4; ++b) {
-    if (b != 0xC0 && b != 0xC1) EXPECT_TRUE(bytes.count(static_cast<unsigned char>(b))) << std::hex << b;
+    if (b != 0xC0 && b != 0xC1) {
+      EXPECT_TRUE(bytes.count(static_cast<unsigned char>(b))) << std::hex << b;
+    }
   }
   // 0xD5, 0xD8 and 0xDF scramble to NUL, LF and CR.
   ASSERT_TRUE(bytes.count(0xD5) && bytes.count(0xD8) && bytes.count(0xDF));

@@ -183,7 +183,9 @@ TEST_F(SettingsStartUp, PlayWaveDecidesSoundWithTheWaveFile) {
     SCOPED_TRACE(std::string(c.playWave) + (c.waveFile ? " with" : " without") + " wave file");
     EXPECT_EQ(Form().CheckBox3->Checked(), c.ticked);
     EXPECT_EQ(Form().SoundAvailable, c.available);
-    if (c.available) EXPECT_EQ(Form().WavePlayer1->FileName(), platform::WaveFilePath());
+    if (c.available) {
+      EXPECT_EQ(Form().WavePlayer1->FileName(), platform::WaveFilePath());
+    }
     EXPECT_THAT(SettingsLines(), Contains(std::string("PlayWave=") + c.playWave)) << "written back unchanged";
   }
   EXPECT_TRUE(Boxes().empty());

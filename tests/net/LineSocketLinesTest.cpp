@@ -22,6 +22,30 @@ using testkit::Settle;
 class TLineSocketLines : public LineSocketTest {
  protected:
   void Start() { ConnectTo(server.Port()); }
+
+  // Disconnects, and once the server has seen the close, everything it
+  // received.
+  std::string ReceivedUntilClose() {
+    socket->Disconnect();
+    EXPECT_TRUE(PumpUntil([&] { return server.PeerClosed(); })) << "the server did not see the close";
+    return server.Received();
+  }
+
+  // Writes 64 KiB blocks to a peer that reads nothing until one raises
+  // EAbortError, and returns its message; "never waited" when 2000 blocks
+  // went out without one.
+  std::string WriteUntilAborted() {
+    const std::string block(65535, 'z');
+    for (int i = 0; i < 2000; ++i) {
+      try {
+        socket->Write(block);
+      } catch (const EAbortError& error) {
+        return error.what();
+      }
+    }
+    return "never waited";
+  }
+
   LoopbackServer server;
 };
 
@@ -109,19 +133,14 @@ TEST_F(TLineSocketLines, PendingCancelMakesReadLnRaiseAndLeavesTheLineQueued) {
   server.Accept().Send("+OK ready\r\n");
   Start();
   ASSERT_TRUE(PumpUntil([&] { return socket->DataAvailable(); }));
-  socket->Cancel();
-  EXPECT_EQ(RaisedBy<EAbortError>([&] { ReadLine(); }), "Socket readln aborted");
-  EXPECT_FALSE(socket->CancelRequested());
+  EXPECT_TRUE(AbortedByAPendingCancel([&] { ReadLine(); }));
   EXPECT_EQ(ReadLine(), "+OK ready\r\n");
 }
 
 TEST_F(TLineSocketLines, CancelFromAHandlerEndsAWaitingReadLn) {
   server.Accept();
   Start();
-  testkit::RunSoon([&] { socket->Cancel(); });
-  EXPECT_EQ(RaisedBy<EAbortError>([&] { ReadLine(); }), "Socket readln aborted");
-  EXPECT_FALSE(socket->CancelRequested());
-  EXPECT_TRUE(socket->IsConnected());
+  EXPECT_TRUE(AbortedByACancelFromAHandler([&] { ReadLine(); }));
 
   server.Send("+OK late\r\n");
   EXPECT_EQ(ReadLine(), "+OK late\r\n");
@@ -130,11 +149,7 @@ TEST_F(TLineSocketLines, CancelFromAHandlerEndsAWaitingReadLn) {
 TEST_F(TLineSocketLines, ReadLnOnASilentServerTimesOut) {
   server.Accept();
   Start();
-  socket->SetTimeOut(50);
-  EXPECT_EQ(RaisedBy<EAbortError>([&] { ReadLine(); }), "Socket readln aborted");
-  EXPECT_TRUE(socket->TimedOut());
-  EXPECT_FALSE(socket->CancelRequested());
-  EXPECT_FALSE(socket->TimeoutTimer().Enabled());
+  EXPECT_TRUE(AbortedByATimeOut([&] { ReadLine(); }));
 }
 
 TEST_F(TLineSocketLines, NegativeTimeOutMakesTheWaitFail) {
@@ -161,9 +176,7 @@ TEST_F(TLineSocketLines, WritelnQuitPutsExactlySixBytesOnTheWire) {
   server.Accept();
   Start();
   socket->Writeln("QUIT");
-  socket->Disconnect();
-  ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
-  EXPECT_EQ(server.Received(), "QUIT\r\n");
+  EXPECT_EQ(ReceivedUntilClose(), "QUIT\r\n");
 }
 
 TEST_F(TLineSocketLines, WriteStopsAtAZeroByteAndRefusesOverlongText) {
@@ -172,9 +185,7 @@ TEST_F(TLineSocketLines, WriteStopsAtAZeroByteAndRefusesOverlongText) {
   socket->Write(std::string("AB\0CD", 5));
   EXPECT_EQ(RaisedBy<ERangeError>([&] { socket->Write(std::string(65536, 'x')); }), "Range check error");
   socket->Write(std::string(65535, 'y'));
-  socket->Disconnect();
-  ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
-  EXPECT_EQ(server.Received(), "AB" + std::string(65535, 'y'));
+  EXPECT_EQ(ReceivedUntilClose(), "AB" + std::string(65535, 'y'));
 }
 
 TEST_F(TLineSocketLines, PendingCancelMakesSendBufferRaiseWithoutSending) {
@@ -184,9 +195,7 @@ TEST_F(TLineSocketLines, PendingCancelMakesSendBufferRaiseWithoutSending) {
   EXPECT_EQ(RaisedBy<EAbortError>([&] { socket->SendBuffer("DELE 1\r\n", 0); }), "Socket send aborted");
   EXPECT_FALSE(socket->CancelRequested());
   socket->Writeln("NOOP");
-  socket->Disconnect();
-  ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
-  EXPECT_EQ(server.Received(), "NOOP\r\n");
+  EXPECT_EQ(ReceivedUntilClose(), "NOOP\r\n");
 }
 
 TEST_F(TLineSocketLines, LargeTransferWaitsForRoomWhileTheServerCatchesUp) {
@@ -206,16 +215,7 @@ TEST_F(TLineSocketLines, CancelWhileSendBufferWaitsForRoomAbortsTheSend) {
   testkit::IdlePort idle;  // never reads
   ConnectTo(idle.Port());
   testkit::RunSoon([&] { socket->Cancel(); });
-  const std::string block(65535, 'z');
-  std::string outcome = "never waited";
-  for (int i = 0; i < 2000 && outcome == "never waited"; ++i) {
-    try {
-      socket->Write(block);
-    } catch (const EAbortError& error) {
-      outcome = error.what();
-    }
-  }
-  EXPECT_EQ(outcome, "Socket send aborted");
+  EXPECT_EQ(WriteUntilAborted(), "Socket send aborted");
   EXPECT_FALSE(socket->CancelRequested());
 }
 
@@ -223,16 +223,7 @@ TEST_F(TLineSocketLines, SendBufferWaitingForRoomTimesOut) {
   testkit::IdlePort idle;
   ConnectTo(idle.Port());
   socket->SetTimeOut(50);
-  const std::string block(65535, 'z');
-  std::string outcome = "never waited";
-  for (int i = 0; i < 2000 && outcome == "never waited"; ++i) {
-    try {
-      socket->Write(block);
-    } catch (const EAbortError& error) {
-      outcome = error.what();
-    }
-  }
-  EXPECT_EQ(outcome, "Socket send aborted");
+  EXPECT_EQ(WriteUntilAborted(), "Socket send aborted");
   EXPECT_TRUE(socket->TimedOut());
 }
 

@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <typeinfo>
@@ -56,11 +57,50 @@ class LineSocketTest : public ::testing::Test {
     return line;
   }
 
+  // Runs read, a wait for input, after a pending Cancel: the wait must
+  // raise "Socket readln aborted" and clear the request.
+  ::testing::AssertionResult AbortedByAPendingCancel(const std::function<void()>& read) {
+    socket->Cancel();
+    return ReadlnAborted(read, "a pending cancel");
+  }
+
+  // Runs read while a handler requests a cancel: the wait must raise
+  // "Socket readln aborted", clear the request and keep the connection.
+  ::testing::AssertionResult AbortedByACancelFromAHandler(const std::function<void()>& read) {
+    testkit::RunSoon([this] { socket->Cancel(); });
+    ::testing::AssertionResult result = ReadlnAborted(read, "a cancel from a handler");
+    if (result && !socket->IsConnected()) return ::testing::AssertionFailure() << "the connection was closed";
+    return result;
+  }
+
+  // Runs read with a 50 ms time-out against a server that sends no line
+  // end: the wait must raise "Socket readln aborted" as timed out, with no
+  // cancel left pending and the timer stopped.
+  ::testing::AssertionResult AbortedByATimeOut(const std::function<void()>& read) {
+    socket->SetTimeOut(50);
+    ::testing::AssertionResult result = ReadlnAborted(read, "a time-out");
+    if (!result) return result;
+    if (!socket->TimedOut()) return ::testing::AssertionFailure() << "TimedOut is not set";
+    if (socket->TimeoutTimer().Enabled()) return ::testing::AssertionFailure() << "the time-out timer still runs";
+    return result;
+  }
+
   std::unique_ptr<net::TLineSocket> socket;
   int connects = 0;
   int disconnects = 0;
   int failures = 0;
   int resolved = 0;
+
+ private:
+  ::testing::AssertionResult ReadlnAborted(const std::function<void()>& read, const char* cause) {
+    const std::string raised = RaisedBy<net::EAbortError>(read);
+    if (raised != "Socket readln aborted") {
+      return ::testing::AssertionFailure() << "after " << cause << " the wait gave \"" << raised
+                                           << "\" instead of \"Socket readln aborted\"";
+    }
+    if (socket->CancelRequested()) return ::testing::AssertionFailure() << "the cancel request is still set";
+    return ::testing::AssertionSuccess();
+  }
 };
 
 }  // namespace linesockettest

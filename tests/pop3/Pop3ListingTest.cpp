@@ -104,13 +104,7 @@ TEST_F(Pop3Listing, RefusedListingRaisesTheReplyInsteadOfWaiting) {
   )");
   RecordListing();
   client().Connect();
-  std::string failure;
-  try {
-    client().ListMessages();
-  } catch (const Exception& error) {
-    failure = error.what();
-  }
-  EXPECT_EQ(failure, "-ERR not now\r\n");
+  EXPECT_EQ(FailureOf<Exception>([&] { client().ListMessages(); }), "-ERR not now\r\n");
   EXPECT_TRUE(listed_.empty());
   EXPECT_FALSE(client().Busy());
   client().Disconnect();
@@ -151,13 +145,7 @@ TEST_F(Pop3Listing, ServerClosingMidListingEndsWithAnError) {
   )", false);
   RecordListing();
   client().Connect();
-  std::string failure;
-  try {
-    client().ListMessages();
-  } catch (const ESockError& error) {
-    failure = error.what();
-  }
-  EXPECT_EQ(failure, pop3::kConnectionClosedText);
+  EXPECT_EQ(FailureOf<ESockError>([&] { client().ListMessages(); }), pop3::kConnectionClosedText);
   EXPECT_EQ(listed_, (Listing{{1, 120}}));
   EXPECT_FALSE(client().Busy());
   EXPECT_TRUE(DroppedWithoutQuit());
@@ -349,13 +337,7 @@ TEST_F(Pop3Listing, RefusedTopRaisesAndKeepsThePreviousSummary) {
   client().OnRetrieveEnd = [&](TComponent*) { ++ended; };
   client().Connect();
   client().FetchSummary(2);
-  std::string failure;
-  try {
-    client().FetchSummary(9);
-  } catch (const Exception& error) {
-    failure = error.what();
-  }
-  EXPECT_EQ(failure, "-ERR no such message\r\n");
+  EXPECT_EQ(FailureOf<Exception>([&] { client().FetchSummary(9); }), "-ERR no such message\r\n");
   EXPECT_EQ(ended, 1);
   EXPECT_EQ(client().Summary().Subject, " Hi there");
   EXPECT_EQ(client().Summary().Header.Count(), 5);
@@ -373,13 +355,7 @@ TEST_F(Pop3Listing, ServerClosingMidTopEndsWithAnError) {
   int ended = 0;
   client().OnRetrieveEnd = [&](TComponent*) { ++ended; };
   client().Connect();
-  std::string failure;
-  try {
-    client().FetchSummary(1);
-  } catch (const ESockError& error) {
-    failure = error.what();
-  }
-  EXPECT_EQ(failure, pop3::kConnectionClosedText);
+  EXPECT_EQ(FailureOf<ESockError>([&] { client().FetchSummary(1); }), pop3::kConnectionClosedText);
   EXPECT_EQ(ended, 0);
   EXPECT_FALSE(client().Busy());
   EXPECT_TRUE(DroppedWithoutQuit());

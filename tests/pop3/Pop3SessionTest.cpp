@@ -12,15 +12,10 @@ using net::EAbortError;
 using net::ESockError;
 using platform::Exception;
 
-// The message of the exception that action raises, "" when none.
-template <typename Action>
-std::string FailureOf(Action action) {
-  try {
-    action();
-  } catch (const std::exception& error) {
-    return error.what();
-  }
-  return "";
+// The start of a log-in: greeting, USER bob accepted, PASS secret answered
+// with passReply.
+std::string UpToPassReply(const std::string& passReply, const std::string& greeting = "+OK ready") {
+  return "S: " + greeting + "\nC: USER bob\nS: +OK\nC: PASS secret\nS: " + passReply + "\n";
 }
 
 class Pop3Session : public ScriptedClientTest {};
@@ -42,54 +37,28 @@ TEST_F(Pop3Session, LogsInReadsMailCountAndQuits) {
   EXPECT_EQ(server_.Received(), (std::vector<std::string>{"USER bob", "PASS secret", "STAT", "QUIT"}));
 }
 
-TEST_F(Pop3Session, BareOkGreetingIsAccepted) {
-  server_.AddConversation(R"(
-    S: +OK
-    C: USER bob
-    S: +OK
-    C: PASS secret
-    S: +OK
-    C: STAT
-    S: +OK 0 0
-    C: QUIT
-    S: +OK
-  )");
+struct StatCase {
+  const char* name;
+  const char* greeting;
+  const char* statReply;
+  int mailCount;
+};
+
+class Pop3SessionStat : public ScriptedClientTest, public ::testing::WithParamInterface<StatCase> {};
+
+TEST_P(Pop3SessionStat, MailCountIsTheFirstNumberOfTheStatReply) {
+  const StatCase& c = GetParam();
+  server_.AddConversation(UpToPassReply("+OK", c.greeting) + "C: STAT\nS: " + c.statReply + "\nC: QUIT\nS: +OK\n");
   client().Connect();
-  EXPECT_EQ(client().MailCount(), 0);
+  EXPECT_EQ(client().MailCount(), c.mailCount);
   client().Disconnect();
 }
 
-TEST_F(Pop3Session, StatCountWithoutSizeOrNotANumber) {
-  server_.AddConversation(R"(
-    S: +OK ready
-    C: USER bob
-    S: +OK
-    C: PASS secret
-    S: +OK
-    C: STAT
-    S: +OK 7
-    C: QUIT
-    S: +OK
-  )");
-  client().Connect();
-  EXPECT_EQ(client().MailCount(), 7);
-  client().Disconnect();
-
-  server_.AddConversation(R"(
-    S: +OK ready
-    C: USER bob
-    S: +OK
-    C: PASS secret
-    S: +OK
-    C: STAT
-    S: +OK many
-    C: QUIT
-    S: +OK
-  )");
-  client().Connect();
-  EXPECT_EQ(client().MailCount(), 0);
-  client().Disconnect();
-}
+INSTANTIATE_TEST_SUITE_P(Replies, Pop3SessionStat,
+                         ::testing::Values(StatCase{"BareOkGreetingIsAccepted", "+OK", "+OK 0 0", 0},
+                                           StatCase{"CountWithoutSize", "+OK ready", "+OK 7", 7},
+                                           StatCase{"CountNotANumber", "+OK ready", "+OK many", 0}),
+                         [](const ::testing::TestParamInfo<StatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Pop3Session, RefusedGreetingRaisesTheGreetingAndQuits) {
   server_.AddConversation(R"(
@@ -118,12 +87,7 @@ TEST_F(Pop3Session, RefusedUserWithoutHandlerFailsAuthenticationAndQuits) {
 }
 
 TEST_F(Pop3Session, RefusedPassAskedOnceThenQuits) {
-  server_.AddConversation(R"(
-    S: +OK ready
-    C: USER bob
-    S: +OK
-    C: PASS secret
-    S: -ERR [AUTH] Authentication failed.
+  server_.AddConversation(UpToPassReply("-ERR [AUTH] Authentication failed.") + R"(
     C: QUIT
     S: +OK
   )");
@@ -163,12 +127,7 @@ TEST_F(Pop3Session, HandledRefusalSendsUserAndPassOnceMore) {
 }
 
 TEST_F(Pop3Session, SecondRefusalFailsWithoutAskingAgain) {
-  server_.AddConversation(R"(
-    S: +OK ready
-    C: USER bob
-    S: +OK
-    C: PASS secret
-    S: -ERR wrong
+  server_.AddConversation(UpToPassReply("-ERR wrong") + R"(
     C: USER bob
     S: +OK
     C: PASS secret
@@ -186,12 +145,7 @@ TEST_F(Pop3Session, SecondRefusalFailsWithoutAskingAgain) {
 }
 
 TEST_F(Pop3Session, RefusedStatRaisesTheReplyAfterQuitAndStillFiresOnConnect) {
-  server_.AddConversation(R"(
-    S: +OK ready
-    C: USER bob
-    S: +OK
-    C: PASS secret
-    S: +OK
+  server_.AddConversation(UpToPassReply("+OK") + R"(
     C: STAT
     S: -ERR mailbox locked
     C: QUIT
@@ -224,13 +178,7 @@ TEST_F(Pop3Session, ServerGoneDuringLogInReportsTheClosedConnection) {
     C: USER bob
     CLOSE
   )");
-  std::string failure;
-  try {
-    client().Connect();
-  } catch (const ESockError& error) {
-    failure = error.what();
-  }
-  EXPECT_EQ(failure, pop3::kConnectionClosedText);
+  EXPECT_EQ(FailureOf<ESockError>([&] { client().Connect(); }), pop3::kConnectionClosedText);
   EXPECT_FALSE(client().IsConnected());
 }
 

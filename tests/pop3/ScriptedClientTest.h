@@ -1,5 +1,6 @@
 #pragma once
 
+#include <exception>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,18 @@
 namespace pop3test {
 
 using platform::TComponent;
+
+// The message of the E that action raises, "" when it raises nothing; an
+// exception of another type passes through and fails the test.
+template <typename E = std::exception, typename Action>
+std::string FailureOf(Action action) {
+  try {
+    action();
+  } catch (const E& error) {
+    return error.what();
+  }
+  return "";
+}
 
 // A client pointed at a scripted server, user "bob", password "secret".
 // TearDown closes the client and then checks that the server saw every
