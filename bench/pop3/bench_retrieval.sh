@@ -15,12 +15,7 @@ RUNS=${RUNS:-7}
 BENCH=$BUILD/bench/pop3/bench_retrieval
 [ -x "$BENCH" ] || { echo "bench_retrieval.sh: $BENCH is missing; build the project first" >&2; exit 1; }
 
-SERVER="$ROOT/scripts/pop3-server.sh"
-DIR=$(mktemp -d /tmp/pop3check-bench-retr.XXXXXX)
-cleanup() { "$SERVER" --dir "$DIR" -q stop || true; rm -rf "$DIR"; }
-trap cleanup EXIT
-PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$SERVER" --dir "$DIR" --port "$PORT" --users 1 -q start
+. "$HERE/bench-server.sh"
 mkdir "$DIR/message"
 python3 "$HERE/bench_retrieval.py" make "$DIR/message"
 "$SERVER" --dir "$DIR" -q add-file user01 "$DIR/message/big.eml"

@@ -14,12 +14,7 @@ RUNS=${RUNS:-7}
 BENCH=$BUILD/bench/pop3/pop3_bench
 [ -x "$BENCH" ] || { echo "run.sh: $BENCH is missing; build the project first" >&2; exit 1; }
 
-SERVER="$ROOT/scripts/pop3-server.sh"
-DIR=$(mktemp -d /tmp/pop3check-bench.XXXXXX)
-cleanup() { "$SERVER" --dir "$DIR" -q stop || true; rm -rf "$DIR"; }
-trap cleanup EXIT
-PORT=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-"$SERVER" --dir "$DIR" --port "$PORT" --users 1 -q start
+. "$HERE/bench-server.sh"
 "$SERVER" --dir "$DIR" -q add-messages user01 1000 --size 2048 --seed 1
 
 ours=$("$BENCH" 127.0.0.1 "$PORT" user01 pass01 "$RUNS")
