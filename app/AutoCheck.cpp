@@ -11,9 +11,7 @@ namespace app {
 namespace {
 
 constexpr int kMinutesStep = 5;
-constexpr int kLongestInterval = 60;
 constexpr int kDefaultIntervalMinutes = 30;
-constexpr unsigned kMillisecondsPerMinute = 60000;
 
 void ColourRuleLabel(platform::Label& label, const platform::Edit& rule) {
   label.SetColor(rule.Text().empty() ? platform::kColorBlack : platform::kColorRed);
@@ -85,10 +83,7 @@ void TForm1::CheckMailboxForRules() {
   ConnectPending = false;
   ShowStatus("Working ...");
   if (POP3->MailCount() <= 0) return;
-  ListTotal = POP3->MailCount();
-  if (FetchLimit > 0 && FetchLimit <= POP3->MailCount()) ListTotal = FetchLimit - 1;
-  ListedCount = 0;
-  POP3->ListMessages();
+  ListMailbox();
   FetchAllSummaries();
   if (CloseRequested) return;
   ApplyMatchRules();
@@ -101,7 +96,7 @@ void TForm1::FetchAllSummaries() {
     for (int row = 0; row <= ListTotal && !CloseRequested; ++row) {
       if (!StringGrid1->HasCheckBox(kTickColumn, row)) continue;
       SummaryRow = row;
-      POP3->FetchSummary(StrToInt(StringGrid1->Cell(kNumberColumn, row)));
+      POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
     }
   } catch (const std::exception&) {
     // The rules run on what the list holds.
@@ -227,7 +222,7 @@ void TForm1::ColourRuleLabels() {
 void TForm1::Label7Click() {
   if (AutoCheckBusy) return;
   IntervalMinutes += kMinutesStep;
-  if (IntervalMinutes > kLongestInterval) IntervalMinutes = kMinutesStep;
+  if (IntervalMinutes > kLongestIntervalMinutes) IntervalMinutes = kMinutesStep;
   ApplyIntervalChange();
 }
 
@@ -249,7 +244,7 @@ void TForm1::ApplyIntervalChange() {
   }
   bool running = Timer1->Enabled();
   Timer1->SetEnabled(false);
-  Timer1->SetInterval(static_cast<unsigned>(IntervalMinutes) * kMillisecondsPerMinute);
+  Timer1->SetInterval(IntervalMilliseconds(IntervalMinutes));
   Timer1->SetEnabled(running);
   CheckBox2->SetHint(AutoCheckHint(std::to_string(IntervalMinutes)));
   CheckBox2->Repaint();

@@ -51,12 +51,16 @@ void TForm1::ListAndSummarise() {
     platform::ShowInformation("You Have No Mail !");
     return;
   }
+  ListMailbox();
+  if (CheckBox5->Checked()) FetchSummaries();
+  if (SoundAvailable && !SoundSuppressed && !CloseRequested) PlayAlertSound();
+}
+
+void TForm1::ListMailbox() {
   ListTotal = POP3->MailCount();
   if (FetchLimit > 0 && FetchLimit <= POP3->MailCount()) ListTotal = FetchLimit - 1;
   ListedCount = 0;
   POP3->ListMessages();
-  if (CheckBox5->Checked()) FetchSummaries();
-  if (SoundAvailable && !SoundSuppressed && !CloseRequested) PlayAlertSound();
 }
 
 // Walks the rows up to and including ListTotal (one past the last row when

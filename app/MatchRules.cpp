@@ -25,16 +25,6 @@ std::array<std::string, 3> SplitRuleTerms(const std::string& rule) {
   return terms;
 }
 
-// Only ASCII letters: the comparison must not depend on a locale, and
-// bytes of other code pages compare as they are.
-std::string AsciiUpper(const std::string& text) {
-  std::string upper = text;
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 bool TermMatches(const std::string& term, const std::string& cell) {
   if (term.empty()) return false;
   return AsciiUpper(cell).find(AsciiUpper(term)) != std::string::npos;

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "pop3/MimeExtractor.h"
+
 namespace app {
 
 // The user's auto-check rules, compared with each listed message.
@@ -18,8 +20,9 @@ namespace app {
 // missing term is empty. "a;b;c;d" gives a, b and c;d.
 std::array<std::string, 3> SplitRuleTerms(const std::string& rule);
 
-// text with the ASCII letters a to z upper-cased; every other byte as it is.
-std::string AsciiUpper(const std::string& text);
+// text with the ASCII letters a to z upper-cased; every other byte as it
+// is, so that no comparison depends on a locale.
+using pop3::AsciiUpper;
 
 // Whether term occurs anywhere in cell, ASCII letters compared without
 // regard to case. An empty term never matches.

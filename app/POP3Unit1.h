@@ -267,6 +267,10 @@ class TForm1 : public platform::TComponent {
   bool TickedMessageUnchanged(int row, std::int32_t msg);
   void FinishDeletion(int changedCount);
 
+  // In an open session holding mail: sets ListTotal from the mailbox size
+  // and FetchLimit, then LIST fills the rows (see POP3List).
+  void ListMailbox();
+
   // Steps of the manual check.
   void BeginManualCheck();
   void RunManualCheck();

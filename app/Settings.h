@@ -36,6 +36,11 @@ platform::TProfileFile SettingsFile();
 // the folder, or "Unable to write to " + the file name.
 void WriteSetting(const std::string& section, const std::string& key, const std::string& value);
 
+// The auto-check interval is kept in whole minutes, never more than this
+// many; the timer takes it in milliseconds.
+inline constexpr int kLongestIntervalMinutes = 60;
+inline constexpr unsigned IntervalMilliseconds(int minutes) { return static_cast<unsigned>(minutes) * 60000U; }
+
 // The hint of the "Auto-Check" tick box for an interval given as text.
 std::string AutoCheckHint(const std::string& minutes);
 

@@ -14,8 +14,6 @@ namespace app {
 namespace {
 
 constexpr int kShortestInterval = 1;
-constexpr int kLongestInterval = 60;
-constexpr unsigned kMillisecondsPerMinute = 60000;
 constexpr const char* kServerCaption = "Server IP:";
 
 std::string LimitedServerCaption(int limit) { return std::string(kServerCaption) + " - " + std::to_string(limit); }
@@ -42,7 +40,7 @@ void TForm1::FormCreate() {
   std::string playWave = ReadSettings();
   if (!PasswordEdit->Text().empty()) CheckBox1->SetChecked(true);
   ApplySoundSetting(playWave);
-  Timer1->SetInterval(static_cast<unsigned>(IntervalMinutes) * kMillisecondsPerMinute);
+  Timer1->SetInterval(IntervalMilliseconds(IntervalMinutes));
   SetApplicationTitle(kApplicationTitle);
   MailAlerted = false;
   ListTotal = 0;
@@ -59,7 +57,7 @@ std::string TForm1::ReadSettings() {
   std::string interval = file.ReadString(kAutoCheck, kInterval, kDefaultInterval);
   std::int32_t minutes = StrToInt(interval);
   if (minutes < kShortestInterval) interval = std::to_string(kShortestInterval);
-  if (minutes > kLongestInterval) interval = std::to_string(kLongestInterval);
+  if (minutes > kLongestIntervalMinutes) interval = std::to_string(kLongestIntervalMinutes);
 
   std::int32_t fetchCount = StrToInt(file.ReadString(kDebug, kFetchCount, kDefaultFetchCount));
   FetchLimit = 0;

@@ -1,7 +1,6 @@
 #include "platform/MessageGrid.h"
 
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <algorithm>
 #include <cmath>
@@ -106,13 +105,7 @@ MessageGrid::MessageGrid(Container& parent, const std::vector<int>& columnWidths
     if (index.isValid() && OnRightClickCell) RunGuarded([&] { OnRightClickCell(index.row(), index.column()); });
     return false;
   });
-  new qt::EventHook(view, [this](QObject*, QEvent* event) {
-    char key = 0;
-    if (event->type() != QEvent::KeyPress || !OnKeyPress || !qt::KeyChar(*static_cast<QKeyEvent*>(event), key))
-      return false;
-    RunGuarded([&] { OnKeyPress(key); });
-    return key == 0;
-  });
+  qt::HookKeyPress(view, OnKeyPress);
 }
 
 MessageGrid::~MessageGrid() = default;

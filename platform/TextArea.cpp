@@ -1,10 +1,8 @@
 #include "platform/TextArea.h"
 
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 
-#include "platform/UnhandledError.h"
 #include "platform/qt/ControlCore.h"
 #include "platform/qt/EventHook.h"
 #include "platform/qt/Text.h"
@@ -40,13 +38,7 @@ TextArea::TextArea(Container& parent) : Control(std::make_unique<ControlCore>(ne
     }
     return false;
   });
-  new qt::EventHook(editor, [this](QObject*, QEvent* event) {
-    char key = 0;
-    if (event->type() != QEvent::KeyPress || !OnKeyPress || !qt::KeyChar(*static_cast<QKeyEvent*>(event), key))
-      return false;
-    RunGuarded([&] { OnKeyPress(key); });
-    return key == 0;
-  });
+  qt::HookKeyPress(editor, OnKeyPress);
 }
 
 void TextArea::SetText(const std::string& text) {
