@@ -1,7 +1,9 @@
 #include "pop3/MimeExtractor.h"
 
 #include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
@@ -68,6 +70,27 @@ class DecoderStreams {
 
  private:
   codec::TUUProcessor& decoder_;
+};
+
+// The decoder's input, passed through: every read first lets the event
+// loop turn when it is due, so that a large attachment does not hold the
+// window up while it is decoded.
+class EventFlowingStream : public codec::TStream {
+ public:
+  EventFlowingStream(codec::TStream& inner, std::function<void()> keepFlowing)
+      : inner_(inner), keepFlowing_(std::move(keepFlowing)) {}
+  std::size_t Read(void* buffer, std::size_t count) override {
+    keepFlowing_();
+    return inner_.Read(buffer, count);
+  }
+  std::size_t Write(const void* buffer, std::size_t count) override { return inner_.Write(buffer, count); }
+  std::int64_t Position() const override { return inner_.Position(); }
+  void SetPosition(std::int64_t position) override { inner_.SetPosition(position); }
+  std::int64_t Size() const override { return inner_.Size(); }
+
+ private:
+  codec::TStream& inner_;
+  std::function<void()> keepFlowing_;
 };
 
 }  // namespace
@@ -224,10 +247,11 @@ void TMimeExtractor::FinishAttachment(const std::string& tempName) {
 
 void TMimeExtractor::DecodeAttachment(const std::string& tempName, std::string& targetName) {
   platform::TFileStream input(tempName, platform::FileOpenMode::OpenRead);
+  EventFlowingStream flowingInput(input, [this] { KeepEventsFlowing(); });
   const std::unique_ptr<platform::TFileStream> output = files_.CreateAttachment(targetName);
   codec::TUUProcessor& decoder = client_.Decoder();
   {
-    DecoderStreams streams(decoder, input, *output);
+    DecoderStreams streams(decoder, flowingInput, *output);
     decoder.SetMethod(client_.Encoding.find("X-UUENCODE") != std::string::npos ? codec::uuCode : codec::uuMime);
     client_.ReportStatus(net::kStatusReply, "Decoding file");
     decoder.Decode();
@@ -245,24 +269,6 @@ void TMimeExtractor::KeepEventsFlowing() {
   if (now - lastEvents_ < std::chrono::milliseconds(kMaxMillisecondsWithoutEvents)) return;
   platform::PumpEvents();
   lastEvents_ = std::chrono::steady_clock::now();
-}
-
-void AddDisplayLine(TStringList& lines, const std::string& line) {
-  if (line.size() <= kMaxDisplayLineBytes) {
-    lines.Add(line);
-    return;
-  }
-  std::size_t start = 0;
-  while (start < line.size()) {
-    std::size_t end = std::min(line.size(), start + kMaxDisplayLineBytes);
-    // Never inside a UTF-8 sequence; a run of continuation bytes as long as
-    // a piece is no text anyway and is cut where it is.
-    std::size_t back = end;
-    while (back < line.size() && back > start && (static_cast<unsigned char>(line[back]) & 0xC0) == 0x80) --back;
-    if (back > start) end = back;
-    lines.Add(line.substr(start, end - start));
-    start = end;
-  }
 }
 
 }  // namespace pop3

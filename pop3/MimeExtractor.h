@@ -6,6 +6,7 @@
 #include <string>
 
 #include "pop3/AttachmentFiles.h"
+#include "pop3/DisplayLines.h"
 #include "pop3/MailMessage.h"
 
 namespace pop3 {
@@ -33,18 +34,10 @@ inline constexpr int kMaxPartsPerMessage = 1000;
 inline constexpr const char* kPartsCappedNote =
     "\r\nThis message has more than 1000 parts: only the first 1000 were extracted";
 
-// Longest line Body holds: a longer line of display text is wrapped into
-// pieces of at most this many bytes (RFC 5322's line limit). Attachments
-// keep their lines whole.
-inline constexpr std::size_t kMaxDisplayLineBytes = 998;
-
 // Longest the extraction runs without turning the event loop, so that the
 // window stays responsive between the reads of a long message.
 inline constexpr int kMaxMillisecondsWithoutEvents = 50;
 
-// Appends line to lines, wrapped into pieces of at most
-// kMaxDisplayLineBytes bytes, never splitting a UTF-8 sequence.
-void AddDisplayLine(TStringList& lines, const std::string& line);
 
 // text with ASCII letters converted; other bytes stay as they are.
 std::string AsciiUpper(std::string text);
