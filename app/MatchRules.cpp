@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace app {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/MessageGrid.h"
+#include "platform/gui/MessageGrid.h"
 #include "pop3/Pop3Reply.h"
 #include "pop3/StringList.h"
 

@@ -6,8 +6,8 @@
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
 
 namespace app {
 

@@ -4,8 +4,8 @@
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
-#include "platform/FileStream.h"
-#include "platform/Files.h"
+#include "platform/core/FileStream.h"
+#include "platform/core/Files.h"
 #include "pop3/AttachmentName.h"
 #include "pop3/Pop3Client.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace pop3 {
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramEntry.h"
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 

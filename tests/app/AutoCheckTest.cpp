@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramEntry.h"
-#include "platform/Application.h"
-#include "platform/DataFolder.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/core/DataFolder.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/TestAccess.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 

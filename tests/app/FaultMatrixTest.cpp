@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "app/MessageRows.h"
-#include "platform/DataFolder.h"
-#include "platform/TestAccess.h"
-#include "platform/WindowTimer.h"
+#include "platform/core/DataFolder.h"
+#include "platform/testing/TestAccess.h"
+#include "platform/core/WindowTimer.h"
 #include "tests/app/FaultMatrix.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"

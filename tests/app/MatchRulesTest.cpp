@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "app/MatchRules.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace apptest {
 

@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "platform/ProfileFile.h"
+#include "platform/core/ProfileFile.h"
 
 namespace {
 

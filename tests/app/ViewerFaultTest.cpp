@@ -3,10 +3,10 @@
 
 #include <functional>
 
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
-#include "platform/TestAccess.h"
-#include "platform/WindowTimer.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
+#include "platform/testing/TestAccess.h"
+#include "platform/core/WindowTimer.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 

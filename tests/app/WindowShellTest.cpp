@@ -1,9 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
-#include "platform/UnhandledError.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
+#include "platform/core/UnhandledError.h"
 #include "tests/app/FormTest.h"
 
 namespace apptest {

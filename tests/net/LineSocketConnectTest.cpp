@@ -7,7 +7,7 @@
 #include "LoopbackServer.h"
 #include "TestEnvironment.h"
 #include "net/LineSocket.h"
-#include "platform/Socket.h"
+#include "platform/core/Socket.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "LineSocketTestSupport.h"
 #include "TestEnvironment.h"
 #include "net/LineSocket.h"
-#include "platform/UnhandledError.h"
+#include "platform/core/UnhandledError.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "TestEnvironment.h"
-#include "platform/EventLoop.h"
-#include "platform/Timer.h"
-#include "platform/UnhandledError.h"
+#include "platform/core/EventLoop.h"
+#include "platform/core/Timer.h"
+#include "platform/core/UnhandledError.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include "SocketTestSupport.h"
 #include "TestEnvironment.h"
-#include "platform/Socket.h"
-#include "platform/SocketErrors.h"
+#include "platform/core/Socket.h"
+#include "platform/core/SocketErrors.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "LoopbackServer.h"
 #include "SocketTestSupport.h"
 #include "TestEnvironment.h"
-#include "platform/EventLoop.h"
-#include "platform/Socket.h"
-#include "platform/SocketErrors.h"
+#include "platform/core/EventLoop.h"
+#include "platform/core/Socket.h"
+#include "platform/core/SocketErrors.h"
 
 namespace {
 

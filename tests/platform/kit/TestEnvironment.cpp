@@ -12,7 +12,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "platform/EventLoop.h"
+#include "platform/core/EventLoop.h"
 
 namespace testkit {
 
