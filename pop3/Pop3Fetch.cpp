@@ -8,6 +8,7 @@
 #include "pop3/MimeExtractor.h"
 #include "pop3/Pop3Fetch.h"
 #include "pop3/Pop3Client.h"
+#include "pop3/TextHelpers.h"
 
 namespace pop3 {
 
