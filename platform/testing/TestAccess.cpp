@@ -3,7 +3,6 @@
 #include <QAbstractScrollArea>
 #include <QAbstractButton>
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,7 +10,7 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
-#include <QTimer>
+#include <QTest>
 #include <QWindow>
 
 #include "platform/gui/Controls.h"
@@ -38,24 +37,18 @@ namespace {
 
 QWidget* WidgetOf(Control& control) { return control.Core().widget.data(); }
 
-void SendMouse(QWidget* widget, QEvent::Type type, const QPoint& pos, Qt::MouseButton button) {
-  Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
-  QMouseEvent event(type, pos, widget->mapToGlobal(pos), button, held, Qt::NoModifier);
-  QCoreApplication::sendEvent(widget, &event);
-}
-
 void ClickAt(QWidget* widget, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton) {
   if (widget == nullptr || !widget->isVisible()) return;
-  SendMouse(widget, QEvent::MouseButtonPress, pos, button);
-  SendMouse(widget, QEvent::MouseButtonRelease, pos, button);
+  QTest::mouseClick(widget, button, Qt::NoModifier, pos);
 }
 
 void DoubleClickAt(QWidget* widget, const QPoint& pos) {
   if (widget == nullptr || !widget->isVisible()) return;
-  SendMouse(widget, QEvent::MouseButtonPress, pos, Qt::LeftButton);
-  SendMouse(widget, QEvent::MouseButtonRelease, pos, Qt::LeftButton);
-  SendMouse(widget, QEvent::MouseButtonDblClick, pos, Qt::LeftButton);
-  SendMouse(widget, QEvent::MouseButtonRelease, pos, Qt::LeftButton);
+  // The sequence a real double click produces: press, release, double
+  // click, release.
+  QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
+  QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
+  QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, pos);
 }
 
 int QtKey(char key) {
@@ -95,22 +88,10 @@ QPoint CellPoint(MessageGrid& grid, int row, int col) {
 
 }  // namespace
 
-bool PumpUntil(const std::function<bool()>& condition, int maxMs) {
-  QElapsedTimer clock;
-  clock.start();
-  QTimer wake;
-  wake.start(5);
-  while (!condition()) {
-    if (clock.elapsed() > maxMs) return condition();
-    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
-
 void ShowWindow(MainWindow& window) {
   QWidget* widget = WidgetOf(window);
   widget->show();
-  PumpUntil([widget] { return widget->windowHandle() != nullptr && widget->windowHandle()->isExposed(); });
+  (void)QTest::qWaitForWindowExposed(widget, 10000);
 }
 
 void Minimize(MainWindow& window) { WidgetOf(window)->showMinimized(); }
@@ -118,7 +99,8 @@ void Minimize(MainWindow& window) { WidgetOf(window)->showMinimized(); }
 void Resize(MainWindow& window, int width, int height) {
   QWidget* widget = WidgetOf(window);
   widget->resize(width, height);
-  PumpUntil([widget, width, height] { return widget->width() == width && widget->height() == height; });
+  (void)QTest::qWaitFor([widget, width, height] { return widget->width() == width && widget->height() == height; },
+                        10000);
 }
 
 void Click(Control& control) {
@@ -149,8 +131,7 @@ void SelectCell(MessageGrid& grid, int row, int col) { ViewOf(grid)->setCurrentC
 void KeyPress(Control& control, char key) {
   QWidget* widget = WidgetOf(control);
   if (widget == nullptr || !widget->isVisible()) return;
-  QCoreApplication::sendEvent(widget, MakeKey(QEvent::KeyPress, key).get());
-  QCoreApplication::sendEvent(widget, MakeKey(QEvent::KeyRelease, key).get());
+  QTest::sendKeyEvent(QTest::Click, widget, static_cast<Qt::Key>(QtKey(key)), key, Qt::NoModifier);
 }
 
 void PostKeyPress(Control& control, char key) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,12 +15,9 @@ class TrayIcon;
 // What tests need to drive the real widgets: the mouse and the keyboard as
 // the user would use them, and a few looks at what the screen shows that
 // the controls' own interface does not offer. Events go through the same
-// path as the user's, so disabled or hidden controls ignore them.
+// path as the user's (QtTest's event functions), so disabled or hidden
+// controls ignore them.
 namespace test_access {
-
-// Pumps events until condition holds or maxMs have passed, waking at least
-// every few milliseconds; returns the condition's last value.
-bool PumpUntil(const std::function<bool()>& condition, int maxMs = 10000);
 
 // Shows the window and pumps until the screen shows it.
 void ShowWindow(MainWindow& window);

@@ -5,6 +5,7 @@
 
 #include "platform/gui/Application.h"
 #include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 
@@ -310,7 +311,7 @@ TEST_F(DeletionScripted, ClosingTheWindowStopsTheDeletion) {
   access::Click(*Form().DeleteButton);
 
   EXPECT_TRUE(WindowRestored());
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 2);
   EXPECT_EQ(server_.CountReceived("DELE"), 0);

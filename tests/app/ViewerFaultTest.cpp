@@ -6,6 +6,7 @@
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
 #include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "platform/core/WindowTimer.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
@@ -261,7 +262,7 @@ TEST_F(ViewerFault, ClosingWhileHeaderWaitsForLogInEndsFetchThenCloses) {
 
   EXPECT_FALSE(Form().Memo1->Visible());
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.CountReceived("QUIT"), 1) << "only the check signs off";
 }
@@ -279,7 +280,7 @@ TEST_F(ViewerFault, ClosingWhileBodyWaitsForLogInEndsFetchThenCloses) {
   EXPECT_EQ(Form().Memo1->Text(), kHeaderText);
   EXPECT_EQ(Form().CommandDepth, 0);
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.CountReceived("QUIT"), 2) << "only the check and the header view sign off";
 }

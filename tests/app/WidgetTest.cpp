@@ -11,6 +11,7 @@
 #include "platform/gui/MainWindow.h"
 #include "platform/gui/MessageGrid.h"
 #include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "platform/core/UnhandledError.h"
 #include "platform/core/WindowTimer.h"
 
@@ -219,7 +220,7 @@ TEST_F(Widgets, WindowTimerKeepsTickingAfterHandlerError) {
   });
   EXPECT_FALSE(timer.Running());
   timer.SetEnabled(true);
-  EXPECT_TRUE(access::PumpUntil([&] { return ticks >= 2; }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return ticks >= 2; }));
   EXPECT_TRUE(timer.Running());
   timer.SetEnabled(false);
   EXPECT_FALSE(timer.Running());

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "SocketTestSupport.h"
-#include "TestEnvironment.h"
+#include "tests/support/TestEnvironment.h"
 #include "platform/core/Socket.h"
 #include "platform/core/SocketErrors.h"
 
@@ -12,8 +12,8 @@ namespace {
 using platform::HostLookup;
 using sockettest::Loopback;
 using sockettest::RecordingSink;
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 
 TEST(HostLookupTest, LocalhostResolvesToTheLoopbackAddress) {
   RecordingSink sink;

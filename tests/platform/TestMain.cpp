@@ -2,12 +2,12 @@
 
 #include <QCoreApplication>
 
-#include "TestEnvironment.h"
+#include "tests/support/TestEnvironment.h"
 
 // The platform core's tests need a running application object (an event
 // loop), but no screen.
 int main(int argc, char** argv) {
-  testkit::EnterPrivateNetwork();
+  testsupport::EnterPrivateNetwork();
   ::testing::InitGoogleTest(&argc, argv);
   QCoreApplication application(argc, argv);
   return RUN_ALL_TESTS();

@@ -10,7 +10,7 @@
 class QObject;
 class QSocketNotifier;
 
-namespace testkit {
+namespace testsupport {
 
 // A TCP server on 127.0.0.1 that plays a script on the test's own thread,
 // one step at a time, while the event loop turns (inside the waits of the
@@ -115,4 +115,4 @@ class IdlePort {
   std::uint16_t port_ = 0;
 };
 
-}  // namespace testkit
+}  // namespace testsupport

@@ -1,4 +1,4 @@
-#include "TestEnvironment.h"
+#include "tests/support/TestEnvironment.h"
 
 #include <net/if.h>
 #include <sched.h>
@@ -9,12 +9,11 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
-#include <chrono>
 #include <cstring>
 
 #include "platform/core/EventLoop.h"
 
-namespace testkit {
+namespace testsupport {
 
 namespace {
 
@@ -52,15 +51,6 @@ bool EnterPrivateNetwork() {
 
 bool InPrivateNetwork() { return privateNetwork; }
 
-bool PumpUntil(const std::function<bool()>& condition, int maxMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(maxMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    platform::WaitForEvents(10);
-  }
-  return true;
-}
-
 void Settle(int passes) {
   for (int i = 0; i < passes; ++i) platform::WaitForEvents(20);
 }
@@ -77,4 +67,4 @@ long SocketActivations() {
   return socketActivations;
 }
 
-}  // namespace testkit
+}  // namespace testsupport

@@ -2,7 +2,9 @@
 
 #include <functional>
 
-namespace testkit {
+#include "tests/support/Wait.h"  // PumpUntil, the bounded wait these tests use
+
+namespace testsupport {
 
 // Moves the process into a network namespace of its own, with only the
 // loopback interface up, so that no test traffic (a DNS query for a name
@@ -11,10 +13,6 @@ namespace testkit {
 // root): tests that would query the outside then skip.
 bool EnterPrivateNetwork();
 bool InPrivateNetwork();
-
-// Turns the event loop until condition() holds or maxMs elapsed (a bound
-// for broken code, not a measurement). Returns condition().
-bool PumpUntil(const std::function<bool()>& condition, int maxMs = 10000);
 
 // Turns the event loop a few times, blocking briefly each time, so that
 // anything that is going to be notified has had the chance.
@@ -28,12 +26,12 @@ void RunSoon(std::function<void()> action);
 // over for the same bytes shows here.
 long SocketActivations();
 
-}  // namespace testkit
+}  // namespace testsupport
 
 // Skips the test unless the process has its own network namespace.
 #define REQUIRE_PRIVATE_NETWORK()                                                         \
   do {                                                                                    \
-    if (!testkit::InPrivateNetwork())                                                     \
+    if (!testsupport::InPrivateNetwork())                                                     \
       GTEST_SKIP() << "needs a private network namespace (run as root) so that no query " \
                       "leaves the machine";                                               \
   } while (0)

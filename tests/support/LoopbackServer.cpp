@@ -1,4 +1,4 @@
-#include "LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,7 +11,7 @@
 #include <cerrno>
 #include <stdexcept>
 
-namespace testkit {
+namespace testsupport {
 
 namespace {
 
@@ -214,4 +214,4 @@ SilentPort::~SilentPort() {
   ::close(listenFd_);
 }
 
-}  // namespace testkit
+}  // namespace testsupport
