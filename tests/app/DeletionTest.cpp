@@ -240,6 +240,8 @@ TEST_F(DeletionScripted, NothingTickedOpensNoSession) {
 
   access::Click(*Form().DeleteButton);
 
+  // The check's session ends on the server's thread; wait for it to count.
+  EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 1);
   EXPECT_EQ(Form().StringGrid1->RowCount(), 1);
   EXPECT_FALSE(Form().StringGrid1->HasCheckBox(0, 0));

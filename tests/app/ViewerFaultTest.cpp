@@ -151,6 +151,7 @@ TEST_F(ViewerFault, RefusedBodyKeepsHeaderAndNextDoubleClickSavesIt) {
   EXPECT_EQ(platform::ReadFileIfExists(file), std::string(kHeaderText) + "\r\n");
   EXPECT_FALSE(Form().Memo1->Visible());
   EXPECT_TRUE(WindowRestored());
+  EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 3);
   EXPECT_TRUE(server_.Failures().empty());
 }
