@@ -38,11 +38,6 @@ inline constexpr const char* kPartsCappedNote =
 // window stays responsive between the reads of a long message.
 inline constexpr int kMaxMillisecondsWithoutEvents = 50;
 
-
-// text with ASCII letters converted; other bytes stay as they are.
-std::string AsciiUpper(std::string text);
-std::string AsciiLower(std::string text);
-
 // The boundary text kept from the characters after "BOUNDARY=": a value
 // starting with the control character 0x16 loses its last two characters,
 // any other its last three and its first (so "\"XYZ12345\"" keeps XYZ123,
