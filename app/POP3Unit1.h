@@ -4,10 +4,12 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/Component.h"
 #include "platform/Controls.h"
 #include "platform/Cursor.h"
+#include "platform/DesktopNotifier.h"
 #include "platform/Dialogs.h"
 #include "platform/MainWindow.h"
 #include "platform/MessageGrid.h"
@@ -79,6 +81,7 @@ class TForm1 : public platform::TComponent {
   platform::SaveDialogOptions SaveDialog1;
   std::unique_ptr<platform::WavePlayer> WavePlayer1;
   std::unique_ptr<platform::TrayIcon> TrayIcon1;
+  std::unique_ptr<platform::DesktopNotifier> Notifier1;
   std::unique_ptr<pop3::TPop3Client> POP3;
 
   // Check cycle state.
@@ -97,6 +100,10 @@ class TForm1 : public platform::TComponent {
   // Auto-check state.
   int IntervalMinutes = 0;
   bool AutoCheckBusy = false;
+  // Rows that raised an alert in the running check, for its one desktop
+  // notification; NotifyAlerts is the DESKTOP Notify setting.
+  std::vector<int> AlertRows;
+  bool NotifyAlerts = true;
   // Window shell state: the program sits in the notification area.
   bool InTray = false;
 
@@ -221,6 +228,12 @@ class TForm1 : public platform::TComponent {
   void PlayAlertSound();
   void StartTrayAnimation();
   void SetApplicationTitle(const std::string& title);
+
+  // Desktop integration.
+  void ApplyDesktopSettings();
+  void NoteAlertRow(int row);
+  void NotifyMailAlert();
+  void Notifier1Activated();
 
  private:
   // Building the window, step by step.

@@ -21,6 +21,11 @@ inline constexpr const char* kDebug = "DEBUG";
 inline constexpr const char* kFetchCount = "FetchCount";
 inline constexpr const char* kSound = "SOUND";
 inline constexpr const char* kPlayWave = "PlayWave";
+// Read at start-up only: Notify=No turns the desktop notification off;
+// Autostart=Yes or No writes or removes the autostart entry.
+inline constexpr const char* kDesktop = "DESKTOP";
+inline constexpr const char* kNotify = "Notify";
+inline constexpr const char* kAutostart = "Autostart";
 
 inline constexpr const char* kDefaultInterval = "30";
 inline constexpr const char* kDefaultFetchCount = "0";

@@ -45,6 +45,7 @@ void TForm1::FormCreate() {
   MailAlerted = false;
   ListTotal = 0;
   SelectAllState = false;
+  ApplyDesktopSettings();
 }
 
 std::string TForm1::ReadSettings() {
