@@ -13,6 +13,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MainWindow.h"
 #include "platform/MessageGrid.h"
+#include "platform/ProfileFile.h"
 #include "platform/TextArea.h"
 #include "platform/TrayIcon.h"
 #include "platform/WavePlayer.h"
@@ -313,6 +314,14 @@ class TForm1 : public platform::TComponent {
   void ApplySoundSetting(const std::string& playWave);
   // Raises when a value cannot be written; the remaining ones are not.
   void SaveSettings();
+  // The saved password: from the keyring when the settings file says it is
+  // there, else from the settings file. Writes it back the same way.
+  std::string ReadPasswordSetting(const platform::TProfileFile& file);
+  void SavePasswordSetting();
+  void ReportNoKeyring();
+  // The settings file named the keyring, but it did not answer at start-up.
+  bool KeyringPasswordUnread = false;
+  bool NoKeyringReported = false;
 };
 
 }  // namespace app

@@ -12,6 +12,11 @@ inline constexpr const char* kEmail = "EMAIL";
 inline constexpr const char* kServer = "Server";
 inline constexpr const char* kUserID = "UserID";
 inline constexpr const char* kPassword = "Password";
+// PasswordIn=Keyring: the saved password is in the desktop's keyring under
+// kKeyringEntry, and Password is empty.
+inline constexpr const char* kPasswordIn = "PasswordIn";
+inline constexpr const char* kInKeyring = "Keyring";
+inline constexpr const char* kKeyringEntry = "password";
 inline constexpr const char* kAutoCheck = "AUTOCHECK";
 inline constexpr const char* kInterval = "Interval";
 inline constexpr const char* kFrom = "From";
