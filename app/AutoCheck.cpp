@@ -143,7 +143,7 @@ void TForm1::MatchSizeRule() {
   for (int row = 0; row < StringGrid1->RowCount(); ++row) {
     try {
       std::string size = StringGrid1->Cell(kSizeColumn, row);
-      if (SizeMatches(limit, size.empty() ? 0 : StrToInt(size))) {
+      if (SizeMatches(limit, size.empty() ? 0 : StrToIntLeadingBlanks(size))) {
         NoteAlertRow(row);
         RaiseMailAlert();
       }

@@ -9,7 +9,7 @@
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "app/Settings.h"
-#include "platform/Autostart.h"
+#include "platform/gui/Autostart.h"
 
 namespace app {
 

@@ -9,8 +9,8 @@
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
-#include "platform/DataFolder.h"
-#include "platform/PasswordKeyring.h"
+#include "platform/core/DataFolder.h"
+#include "platform/gui/PasswordKeyring.h"
 
 namespace app {
 

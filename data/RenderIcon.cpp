@@ -9,7 +9,7 @@
 #include <QString>
 #include <cstdio>
 
-#include "platform/qt/Icons.h"
+#include "platform/gui/qt/Icons.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {

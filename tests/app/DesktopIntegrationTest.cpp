@@ -11,9 +11,9 @@
 #include "app/AlertNotice.h"
 #include "app/CommandLine.h"
 #include "app/ProgramEntry.h"
-#include "platform/Autostart.h"
-#include "platform/Files.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Autostart.h"
+#include "platform/core/Files.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 

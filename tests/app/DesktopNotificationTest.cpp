@@ -13,8 +13,8 @@
 #include <cstdlib>
 
 #include "app/ProgramEntry.h"
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 #include "tests/support/Wait.h"

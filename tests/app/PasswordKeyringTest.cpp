@@ -12,8 +12,8 @@
 #include "app/PasswordScrambler.h"
 #include "app/ProgramEntry.h"
 #include "app/Settings.h"
-#include "platform/PasswordKeyring.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/PasswordKeyring.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 
