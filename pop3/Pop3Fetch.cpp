@@ -94,7 +94,7 @@ void ReceiveMessage(TPop3Client& client, TAnswerLines& answer, TMimeExtractor& e
       bodyFollows = false;
       break;
     }
-    if (extractor.TakeHeaderLine(line, message)) break;
+    if (extractor.TakeHeaderLine(line)) break;
   }
   extractor.EndHeader();
   if (!bodyFollows) return;
@@ -103,8 +103,12 @@ void ReceiveMessage(TPop3Client& client, TAnswerLines& answer, TMimeExtractor& e
 
 void ExtractMessage(TPop3Client& client, TMimeExtractor& extractor) {
   TMailMessage& message = client.MailMessage();
-  if (AsciiLower(message.ContentType).find("multipart") != std::string::npos) {
-    extractor.SplitMultipart();
+  const TPartHeader header = extractor.MainHeader();
+  message.Boundary = header.boundary.substr(0, kMaxHeaderValueLength);
+  if (header.MainType() == "multipart") {
+    extractor.SplitMultipart(header);
+  } else if (extractor.ExtractSinglePartAttachment(header)) {
+    // A file sent alone: saved like an attachment part, whatever Parse says.
   } else if (!client.Parse) {
     message.Body = message.RawLines;
   } else if (AsciiUpper(client.Encoding).find("BASE64") != std::string::npos) {
