@@ -1,7 +1,7 @@
 // Extracts real messages the way the body view does: each message file is
 // handed out line by line as a POP3 server sends it (line ends made CR LF,
 // lines starting with "." doubled, then the terminating line), read by the
-// client's own answer reader (TAnswerLines) and extracted by ReadMessage,
+// client's own answer reader (TAnswerReader) and extracted by ReadMessage,
 // with Parse off, into a folder of its own.
 //
 // Usage: mime_corpus_extract OUT MESSAGE...
@@ -16,26 +16,36 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
+#include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Fetch.h"
 
 namespace {
 
-// The message's lines as the server sends them, then ".".
+// The message's lines as the server sends them, then ".", in batches as
+// the transport's bulk read hands them out.
 class ServerLines {
  public:
   explicit ServerLines(std::string text) : text_(std::move(text)) {}
-  std::string Next() {
-    if (start_ >= text_.size()) return ".\r\n";
-    const std::size_t lf = text_.find('\n', start_);
-    const std::size_t end = lf == std::string::npos ? text_.size() : lf + 1;
-    std::string line = text_.substr(start_, end - start_);
-    start_ = end;
-    if (line.back() == '\n') line.pop_back();
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty() && line[0] == '.') line.insert(0, 1, '.');
-    return line + "\r\n";
+  bool Next(std::vector<std::string>& lines, std::size_t maxLines) {
+    lines.clear();
+    while (lines.size() < maxLines) {
+      if (start_ >= text_.size()) {
+        lines.emplace_back(".\r\n");
+        break;
+      }
+      const std::size_t lf = text_.find('\n', start_);
+      const std::size_t end = lf == std::string::npos ? text_.size() : lf + 1;
+      std::string line = text_.substr(start_, end - start_);
+      start_ = end;
+      if (line.back() == '\n') line.pop_back();
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      if (!line.empty() && line[0] == '.') line.insert(0, 1, '.');
+      lines.push_back(line + "\r\n");
+    }
+    return true;
   }
 
  private:
@@ -61,7 +71,9 @@ double Extract(const std::string& path, const std::filesystem::path& out) {
   std::string outcome = "ok";
   const auto start = std::chrono::steady_clock::now();
   try {
-    pop3::TAnswerLines answer([&source] { return source.Next(); }, [] {});
+    pop3::TAnswerReader answer(
+        [&source](std::vector<std::string>& lines, std::size_t maxLines) { return source.Next(lines, maxLines); },
+        [] {}, pop3::MessageLimits(), pop3::TDotStuffing::Remove);
     pop3::ReadMessage(client, answer);
   } catch (const std::exception& error) {
     outcome = std::string("error ") + error.what();
