@@ -2,6 +2,9 @@
 
 #include <cstdlib>
 #include <map>
+#include <optional>
+
+#include "codec/HeaderParameters.h"
 
 #include "pop3/MimeExtractor.h"
 
@@ -161,8 +164,10 @@ TPartHeader ParsePartHeader(const std::vector<std::string>& lines, std::size_t b
   const std::string disposition = FieldValue(lines, begin, end, "content-disposition", found);
   header.disposition = AsciiLower(Trimmed(disposition.substr(0, disposition.find(';'))));
 
-  header.fileName = HeaderParameter(disposition, "filename", header.hasFileName);
-  if (!header.hasFileName) header.fileName = HeaderParameter(contentType, "name", header.hasFileName);
+  std::optional<std::string> name = codec::HeaderParameter(disposition, "filename");
+  if (!name) name = codec::HeaderParameter(contentType, "name");
+  header.hasFileName = name.has_value();
+  header.fileName = name.value_or(std::string());
   return header;
 }
 

@@ -16,8 +16,9 @@ struct TPartHeader {
   std::string boundary;     // exact boundary parameter, empty when none
   std::string encoding;     // Content-Transfer-Encoding lower-cased and trimmed; empty is 7bit
   std::string disposition;  // first token of Content-Disposition, lower-cased
-  // filename= of Content-Disposition, else name= of Content-Type (RFC 2231
-  // forms joined and their %XX escapes decoded; the charset is not applied).
+  // filename= of Content-Disposition, else name= of Content-Type, as text
+  // in UTF-8: encoded words, RFC 2231 forms and charsets decoded (see
+  // codec::HeaderParameter).
   std::string fileName;
   bool hasFileName = false;  // a name parameter is present, even an empty one
 
@@ -38,8 +39,9 @@ bool IsHeaderLine(const std::string& line);
 // The parameter `name` (lower-case) of a structured field value such as
 // "multipart/mixed; boundary = \"x y\"": quoted or token values, blanks
 // around "=", RFC 2231 forms (name*=charset'lang'%XX..., name*0=, name*1*=)
-// joined in order with their escapes decoded. found tells an empty value
-// from a missing parameter.
+// joined in order with their escapes decoded, no charset applied: the
+// bytes as sent, which a boundary needs. found tells an empty value from a
+// missing parameter.
 std::string HeaderParameter(const std::string& value, const std::string& name, bool& found);
 
 }  // namespace pop3

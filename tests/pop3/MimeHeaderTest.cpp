@@ -75,6 +75,19 @@ TEST(ParsePartHeader, NameFromTheTypeAndDefaultsWithout) {
   EXPECT_EQ(text.fileName, "");
 }
 
+// Names come as text in UTF-8: encoded words, RFC 2231 forms and 8-bit
+// Latin-1 decoded; the boundary stays as sent.
+TEST(ParsePartHeader, NamesDecodedBoundaryAsSent) {
+  const Lines encoded = {"Content-Type: application/pdf; name=\"=?utf-8?B?w6l0w6kucGRm?=\""};
+  EXPECT_EQ(ParsePartHeader(encoded, 0, 1, "text/plain").fileName, "\xC3\xA9t\xC3\xA9.pdf");
+  const Lines extended = {"Content-Disposition: attachment; filename*=utf-8''%C3%A9.txt"};
+  EXPECT_EQ(ParsePartHeader(extended, 0, 1, "text/plain").fileName, "\xC3\xA9.txt");
+  const Lines latin1 = {"Content-Disposition: attachment; filename=\"caf\xE9.txt\""};
+  EXPECT_EQ(ParsePartHeader(latin1, 0, 1, "text/plain").fileName, "caf\xC3\xA9.txt");
+  const Lines boundary = {"Content-Type: multipart/mixed; boundary*=iso-8859-1''%E9%20x"};
+  EXPECT_EQ(ParsePartHeader(boundary, 0, 1, "text/plain").boundary, "\xE9 x");
+}
+
 TEST(IsAttachment, DispositionNameOrNonText) {
   pop3::TPartHeader header;
   header.type = "text/plain";

@@ -31,9 +31,6 @@ MIN_EXACT = 0.95
 # (kind, why). Kinds:
 #   "python"   Python reads the message wrongly; the client saves what the
 #              message carries (these count as right in the share below).
-#   "later"    a name in a form the header-text decoding will turn into
-#              text (encoded words, 8-bit names in a legacy charset); until
-#              then the client keeps the name as the header spells it.
 #   "damaged"  the message is broken there; both readings are guesses.
 KNOWN = {
     ("mime4j--mimetools-testmsgs_twopart.msg", 0):
@@ -49,26 +46,22 @@ KNOWN = {
     ("rubymail--mime_emails_raw_email_with_binary_encoded.eml", 0):
         ("python", "unquoted boundary ----=_Part_...: Python cuts it at the \"=\" and finds no part; "
                    "the client finds the image"),
-    ("rubymail--attachment_emails_attachment_with_unquoted_name.eml", 0):
-        ("python", "unquoted filename=This is a test.txt: Python keeps only \"This\""),
+    ("mime4j--mimetools-testmsgs_multi-2evil.msg", 0):
+        ("python", "encoded words glued inside a quoted name: Python leaves them, the client decodes them"),
     ("mime4j--mimetools-testmsgs_russian.msg", 0):
-        ("later", "unquoted encoded-word name =?koi8-r?B?...?=: Python finds no name"),
+        ("python", "unquoted encoded-word name =?koi8-r?B?...?=: Python finds no name, the client "
+                   "decodes it"),
     ("mime4j--testmsgs_russian-headers.msg", 0):
-        ("later", "unquoted encoded-word name =?koi8-r?B?...?= (as above)"),
+        ("python", "unquoted encoded-word name =?koi8-r?B?...?= (as above)"),
     ("rubymail--attachment_emails_attachment_with_base64_encoded_name.eml", 0):
-        ("later", "encoded-word name =?utf-8?B?...?= inside quotes: Python does not decode it either "
-                  "and finds no name"),
-    ("rubymail--multi_charset_japanese_attachment.eml", 0):
-        ("later", "encoded-word name =?UTF-8?B?...?="),
-    ("mime4j--mimetools-testmsgs_attachment-filename-encoding-Latin1.msg", 0):
-        ("later", "8-bit Latin-1 name: Python makes it text, the client keeps the bytes"),
-    ("rubymail--attachment_emails_attachment_with_quoted_filename.eml", 0):
-        ("later", "8-bit Latin-1 name (as above)"),
+        ("python", "encoded-word name =?utf-8?B?...?= inside quotes: Python finds no name, the client "
+                   "decodes it"),
     ("rubymail--attachment_emails_attachment_with_encoded_name.eml", 0):
-        ("later", "8-bit name in a legacy charset: Python puts U+FFFD for its byte 0x8A"),
+        ("damaged", "an 8-bit byte (0x8A) in a name that names no charset: the client reads it as "
+                    "ISO-8859-1, Python puts U+FFFD"),
     ("flanker--russian-attachment-yahoo.eml", 0):
-        ("later", "RFC 2231 UTF-8 name cut inside a character by its sender: Python puts U+FFFD for the "
-                  "lone byte, the client keeps it"),
+        ("damaged", "RFC 2231 UTF-8 name cut inside a character by its sender: not valid UTF-8, so the "
+                    "client shows it byte by byte as ISO-8859-1; Python decodes the rest and puts U+FFFD"),
     ("enmime--low-quality_bad-header-wrap.raw", 0):
         ("damaged", "a parameter line without its leading blank ends the part header; Python decodes the "
                     "header lines after it as Base64, the client skips them"),
@@ -161,7 +154,7 @@ def main():
           "%d more where Python is wrong; %.1f %% right; %d known differences (%s)"
           % (len(names), total, exact, 100.0 * exact / total, known_right, 100 * share, len(KNOWN),
              ", ".join("%d %s" % (sum(1 for k, _ in KNOWN.values() if k == kind), kind)
-                       for kind in ("python", "later", "damaged"))))
+                       for kind in ("python", "damaged"))))
     if share < MIN_EXACT:
         failures.append("only %.1f %% exact, at least %.0f %% required" % (100 * share, 100 * MIN_EXACT))
     for failure in failures:
