@@ -44,6 +44,17 @@ bool NameTaken(const std::string& path) {
   return platform::FileExists(path) || platform::FolderExists(path);
 }
 
+// The part shown as the message's text: the first text/plain part that is
+// no attachment, else the first such text/html part; none when neither.
+const TMimeLeaf* DisplayLeaf(const std::vector<TMimeLeaf>& leaves) {
+  for (const char* type : {"text/plain", "text/html"}) {
+    for (const TMimeLeaf& leaf : leaves) {
+      if (leaf.header.type == type && !IsAttachment(leaf.header)) return &leaf;
+    }
+  }
+  return nullptr;
+}
+
 // Leaves the decoder without streams however decoding ends, so that it
 // never points at a closed file.
 class DecoderStreams {
@@ -134,16 +145,7 @@ void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
     client_.PartState = 0;
     return;
   }
-  const TMimeLeaf* display = nullptr;
-  for (const char* type : {"text/plain", "text/html"}) {
-    for (const TMimeLeaf& leaf : leaves) {
-      if (leaf.header.type == type && !IsAttachment(leaf.header)) {
-        display = &leaf;
-        break;
-      }
-    }
-    if (display) break;
-  }
+  const TMimeLeaf* display = DisplayLeaf(leaves);
   for (const TMimeLeaf& leaf : leaves) {
     for (std::size_t i = leaf.headerBegin; i < leaf.headerEnd; ++i) NoteMessageField(lines[i]);
   }
