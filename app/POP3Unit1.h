@@ -245,13 +245,14 @@ class TForm1 : public platform::TComponent {
   // mail (else a box says the item is gone) and the window is not closing.
   bool OpenViewerSession();
   // The viewer shows text under the status caption, in place of the list.
-  void ShowInViewer(const std::string& text, const char* caption);
+  void ShowInViewer(std::string text, const char* caption);
   void FinishHeaderView(bool opened);
   void ShowBodyView();
   void FetchBodyView(bool& opened);
   void FinishBodyView(bool opened);
   void SaveViewerText();
   void CloseViewer();
+  void ReleaseViewedMessage();
 
   // Steps of the message list commands.
   void WireMessageListEvents();

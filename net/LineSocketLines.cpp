@@ -65,7 +65,8 @@ bool IsAnswerTerminator(std::string_view line) { return line == ".\r\n" || line 
 // in it, so a long answer costs two system calls per 64 KiB instead of two
 // per line, and still nothing stays in the component between calls. While
 // no whole line is queued it waits exactly as ReadLn does.
-bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator) {
+bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator,
+                            std::size_t maxLineLength) {
   ReportStatus(kStatusTrace, "ReadLn");
   lines.clear();
   maxLines = std::max<std::size_t>(maxLines, 1);
@@ -74,7 +75,8 @@ bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLine
   const std::size_t wanted =
       WaitForLineEnd(head, detail::kMaxReceive, [&](const char* bytes, std::size_t count) {
         return WholeLinesLength(bytes, count, head, maxLines, stopAtTerminator);
-      });
+      },
+      maxLineLength);
   if (wanted == 0) return false;  // closed or not connected, as callers expect of ReadLn's ""
   const long received = socket_->Recv(lineBuffer_.get(), wanted, false);
   if (received < 0) {

@@ -19,8 +19,8 @@ constexpr std::size_t kBatchLines = 4096;
 
 TAnswerReader::TAnswerReader(TPop3Client& client, TAnswerLimits limits, TDotStuffing dots)
     : TAnswerReader(
-          [&client](std::vector<std::string>& lines, std::size_t maxLines) {
-            return client.net::TLineSocket::ReadLines(lines, maxLines, true);
+          [&client, maxLineBytes = limits.maxLineBytes](std::vector<std::string>& lines, std::size_t maxLines) {
+            return client.net::TLineSocket::ReadLines(lines, maxLines, true, maxLineBytes);
           },
           [&client] { client.DropConnection(); }, std::move(limits), dots) {}
 
@@ -50,10 +50,20 @@ void TAnswerReader::ReadRest(const std::function<void(std::string& line)>& take)
   }
 }
 
+bool TAnswerReader::ReadBatch() {
+  try {
+    return source_(batch_, kBatchLines);
+  } catch (const net::ERangeError&) {
+    // A line as long as the whole answer may be is an answer too long.
+    if (limits_.maxLineBytes >= limits_.maxBytes) throw platform::Exception(limits_.tooLongText);
+    throw;
+  }
+}
+
 bool TAnswerReader::NextUnguarded(std::string& line) {
   if (next_ == batch_.size()) {
     next_ = 0;
-    if (!source_(batch_, kBatchLines) || batch_.empty()) {
+    if (!ReadBatch() || batch_.empty()) {
       batch_.clear();
       throw net::ESockError(kConnectionClosedText);
     }

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "net/LineSocket.h"
+
 namespace pop3 {
 
 class TPop3Client;
@@ -16,6 +18,10 @@ struct TAnswerLimits {
   std::size_t maxLines = 0;  // lines before the terminating one
   std::size_t maxBytes = 0;  // their bytes as received, line ends included
   std::string tooLongText;
+  // Longest single line the transport reads (see TLineSocket::ReadLines);
+  // a longer one fails with tooLongText when this is maxBytes or more,
+  // else with the transport's ERangeError.
+  std::size_t maxLineBytes = net::TLineSocket::kLineBufferSize;
 };
 
 // Whether a line starting with ".." loses its first dot. The message text
@@ -46,7 +52,8 @@ class TAnswerReader {
   // raises.
   using BatchSource = std::function<bool(std::vector<std::string>& lines, std::size_t maxLines)>;
 
-  // Reads client's connection; dropping means the client's DropConnection.
+  // Reads client's connection (lines up to limits.maxLineBytes long);
+  // dropping means the client's DropConnection.
   TAnswerReader(TPop3Client& client, TAnswerLimits limits, TDotStuffing dots);
   // Reads from any source of batches (tests, fuzzing); drop gives up the
   // connection.
@@ -70,6 +77,7 @@ class TAnswerReader {
 
  private:
   bool NextUnguarded(std::string& line);
+  bool ReadBatch();
 
   BatchSource source_;
   std::function<void()> drop_;

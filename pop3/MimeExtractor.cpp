@@ -1,13 +1,16 @@
 #include "pop3/MimeExtractor.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
 #include "codec/QuotedPrintable.h"
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
 #include "platform/FileStream.h"
+#include "platform/EventLoop.h"
 #include "platform/Files.h"
-#include "pop3/AttachmentName.h"
 #include "pop3/Pop3Client.h"
 
 namespace pop3 {
@@ -36,12 +39,6 @@ namespace {
 std::string ValueFrom(const std::string& line, std::size_t from) {
   if (line.size() < from) return std::string();
   return line.substr(from - 1, kMaxHeaderValueLength);
-}
-
-// Anything already in the folder under that name, file or folder, takes the
-// name: a new attachment never replaces it.
-bool NameTaken(const std::string& path) {
-  return platform::FileExists(path) || platform::FolderExists(path);
 }
 
 // The part shown as the message's text: the first text/plain part that is
@@ -75,6 +72,27 @@ class DecoderStreams {
   codec::TUUProcessor& decoder_;
 };
 
+// The decoder's input, passed through: every read first lets the event
+// loop turn when it is due, so that a large attachment does not hold the
+// window up while it is decoded.
+class EventFlowingStream : public codec::TStream {
+ public:
+  EventFlowingStream(codec::TStream& inner, std::function<void()> keepFlowing)
+      : inner_(inner), keepFlowing_(std::move(keepFlowing)) {}
+  std::size_t Read(void* buffer, std::size_t count) override {
+    keepFlowing_();
+    return inner_.Read(buffer, count);
+  }
+  std::size_t Write(const void* buffer, std::size_t count) override { return inner_.Write(buffer, count); }
+  std::int64_t Position() const override { return inner_.Position(); }
+  void SetPosition(std::int64_t position) override { inner_.SetPosition(position); }
+  std::int64_t Size() const override { return inner_.Size(); }
+
+ private:
+  codec::TStream& inner_;
+  std::function<void()> keepFlowing_;
+};
+
 }  // namespace
 
 TransferCoding TransferCodingOf(const std::string& encoding) {
@@ -94,7 +112,8 @@ bool IsAttachment(const TPartHeader& header) {
   return mainType != "text" && mainType != "multipart";
 }
 
-TMimeExtractor::TMimeExtractor(TPop3Client& client) : client_(client), message_(client.MailMessage()) {}
+TMimeExtractor::TMimeExtractor(TPop3Client& client)
+    : client_(client), message_(client.MailMessage()), files_(client.AttachFilePath()) {}
 
 void TMimeExtractor::NoteMessageField(const std::string& line) {
   const std::string word = AsciiUpper(net::NthWord(line, ' ', 1));
@@ -132,6 +151,7 @@ TPartHeader TMimeExtractor::MainHeader() const {
 void TMimeExtractor::LineHandedOn() {
   ++client_.BytesRecvd;
   if (client_.OnPacketRecvd) client_.OnPacketRecvd(&client_);
+  KeepEventsFlowing();
 }
 
 void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
@@ -140,7 +160,7 @@ void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
   std::size_t walked = 0;
   if (!WalkMime(lines, mainHeader, leaves, walked)) {
     // Shown as it came rather than refused: the reader still sees the text.
-    message_.Body = message_.RawLines;
+    for (const std::string& line : lines) AddDisplayLine(message_.Body, line);
     LineCursor = static_cast<std::int32_t>(lines.size());
     client_.PartState = 0;
     return;
@@ -150,7 +170,12 @@ void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
     for (std::size_t i = leaf.headerBegin; i < leaf.headerEnd; ++i) NoteMessageField(lines[i]);
   }
   if (display) TakeDisplayText(*display);
+  int parts = 0;
   for (const TMimeLeaf& leaf : leaves) {
+    if (parts++ == kMaxPartsPerMessage) {
+      message_.Body.Add(kPartsCappedNote);
+      break;
+    }
     // A part whose header the end of the message cut off has no body.
     if (!leaf.headerEnded && leaf.lastLineEnd) continue;
     if (IsAttachment(leaf.header)) ExtractAttachment(leaf);
@@ -172,19 +197,9 @@ void TMimeExtractor::TakeDisplayText(const TMimeLeaf& leaf) {
   client_.ReportStatus(net::kStatusReply, "Extracting file");
   const std::vector<std::string>& lines = message_.RawLines.Items();
   for (std::size_t i = leaf.begin; i < leaf.end; ++i) {
-    message_.Body.Add(lines[i]);
+    AddDisplayLine(message_.Body, lines[i]);
     LineHandedOn();
   }
-}
-
-std::unique_ptr<platform::TFileStream> TMimeExtractor::CreateTempPartFile(std::string& tempName) {
-  // Creating the file empties what has the name already: an attachment
-  // kept under a "TempN.mme" name, or another session's part file.
-  do {
-    ++TempCounter;
-    tempName = client_.AttachFilePath() + "Temp" + std::to_string(TempCounter) + ".mme";
-  } while (NameTaken(tempName));
-  return std::make_unique<platform::TFileStream>(tempName, platform::FileOpenMode::Create);
 }
 
 void TMimeExtractor::ExtractAttachment(const TMimeLeaf& leaf) {
@@ -196,8 +211,9 @@ void TMimeExtractor::ExtractAttachment(const TMimeLeaf& leaf) {
     client_.AttachName = header.type == "message/rfc822" ? kDefaultMessageName : "";
   }
   std::string tempName;
-  std::unique_ptr<platform::TFileStream> temp = CreateTempPartFile(tempName);
+  std::unique_ptr<platform::TFileStream> temp = files_.CreatePartFile(tempName);
   client_.ReportStatus(net::kStatusReply, "Extracting file");
+  KeepEventsFlowing();
 
   // The line end before a delimiter line belongs to the delimiter: the
   // part's bytes are its lines joined by CR LF, and only a body that runs
@@ -216,8 +232,9 @@ void TMimeExtractor::ExtractAttachment(const TMimeLeaf& leaf) {
 void TMimeExtractor::ExtractPart() {
   std::unique_ptr<platform::TFileStream> temp;
   std::string tempName;
-  if (client_.PartState == 0) temp = CreateTempPartFile(tempName);
+  if (client_.PartState == 0) temp = files_.CreatePartFile(tempName);
   client_.ReportStatus(net::kStatusReply, "Extracting file");
+  KeepEventsFlowing();
 
   const std::vector<std::string>& lines = message_.RawLines.Items();
   const auto count = static_cast<std::int32_t>(lines.size());
@@ -232,7 +249,7 @@ void TMimeExtractor::ExtractPart() {
       temp->WriteBuffer(line.data(), line.size());
       temp->WriteBuffer("\r\n", 2);
     } else {
-      message_.Body.Add(line);
+      AddDisplayLine(message_.Body, line);
     }
     LineHandedOn();
   }
@@ -245,56 +262,69 @@ void TMimeExtractor::ExtractPart() {
 
 std::string TMimeExtractor::ChooseAttachmentName() {
   std::string& name = client_.AttachName;
-  name = SafeAttachmentName(name);
-  name = FreeAttachmentName(client_.AttachFilePath(), name, NameTaken);
+  name = files_.FreeName(files_.PreparedName(name));
   if (client_.OnDecodeStart) {
-    // The handler's choice is taken without a new existence check, but it
-    // too stays a plain name inside the folder.
+    // The handler's choice too stays a plain name that fits the folder;
+    // should it be taken, the file gets its next free alternative.
     client_.OnDecodeStart(name);
-    name = SafeAttachmentName(name);
+    name = files_.PreparedName(name);
   }
   return name;
 }
 
+// The note and the list entry follow the file: an attachment is reported
+// only once it is in place under the name reported.
 void TMimeExtractor::FinishAttachment(const std::string& tempName) {
-  const std::string name = ChooseAttachmentName();
-  message_.Body.Add("\r\nFile \"" + name + "\" extracted");
-  message_.Attachments.Add(name);
-
+  std::string name = ChooseAttachmentName();
   const TransferCoding coding = TransferCodingOf(client_.Encoding);
   if (coding != TransferCoding::AsSent) {
     DecodeAttachment(tempName, name, coding);
-    return;
+  } else {
+    try {
+      files_.MoveIntoPlace(tempName, name);
+    } catch (const platform::EFileError& error) {
+      // The part stays readable in its temporary file.
+      message_.Body.Add("\r\nFile \"" + name + "\" not saved: " + error.Message());
+      return;
+    }
   }
-  try {
-    platform::RenameFile(tempName, client_.AttachFilePath() + name);
-  } catch (const platform::EFileError&) {
-    // The part stays readable in its temporary file; the note in Body
-    // already names the attachment, as it does for a decoded one.
-  }
+  client_.AttachName = name;
+  message_.Body.Add("\r\nFile \"" + name + "\" extracted");
+  message_.Attachments.Add(name);
+  if (client_.OnDecodeEnd) client_.OnDecodeEnd(&client_);
 }
 
-void TMimeExtractor::DecodeAttachment(const std::string& tempName, const std::string& targetName,
+void TMimeExtractor::DecodeAttachment(const std::string& tempName, std::string& targetName,
                                       TransferCoding coding) {
   platform::TFileStream input(tempName, platform::FileOpenMode::OpenRead);
-  platform::TFileStream output(client_.AttachFilePath() + targetName, platform::FileOpenMode::Create);
+  const std::unique_ptr<platform::TFileStream> output = files_.CreateAttachment(targetName);
   client_.ReportStatus(net::kStatusReply, "Decoding file");
   if (coding == TransferCoding::QuotedPrintable) {
     // Quoted-printable parts are text-sized; the part is decoded whole.
     std::string text(static_cast<std::size_t>(input.Size()), '\0');
     if (!text.empty()) input.ReadBuffer(text.data(), text.size());
     const std::string decoded = codec::DecodeQuotedPrintable(text);
-    if (!decoded.empty()) output.WriteBuffer(decoded.data(), decoded.size());
+    if (!decoded.empty()) output->WriteBuffer(decoded.data(), decoded.size());
   } else {
+    EventFlowingStream flowingInput(input, [this] { KeepEventsFlowing(); });
     codec::TUUProcessor& decoder = client_.Decoder();
-    DecoderStreams streams(decoder, input, output);
+    DecoderStreams streams(decoder, flowingInput, *output);
     decoder.SetMethod(coding == TransferCoding::UU ? codec::uuCode : codec::uuMime);
     decoder.Decode();
   }
   // Closing explicitly lets a failed final write reach the caller; on the
   // error path the destructors close both files.
-  output.Close();
+  output->Close();
   input.Close();
+}
+
+// Extraction runs between the reads, outside the transport's waits, which
+// are what otherwise keeps the window served.
+void TMimeExtractor::KeepEventsFlowing() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastEvents_ < std::chrono::milliseconds(kMaxMillisecondsWithoutEvents)) return;
+  platform::PumpEvents();
+  lastEvents_ = std::chrono::steady_clock::now();
 }
 
 }  // namespace pop3

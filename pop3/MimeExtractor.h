@@ -1,17 +1,16 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "pop3/AttachmentFiles.h"
+#include "pop3/DisplayLines.h"
 #include "pop3/MailMessage.h"
 #include "pop3/MimePartHeader.h"
 #include "pop3/MimeWalk.h"
-
-namespace platform {
-class TFileStream;
-}
 
 namespace pop3 {
 
@@ -46,16 +45,30 @@ extern std::int32_t TempCounter;
 // Longest value kept of a header field, boundary, encoding.
 inline constexpr std::size_t kMaxHeaderValueLength = 256;
 
+// Most parts one multipart message is walked for; the walk stops there and
+// says so in Body (kPartsCappedNote).
+inline constexpr int kMaxPartsPerMessage = 1000;
+inline constexpr const char* kPartsCappedNote =
+    "\r\nThis message has more than 1000 parts: only the first 1000 were extracted";
+
+// Longest the extraction runs without turning the event loop, so that the
+// window stays responsive between the reads of a long message.
+inline constexpr int kMaxMillisecondsWithoutEvents = 50;
+
 // text with ASCII letters converted; other bytes stay as they are.
 std::string AsciiUpper(std::string text);
 std::string AsciiLower(std::string text);
 
 // The MIME extractor that FetchMessage drives. It works on the client's
 // MailMessage and extractor state (AttachName, Encoding, PartState), counts
-// BytesRecvd and fires OnPacketRecvd and OnDecodeStart.
+// BytesRecvd and fires OnPacketRecvd, OnDecodeStart and OnDecodeEnd.
 // Attachment files and temporary part files go into the client's
-// AttachFilePath and never elsewhere: names from part headers and from the
-// OnDecodeStart handler pass through SafeAttachmentName.
+// AttachFilePath and never elsewhere, always as new files under names the
+// program does not own (TAttachmentFiles): names from part headers and from
+// the OnDecodeStart handler are made plain and short enough first. An
+// attachment is listed in Attachments, noted in Body and announced by
+// OnDecodeEnd only once its file is in place. The event loop turns now and
+// then during a long part.
 class TMimeExtractor {
  public:
   explicit TMimeExtractor(TPop3Client& client);
@@ -73,10 +86,11 @@ class TMimeExtractor {
 
   // Walks a multipart body (see WalkMime) and extracts it: the display
   // text (the first text/plain part that is no attachment, else the first
-  // such text/html part) into Body as its lines come, then every attachment
+  // such text/html part) into Body (AddDisplayLine), then every attachment
   // in order, each adding its note to Body. Other parts (alternatives of
-  // the display text, further texts) write nothing. A body the walk cannot
-  // split becomes Body line by line, as it came. Leaves PartState at 0 and
+  // the display text, further texts) write nothing. Past
+  // kMaxPartsPerMessage parts the rest is left and kPartsCappedNote ends
+  // Body. A body the walk cannot split becomes Body as it came. Leaves PartState at 0 and
   // LineCursor after the last line the walk took. Raises EFileError and
   // codec::EStreamError.
   void SplitMultipart(const TPartHeader& mainHeader);
@@ -87,10 +101,11 @@ class TMimeExtractor {
   bool ExtractSinglePartAttachment(const TPartHeader& mainHeader);
 
   // Extracts the single part's body from LineCursor to the end of
-  // RawLines: display text into Body while PartState > 0, otherwise an
-  // attachment file named by AttachName and decoded by Encoding. Leaves
-  // PartState at 0. Raises EFileError when a file cannot be created or
-  // written.
+  // RawLines: display text into Body (AddDisplayLine) while PartState > 0,
+  // otherwise an attachment file named by AttachName and decoded by
+  // Encoding. Leaves PartState at 0. Raises EFileError when a file cannot
+  // be created or written (a move that fails is noted in Body instead, the
+  // part staying in its temporary file).
   void ExtractPart();
 
  private:
@@ -100,14 +115,17 @@ class TMimeExtractor {
   void NoteMessageField(const std::string& line);
   void TakeDisplayText(const TMimeLeaf& leaf);
   void ExtractAttachment(const TMimeLeaf& leaf);
-  std::unique_ptr<platform::TFileStream> CreateTempPartFile(std::string& tempName);
   void LineHandedOn();
   void FinishAttachment(const std::string& tempName);
   std::string ChooseAttachmentName();
-  void DecodeAttachment(const std::string& tempName, const std::string& targetName, TransferCoding coding);
+  void DecodeAttachment(const std::string& tempName, std::string& targetName, TransferCoding coding);
+  // Turns the event loop when it has not turned for a while.
+  void KeepEventsFlowing();
 
   TPop3Client& client_;
   TMailMessage& message_;
+  TAttachmentFiles files_;
+  std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
 };
 
 }  // namespace pop3

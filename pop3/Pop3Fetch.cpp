@@ -12,9 +12,11 @@
 namespace pop3 {
 
 TAnswerLimits MessageLimits(std::size_t maxBytes, std::size_t maxLines) {
+  // A line may be as long as the whole message: only the message is capped.
   return {maxLines, maxBytes,
           "Message too large (more than " + std::to_string(maxBytes) + " bytes or " + std::to_string(maxLines) +
-              " lines); connection closed"};
+              " lines); connection closed",
+          maxBytes};
 }
 
 namespace {
@@ -59,14 +61,14 @@ void ExtractMessage(TPop3Client& client, TMimeExtractor& extractor) {
   } else if (extractor.ExtractSinglePartAttachment(header)) {
     // A file sent alone: saved like an attachment part, whatever Parse says.
   } else if (!client.Parse) {
-    message.Body = message.RawLines;
+    for (const std::string& line : message.RawLines) AddDisplayLine(message.Body, line);
   } else if (AsciiUpper(client.Encoding).find("BASE64") != std::string::npos) {
     client.PartState = 0;
     extractor.ExtractPart();
     // An empty body wrote no attachment: Get raises the list index error.
     const std::string decoded = client.AttachFilePath() + message.Attachments.Get(0);
     message.Body.Clear();
-    for (const std::string& line : platform::ReadTextLines(decoded)) message.Body.Add(line);
+    for (const std::string& line : platform::ReadTextLines(decoded)) AddDisplayLine(message.Body, line);
   } else {
     extractor.ExtractPart();
   }

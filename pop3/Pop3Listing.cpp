@@ -31,7 +31,8 @@ void TPop3Client::ReadSummaryHeader() {
   TAnswerReader answer(*this,
                        {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
                         "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
-                            " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)"},
+                            " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)",
+                        kMaxHeaderBytes},
                        TDotStuffing::Keep);
   answer.ReadRest([this](std::string& line) {
     NoteSummaryLine(summary_, line);
