@@ -4,10 +4,10 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
-#include "platform/DataFolder.h"
-#include "platform/Exception.h"
-#include "platform/Files.h"
-#include "platform/Memory.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
+#include "platform/core/Memory.h"
 #include "pop3/DisplayLines.h"
 
 namespace app {

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "platform/DataFolder.h"
-#include "platform/Exception.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
 #include "pop3/AttachmentName.h"
 #include "pop3/MimeExtractor.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "platform/FileStream.h"
+#include "platform/core/FileStream.h"
 
 namespace pop3 {
 

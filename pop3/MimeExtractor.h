@@ -11,6 +11,7 @@
 #include "pop3/MailMessage.h"
 #include "pop3/MimePartHeader.h"
 #include "pop3/MimeWalk.h"
+#include "pop3/TextHelpers.h"
 
 namespace pop3 {
 
@@ -54,10 +55,6 @@ inline constexpr const char* kPartsCappedNote =
 // Longest the extraction runs without turning the event loop, so that the
 // window stays responsive between the reads of a long message.
 inline constexpr int kMaxMillisecondsWithoutEvents = 50;
-
-// text with ASCII letters converted; other bytes stay as they are.
-std::string AsciiUpper(std::string text);
-std::string AsciiLower(std::string text);
 
 // The MIME extractor that FetchMessage drives. It works on the client's
 // MailMessage and extractor state (AttachName, Encoding, PartState), counts

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/DataFolder.h"
+#include "platform/core/DataFolder.h"
 #include "pop3/AttachmentName.h"
 #include "pop3/Pop3Client.h"
 

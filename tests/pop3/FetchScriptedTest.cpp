@@ -9,8 +9,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
 #include "pop3/MimeExtractor.h"
 #include "pop3/Pop3Client.h"
 #include "tests/pop3/FetchTestSupport.h"
