@@ -46,10 +46,6 @@ extern std::int32_t TempCounter;
 // Longest value kept of a header field, boundary, encoding.
 inline constexpr std::size_t kMaxHeaderValueLength = 256;
 
-// text with ASCII letters converted; other bytes stay as they are.
-std::string AsciiUpper(std::string text);
-std::string AsciiLower(std::string text);
-
 // The MIME extractor that FetchMessage drives. It works on the client's
 // MailMessage and extractor state (AttachName, Encoding, PartState), counts
 // BytesRecvd and fires OnPacketRecvd and OnDecodeStart.

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 
 namespace apptest {
