@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/ViewerText.h"
-#include "pop3/MimeExtractor.h"
+#include "pop3/TextHelpers.h"
 
 namespace app {
 

@@ -11,6 +11,7 @@
 #include "codec/Stream.h"
 #include "codec/UUCoder.h"
 #include "pop3/MimeExtractor.h"
+#include "pop3/TextHelpers.h"
 #include "pop3/MimePartHeader.h"
 #include "pop3/MimeWalk.h"
 

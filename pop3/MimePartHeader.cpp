@@ -4,6 +4,7 @@
 #include <map>
 
 #include "pop3/MimeExtractor.h"
+#include "pop3/TextHelpers.h"
 
 namespace pop3 {
 
