@@ -166,14 +166,14 @@ std::string BodyViewText(const pop3::TMailMessage& message) {
     if (!pop3::WalkMime(raw, mainHeader, leaves, walked)) return EightBitLines(body, 0);
     const pop3::TMimeLeaf* display = DisplayLeaf(leaves);
     if (display == nullptr) return EightBitLines(body, 0);
-    const std::size_t count = display->end - display->begin;
-    // Body starts with the display part's lines, then the notes.
-    if (body.size() < count) return EightBitLines(body, 0);
-    for (std::size_t i = 0; i < count; ++i)
-      if (body[i] != raw[display->begin + i]) return EightBitLines(body, 0);
+    // Body holds the display part's lines (as they came, perhaps cut for
+    // display), then one note per attachment written: the notes are its
+    // last items, and the text is decoded afresh from the raw lines.
+    const std::size_t notes = message.Attachments.Items().size();
+    if (body.size() < notes) return EightBitLines(body, 0);
     const std::string contentType = FieldIn(raw, display->headerBegin, display->headerEnd, "content-type");
     return DecodedText(Joined(raw, display->begin, display->end), display->header, contentType) +
-           EightBitLines(body, count);
+           EightBitLines(body, body.size() - notes);
   }
   if (body == raw && !pop3::IsAttachment(mainHeader))
     return DecodedText(Joined(raw, 0, raw.size()), mainHeader,

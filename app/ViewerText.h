@@ -19,7 +19,8 @@ std::string HeaderViewText(const pop3::TStringList& header);
 // window leaves it): the display text, decoded from its transfer encoding
 // (quoted-printable, Base64) and its charset, an HTML text without tables,
 // scripts or styles as plain text (an other HTML text as it is), then the
-// notes of the attachment files written. Text of no known charset shows as
+// notes of the attachment files written (the last Attachments-count items
+// of Body). Text of no known charset shows as
 // 8-bit text shows everywhere; nothing is dropped.
 std::string BodyViewText(const pop3::TMailMessage& message);
 

@@ -241,6 +241,19 @@ std::string TMimeExtractor::ChooseAttachmentName() {
   return name;
 }
 
+namespace {
+
+// A part file that cannot be removed stays behind; the attachment is
+// saved all the same.
+void RemovePartFile(const std::string& tempName) {
+  try {
+    platform::RemoveFile(tempName);
+  } catch (const platform::EFileError&) {
+  }
+}
+
+}  // namespace
+
 void TMimeExtractor::FinishAttachment(const std::string& tempName) {
   const std::string name = ChooseAttachmentName();
   message_.Body.Add("\r\nFile \"" + name + "\" extracted");
@@ -248,7 +261,16 @@ void TMimeExtractor::FinishAttachment(const std::string& tempName) {
 
   const TransferCoding coding = TransferCodingOf(client_.Encoding);
   if (coding != TransferCoding::AsSent) {
-    DecodeAttachment(tempName, name, coding);
+    // Once decoded the part file has served, and a failed decode leaves
+    // nothing in it worth keeping: either way it goes, so that the folder
+    // holds only the attachments the user asked for.
+    try {
+      DecodeAttachment(tempName, name, coding);
+    } catch (...) {
+      RemovePartFile(tempName);
+      throw;
+    }
+    RemovePartFile(tempName);
     return;
   }
   try {

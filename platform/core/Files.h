@@ -29,6 +29,10 @@ bool FileExists(const std::string& path);
 // Raises EFileError naming both files when the move fails.
 void RenameFile(const std::string& from, const std::string& to);
 
+// Removes the file path (a link is removed, not followed). A file that is
+// already gone is no error. Raises EFileError naming the file otherwise.
+void RemoveFile(const std::string& path);
+
 // The whole content of path as bytes; nullopt when path does not exist.
 // Raises EFileError naming the file when it exists but cannot be read.
 std::optional<std::string> ReadFileIfExists(const std::string& path);
