@@ -4,6 +4,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/ViewerText.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
@@ -159,7 +160,7 @@ void TForm1::FetchBodyView(bool& opened) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
       POP3->FetchMessage(ViewerMessage);
-      ShowInViewer(LinesText(POP3->MailMessage().Body), kBodyCaption);
+      ShowInViewer(BodyViewText(POP3->MailMessage()), kBodyCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -181,8 +182,7 @@ void TForm1::FinishBodyView(bool opened) {
   if (!opened && Memo1->Visible()) ShowStatus(kHeaderCaption);
 }
 
-// The file holds the viewer's bytes exactly as they came from the server,
-// then one CR LF. A file that cannot be written leaves the viewer open, so
+// The file holds what the viewer shows, in UTF-8, then one CR LF. A file that cannot be written leaves the viewer open, so
 // that another name can be tried.
 void TForm1::SaveViewerText() {
   std::string fileName;

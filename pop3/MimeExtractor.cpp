@@ -260,13 +260,35 @@ std::string TMimeExtractor::ChooseAttachmentName() {
   return name;
 }
 
+namespace {
+
+// A part file that cannot be removed stays behind; the attachment is
+// saved all the same.
+void RemovePartFile(const std::string& tempName) {
+  try {
+    platform::RemoveFile(tempName);
+  } catch (const platform::EFileError&) {
+  }
+}
+
+}  // namespace
+
 // The note and the list entry follow the file: an attachment is reported
 // only once it is in place under the name reported.
 void TMimeExtractor::FinishAttachment(const std::string& tempName) {
   std::string name = ChooseAttachmentName();
   const TransferCoding coding = TransferCodingOf(client_.Encoding);
   if (coding != TransferCoding::AsSent) {
-    DecodeAttachment(tempName, name, coding);
+    // Once decoded the part file has served, and a failed decode leaves
+    // nothing in it worth keeping: either way it goes, so that the folder
+    // holds only the attachments the user asked for.
+    try {
+      DecodeAttachment(tempName, name, coding);
+    } catch (...) {
+      RemovePartFile(tempName);
+      throw;
+    }
+    RemovePartFile(tempName);
   } else {
     try {
       files_.MoveIntoPlace(tempName, name);

@@ -7,6 +7,7 @@
 #include "codec/HeaderParameters.h"
 
 #include "pop3/MimeExtractor.h"
+#include "pop3/TextHelpers.h"
 
 namespace pop3 {
 

@@ -1,9 +1,11 @@
 // One POP3 session as the mail checker's analysing check runs it: log-in,
 // STAT, LIST, then TOP n 0 and LIST n for every message, QUIT.
 //
-// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS]
+// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS [decode]]
 // Prints one line: wall and CPU (this process) medians of RUNS timed
-// sessions, after one untimed warm-up session.
+// sessions, after one untimed warm-up session. With "decode", each
+// summary's sender and subject are decoded and its date read as the list
+// shows them (encoded words, charsets, the local date).
 
 #include <sys/resource.h>
 
@@ -15,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "codec/EncodedWords.h"
+#include "codec/MailDate.h"
 #include "pop3/Pop3Client.h"
 
 namespace {
@@ -31,6 +35,24 @@ double CpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+bool decodeSummaries = false;
+std::size_t decodedBytes = 0;
+
+std::string FieldOf(const pop3::TSummary& summary, const char* name) {
+  const int at = summary.Header.FindField(name);
+  if (at < 0) return {};
+  const std::string& line = summary.Header[at];
+  const std::size_t colon = line.find(':');
+  return colon == std::string::npos ? std::string() : line.substr(colon + 1);
+}
+
+// What the list makes of a summary: its shown sender, subject and date.
+void DecodeSummary(const pop3::TSummary& summary) {
+  decodedBytes += codec::DecodeHeaderText(FieldOf(summary, "From")).size();
+  decodedBytes += codec::DecodeHeaderText(FieldOf(summary, "Subject")).size();
+  decodedBytes += codec::ShownMailDate(FieldOf(summary, "Date")).size();
+}
+
 // Returns the number of messages summarised; exits when a summary lacks its
 // subject (the peer checks the same).
 int Session(pop3::TPop3Client& client) {
@@ -42,6 +64,7 @@ int Session(pop3::TPop3Client& client) {
   for (std::int32_t msg : numbers) {
     client.FetchSummary(msg);
     subjects += client.Summary().Header.FindField("Subject") >= 0;
+    if (decodeSummaries) DecodeSummary(client.Summary());
   }
   client.Disconnect();
   if (subjects != client.MailCount() || static_cast<int>(numbers.size()) != client.MailCount()) {
@@ -77,6 +100,7 @@ int main(int argc, char** argv) {
   }
   QCoreApplication application(argc, argv);
   const int runs = argc > 5 ? std::atoi(argv[5]) : 7;
+  decodeSummaries = argc > 6 && std::string(argv[6]) == "decode";
   pop3::TPop3Client client;
   client.Host = argv[1];
   client.Port = std::atoi(argv[2]);
@@ -87,8 +111,8 @@ int main(int argc, char** argv) {
     Sample first = Timed(client, count);
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
-    std::printf("pop3check TOP+LIST x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
-                count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
+    std::printf("pop3check TOP+LIST x%d (1 session, summaries filled%s): wall median %s cpu median %s first %.3fs runs %d\n",
+                count, decodeSummaries ? ", sender/subject/date decoded" : "", Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
                 runs);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pop3_bench: %s\n", error.what());

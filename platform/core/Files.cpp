@@ -112,6 +112,11 @@ bool FileExists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+void RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return;
+  RaiseFileError("Cannot delete " + Quoted(path), errno);
+}
+
 void RenameFile(const std::string& from, const std::string& to) {
   std::string what = "Cannot rename " + Quoted(from) + " to " + Quoted(to);
   auto fail = [&what](int errorNumber) {

@@ -39,6 +39,10 @@ bool EntryExists(const std::string& path);
 // (255 where it cannot tell).
 std::size_t MaxFileNameBytes(const std::string& folder);
 
+// Removes the file path (a link is removed, not followed). A file that is
+// already gone is no error. Raises EFileError naming the file otherwise.
+void RemoveFile(const std::string& path);
+
 // The whole content of path as bytes; nullopt when path does not exist.
 // Raises EFileError naming the file when it exists but cannot be read.
 std::optional<std::string> ReadFileIfExists(const std::string& path);

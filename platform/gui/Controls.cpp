@@ -79,7 +79,10 @@ void Label::SetColor(Color color) {
   color_ = color;
   auto* label = WidgetOf<QLabel>(*this);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, QColor::fromRgb(color));
+  // The disabled colour stays the style's grey, so that a coloured label
+  // greys out with the others while a command runs.
+  palette.setColor(QPalette::Active, QPalette::WindowText, QColor::fromRgb(color));
+  palette.setColor(QPalette::Inactive, QPalette::WindowText, QColor::fromRgb(color));
   label->setPalette(palette);
 }
 

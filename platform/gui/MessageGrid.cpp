@@ -98,9 +98,13 @@ MessageGrid::MessageGrid(Container& parent, const std::vector<int>& columnWidths
     if (OnDblClickCell) RunGuarded([&] { OnDblClickCell(row, col); });
   });
   new qt::EventHook(view->viewport(), [this](QObject*, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonRelease) return false;
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (!press && event->type() != QEvent::MouseButtonRelease) return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::RightButton) return false;
+    // A right click asks about its row; it does not select the cell, whose
+    // highlight would stay behind the question and hide the text.
+    if (press) return true;
     QModelIndex index = impl_->view->indexAt(mouse->position().toPoint());
     if (index.isValid() && OnRightClickCell) RunGuarded([&] { OnRightClickCell(index.row(), index.column()); });
     return false;

@@ -178,6 +178,24 @@ bool HasVerticalScrollBar(Control& control) {
   return area != nullptr && area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
 }
 
+unsigned ShownTextColor(Control& label) {
+  QWidget* widget = WidgetOf(label);
+  const QPalette::ColorGroup group = widget->isEnabled() ? QPalette::Active : QPalette::Disabled;
+  return widget->palette().color(group, QPalette::WindowText).rgb() & 0xFFFFFFu;
+}
+
+bool CellSelected(MessageGrid& grid, int row, int col) {
+  qt::GridView* view = ViewOf(grid);
+  return view->selectionModel()->isSelected(view->model()->index(row, col));
+}
+
+std::string ToolkitDisplayName() {
+  // Unset, Qt reports the application name; only a name set by the program
+  // is appended to window titles.
+  const QString display = QGuiApplication::applicationDisplayName();
+  return display == QCoreApplication::applicationName() ? std::string() : qt::FromQt(display);
+}
+
 bool IsNextInTabChain(Control& from, Control& to) {
   const auto& members = from.Core().Root()->scaled;
   auto isControl = [&members](QWidget* widget) {

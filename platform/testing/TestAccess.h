@@ -50,6 +50,14 @@ bool ShowsPasswordEcho(Edit& edit);
 bool IsReadOnly(TextArea& area);
 bool HasHorizontalScrollBar(Control& control);  // the grid or the text area
 bool HasVerticalScrollBar(Control& control);
+// The colour a label's text is drawn in now (its palette for its state:
+// enabled or disabled), as 0xRRGGBB.
+unsigned ShownTextColor(Control& label);
+// Whether the cell is drawn selected (highlighted).
+bool CellSelected(MessageGrid& grid, int row, int col);
+// The toolkit's application display name, which it appends to every window
+// title when set.
+std::string ToolkitDisplayName();
 // Whether the keyboard focus moves from one control straight to the next
 // with the Tab key (controls that cannot take the focus are passed over).
 bool IsNextInTabChain(Control& from, Control& to);

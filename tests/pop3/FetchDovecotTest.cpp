@@ -81,10 +81,12 @@ TEST_F(FetchDovecot, TextPartThenTwoBase64AttachmentsDecoded) {
   EXPECT_EQ(announced, (Lines{"a.txt", "b.zip"}));
   EXPECT_EQ(Attachment("a.txt"), Original("two", "a.txt"));
   EXPECT_EQ(Attachment("b.zip"), Original("two", "b.zip"));
-  // Both temporary files stay, numbered on from the run's counter.
+  // Both went through temporary files numbered on from the run's counter,
+  // removed once their attachment was decoded.
   EXPECT_EQ(pop3::TempCounter, temp + 2);
-  EXPECT_TRUE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 1) + ".mme"));
-  EXPECT_TRUE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 2) + ".mme"));
+  EXPECT_FALSE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 1) + ".mme"));
+  EXPECT_FALSE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 2) + ".mme"));
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
 
   EXPECT_EQ(message.Subject, " two attachments");
   EXPECT_EQ(message.From, "Sender <sender@example.org>");
@@ -156,9 +158,24 @@ TEST_F(FetchDovecot, SevenBitSavedAsSentQuotedPrintableDecoded) {
   EXPECT_EQ(Attachment("seven.txt"), "first line\r\nsecond line\r\n");
   EXPECT_EQ(Attachment("qp.txt"), "caf\xC3\xA9 = coffee\r\n");
   EXPECT_EQ(CountStatus("Decoding file"), 1);
-  // The 7bit part was moved; the decoded one leaves its temporary file.
+  // The 7bit part was moved; the decoded one's temporary file is removed.
   EXPECT_EQ(pop3::TempCounter, temp + 2);
-  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{"Temp" + std::to_string(temp + 2) + ".mme"});
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
+}
+
+// A decode that fails (here the attachment's file cannot be created: the
+// decode-start handler names a folder) still removes the part file it
+// read from.
+TEST_F(FetchDovecot, FailedDecodeRemovesItsPartFile) {
+  mailbox_->AddMessage(fetchtest::Message("two"));
+  std::filesystem::create_directories(home_.AttachFolder() + "blocker");
+  client_.OnDecodeStart = [](std::string& name) { name = "blocker"; };
+  client_.Connect();
+
+  EXPECT_THROW(client_.FetchMessage(1), platform::EFileError);
+
+  client_.Disconnect();
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
 }
 
 TEST_F(FetchDovecot, LastPartWithoutClosingDelimiterRunsToTheEnd) {
