@@ -13,8 +13,16 @@ TEST_PACKAGES=(dovecot-pop3d dovecot-core coreutils sharutils python3 xvfb xauth
   iproute2 util-linux procps mount libgdbm6 libidn12 libltdl7 clang-14 libclang-rt-14-dev
   x11-utils openbox trayer)
 
+# The peers that scripts/bench.sh measures beside the program.
+BENCH_PACKAGES=(mpop curl)
+
 want=("${BUILD_PACKAGES[@]}")
-[ "${1:-}" = "--with-tests" ] && want+=("${TEST_PACKAGES[@]}")
+for option in "$@"; do
+  case $option in
+    --with-tests) want+=("${TEST_PACKAGES[@]}") ;;
+    --with-bench) want+=("${BENCH_PACKAGES[@]}") ;;
+  esac
+done
 
 missing=()
 for p in "${want[@]}"; do

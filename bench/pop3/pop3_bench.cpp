@@ -1,7 +1,11 @@
 // One POP3 session as the mail checker's analysing check runs it: log-in,
-// STAT, LIST, then TOP n 0 and LIST n for every message, QUIT.
+// STAT, LIST, then the summary of every message, QUIT.
 //
-// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS]
+// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|single]
+// walk (the default) fetches the summaries as the window's check does, with
+// TSummaryPipeline (pipelined where the server allows it, sizes from the
+// listing); single calls FetchSummary per message (TOP n 0 and LIST n, one
+// command at a time), as the check did before.
 // Prints one line: wall and CPU (this process) medians of RUNS timed
 // sessions, after one untimed warm-up session.
 
@@ -16,6 +20,7 @@
 #include <vector>
 
 #include "pop3/Pop3Client.h"
+#include "pop3/SummaryPipeline.h"
 
 namespace {
 
@@ -33,15 +38,26 @@ double CpuSeconds() {
 
 // Returns the number of messages summarised; exits when a summary lacks its
 // subject (the peer checks the same).
+bool walk = true;
+
 int Session(pop3::TPop3Client& client) {
   client.Connect();
   std::vector<std::int32_t> numbers;
   client.OnList = [&](std::int32_t msg, std::int32_t) { numbers.push_back(msg); };
   client.ListMessages();
   int subjects = 0;
-  for (std::int32_t msg : numbers) {
-    client.FetchSummary(msg);
-    subjects += client.Summary().Header.FindField("Subject") >= 0;
+  if (walk) {
+    pop3::TSummaryPipeline summaries(client, numbers);
+    for (std::int32_t msg : numbers) {
+      summaries.FetchSummary(msg);
+      subjects += client.Summary().Header.FindField("Subject") >= 0;
+    }
+    summaries.Finish();
+  } else {
+    for (std::int32_t msg : numbers) {
+      client.FetchSummary(msg);
+      subjects += client.Summary().Header.FindField("Subject") >= 0;
+    }
   }
   client.Disconnect();
   if (subjects != client.MailCount() || static_cast<int>(numbers.size()) != client.MailCount()) {
@@ -72,11 +88,12 @@ std::string Median(std::vector<Sample> samples, double Sample::*field) {
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS]\n");
+    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|single]\n");
     return 2;
   }
   QCoreApplication application(argc, argv);
   const int runs = argc > 5 ? std::atoi(argv[5]) : 7;
+  walk = argc <= 6 || std::string(argv[6]) != "single";
   pop3::TPop3Client client;
   client.Host = argv[1];
   client.Port = std::atoi(argv[2]);
@@ -87,8 +104,8 @@ int main(int argc, char** argv) {
     Sample first = Timed(client, count);
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
-    std::printf("pop3check TOP+LIST x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
-                count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
+    std::printf("pop3check %s x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
+                walk ? "summary walk" : "FetchSummary one by one (TOP+LIST)", count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
                 runs);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pop3_bench: %s\n", error.what());
