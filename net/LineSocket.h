@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/Component.h"
@@ -51,6 +52,10 @@ enum StatusLevel : std::uint8_t {
 // Field n (from 1) of text split at every occurrence of separator; empty
 // when there is no such field.
 std::string NthWord(const std::string& text, char separator, int n);
+
+// The line that ends a POP3 multi-line answer, as received: "." CR LF or
+// "." LF. A dot followed by anything else ("..", ". ") is an ordinary line.
+bool IsAnswerTerminator(std::string_view line);
 
 // "10061:Connection refused", "Unknown Error No. 12345", or empty for 0.
 std::string SocketErrorText(int errorNumber);

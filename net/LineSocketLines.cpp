@@ -13,12 +13,11 @@ namespace net {
 
 namespace {
 
-// True for "." LF and "." CR LF; head is the start of the line that was
-// taken earlier, segment (line feed included) the rest of it.
+// The terminator rule for a line whose start (head) was taken earlier;
+// segment, line feed included, is the rest of it.
 bool IsTerminatorLine(const std::string& head, const char* segment, std::size_t length) {
   if (head.size() + length > 3) return false;
-  const std::string line = head + std::string(segment, length);
-  return line == ".\n" || line == ".\r\n";
+  return IsAnswerTerminator(head + std::string(segment, length));
 }
 
 // Length of the front of bytes[0, count) that holds whole lines: at most
@@ -59,6 +58,8 @@ void SplitLines(const char* bytes, std::size_t count, std::string head, std::vec
 }
 
 }  // namespace
+
+bool IsAnswerTerminator(std::string_view line) { return line == ".\r\n" || line == ".\n"; }
 
 // One peek shows up to 64 KiB; one receive then takes the whole lines found
 // in it, so a long answer costs two system calls per 64 KiB instead of two

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Parsing.h"
 
@@ -49,19 +50,13 @@ void TPop3Client::LearnCapabilities() {
   capabilitiesAsked_ = true;
   if (!ReplyPasses(Command("CAPA"))) return;
   std::vector<std::string> lines;
-  std::size_t bytes = 0;
-  ReadWholeAnswer([&] {
-    std::string line = WithoutLineEnd(ReadAnswerLine());
-    if (line == ".") return false;
-    bytes += line.size();
-    if (lines.size() >= kMaxCapabilityLines || bytes > kMaxCapabilityBytes) {
-      throw Exception("The server's list of capabilities is too long (more than " +
-                      std::to_string(kMaxCapabilityLines) + " lines or " + std::to_string(kMaxCapabilityBytes) +
-                      " bytes)");
-    }
-    lines.push_back(std::move(line));
-    return true;
-  });
+  TAnswerReader answer(*this,
+                       {static_cast<std::size_t>(kMaxCapabilityLines), kMaxCapabilityBytes,
+                        "The server's list of capabilities is too long (more than " +
+                            std::to_string(kMaxCapabilityLines) + " lines or " +
+                            std::to_string(kMaxCapabilityBytes) + " bytes)"},
+                       TDotStuffing::Keep);
+  answer.ReadRest([&lines](std::string& line) { lines.push_back(std::move(line)); });
   capabilities_ = TCapabilities(lines);
 }
 
@@ -107,15 +102,12 @@ void TPop3Client::SettleAnswersDue() {
       answersDue_.pop_front();
       const std::string reply = ReadAnswerLine();
       if (due.What != TAnswerDue::Top || !ReplyPasses(reply)) continue;
-      int lines = 0;
-      std::size_t bytes = 0;
-      ReadWholeAnswer([&] {
-        const std::string line = WithoutLineEnd(ReadAnswerLine());
-        bytes += line.size();
-        if (line == ".") return false;
-        if (++lines > kMaxHeaderLines || bytes > kMaxHeaderBytes) throw Exception("The message header is too long");
-        return true;
-      });
+      TAnswerReader answer(*this,
+                           {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
+                            "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
+                                " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)"},
+                           TDotStuffing::Keep);
+      answer.ReadRest([](std::string&) {});
     }
   } catch (...) {
     DropConnection();

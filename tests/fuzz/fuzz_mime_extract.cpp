@@ -1,5 +1,5 @@
 // Message retrieval after the wire: the answer's lines go through the
-// client's own line handling (TAnswerLines) and the step FetchMessage runs
+// client's own answer reader (TAnswerReader) and the step FetchMessage runs
 // on them (ReadMessage: the main header through the extractor, every later
 // line into RawLines, then the multipart split, plain body, or a single
 // part as an attachment), which writes its files into a private attachment
@@ -14,12 +14,14 @@
 // Input: one control byte (bit 0: Parse; bit 1: an OnDecodeStart handler
 // that answers with the first line of the rest), then the message as the
 // server sends it, lines ended by LF or CR LF.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "FuzzTempDir.h"
@@ -68,18 +70,26 @@ void Reset(TPop3Client& client) {
   client.PartState = 2;
 }
 
-// Hands out the input's lines with their ends, then the terminating line.
+// Hands out the input's lines with their ends in batches of up to three,
+// then the terminating line, as the transport's bulk read does.
 class LineSource {
  public:
   explicit LineSource(std::string text) : text_(std::move(text)) {}
-  std::string Next() {
-    if (start_ >= text_.size()) return ".\r\n";
-    const std::size_t lf = text_.find('\n', start_);
-    const std::size_t end = lf == std::string::npos ? text_.size() : lf + 1;
-    std::string line = text_.substr(start_, end - start_);
-    start_ = end;
-    if (line.back() != '\n') line += "\r\n";
-    return line;
+  bool Next(std::vector<std::string>& lines, std::size_t maxLines) {
+    lines.clear();
+    while (lines.size() < std::min<std::size_t>(maxLines, 3)) {
+      if (start_ >= text_.size()) {
+        lines.push_back(".\r\n");
+        break;
+      }
+      const std::size_t lf = text_.find('\n', start_);
+      const std::size_t end = lf == std::string::npos ? text_.size() : lf + 1;
+      std::string line = text_.substr(start_, end - start_);
+      start_ = end;
+      if (line.back() != '\n') line += "\r\n";
+      lines.push_back(std::move(line));
+    }
+    return true;
   }
 
  private:
@@ -89,7 +99,9 @@ class LineSource {
 
 // What FetchMessage does between RETR and the optional DELE.
 void Retrieve(TPop3Client& client, LineSource& source) {
-  pop3::TAnswerLines answer([&source] { return source.Next(); }, [] {});
+  pop3::TAnswerReader answer([&source](std::vector<std::string>& lines,
+                                       std::size_t maxLines) { return source.Next(lines, maxLines); },
+                             [] {}, pop3::MessageLimits(), pop3::TDotStuffing::Remove);
   pop3::ReadMessage(client, answer);
 }
 
