@@ -53,9 +53,10 @@ struct TAnswerDue {
 //
 // No command is ever sent while an earlier answer is still unread. Answers
 // to commands sent ahead (pipelined, see TSummaryPipeline) are read and
-// dropped before any other command goes out; a connection found closed, and a multi-line answer abandoned midway (a
-// line that cannot be converted, a cap exceeded, a failing handler), drop
-// the connection without QUIT before the failure is raised. The Disconnect
+// dropped before any other command goes out; a connection found closed,
+// and a multi-line answer abandoned midway (a line that cannot be
+// converted, a cap exceeded, a failing handler), drop the connection
+// without QUIT before the failure is raised. The Disconnect
 // that ends the session then has nothing to sign off.
 //
 // Busy is set while ListMessages, FetchSummary, DeleteMessage or

@@ -21,17 +21,19 @@ namespace pop3 {
 // already busy does nothing at all.
 //
 // Commands sent ahead are bounded by count and by the bytes their answers
-// may take (each TOP answer counted at its listed size, 64 KiB when the
-// listing did not size it, plus 512 for its status and end lines; 512 for
-// a reply to LIST n), so a reader that
-// falls behind never makes the server block on a full socket buffer; the
-// commands themselves are a few hundred bytes at most, so the client never
-// blocks sending them while the server waits for it to read.
+// may take: each TOP answer is counted at its listed size (64 KiB when the
+// listing did not size it) plus 512 for its status and end lines, a reply
+// to LIST n at 512. A header is a fraction of its message, so what really
+// comes stays well within the client's receive buffer and the server's
+// send buffer together, and a reader that falls behind does not make the
+// server block on a full socket buffer. The commands themselves take a few
+// kilobytes at most, so sending them never blocks the client while the
+// server waits for it to read: neither side can deadlock.
 class TSummaryPipeline {
  public:
   struct Limits {
     std::size_t MaxCommands = 100;              // commands whose answers are due at most
-    std::size_t MaxAnswerBytes = 128 * 1024;    // bytes those answers may take at most
+    std::size_t MaxAnswerBytes = 256 * 1024;    // bytes those answers may take at most
   };
 
   // planned: the messages whose summaries will be asked for, in that order.

@@ -4,13 +4,15 @@
 # Courier pop3d, reached through bench/tools/latency-proxy adding DELAY_MS
 # each way (default 25: a 50 ms round trip). For each server, in the same
 # run: the window's check driven offscreen (click to last row filled),
-# pop3_bench's summary walk (the check's conversation), pop3_bench calling
+# pop3_bench's summary walk (the check's conversation), the same walk one
+# command at a time (the conversation with a server that does not list
+# PIPELINING; both test servers list it), pop3_bench calling
 # FetchSummary one by one (the conversation before pipelining), Python's
 # poplib, curl, mpop and a raw pipelined client (the floor). Prints one line
 # per measurement and the ratios of the medians.
 # Usage: bench/pop3/latency.sh [BUILD_DIR]; RUNS=N timed runs (default 5),
-# COUNT, DELAY_MS, SERVERS="dovecot courier", PEERS="window walk single
-# poplib curl mpop raw". Must be run as root (the servers start through
+# COUNT, DELAY_MS, SERVERS="dovecot courier", PEERS="window walk walk1
+# single poplib curl mpop raw". Must be run as root (the servers start through
 # scripts/pop3-server.sh).
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -20,13 +22,14 @@ RUNS=${RUNS:-5}
 COUNT=${COUNT:-100}
 DELAY_MS=${DELAY_MS:-25}
 SERVERS=${SERVERS:-dovecot courier}
-PEERS=${PEERS:-window walk single poplib curl mpop raw}
+PEERS=${PEERS:-window walk walk1 single poplib curl mpop raw}
 SERVER_SCRIPT=$ROOT/scripts/pop3-server.sh
 for tool in "$BUILD/bench/pop3/pop3_bench" "$BUILD/bench/app/window_bench"; do
   [ -x "$tool" ] || { echo "latency.sh: $tool is missing; build the project first" >&2; exit 1; }
 done
 
 WORK=$(mktemp -d /tmp/pop3check-latency.XXXXXX)
+chmod 755 "$WORK"  # the servers read their mail as an unprivileged user
 PROXY_PID=
 STARTED=()
 cleanup() {
@@ -71,14 +74,16 @@ for server in $SERVERS; do
   MEDIAN=()
   for peer in $PEERS; do
     case $peer in
-      window) mkdir -p "$WORK/home"; measure window env HOME="$WORK/home" "$BUILD/bench/app/window_bench" "127.0.0.1:$port" user01 pass01 "$RUNS" ;;
+      window) mkdir -p -m 700 "$WORK/home"; measure window env HOME="$WORK/home" XDG_RUNTIME_DIR="$WORK/home" "$BUILD/bench/app/window_bench" "127.0.0.1:$port" user01 pass01 "$RUNS" ;;
       walk)   measure walk "$BUILD/bench/pop3/pop3_bench" 127.0.0.1 "$port" user01 pass01 "$RUNS" walk ;;
+      walk1)  measure walk1 "$BUILD/bench/pop3/pop3_bench" 127.0.0.1 "$port" user01 pass01 "$RUNS" walk1 ;;
       single) measure single "$BUILD/bench/pop3/pop3_bench" 127.0.0.1 "$port" user01 pass01 "$RUNS" single ;;
       poplib) measure poplib python3 "$HERE/poplib_headers.py" 127.0.0.1 "$port" user01 pass01 "$RUNS" ;;
       *)      measure "$peer" python3 "$HERE/peers.py" "$peer" 127.0.0.1 "$port" user01 pass01 "$RUNS" ;;
     esac
   done
   echo "  ratios: walk/poplib $(ratio walk poplib), walk/raw $(ratio walk raw), mpop/walk $(ratio mpop walk)," \
-       "window/poplib $(ratio window poplib), window/raw $(ratio window raw), single/poplib $(ratio single poplib)"
+       "walk1/poplib $(ratio walk1 poplib), window/poplib $(ratio window poplib), window/raw $(ratio window raw)," \
+       "single/poplib $(ratio single poplib)"
   if [ -n "$PROXY_PID" ]; then kill "$PROXY_PID"; wait "$PROXY_PID" 2>/dev/null || true; PROXY_PID=; rm -f "$WORK/proxy-port"; fi
 done

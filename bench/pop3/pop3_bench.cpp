@@ -1,11 +1,13 @@
 // One POP3 session as the mail checker's analysing check runs it: log-in,
 // STAT, LIST, then the summary of every message, QUIT.
 //
-// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|single]
+// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single]
 // walk (the default) fetches the summaries as the window's check does, with
 // TSummaryPipeline (pipelined where the server allows it, sizes from the
-// listing); single calls FetchSummary per message (TOP n 0 and LIST n, one
-// command at a time), as the check did before.
+// listing); walk1 is the same walk with one command out at a time, the
+// conversation the check has with a server that does not list PIPELINING;
+// single calls FetchSummary per message (TOP n 0 and LIST n, one command at
+// a time), as the check did before.
 // Prints one line: wall and CPU (this process) medians of RUNS timed
 // sessions, after one untimed warm-up session.
 
@@ -38,7 +40,7 @@ double CpuSeconds() {
 
 // Returns the number of messages summarised; exits when a summary lacks its
 // subject (the peer checks the same).
-bool walk = true;
+enum class Mode { Walk, WalkOneAtATime, Single } mode = Mode::Walk;
 
 int Session(pop3::TPop3Client& client) {
   client.Connect();
@@ -46,8 +48,10 @@ int Session(pop3::TPop3Client& client) {
   client.OnList = [&](std::int32_t msg, std::int32_t) { numbers.push_back(msg); };
   client.ListMessages();
   int subjects = 0;
-  if (walk) {
-    pop3::TSummaryPipeline summaries(client, numbers);
+  if (mode != Mode::Single) {
+    pop3::TSummaryPipeline::Limits limits;
+    if (mode == Mode::WalkOneAtATime) limits.MaxCommands = 1;
+    pop3::TSummaryPipeline summaries(client, numbers, limits);
     for (std::int32_t msg : numbers) {
       summaries.FetchSummary(msg);
       subjects += client.Summary().Header.FindField("Subject") >= 0;
@@ -88,12 +92,13 @@ std::string Median(std::vector<Sample> samples, double Sample::*field) {
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|single]\n");
+    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single]\n");
     return 2;
   }
   QCoreApplication application(argc, argv);
   const int runs = argc > 5 ? std::atoi(argv[5]) : 7;
-  walk = argc <= 6 || std::string(argv[6]) != "single";
+  const std::string modeName = argc > 6 ? argv[6] : "walk";
+  mode = modeName == "single" ? Mode::Single : modeName == "walk1" ? Mode::WalkOneAtATime : Mode::Walk;
   pop3::TPop3Client client;
   client.Host = argv[1];
   client.Port = std::atoi(argv[2]);
@@ -105,7 +110,9 @@ int main(int argc, char** argv) {
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
     std::printf("pop3check %s x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
-                walk ? "summary walk" : "FetchSummary one by one (TOP+LIST)", count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
+                mode == Mode::Walk             ? "summary walk"
+                : mode == Mode::WalkOneAtATime ? "summary walk one command at a time (as without PIPELINING)"
+                                               : "FetchSummary one by one (TOP+LIST)", count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
                 runs);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pop3_bench: %s\n", error.what());
