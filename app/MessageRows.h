@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessageGrid.h"
+#include "platform/gui/MessageGrid.h"
 #include "pop3/Pop3Reply.h"
 #include "pop3/StringList.h"
 
@@ -24,12 +24,12 @@ inline constexpr int kNumberColumn = 5;
 // The row's message number; raises pop3::EConvertError when column 5 holds
 // anything but an integer (the empty list's row included).
 inline std::int32_t RowMessageNumber(const platform::MessageGrid& grid, int row) {
-  return pop3::StrToInt(grid.Cell(kNumberColumn, row));
+  return pop3::StrToIntNoBlanks(grid.Cell(kNumberColumn, row));
 }
 
 // The row's message number, or 0 when column 5 holds none.
 inline std::int32_t RowMessageNumberOrZero(const platform::MessageGrid& grid, int row) {
-  return pop3::StrToIntDef(grid.Cell(kNumberColumn, row), 0);
+  return pop3::StrToIntNoBlanksDef(grid.Cell(kNumberColumn, row), 0);
 }
 
 // The last row index a walk up to and including lastIndex visits: never
@@ -44,9 +44,11 @@ inline std::vector<std::int32_t> SummaryPlan(const platform::MessageGrid& grid, 
   std::vector<std::int32_t> plan;
   for (int row = 0; row <= WalkEnd(grid, lastIndex); ++row) {
     if (!grid.HasCheckBox(kTickColumn, row)) continue;
-    const std::int32_t msg = pop3::StrToIntDef(grid.Cell(kNumberColumn, row), -1);
-    if (msg < 0) break;
-    plan.push_back(msg);
+    try {
+      plan.push_back(RowMessageNumber(grid, row));
+    } catch (const pop3::EConvertError&) {
+      break;
+    }
   }
   return plan;
 }

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "net/LineSocket.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Reply.h"
 

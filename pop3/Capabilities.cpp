@@ -1,6 +1,6 @@
 #include "pop3/Capabilities.h"
 
-#include "pop3/MimeExtractor.h"
+#include "pop3/TextHelpers.h"
 
 namespace pop3 {
 

@@ -19,9 +19,9 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
-#include "platform/Application.h"
-#include "platform/Dialogs.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/testing/TestAccess.h"
 
 namespace {
 

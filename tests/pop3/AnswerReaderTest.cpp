@@ -12,9 +12,9 @@
 
 #include <gtest/gtest.h>
 
-#include "LoopbackServer.h"
-#include "TestEnvironment.h"
-#include "platform/Exception.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TestEnvironment.h"
+#include "platform/core/Exception.h"
 #include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Fetch.h"
@@ -154,7 +154,7 @@ class AnswerReaderPieces : public ::testing::TestWithParam<std::size_t> {
     for (std::size_t start = 0; start < bytes.size(); start += GetParam()) {
       server_.Send(bytes.substr(start, GetParam())).Pause();
     }
-    client_->Host = testkit::LoopbackServer::kHost;
+    client_->Host = testsupport::LoopbackServer::kHost;
     client_->Port = server_.Port();
     client_->net::TLineSocket::Connect();
   }
@@ -167,13 +167,13 @@ class AnswerReaderPieces : public ::testing::TestWithParam<std::size_t> {
   ::testing::AssertionResult Dropped() {
     if (client_->IsConnected()) return ::testing::AssertionFailure() << "the connection is still open";
     if (disconnects_ != 1) return ::testing::AssertionFailure() << disconnects_ << " disconnects";
-    if (!testkit::PumpUntil([&] { return server_.PeerClosed(); })) {
+    if (!testsupport::PumpUntil([&] { return server_.PeerClosed(); })) {
       return ::testing::AssertionFailure() << "the server did not see the connection close";
     }
     return ::testing::AssertionSuccess();
   }
 
-  testkit::LoopbackServer server_;
+  testsupport::LoopbackServer server_;
   std::unique_ptr<pop3::TPop3Client> client_;
   int disconnects_ = 0;
 };
@@ -214,7 +214,7 @@ TEST_P(AnswerReaderPieces, ConnectionClosedMidAnswerFailsAndDrops) {
   server_.Accept();
   for (const char* piece : {"line one\r\n", "line t", "wo\r\n"}) server_.Send(piece).Pause();
   server_.Close();
-  client_->Host = testkit::LoopbackServer::kHost;
+  client_->Host = testsupport::LoopbackServer::kHost;
   client_->Port = server_.Port();
   client_->net::TLineSocket::Connect();
   auto reader = Reader(pop3::MessageLimits(), TDotStuffing::Remove);
