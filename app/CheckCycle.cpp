@@ -4,6 +4,7 @@
 #include "app/POP3Unit1.h"
 #include "platform/gui/Application.h"
 #include "platform/core/EventLoop.h"
+#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -66,14 +67,17 @@ void TForm1::ListMailbox() {
 // Walks the rows up to and including ListTotal (one past the last row when
 // there is no limit: that index has no tick box and is passed over). A
 // failure ends the walk only; a key press ends it after the current row.
+// The summaries' commands go out ahead of their answers where the server
+// allows it; what was asked for and not taken is read when the walk ends.
 void TForm1::FetchSummaries() {
   StopRequested = false;
+  pop3::TSummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
   try {
-    for (int row = 0; row <= ListTotal; ++row) {
+    for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal); ++row) {
       platform::PumpEvents();
       if (StringGrid1->HasCheckBox(kTickColumn, row)) {
         SummaryRow = row;
-        POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
+        summaries.FetchSummary(RowMessageNumber(*StringGrid1, row));
         ShowStatus(std::to_string(row + 1) + " / " + std::to_string(ListTotal));
       }
       if (StopRequested || CloseRequested) break;
@@ -81,6 +85,7 @@ void TForm1::FetchSummaries() {
   } catch (const std::exception&) {
     // Rows keep what they have; the check goes on.
   }
+  summaries.Finish();
 }
 
 void TForm1::FinishManualCheck() {

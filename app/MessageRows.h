@@ -1,8 +1,10 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/gui/MessageGrid.h"
 #include "pop3/Pop3Reply.h"
@@ -29,6 +31,27 @@ inline std::int32_t RowMessageNumber(const platform::MessageGrid& grid, int row)
 // The row's message number, or 0 when column 5 holds none.
 inline std::int32_t RowMessageNumberOrZero(const platform::MessageGrid& grid, int row) {
   return pop3::StrToIntNoBlanksDef(grid.Cell(kNumberColumn, row), 0);
+}
+
+// The last row index a walk up to and including lastIndex visits: never
+// past the index after the last row, however large lastIndex is (a count
+// the server sent).
+inline int WalkEnd(const platform::MessageGrid& grid, int lastIndex) { return std::min(lastIndex, grid.RowCount()); }
+
+// The message numbers of the rows with a tick box from row 0 to lastIndex,
+// in that order, as a walk over them will ask for their summaries; the plan
+// ends before a row whose number is no integer (the walk fails there).
+inline std::vector<std::int32_t> SummaryPlan(const platform::MessageGrid& grid, int lastIndex) {
+  std::vector<std::int32_t> plan;
+  for (int row = 0; row <= WalkEnd(grid, lastIndex); ++row) {
+    if (!grid.HasCheckBox(kTickColumn, row)) continue;
+    try {
+      plan.push_back(RowMessageNumber(grid, row));
+    } catch (const pop3::EConvertError&) {
+      break;
+    }
+  }
+  return plan;
 }
 
 inline bool RowTicked(const platform::MessageGrid& grid, int row) {

@@ -45,6 +45,7 @@ void TPop3Client::SetAttachFilePath(const std::string& value) {
 }
 
 std::string TPop3Client::Command(const std::string& command) {
+  SettleAnswersDue();
   std::string reply;
   Transaction(command, reply);
   if (reply.empty()) RaiseConnectionClosed();
@@ -69,6 +70,7 @@ void TPop3Client::RaiseConnectionClosed() {
 }
 
 void TPop3Client::DropConnection() {
+  ForgetSession();
   if (IsConnected()) TLineSocket::Disconnect();
 }
 
@@ -114,6 +116,7 @@ void TPop3Client::Connect() {
   RefuseLineBreaks("Password", Password);
   RefuseLineBreaks("Host", Host);
 
+  ForgetSession();
   const bool wasBusy = busy_;
   busy_ = true;
   bool loggedIn = false;
@@ -146,20 +149,30 @@ void TPop3Client::Connect() {
   finish();
 }
 
+// Answers still due are read before QUIT, so that QUIT's reply is not taken
+// from one of them; when they cannot be read the connection is dropped
+// without QUIT, as for any answer broken off.
 void TPop3Client::Disconnect() {
   if (!IsConnected()) return;
+  try {
+    SettleAnswersDue();
+  } catch (const std::exception&) {
+    return;
+  }
   std::exception_ptr failure;
   try {
     CheckReply(Command("QUIT"));
   } catch (const std::exception&) {
     failure = std::current_exception();
   }
+  ForgetSession();
   TLineSocket::Disconnect();
   if (failure) std::rethrow_exception(failure);
 }
 
 void TPop3Client::Abort() {
   Cancel();
+  ForgetSession();
   if (IsConnected()) {
     TLineSocket::Disconnect();
     ClearInput();

@@ -1,14 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
+#include "pop3/Capabilities.h"
 #include "pop3/ExStringList.h"
 #include "pop3/MailMessage.h"
+#include "pop3/Pop3Parsing.h"
 #include "pop3/Pop3Reply.h"
 
 namespace pop3 {
@@ -31,6 +35,13 @@ struct TSummary {
   TExStringList Header;   // every line of the TOP answer, "." included
 };
 
+// An answer to a command that was sent ahead and is still to be read.
+struct TAnswerDue {
+  enum Kind { Top, ListOne } What;  // "TOP n 0" (multi-line) or "LIST n"
+  std::int32_t Msg;
+  std::size_t Bytes;  // most bytes the answer is expected to take
+};
+
 // The POP3 client: the POP3 conversation on top of the transport's line
 // operations. Every operation is synchronous: it waits in the transport's
 // wait loop, which keeps the event loop turning, so handlers (of this and of
@@ -40,10 +51,12 @@ struct TSummary {
 // server while an answer is due: kConnectionClosedText); a number the server
 // sent that is no integer as EConvertError.
 //
-// No command is ever sent while an earlier answer is still unread: a
-// connection found closed, and a multi-line answer abandoned midway (a
-// line that cannot be converted, a cap exceeded, a failing handler), drop
-// the connection without QUIT before the failure is raised. The Disconnect
+// No command is ever sent while an earlier answer is still unread. Answers
+// to commands sent ahead (pipelined, see TSummaryPipeline) are read and
+// dropped before any other command goes out; a connection found closed,
+// and a multi-line answer abandoned midway (a line that cannot be
+// converted, a cap exceeded, a failing handler), drop the connection
+// without QUIT before the failure is raised. The Disconnect
 // that ends the session then has nothing to sign off.
 //
 // Busy is set while ListMessages, FetchSummary, DeleteMessage or
@@ -54,6 +67,8 @@ struct TSummary {
 // "log-in completed". The transport's own connect event stays reachable as
 // TLineSocket::OnConnect but is not part of this component's surface.
 class TPop3Client : public net::TLineSocket {
+  friend class TSummaryPipeline;
+
  public:
   // Most lines and bytes (line ends included) one scan listing may have; a
   // longer listing fails (and the connection is dropped, as for every
@@ -65,6 +80,9 @@ class TPop3Client : public net::TLineSocket {
   static constexpr int kMaxHeaderLines = 10000;
   static constexpr std::size_t kMaxHeaderBytes = 4 * 1024 * 1024;
   static constexpr std::size_t kMaxMessageIdLength = 256;
+  // Most lines and bytes kept of the answer to CAPA.
+  static constexpr int kMaxCapabilityLines = 1000;
+  static constexpr std::size_t kMaxCapabilityBytes = 64 * 1024;
 
   explicit TPop3Client(TComponent* owner = nullptr);
   // Drops any session without QUIT and without firing events.
@@ -125,15 +143,30 @@ class TPop3Client : public net::TLineSocket {
   void DropConnection();
 
   // "LIST " and one OnList call per listed message, in the server's order.
+  // The sizes listed are kept for this session (see ListedSize).
   void ListMessages();
   // TOP n 0 and LIST n: fills Summary and fires OnRetrieveEnd. When TOP is
-  // refused, Summary stays as it was.
+  // refused, Summary stays as it was. When this session's CAPA answer
+  // listed PIPELINING, both commands go out together (one round trip).
   void FetchSummary(std::int32_t msg);
   // DELE n. A refusal fires OnFailure and raises; success fires OnSuccess
   // after Busy was cleared.
   void DeleteMessage(std::int32_t msg);
   // RETR n into MailMessage, attachments into AttachFilePath.
   void FetchMessage(std::int32_t msg);
+
+  // Sends CAPA once per session, when connected; later calls do nothing.
+  // A refusal (any reply failing the reply test) means that nothing is
+  // known. Does not test Busy. Raises what a command raises; an answer
+  // longer than kMaxCapabilityLines or kMaxCapabilityBytes fails and the
+  // connection is dropped.
+  void LearnCapabilities();
+  // What this session's CAPA answer listed; nothing before LearnCapabilities
+  // or after a refusal.
+  const TCapabilities& Capabilities() const { return capabilities_; }
+  // The size this session's scan listing gave msg; nothing when the listing
+  // did not run, did not list msg, or listed it more than once.
+  std::optional<std::int32_t> ListedSize(std::int32_t msg) const;
 
  protected:
   // Sets Busy for one operation and clears it on every way out.
@@ -166,12 +199,37 @@ class TPop3Client : public net::TLineSocket {
   void AskForCredentials();
   void LogIn();
   void ReadSummaryHeader();
+  // Forgets what belonged to the session: answers due, listed sizes,
+  // capabilities.
+  void ForgetSession();
+  void NoteListedSize(const TListEntry& entry);
+  // Sends the commands of answers in one write and notes them as due. A
+  // failed send drops the connection (what went out is unknown).
+  void SendAhead(const std::vector<TAnswerDue>& answers);
+  // Reads the status line of the answer due first (it must be what/msg),
+  // reported as Transaction reports a reply. When the read fails the
+  // connection is dropped.
+  std::string TakeDueReply(TAnswerDue::Kind what, std::int32_t msg);
+  // Reads and drops every answer still due. When that fails, the
+  // connection is dropped and the failure raised.
+  void SettleAnswersDue();
+  // The rest of FetchSummary once TOP's status line topReply was read:
+  // reply test, header, size (listedSize when given, else LIST n's reply,
+  // read from the answers due when listDue, else asked for now),
+  // "Summary Retrieved", OnRetrieveEnd.
+  void CompleteSummary(std::int32_t msg, const std::string& topReply, std::optional<std::int32_t> listedSize,
+                       bool listDue);
 
   codec::TUUProcessor decoder_;
   std::string attachFilePath_;
   TSummary summary_;
   TMailMessage mailMessage_;
   std::int32_t mailCount_ = 0;
+  std::deque<TAnswerDue> answersDue_;
+  TCapabilities capabilities_;
+  bool capabilitiesAsked_ = false;
+  std::vector<TListEntry> listedSizes_;  // sorted by Msg once the listing is complete
+  bool listingComplete_ = false;
 };
 
 }  // namespace pop3

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string>
 
 #include "pop3/AnswerReader.h"
@@ -14,6 +15,8 @@ void TPop3Client::ListMessages() {
   CheckConnection();
   // Without +OK no listing and no "." follow: waiting for them would hang.
   CheckReply(Command("LIST "));
+  listedSizes_.clear();
+  listingComplete_ = false;
   TAnswerReader answer(*this,
                        {kMaxListLines, kMaxListBytes,
                         "The server listed more than " + std::to_string(kMaxListLines) + " messages or " +
@@ -22,9 +25,15 @@ void TPop3Client::ListMessages() {
   answer.ReadRest([this](std::string& line) {
     if (OnList) {
       const TListEntry entry = ParseListLine(line);
+      NoteListedSize(entry);
       OnList(entry.Msg, entry.Size);
+    } else if (auto entry = TryParseListLine(line)) {
+      NoteListedSize(*entry);
     }
   });
+  std::stable_sort(listedSizes_.begin(), listedSizes_.end(),
+                   [](const TListEntry& a, const TListEntry& b) { return a.Msg < b.Msg; });
+  listingComplete_ = true;
 }
 
 void TPop3Client::ReadSummaryHeader() {
@@ -46,19 +55,15 @@ void TPop3Client::FetchSummary(std::int32_t msg) {
   BusyScope busy(busy_);
   CheckConnection();
   if (OnRetrieveStart) OnRetrieveStart(this);
-  const std::string number = std::to_string(msg);
-  CheckReply(Command("TOP " + number + " 0"));
-  summary_.Header.Clear();
-  summary_.Subject.clear();
-  summary_.From.clear();
-  summary_.MessageId.clear();
-  ReadSummaryHeader();
-  std::string reply = Command("LIST " + number);
-  // A refusal gets its own text rather than a conversion error about "such".
-  CheckReply(reply);
-  summary_.Bytes = ParseListSize(reply);
-  ReportStatus(net::kStatusReply, "Summary Retrieved");
-  if (OnRetrieveEnd) OnRetrieveEnd(this);
+  if (!capabilities_.Pipelining()) {
+    CompleteSummary(msg, Command("TOP " + std::to_string(msg) + " 0"), std::nullopt, false);
+    return;
+  }
+  // Both commands in one round trip; when TOP is refused, LIST's reply is
+  // read and dropped before the next command.
+  SettleAnswersDue();
+  SendAhead({{TAnswerDue::Top, msg, 0}, {TAnswerDue::ListOne, msg, 0}});
+  CompleteSummary(msg, TakeDueReply(TAnswerDue::Top, msg), std::nullopt, true);
 }
 
 void TPop3Client::DeleteMessage(std::int32_t msg) {

@@ -19,6 +19,14 @@ TListEntry ParseListLine(const std::string& line) {
   return entry;
 }
 
+std::optional<TListEntry> TryParseListLine(const std::string& line) {
+  try {
+    return ParseListLine(line);
+  } catch (const EConvertError&) {
+    return std::nullopt;
+  }
+}
+
 std::int32_t ParseStatCount(const std::string& reply) {
   return StrToIntNoBlanksDef(net::NthWord(WithoutLineEnd(reply), ' ', 2), 0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace pop3 {
@@ -16,6 +17,8 @@ struct TListEntry {
 // "msg size" of one listing line (line end removed). Raises EConvertError
 // when either field is no integer (the message number is judged first).
 TListEntry ParseListLine(const std::string& line);
+// The same, nothing instead of the error.
+std::optional<TListEntry> TryParseListLine(const std::string& line);
 
 // The message count of a STAT reply as received: its second blank-delimited
 // field without the line end; 0 when that is no integer.

@@ -4,11 +4,17 @@
 # root: benchmarks that talk POP3 start a private Dovecot instance.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh --with-tests
+scripts/install-deps.sh --with-tests --with-bench
 scripts/build.sh
 echo "# $(date -u +%FT%TZ) $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
 bench/pop3/run.sh build
+
+# The summary check through a link with 25 ms each way (100 messages), and
+# on loopback (1,000 messages), against Dovecot and Courier, beside poplib,
+# curl, mpop and a raw pipelined client, and the window's check offscreen.
+bench/pop3/latency.sh build
+COUNT=1000 DELAY_MS=0 bench/pop3/latency.sh build
 
 # ReadLn: CPU while waiting on a silent server, and a 10 MB line stream
 # beside a plain recv() loop.

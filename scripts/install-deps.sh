@@ -15,8 +15,16 @@ TEST_PACKAGES=(dovecot-pop3d dovecot-core coreutils sharutils python3 xvfb xauth
   desktop-file-utils appstream lintian man-db dbus-daemon dbus-bin python3-dbus python3-gi
   gnome-keyring)
 
+# The peers that scripts/bench.sh measures beside the program.
+BENCH_PACKAGES=(mpop curl)
+
 want=("${BUILD_PACKAGES[@]}")
-[ "${1:-}" = "--with-tests" ] && want+=("${TEST_PACKAGES[@]}")
+for option in "$@"; do
+  case $option in
+    --with-tests) want+=("${TEST_PACKAGES[@]}") ;;
+    --with-bench) want+=("${BENCH_PACKAGES[@]}") ;;
+  esac
+done
 
 missing=()
 for p in "${want[@]}"; do

@@ -137,13 +137,14 @@ std::string FaultyReply(const Exchange& exchange, Fault fault) {
   return {};
 }
 
-enum class Afterwards { SignOff, GoOn, Nothing };
+enum class Afterwards { SignOff, GoOn, GoOnOneAtATime, Nothing };
 
 Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
   switch (fault) {
     case Fault::Err:
     case Fault::Garbage:
       if (exchange.Name == "Quit") return Afterwards::Nothing;
+      if (exchange.RefusalMeansNoPipelining) return Afterwards::GoOnOneAtATime;
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
       return Afterwards::SignOff;
     case Fault::GarbageInAnswer:
@@ -165,9 +166,21 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
   return Afterwards::Nothing;
 }
 
-std::string ExchangeScript(const Exchange& exchange) {
-  std::string script = exchange.ClientLine.empty() ? std::string() : "C: " + exchange.ClientLine + "\n";
-  return script + Lines("S:", exchange.Reply);
+std::string ClientLines(const Exchange& exchange) {
+  return exchange.ClientLine.empty() ? std::string() : "C: " + exchange.ClientLine + "\n";
+}
+
+// [first, end of the run of pipelined commands that starts at first).
+std::size_t RunEnd(const Session& session, std::size_t first) {
+  std::size_t end = first + 1;
+  while (end < session.size() && session[end].SentWithPrevious) ++end;
+  return end;
+}
+
+// The session as a server that does not pipeline sees it.
+Session OneAtATime(Session session) {
+  for (Exchange& exchange : session) exchange.SentWithPrevious = false;
+  return session;
 }
 
 }  // namespace
@@ -187,7 +200,11 @@ std::string SenderOf(int msg) { return MessageLines(msg)[0].substr(6); }
 
 Session CheckSession() {
   Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
-  return Joined(LogIn(), {list, Top(2, "Top2"), ListOne(2, "List2"), Top(1, "Top1"), ListOne(1, "List1"), Quit()});
+  Exchange capa{"Capa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "UIDL", "."}, true};
+  capa.RefusalMeansNoPipelining = true;
+  Exchange top1 = Top(1, "Top1");
+  top1.SentWithPrevious = true;
+  return Joined(LogIn(), {list, capa, Top(2, "Top2"), top1, Quit()});
 }
 
 Session DeletionSession() {
@@ -221,27 +238,40 @@ Session FaultedSession(Command command) {
 
 std::string GoodScript(const Session& session) {
   std::string script;
-  for (const Exchange& exchange : session) script += ExchangeScript(exchange);
+  for (std::size_t first = 0; first < session.size(); first = RunEnd(session, first)) {
+    for (std::size_t i = first; i < RunEnd(session, first); ++i) script += ClientLines(session[i]);
+    for (std::size_t i = first; i < RunEnd(session, first); ++i) script += Lines("S:", session[i].Reply);
+  }
   return script;
 }
 
+// In a run of pipelined commands the client sends them all before the
+// fault, and reads (or drops) the replies after it that were asked for.
 std::string FaultedScript(const Session& session, const std::string& step, Fault fault) {
   std::string script;
-  for (std::size_t i = 0; i < session.size(); ++i) {
-    const Exchange& exchange = session[i];
-    if (exchange.Name != step) {
-      script += ExchangeScript(exchange);
-      continue;
-    }
-    if (!exchange.ClientLine.empty()) script += "C: " + exchange.ClientLine + "\n";
-    script += FaultyReply(exchange, fault);
-    switch (ClientAfter(exchange, fault)) {
-      case Afterwards::SignOff:
-        return script + ExchangeScript(Quit());
-      case Afterwards::GoOn:
-        return script + GoodScript(Session(session.begin() + i + 1, session.end()));
-      case Afterwards::Nothing:
-        return script;
+  for (std::size_t first = 0; first < session.size(); first = RunEnd(session, first)) {
+    const std::size_t end = RunEnd(session, first);
+    for (std::size_t i = first; i < end; ++i) script += ClientLines(session[i]);
+    for (std::size_t i = first; i < end; ++i) {
+      const Exchange& exchange = session[i];
+      if (exchange.Name != step) {
+        script += Lines("S:", exchange.Reply);
+        continue;
+      }
+      script += FaultyReply(exchange, fault);
+      std::string repliesAskedFor;
+      for (std::size_t j = i + 1; j < end; ++j) repliesAskedFor += Lines("S:", session[j].Reply);
+      const Session rest(session.begin() + end, session.end());
+      switch (ClientAfter(exchange, fault)) {
+        case Afterwards::SignOff:
+          return script + repliesAskedFor + GoodScript({Quit()});
+        case Afterwards::GoOn:
+          return script + repliesAskedFor + GoodScript(rest);
+        case Afterwards::GoOnOneAtATime:
+          return script + repliesAskedFor + GoodScript(OneAtATime(rest));
+        case Afterwards::Nothing:
+          return script;
+      }
     }
   }
   throw std::invalid_argument("the session has no step " + step);

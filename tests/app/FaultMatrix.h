@@ -42,6 +42,13 @@ struct Exchange {
   bool ParsesAnswerLines = false;
   // Only "-ERR" is a refusal: anything else counts as done (DELE).
   bool OnlyErrRefuses = false;
+  // The command goes out with the one before, ahead of that one's reply
+  // (pipelined): the client sends every command of such a run first, then
+  // reads the replies in order.
+  bool SentWithPrevious = false;
+  // CAPA: a refusal fails nothing; the client goes on without pipelining,
+  // one command at a time.
+  bool RefusalMeansNoPipelining = false;
 };
 using Session = std::vector<Exchange>;
 
@@ -51,8 +58,9 @@ const std::string& MessageText(int msg);
 // The sender shown in the list for message msg.
 std::string SenderOf(int msg);
 
-// A check: log-in, LIST, the summaries of rows 0 (message 2) and 1
-// (message 1), QUIT.
+// A check: log-in, LIST, CAPA (PIPELINING listed), the summaries of rows 0
+// (message 2) and 1 (message 1) pipelined, their sizes taken from the
+// listing, QUIT.
 Session CheckSession();
 // The deletion of message 1: log-in, TOP 1 0 and LIST 1 to compare it with
 // its row, DELE 1, QUIT.

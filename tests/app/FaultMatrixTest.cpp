@@ -13,6 +13,7 @@
 
 #include "app/MessageRows.h"
 #include "pop3/DisplayLines.h"
+#include "net/LineSocket.h"
 #include "platform/core/DataFolder.h"
 #include "platform/testing/TestAccess.h"
 #include "platform/core/WindowTimer.h"
@@ -293,6 +294,32 @@ using FaultMatrixBaseline = MatrixWindow;
 
 TEST_F(FaultMatrixBaseline, CheckListsAndSummarisesBothMessages) {
   EXPECT_TRUE(GoodCheck());
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_TRUE(server_.WaitUntilDone(kCommandBoundMs));
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+}
+
+// The key arrives while the first summary is fetched; the second one's
+// answer has been asked for already. It is read and dropped before QUIT, so
+// QUIT's reply is QUIT's own (a status line of the dropped answer would
+// pass the reply test as well, hence the check of what the client read).
+TEST_F(FaultMatrixBaseline, KeyPressMidWalkReadsTheAnswerAskedForBeforeQuit) {
+  server_.AddConversation(GoodScript(CheckSession()));
+  std::vector<std::string> replies;
+  Form().POP3->ReportLevel = net::kStatusReply;
+  Form().POP3->OnStatus = [&](platform::TComponent*, const std::string& status) { replies.push_back(status); };
+  int started = 0;
+  Form().POP3->OnRetrieveStart = [&](platform::TComponent*) {
+    if (++started == 1) access::KeyPress(*Form().Window, 'x');
+  };
+
+  EXPECT_TRUE(Bounded([this] { ClickCheck(); }));
+
+  EXPECT_EQ(started, 1);
+  EXPECT_THAT(Column(app::kSenderColumn), ElementsAre(SenderOf(2), ""));
+  ASSERT_FALSE(replies.empty());
+  EXPECT_EQ(replies.back(), "+OK bye\r\n") << "QUIT's reply was taken from an answer asked for before";
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(WindowRestored());
   EXPECT_TRUE(server_.WaitUntilDone(kCommandBoundMs));

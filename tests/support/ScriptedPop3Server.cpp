@@ -125,6 +125,8 @@ ScriptedPop3Server::Script ScriptedPop3Server::Parse(const std::string& script) 
       steps.push_back({Step::Raw, Unescape(text)});
     } else if (TakeTagged(line, "C:", text)) {
       steps.push_back({Step::Expect, text});
+    } else if (line == "IDLE") {
+      steps.push_back({Step::Idle, {}});
     } else if (line == "CLOSE") {
       steps.push_back({Step::Close, {}});
     } else if (line == "STALL") {
@@ -201,6 +203,14 @@ void ScriptedPop3Server::Converse(int client, const Script& script) {
           return;
         }
         break;
+      case Step::Idle: {
+        char byte = 0;
+        if (!input.empty() || ::recv(client, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0) {
+          Fail("the client sent more before the answers to its commands: '" + input + "'");
+          return;
+        }
+        break;
+      }
       case Step::Close:
         return;
       case Step::Stall:
