@@ -30,6 +30,22 @@ class EAbortError : public ESockError {
   using ESockError::ESockError;
 };
 
+// The server's certificate was refused: the TLS handshake finished, but
+// nothing was sent over it and the connection is closed. Problem says why
+// in words; Fingerprint is the certificate's SHA-256 fingerprint.
+class ETlsCertificateError : public ESockError {
+ public:
+  ETlsCertificateError(const std::string& problem, const std::string& fingerprint)
+      : ESockError("The server's certificate is refused: " + problem + "."), problem_(problem),
+        fingerprint_(fingerprint) {}
+  const std::string& Problem() const { return problem_; }
+  const std::string& Fingerprint() const { return fingerprint_; }
+
+ private:
+  std::string problem_;
+  std::string fingerprint_;
+};
+
 // Raised where a length does not fit the transfer area (the range check).
 class ERangeError : public Exception {
  public:
@@ -126,6 +142,13 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   std::int32_t BytesRecvd = 0;
   TNotifyEvent OnPacketRecvd;
 
+  // What StartTls accepts of the server besides the system's trust store:
+  // an extra CA file (PEM), and a pinned SHA-256 fingerprint that replaces
+  // the chain check. The certificate must name Host in every case but the
+  // pinned one.
+  std::string TlsCAFile;
+  std::string TlsFingerprint;
+
   // Milliseconds per wait, 0 = none; a negative value makes the next wait
   // raise ERangeError.
   int TimeOut() const { return timeOut_; }
@@ -136,6 +159,8 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   bool TimedOut() const { return timedOut_; }
   // Address part of RemoteAddress in network byte order; 0 when unresolved.
   std::uint32_t RemoteAddress() const { return remoteAddress_; }
+  // The server's address is a loopback one (127.0.0.0/8, ::1).
+  bool RemoteIsLoopback() const;
   // Port part of RemoteAddress, host byte order.
   std::uint16_t RemotePort() const { return remotePort_; }
 
@@ -161,6 +186,17 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   virtual void Transaction(const std::string& command, std::string& reply);
   // The cancel that the time-out uses; derived components add to it.
   virtual void Abort();
+
+  // Turns the open connection into a TLS session (the handshake waits as
+  // Connect does: events pumped, TimeOut and Cancel honoured) and judges the
+  // server's certificate before anything is sent over it. On every failure
+  // the connection is closed, so nothing more reaches the server (no
+  // plaintext fallback): ESockError "TLS Handshake Timed Out", "TLS
+  // Handshake Canceled", "Not Connected" or the handshake's failure in
+  // words; ETlsCertificateError when the certificate is refused.
+  void StartTls();
+  // "TLSv1.3" and the like while the connection runs over TLS, else empty.
+  std::string TlsVersion() const;
 
   // Raises Exception "Not Connected" unless connected, after giving
   // OnConnectionRequired one chance to connect.

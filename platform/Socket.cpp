@@ -14,6 +14,7 @@
 #include "platform/EventLoop.h"
 #include "platform/SocketErrors.h"
 #include "platform/SocketInternal.h"
+#include "platform/TlsLayer.h"
 
 namespace platform {
 
@@ -51,6 +52,8 @@ struct TcpSocket::Impl {
 
   SocketEventSink* sink;
   int fd = -1;
+  std::unique_ptr<TlsLayer> tls;  // while a TLS session runs over fd
+  std::string tlsError;           // why the last StartTls failed
   Mode mode = Mode::Closed;
   bool closeReported = false;
   unsigned generation = 0;  // changes with every new descriptor
@@ -79,6 +82,8 @@ struct TcpSocket::Impl {
   }
 
   void SetDescriptor(int newFd, Mode newMode) {
+    if (tls) tls->Shutdown();
+    tls.reset();
     readNotifier->setEnabled(false);
     writeNotifier->setEnabled(false);
     readNotifier->setSocket(newFd);
@@ -204,6 +209,12 @@ long TcpSocket::Send(const char* bytes, std::size_t length) {
   if (impl_->fd < 0) return FailWithErrno(ENOTSOCK);
   // Linux answers EPIPE for a socket that never connected.
   if (impl_->mode == Impl::Mode::Idle) return FailWithErrno(ENOTCONN);
+  if (impl_->tls) {
+    int error = kSockNoError;
+    const long sent = impl_->tls->Write(bytes, length, error);
+    if (sent < 0) SetLastSocketError(error);
+    return sent;
+  }
   ssize_t sent;
   do {
     sent = ::send(impl_->fd, bytes, length, MSG_NOSIGNAL);
@@ -214,6 +225,13 @@ long TcpSocket::Send(const char* bytes, std::size_t length) {
 
 long TcpSocket::Recv(char* buffer, std::size_t length, bool peek) {
   if (impl_->fd < 0) return FailWithErrno(ENOTSOCK);
+  if (impl_->tls) {
+    int error = kSockNoError;
+    const long received = impl_->tls->Read(buffer, length, peek, error);
+    impl_->ArmRead();
+    if (received < 0) SetLastSocketError(error);
+    return received;
+  }
   ssize_t received;
   do {
     received = ::recv(impl_->fd, buffer, length, peek ? MSG_PEEK : 0);
@@ -283,8 +301,41 @@ std::unique_ptr<TcpSocket> TcpSocket::Accept(SocketEventSink& newSink, std::uint
   return accepted;
 }
 
+bool TcpSocket::StartTls(const TlsOptions& options) {
+  impl_->tls.reset();
+  if (impl_->fd < 0 || impl_->mode != Impl::Mode::Connected) {
+    impl_->tlsError = "TLS needs a connected socket";
+    return false;
+  }
+  auto tls = std::make_unique<TlsLayer>();
+  if (!tls->Start(impl_->fd, options)) {
+    impl_->tlsError = tls->error();
+    return false;
+  }
+  impl_->tls = std::move(tls);
+  return true;
+}
+
+TlsStep TcpSocket::TlsHandshake() {
+  if (!impl_->tls) return TlsStep::Failed;
+  return impl_->tls->Handshake();
+}
+
+bool TcpSocket::TlsActive() const { return impl_->tls != nullptr; }
+
+const TlsPeer& TcpSocket::TlsPeerInfo() const {
+  static const TlsPeer kNone;
+  return impl_->tls ? impl_->tls->peer() : kNone;
+}
+
+const std::string& TcpSocket::TlsError() const { return impl_->tls ? impl_->tls->error() : impl_->tlsError; }
+
 void TcpSocket::WaitReadable(int maxMs) {
-  if (impl_->fd >= 0 && PollNow(impl_->fd, POLLIN | POLLRDHUP) != 0) {
+  if (impl_->tls && impl_->tls->want() == TlsLayer::Want::Write) {
+    WaitWritable(maxMs);
+    return;
+  }
+  if (impl_->fd >= 0 && ((impl_->tls && impl_->tls->HasPending()) || PollNow(impl_->fd, POLLIN | POLLRDHUP) != 0)) {
     PumpEvents();
     return;
   }
@@ -293,6 +344,10 @@ void TcpSocket::WaitReadable(int maxMs) {
 }
 
 void TcpSocket::WaitWritable(int maxMs) {
+  if (impl_->tls && impl_->tls->want() == TlsLayer::Want::Read) {
+    WaitReadable(maxMs);
+    return;
+  }
   if (impl_->fd >= 0 && PollNow(impl_->fd, POLLOUT) != 0) {
     PumpEvents();
     return;

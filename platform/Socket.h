@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/Tls.h"
+
 namespace platform {
 
 // Kinds of notification a socket delivers.
@@ -65,9 +67,25 @@ class TcpSocket {
   std::unique_ptr<TcpSocket> Accept(SocketEventSink& newSink, std::uint32_t& peerAddressNetOrder,
                                     std::uint16_t& peerPort);
 
+  // TLS over the connected socket. StartTls sets a client session up (false,
+  // with TlsError(), when the options cannot be used); TlsHandshake makes
+  // one non-blocking step of the handshake: the caller waits with
+  // WaitReadable or WaitWritable as the step asks, and after Done reads
+  // TlsPeerInfo() before it sends anything. From StartTls on, Send and Recv
+  // carry the session's plaintext (peek included), Recv returning 0 when the
+  // peer closed the session, and the waits count the bytes that the session
+  // holds as readable. Close and Open end the session.
+  bool StartTls(const TlsOptions& options);
+  TlsStep TlsHandshake();
+  bool TlsActive() const;
+  const TlsPeer& TlsPeerInfo() const;
+  const std::string& TlsError() const;
+
   // Pumps events until the socket is readable (or the peer closed), an event
   // was processed, or maxMs elapsed. Never spins. When the socket is readable
-  // already it pumps the pending events once and returns.
+  // already (or a TLS session holds bytes) it pumps the pending events once
+  // and returns. A TLS session that waits to send (a renegotiation, say)
+  // waits for writability instead, and the other way round in WaitWritable.
   void WaitReadable(int maxMs);
   // Pumps events until the socket can take more bytes, or maxMs elapsed.
   void WaitWritable(int maxMs);

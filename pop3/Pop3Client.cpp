@@ -90,7 +90,7 @@ void TPop3Client::ReadWholeAnswer(const std::function<bool()>& takeLine) {
 
 void TPop3Client::AskForCredentials() {
   bool asked = false;
-  while (UserID.empty() || Password.empty()) {
+  while (UserID.empty() || (Password.empty() && TokenCommand.empty())) {
     if (!OnAuthenticationNeeded) throw Exception(kAuthenticationFailed);
     if (asked) break;
     asked = true;
@@ -138,10 +138,19 @@ void TPop3Client::Connect() {
     if (loggedIn && OnConnect) OnConnect(this);
   };
   try {
+    sessionTls_.clear();
+    tlsOffered_ = false;
+    capabilities_.clear();
     TLineSocket::Connect();
     try {
+      SecureBeforeGreeting();
       CheckReply(ReadAnswerLine());
-      LogIn();
+      SecureAfterGreeting();
+      if (TokenCommand.empty()) {
+        LogIn();
+      } else {
+        LogInWithToken();
+      }
       loggedIn = true;
       std::string reply = Command("STAT");
       CheckReply(reply);
