@@ -100,6 +100,10 @@ class TcpSocket {
 // The error number of the last failed socket call on this thread.
 int LastSocketError();
 
+// Whether text is an IPv6 address literal ("::1", "2001:db8::1"), without
+// brackets.
+bool IsIPv6Literal(const std::string& text);
+
 // Converts a dotted IPv4 text; returns false for anything else.
 bool ParseDottedAddress(const std::string& text, std::uint32_t& addressNetOrder);
 

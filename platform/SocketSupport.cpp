@@ -21,6 +21,11 @@ int FailWithErrno(int errnoValue) {
 
 int LastSocketError() { return lastSocketError; }
 
+bool IsIPv6Literal(const std::string& text) {
+  in6_addr parsed{};
+  return ::inet_pton(AF_INET6, text.c_str(), &parsed) == 1;
+}
+
 // Strict dotted-decimal only: looser forms ("127.1", hexadecimal parts) go to
 // the resolver, which knows them as well, instead of being taken as numbers.
 bool ParseDottedAddress(const std::string& text, std::uint32_t& addressNetOrder) {

@@ -41,6 +41,9 @@ struct Exchange {
   bool ParsesAnswerLines = false;
   // Only "-ERR" is a refusal: anything else counts as done (DELE).
   bool OnlyErrRefuses = false;
+  // A refusal (or a reply that is no "+OK") only says the server lacks the
+  // command: the client goes on without it (CAPA).
+  bool RefusalMeansAbsent = false;
 };
 using Session = std::vector<Exchange>;
 
