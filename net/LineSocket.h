@@ -161,6 +161,8 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   std::uint32_t RemoteAddress() const { return remoteAddress_; }
   // The server's address is a loopback one (127.0.0.0/8, ::1).
   bool RemoteIsLoopback() const;
+  // The address connected to (or last tried), as text; IPv6 ones too.
+  std::string RemoteAddressText() const { return currentAddress_.Text(); }
   // Port part of RemoteAddress, host byte order.
   std::uint16_t RemotePort() const { return remotePort_; }
 
@@ -174,7 +176,8 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // or the socket error of the accept.
   virtual std::unique_ptr<platform::TcpSocket> Accept();
   // Resolves Host (OnInvalidHost may ask once for another try) and connects
-  // to Port. Raises "Already connected", "Null Remote Address", "Host Lookup
+  // to Port, trying every address of the host in turn until one answers,
+  // all within one TimeOut. Raises "Already connected", "Null Remote Address", "Host Lookup
   // Timed Out"/"Canceled", the socket error of the connect call, or, after
   // firing OnConnectionFailed, "Connection Timed out", "Connection Canceled"
   // or "Connection Failed". A failed attempt leaves a fresh socket behind.
@@ -201,9 +204,12 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // Raises Exception "Not Connected" unless connected, after giving
   // OnConnectionRequired one chance to connect.
   void CheckConnection();
-  // Fills RemoteAddress from Host: a dotted address directly, a name by an
-  // asynchronous look-up (fires OnHostResolved). Raises "Host Lookup Timed
-  // Out", "Host Lookup Canceled" or "Host Lookup Failed".
+  // Fills RemoteAddress from Host: a dotted address or an IPv6 literal
+  // directly, a name by an asynchronous look-up that keeps every address,
+  // IPv6 and IPv4 in the resolver's order (fires OnHostResolved); Connect
+  // tries them in turn. RemoteAddress is the first IPv4 one (0 when there
+  // is none). Raises "Host Lookup Timed Out", "Host Lookup Canceled" or
+  // "Host Lookup Failed".
   void ResolveHost();
   // Sends text up to its first zero byte; ERangeError when that exceeds
   // 65535 bytes (nothing is sent then).
@@ -273,6 +279,10 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
  private:
   void OnSocketEvent(platform::SocketEventKind kind, int errorCode) override;
   void OnLookupDone(int errorCode, std::uint32_t addressNetOrder) override;
+  void OnLookupAddresses(int errorCode, const std::vector<platform::IpAddress>& addresses) override;
+  // One connection attempt to address; true when it came up. Leaves the
+  // flags as the wait left them.
+  bool TryAddress(const platform::IpAddress& address);
   void InitializeSockets();
   void OpenFreshSocket(bool resetOnClose);
   void ResolveWithRetry();
@@ -302,6 +312,9 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   std::uint32_t remoteAddress_ = 0;
   std::uint16_t remotePort_ = 0;
   std::uint32_t lookupAddress_ = 0;
+  std::vector<platform::IpAddress> addresses_;        // of Host, to try in turn
+  std::vector<platform::IpAddress> lookupAddresses_;  // of the last look-up
+  platform::IpAddress currentAddress_;
   std::string statusText_;
   int timeOut_ = 0;
   bool isConnected_ = false;

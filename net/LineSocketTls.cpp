@@ -46,7 +46,7 @@ std::string TLineSocket::TlsVersion() const {
 }
 
 bool TLineSocket::RemoteIsLoopback() const {
-  return reinterpret_cast<const unsigned char*>(&remoteAddress_)[0] == 127;  // network byte order
+  return currentAddress_.IsLoopback();
 }
 
 }  // namespace net

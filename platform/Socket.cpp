@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/EventLoop.h"
 #include "platform/SocketErrors.h"
@@ -54,6 +55,12 @@ struct TcpSocket::Impl {
   int fd = -1;
   std::unique_ptr<TlsLayer> tls;  // while a TLS session runs over fd
   std::string tlsError;           // why the last StartTls failed
+  int family = AF_INET;           // of the descriptor made by the last open
+  bool resetOnClose = false;      // the option of the last open
+
+  bool OpenFamily(int newFamily, bool reset);
+  // The connect call and its outcome, for either family.
+  int StartConnect(const sockaddr* address, socklen_t length);
   Mode mode = Mode::Closed;
   bool closeReported = false;
   unsigned generation = 0;  // changes with every new descriptor
@@ -162,43 +169,70 @@ TcpSocket::~TcpSocket() { Close(); }
 
 void TcpSocket::SetSink(SocketEventSink& sink) { impl_->sink = &sink; }
 
-bool TcpSocket::Open(bool resetOnClose) {
-  Close();
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-  if (fd < 0) return Refuse(errno);
+bool TcpSocket::Open(bool resetOnClose) { return impl_->OpenFamily(AF_INET, resetOnClose); }
+
+bool TcpSocket::Impl::OpenFamily(int family, bool resetOnClose) {
+  if (fd >= 0) {
+    const int old = fd;
+    SetDescriptor(-1, Mode::Closed);
+    ::close(old);
+  }
+  const int newFd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (newFd < 0) return Refuse(errno);
   if (resetOnClose) {
     const linger noLinger{1, 0};
-    if (::setsockopt(fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger) != 0) {
+    if (::setsockopt(newFd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger) != 0) {
       const int error = errno;
-      ::close(fd);
+      ::close(newFd);
       return Refuse(error);
     }
   }
-  impl_->SetDescriptor(fd, Impl::Mode::Idle);
+  SetDescriptor(newFd, Mode::Idle);
+  this->family = family;
+  this->resetOnClose = resetOnClose;
   return true;
 }
 
 bool TcpSocket::IsValid() const { return impl_->fd >= 0; }
 
 int TcpSocket::Connect(std::uint32_t addressNetOrder, std::uint16_t port) {
-  if (impl_->fd < 0) return FailWithErrno(ENOTSOCK);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = addressNetOrder;
-  const int rc = ::connect(impl_->fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  return Connect(IpAddress::FromIPv4(addressNetOrder), port);
+}
+
+int TcpSocket::Connect(const IpAddress& address, std::uint16_t port) {
+  const int family = address.v6 ? AF_INET6 : AF_INET;
+  if (impl_->fd >= 0 && impl_->family != family && !impl_->OpenFamily(family, impl_->resetOnClose)) return -1;
+  if (address.v6) {
+    sockaddr_in6 target{};
+    target.sin6_family = AF_INET6;
+    target.sin6_port = htons(port);
+    std::memcpy(&target.sin6_addr, address.bytes.data(), 16);
+    return impl_->StartConnect(reinterpret_cast<const sockaddr*>(&target), sizeof target);
+  }
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(port);
+  target.sin_addr.s_addr = address.IPv4();
+  return impl_->StartConnect(reinterpret_cast<const sockaddr*>(&target), sizeof target);
+}
+
+int TcpSocket::Impl::StartConnect(const sockaddr* address, socklen_t length) {
+  if (fd < 0) return FailWithErrno(ENOTSOCK);
+  const int rc = ::connect(fd, address, length);
   const int error = rc == 0 ? 0 : errno;
   // An interrupted connect goes on in the background, like one in progress.
   if (rc == 0 || error == EINPROGRESS || error == EINTR) {
-    impl_->mode = Impl::Mode::Connecting;
-    impl_->writeNotifier->setEnabled(true);  // writable = the outcome is known
+    mode = Mode::Connecting;
+    writeNotifier->setEnabled(true);  // writable = the outcome is known
     if (rc == 0) return 0;
     SetLastSocketError(kSockEWOULDBLOCK);  // how Windows Sockets answers
     return -1;
   }
-  if (error == ECONNREFUSED) {
-    impl_->mode = Impl::Mode::Idle;
-    impl_->PostConnectOutcome(kSockECONNREFUSED);
+  if (error == ECONNREFUSED || error == ENETUNREACH || error == EHOSTUNREACH || error == EADDRNOTAVAIL) {
+    // Known at once, told as a notification all the same, so that the
+    // caller may try its next address the way it would after a late refusal.
+    mode = Mode::Idle;
+    PostConnectOutcome(SocketErrorFromErrno(error));
     SetLastSocketError(kSockEWOULDBLOCK);
     return -1;
   }

@@ -13,7 +13,8 @@
 #   untrusted  127.0.0.6   issued by a CA that no test names
 #   weakkey    127.0.0.7   a 1024-bit RSA key (below OpenSSL's default level)
 # DIR/tls/faults lists "name address" per line; DIR/tls-port holds the
-# implicit-TLS port. STLS is offered on the plain port.
+# implicit-TLS port, which also listens on ::1 where the machine has IPv6.
+# STLS is offered on the plain port.
 
 TLS_FAULTS=(expired:127.0.0.2 notyet:127.0.0.3 wronghost:127.0.0.4 selfsigned:127.0.0.5 untrusted:127.0.0.6
   weakkey:127.0.0.7)
@@ -101,6 +102,10 @@ CONF
 # The implicit-TLS listener, inside Dovecot's pop3-login service block.
 tls_dovecot_listener() {
     local f addresses=$ADDRESS
-    [ "$ADDRESS" != 127.0.0.1 ] || for f in "${TLS_FAULTS[@]}"; do addresses="$addresses, ${f#*:}"; done
+    if [ "$ADDRESS" = 127.0.0.1 ]; then
+        for f in "${TLS_FAULTS[@]}"; do addresses="$addresses, ${f#*:}"; done
+        # IPv6 loopback too, where the machine has it.
+        [ ! -e /proc/net/if_inet6 ] || ! grep -q '^0\{31\}1 ' /proc/net/if_inet6 || addresses="$addresses, ::1"
+    fi
     printf '  inet_listener pop3s {\n    address = %s\n    port = %s\n    ssl = yes\n  }\n}' "$addresses" "$TLS_PORT"
 }

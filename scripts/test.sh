@@ -44,6 +44,15 @@ scripts/e2e.sh --build build || failed+=(e2e)
 # the test run.
 scripts/fuzz.sh --seconds "${POP3CHECK_FUZZ_SECONDS:-15}" || failed+=(fuzz)
 
+# Every address of a host is tried in turn: under a hosts file of its own (a
+# private mount namespace, root only) "dualhost" is ::1 and then 127.0.0.1,
+# and only 127.0.0.1 answers.
+if [ "$(id -u)" = 0 ] && command -v unshare >/dev/null; then
+  printf '127.0.0.1 localhost\n::1 dualhost\n127.0.0.1 dualhost\n' > "$TLS_DIR/hosts"
+  POP3CHECK_TEST_DUAL_STACK_HOST=dualhost unshare -m sh -c 'mount --bind "$1" /etc/hosts && exec "$2" --gtest_filter="*EveryAddressOfTheHost*"' \
+    sh "$TLS_DIR/hosts" build/tests/pop3/pop3_tests || failed+=(dual-stack)
+fi
+
 (cd build && ctest --output-on-failure -j 2 --timeout 600) || failed+=(ctest)
 
 if [ ${#failed[@]} -gt 0 ]; then

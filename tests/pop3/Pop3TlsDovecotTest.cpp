@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -118,6 +119,34 @@ TEST_F(Pop3TlsDovecot, AutoTakesTheStlsThatCapaLists) {
   EXPECT_TRUE(client_->TlsOffered());
   EXPECT_FALSE(client_->SessionTls().empty());
   EXPECT_TRUE(client_->Capabilities().empty()) << "capabilities from before STLS must be forgotten";
+  client_->Disconnect();
+}
+
+TEST_F(Pop3TlsDovecot, IPv6LoopbackLiteralIsReachedAndCheckedAgainstTheCertificate) {
+  if (std::system("grep -q '^00000000000000000000000000000001 ' /proc/net/if_inet6 2>/dev/null") != 0) {
+    GTEST_SKIP() << "no IPv6 loopback on this machine";
+  }
+  mailbox_->AddMessage(Message(1));
+  Use(TSecurity::TLS, server_->TlsPort(), "::1");  // the certificate names IP:::1
+  client_->Connect();
+  EXPECT_EQ(client_->RemoteAddressText(), "::1");
+  EXPECT_EQ(client_->RemoteAddress(), 0u) << "no IPv4 address was used";
+  EXPECT_TRUE(client_->RemoteIsLoopback());
+  EXPECT_EQ(client_->MailCount(), 1);
+  client_->Disconnect();
+}
+
+// A name that resolves to ::1 first and 127.0.0.1 after it (scripts/test.sh
+// runs this under a hosts file of its own that has one; elsewhere skipped): the
+// plain port listens on 127.0.0.1 only, so ::1 refuses and the next address
+// must be tried within the same Connect.
+TEST_F(Pop3TlsDovecot, EveryAddressOfTheHostIsTriedInTurn) {
+  const char* name = std::getenv("POP3CHECK_TEST_DUAL_STACK_HOST");
+  if (name == nullptr || *name == '\0') GTEST_SKIP() << "POP3CHECK_TEST_DUAL_STACK_HOST is not set";
+  Use(TSecurity::STARTTLS, server_->Port(), name);
+  client_->TlsFingerprint = OpenSslFingerprint(server_->CertificateFile("server"));  // the name is not in it
+  client_->Connect();
+  EXPECT_EQ(client_->RemoteAddressText(), "127.0.0.1");
   client_->Disconnect();
 }
 
