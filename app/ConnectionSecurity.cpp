@@ -5,8 +5,8 @@
 #include "app/MatchRules.h"
 #include "app/POP3Unit1.h"
 #include "app/Settings.h"
-#include "platform/Dialogs.h"
-#include "platform/Socket.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/core/Socket.h"
 
 namespace app {
 

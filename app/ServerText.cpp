@@ -2,7 +2,7 @@
 
 #include "app/MatchRules.h"
 #include "app/POP3Unit1.h"
-#include "platform/Socket.h"
+#include "platform/core/Socket.h"
 
 namespace app {
 

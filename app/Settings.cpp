@@ -4,9 +4,9 @@
 
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
-#include "platform/Application.h"
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
+#include "platform/gui/Application.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
 
 namespace app {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/ProfileFile.h"
+#include "platform/core/ProfileFile.h"
 
 namespace app {
 

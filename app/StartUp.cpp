@@ -6,8 +6,8 @@
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
 
 namespace app {
 
@@ -55,11 +55,11 @@ std::string TForm1::ReadSettings() {
   PasswordEdit->SetText(DecodeStoredPassword(file.ReadString(kEmail, kPassword, "")));
 
   std::string interval = file.ReadString(kAutoCheck, kInterval, kDefaultInterval);
-  std::int32_t minutes = StrToInt(interval);
+  std::int32_t minutes = StrToIntLeadingBlanks(interval);
   if (minutes < kShortestInterval) interval = std::to_string(kShortestInterval);
   if (minutes > kLongestIntervalMinutes) interval = std::to_string(kLongestIntervalMinutes);
 
-  std::int32_t fetchCount = StrToInt(file.ReadString(kDebug, kFetchCount, kDefaultFetchCount));
+  std::int32_t fetchCount = StrToIntLeadingBlanks(file.ReadString(kDebug, kFetchCount, kDefaultFetchCount));
   FetchLimit = 0;
   if (fetchCount > 0) {
     // The limit is one more than the setting; the largest setting keeps
@@ -70,7 +70,7 @@ std::string TForm1::ReadSettings() {
 
   WriteSetting(kAutoCheck, kInterval, interval);
   CheckBox2->SetHint(AutoCheckHint(interval));
-  IntervalMinutes = StrToInt(interval);
+  IntervalMinutes = StrToIntLeadingBlanks(interval);
 
   Edit1->SetText(file.ReadString(kAutoCheck, kFrom, ""));
   Edit2->SetText(file.ReadString(kAutoCheck, kSubject, ""));

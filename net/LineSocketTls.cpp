@@ -1,6 +1,6 @@
 #include "net/LineSocket.h"
 #include "net/WaitSupport.h"
-#include "platform/EventLoop.h"
+#include "platform/core/EventLoop.h"
 
 namespace net {
 

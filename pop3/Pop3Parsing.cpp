@@ -14,17 +14,17 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 
 TListEntry ParseListLine(const std::string& line) {
   TListEntry entry;
-  entry.Msg = StrToInt(net::NthWord(line, ' ', 1));
-  entry.Size = StrToInt(net::NthWord(line, ' ', 2));
+  entry.Msg = StrToIntNoBlanks(net::NthWord(line, ' ', 1));
+  entry.Size = StrToIntNoBlanks(net::NthWord(line, ' ', 2));
   return entry;
 }
 
 std::int32_t ParseStatCount(const std::string& reply) {
-  return StrToIntDef(net::NthWord(WithoutLineEnd(reply), ' ', 2), 0);
+  return StrToIntNoBlanksDef(net::NthWord(WithoutLineEnd(reply), ' ', 2), 0);
 }
 
 std::int32_t ParseListSize(const std::string& reply) {
-  return StrToInt(TrimControl(net::NthWord(reply, ' ', 3)));
+  return StrToIntNoBlanks(TrimControl(net::NthWord(reply, ' ', 3)));
 }
 
 void NoteSummaryLine(TSummary& summary, const std::string& line) {

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "platform/ShellCommand.h"
+#include "platform/core/ShellCommand.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Sasl.h"
 

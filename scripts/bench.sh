@@ -10,6 +10,10 @@ echo "# $(date -u +%FT%TZ) $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg)
 
 bench/pop3/run.sh build
 
+# The same check over implicit TLS beside poplib.POP3_SSL, and the CPU cost
+# of TLS against plaintext.
+bench/pop3/tls_run.sh build
+
 # ReadLn: CPU while waiting on a silent server, and a 10 MB line stream
 # beside a plain recv() loop.
 build/bench/net/net_bench

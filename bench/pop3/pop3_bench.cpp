@@ -1,7 +1,9 @@
 // One POP3 session as the mail checker's analysing check runs it: log-in,
 // STAT, LIST, then TOP n 0 and LIST n for every message, QUIT.
 //
-// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS]
+// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS [tls:CAFILE]]
+// With tls:CAFILE the session runs over implicit TLS, the certificate
+// verified against CAFILE.
 // Prints one line: wall and CPU (this process) medians of RUNS timed
 // sessions, after one untimed warm-up session.
 
@@ -82,13 +84,18 @@ int main(int argc, char** argv) {
   client.Port = std::atoi(argv[2]);
   client.UserID = argv[3];
   client.Password = argv[4];
+  const std::string tls = argc > 6 ? argv[6] : "";
+  if (tls.rfind("tls:", 0) == 0) {
+    client.Security = pop3::TSecurity::TLS;
+    client.TlsCAFile = tls.substr(4);
+  }
   try {
     int count = 0;
     Sample first = Timed(client, count);
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
-    std::printf("pop3check TOP+LIST x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
-                count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
+    std::printf("pop3check%s TOP+LIST x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
+                client.Security == pop3::TSecurity::TLS ? " TLS" : "", count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
                 runs);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pop3_bench: %s\n", error.what());

@@ -9,9 +9,10 @@
 #include <string>
 
 #include "app/Settings.h"
-#include "platform/TestAccess.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
+#include "tests/support/Wait.h"
 
 namespace apptest {
 namespace {
@@ -69,7 +70,7 @@ TEST_F(TlsWindow, ImplicitTlsMailboxIsCheckedViewedAndDeletedFrom) {
 
   access::ClickCell(*Form().StringGrid1, 1, 0);  // tick message 1
   access::Click(*Form().DeleteButton);
-  EXPECT_TRUE(access::PumpUntil([&] { return mailbox_->Count() == 1; }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return mailbox_->Count() == 1; }));
   EXPECT_THAT(BoxTexts(BoxKind::Information), IsEmpty());
   EXPECT_TRUE(WindowRestored());
 }

@@ -190,3 +190,49 @@ TEST(Sasl, Base64RoundTripsEveryLengthAgainstKnownValues) {
 
 }  // namespace
 }  // namespace pop3test
+
+namespace pop3test {
+namespace {
+
+// Faults of the TLS handshake itself, which a real server does not make:
+// the client waits under its time-out and its cancel, and after a failure
+// nothing follows in plaintext.
+class Pop3TlsHandshakeFault : public Pop3Security {};
+
+TEST_F(Pop3TlsHandshakeFault, AStalledHandshakeEndsByTheTimeOutWithNothingSentInClear) {
+  client().Security = TSecurity::TLS;
+  client().SetTimeOut(400);
+  server_.AddConversation("STALL\n");
+  const std::string text = FailureOf<net::ESockError>([&] { client().Connect(); });
+  EXPECT_EQ(text, "TLS Handshake Timed Out");
+  EXPECT_FALSE(client().IsConnected());
+  EXPECT_TRUE(shown_.empty()) << "a time-out is no certificate or security verdict";
+  EXPECT_TRUE(server_.WaitUntilDone());
+  // The server saw the ClientHello's bytes, and no command in clear after it.
+  for (const char* command : {"USER", "PASS", "QUIT", "CAPA", "STLS"}) EXPECT_EQ(server_.CountReceived(command), 0);
+}
+
+TEST_F(Pop3TlsHandshakeFault, APlaintextGreetingOnATlsPortIsAFailedHandshake) {
+  client().Security = TSecurity::TLS;
+  client().SetTimeOut(5000);
+  server_.AddConversation("S: +OK plaintext POP3 here\nCLOSE\n");
+  const std::string text = Refused();
+  EXPECT_NE(text.find("TLS handshake with 127.0.0.1 failed"), std::string::npos) << text;
+  EXPECT_NE(text.find("Nothing was sent"), std::string::npos) << text;
+}
+
+TEST_F(Pop3TlsHandshakeFault, ACancelDuringTheHandshakeEndsIt) {
+  client().Security = TSecurity::TLS;
+  client().SetTimeOut(0);
+  server_.AddConversation("STALL\n");
+  client().ReportLevel = net::kStatusTrace;  // the handshake begins with "Starting TLS"
+  client().OnStatus = [&](platform::TComponent*, const std::string& status) {
+    if (status == "Starting TLS") client().Cancel();
+  };
+  const std::string text = FailureOf<net::ESockError>([&] { client().Connect(); });
+  EXPECT_EQ(text, "TLS Handshake Canceled");
+  EXPECT_FALSE(client().IsConnected());
+}
+
+}  // namespace
+}  // namespace pop3test

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QPoint>
+#include <string>
+#include <vector>
+
+#include "platform/gui/MainWindow.h"
+#include "platform/gui/qt/WindowWidget.h"
+
+namespace platform {
+
+struct MainWindow::Impl {
+  struct MenuItem {
+    std::string caption;  // empty for a separator
+    int command = 0;
+    std::string submenu;  // empty: on the menu itself
+    bool checkable = false;
+    bool checked = false;
+  };
+
+  MainWindow* owner = nullptr;
+  qt::WindowWidget* widget = nullptr;
+  int designWidth = 0;
+  int designHeight = 0;
+  std::vector<MenuItem> systemMenu;
+
+  void Rescale();
+  void ShowSystemMenu(const QPoint& globalPos);
+  void Choose(int command);
+  void HandleClose(QCloseEvent* event);
+  bool PreviewKey(QObject* receiver, QKeyEvent* event);
+};
+
+}  // namespace platform
