@@ -32,12 +32,17 @@ inline constexpr int kServerTimeOutMs = 60000;
 // Design time auto-check period, until start-up sets the user's interval.
 inline constexpr unsigned kDesignTimerIntervalMs = 300000;
 
-// The server edit holds a host name or dotted address, optionally followed
-// by ":" and a decimal port 1..65535; without a valid port the port is 110
-// and the whole text is the host.
+inline constexpr int kImplicitTlsPort = 995;
+
+// The server edit holds a host name, a dotted address or an IPv6 literal
+// (in brackets when a port follows: "[2001:db8::1]:995"), optionally
+// followed by ":" and a decimal port 1..65535; without a valid port the port
+// is 110 and the whole text is the host. "pop3s://" before it asks for
+// implicit TLS, on port 995 unless a port is given; so does port 995.
 struct ServerAddress {
   std::string Host;
   int Port = kDefaultPop3Port;
+  bool ImplicitTls = false;
 };
 ServerAddress SplitServerAddress(const std::string& text);
 
@@ -138,6 +143,15 @@ class TForm1 : public platform::TComponent {
   void POP3AuthenticationFailed(bool& Handled);
   void POP3ConnectionFailed(platform::TComponent* Sender);
   void POP3InvalidHost(bool& Handled);
+  // Connection security (ConnectionSecurity.cpp): the settings applied to
+  // each session, the boxes of its failures, the question before a log-in in
+  // clear, what the last session used, and the context-menu choice.
+  void ApplyConnectionSecurity(const ServerAddress& address);
+  void POP3SecurityFailure(const std::string& Text);
+  void POP3PlaintextLogin(bool& Handled);
+  void POP3LoggedIn(platform::TComponent* Sender);
+  void AppendSecurityMenu();
+  bool SecurityMenuCommand(int Command);
   void POP3Failure(platform::TComponent* Sender);
   void POP3DecodeEnd(platform::TComponent* Sender);
   void POP3PacketRecvd(platform::TComponent* Sender);

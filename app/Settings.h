@@ -12,6 +12,15 @@ inline constexpr const char* kEmail = "EMAIL";
 inline constexpr const char* kServer = "Server";
 inline constexpr const char* kUserID = "UserID";
 inline constexpr const char* kPassword = "Password";
+// Connection security: Auto (default), TLS, STARTTLS or None.
+inline constexpr const char* kSecurity = "Security";
+inline constexpr const char* kTlsFingerprint = "TLSFingerprint";
+inline constexpr const char* kTlsCAFile = "TLSCAFile";
+inline constexpr const char* kTokenCommand = "TokenCommand";
+// Per host: "Yes" once the host was seen offering TLS.
+inline constexpr const char* kTlsHosts = "TLSHOSTS";
+// Per host: the answer ("Yes"/"No") to the question before a log-in in clear.
+inline constexpr const char* kPlaintextHosts = "PLAINTEXT";
 // PasswordIn=Keyring: the saved password is in the desktop's keyring under
 // kKeyringEntry, and Password is empty.
 inline constexpr const char* kPasswordIn = "PasswordIn";
@@ -32,6 +41,7 @@ inline constexpr const char* kDesktop = "DESKTOP";
 inline constexpr const char* kNotify = "Notify";
 inline constexpr const char* kAutostart = "Autostart";
 
+inline constexpr const char* kDefaultSecurity = "Auto";
 inline constexpr const char* kDefaultInterval = "30";
 inline constexpr const char* kDefaultFetchCount = "0";
 inline constexpr const char* kDefaultPlayWave = "Yes";

@@ -16,6 +16,7 @@ TForm1::TForm1() {
   WireEvents();
 
   Window->AppendSystemMenuSeparator();
+  AppendSecurityMenu();
   Window->AppendSystemMenuItem("&About...", kAboutCommand);
   ViewerFetch = false;
   ClearMessageList();
@@ -51,6 +52,9 @@ void TForm1::WireEvents() {
   POP3->OnRetrieveEnd = [this](platform::TComponent* sender) { POP3RetrieveEnd(sender); };
   POP3->OnFailure = [this](platform::TComponent* sender) { POP3Failure(sender); };
   POP3->OnDecodeEnd = [this](platform::TComponent* sender) { POP3DecodeEnd(sender); };
+  POP3->OnSecurityFailure = [this](const std::string& text) { POP3SecurityFailure(text); };
+  POP3->OnPlaintextLogin = [this](bool& handled) { POP3PlaintextLogin(handled); };
+  POP3->OnConnect = [this](platform::TComponent* sender) { POP3LoggedIn(sender); };
   WireViewerEvents();
   WireMessageListEvents();
   WireAutoCheckEvents();
@@ -78,6 +82,7 @@ void TForm1::CopyCredentials() {
   ServerAddress address = SplitServerAddress(IPedit->Text());
   POP3->Host = address.Host;
   POP3->Port = address.Port;
+  ApplyConnectionSecurity(address);
   POP3->UserID = UserEdit->Text();
   POP3->Password = PasswordEdit->Text();
 }

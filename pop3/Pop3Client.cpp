@@ -76,7 +76,7 @@ void TPop3Client::DropConnection() {
 
 void TPop3Client::AskForCredentials() {
   bool asked = false;
-  while (UserID.empty() || Password.empty()) {
+  while (UserID.empty() || (Password.empty() && TokenCommand.empty())) {
     if (!OnAuthenticationNeeded) throw Exception(kAuthenticationFailed);
     if (asked) break;
     asked = true;
@@ -125,10 +125,19 @@ void TPop3Client::Connect() {
     if (loggedIn && OnConnect) OnConnect(this);
   };
   try {
+    sessionTls_.clear();
+    tlsOffered_ = false;
+    capabilityLines_.clear();
     TLineSocket::Connect();
     try {
+      SecureBeforeGreeting();
       CheckReply(ReadAnswerLine());
-      LogIn();
+      SecureAfterGreeting();
+      if (TokenCommand.empty()) {
+        LogIn();
+      } else {
+        LogInWithToken();
+      }
       loggedIn = true;
       std::string reply = Command("STAT");
       CheckReply(reply);

@@ -26,6 +26,23 @@ using TListEvent = std::function<void(std::int32_t Msg, std::int32_t Size)>;
 // FileName may be changed by the handler. No sender.
 using TVarFileNameEvent = std::function<void(std::string& FileName)>;
 
+// How a session is protected. TLS: the connection starts with the TLS
+// handshake. STARTTLS: plain greeting, then STLS and the handshake, before
+// any log-in. Auto: TLS on port 995; elsewhere CAPA after the greeting and
+// STLS when the server lists it, else plaintext. None: plaintext, no CAPA.
+enum class TSecurity { Auto, TLS, STARTTLS, None };
+
+// The session could not be made safe enough to log in: a refused
+// certificate, a refused or missing STLS, a log-in in clear that was not
+// allowed, a refused access token. Nothing secret was sent. The message
+// tells the user what happened and what to do.
+class ESecurityError : public platform::Exception {
+ public:
+  using Exception::Exception;
+};
+
+using TSecurityEvent = std::function<void(const std::string& Text)>;
+
 // The header summary of one message, filled by FetchSummary.
 struct TSummary {
   std::string Subject;    // after "Subject:", the blank after the colon kept
@@ -104,6 +121,32 @@ class TPop3Client : public net::TLineSocket {
   TNotifyEvent OnSuccess;
   TNotifyEvent OnFailure;
   TNotifyEvent OnConnect;
+
+  // Protection of the session (see TSecurity); None keeps the plaintext
+  // conversation of old.
+  TSecurity Security = TSecurity::None;
+  // The host was seen offering TLS before: a session that would log in
+  // without it is refused (a stripped STLS is an attack sign).
+  bool TlsRequired = false;
+  // When not empty, the log-in is SASL XOAUTH2 with the access token that
+  // this command prints (first line of its standard output; run through
+  // /bin/sh -c within TimeOut) instead of USER and PASS.
+  std::string TokenCommand;
+  // Fired with the text of every ESecurityError before it is raised.
+  TSecurityEvent OnSecurityFailure;
+  // Fired before credentials would go to the server without TLS; the
+  // handler sets Handled to allow it. Unassigned: allowed.
+  THandlerEvent OnPlaintextLogin;
+
+  // The TLS version of the current (or last) session, empty when it ran in
+  // plaintext.
+  const std::string& SessionTls() const { return sessionTls_; }
+  // The server offered TLS in the current (or last) session.
+  bool TlsOffered() const { return tlsOffered_; }
+  // The capability lines (line ends removed, without the terminating ".")
+  // of the CAPA answer of this session, as valid now: empty when no CAPA was
+  // sent or it was refused, and emptied by STLS (they must be asked again).
+  const std::vector<std::string>& CapabilityLines() const { return capabilityLines_; }
 
   // Extractor state of message retrieval.
   std::string AttachName;            // file name of the part being extracted
@@ -198,6 +241,16 @@ class TPop3Client : public net::TLineSocket {
   [[noreturn]] void RaiseConnectionClosed();
   void AskForCredentials();
   void LogIn();
+  // The security steps of Connect (Pop3Security.cpp): before and after the
+  // greeting, then the choice of log-in.
+  void SecureBeforeGreeting();
+  void SecureAfterGreeting();
+  void StartTlsSession();
+  bool RequestCapabilities();
+  void ConfirmPlaintextLogIn();
+  void LogInWithToken();
+  std::string FetchAccessToken();
+  [[noreturn]] void RefuseSession(const std::string& text);
   void ReadSummaryHeader();
   // Forgets what belonged to the session: answers due, listed sizes,
   // capabilities.
@@ -230,6 +283,9 @@ class TPop3Client : public net::TLineSocket {
   bool capabilitiesAsked_ = false;
   std::vector<TListEntry> listedSizes_;  // sorted by Msg once the listing is complete
   bool listingComplete_ = false;
+  std::string sessionTls_;
+  bool tlsOffered_ = false;
+  std::vector<std::string> capabilityLines_;
 };
 
 }  // namespace pop3

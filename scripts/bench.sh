@@ -15,6 +15,9 @@ bench/pop3/run.sh build
 # curl, mpop and a raw pipelined client, and the window's check offscreen.
 bench/pop3/latency.sh build
 COUNT=1000 DELAY_MS=0 bench/pop3/latency.sh build
+# The same check over implicit TLS beside poplib.POP3_SSL, and the CPU cost
+# of TLS against plaintext.
+bench/pop3/tls_run.sh build
 
 # ReadLn: CPU while waiting on a silent server, and a 10 MB line stream
 # beside a plain recv() loop.

@@ -1,7 +1,7 @@
 // One POP3 session as the mail checker's analysing check runs it: log-in,
 // STAT, LIST, then the summary of every message, QUIT.
 //
-// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single] [decode]
+// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single] [decode] [tls:CAFILE]
 // walk (the default) fetches the summaries as the window's check does, with
 // TSummaryPipeline (pipelined where the server allows it, sizes from the
 // listing); walk1 is the same walk with one command out at a time, the
@@ -10,6 +10,8 @@
 // a time), as the check did before.
 // decode also decodes each summary's sender, subject and date, as the list
 // shows them.
+// With tls:CAFILE the session runs over implicit TLS, the certificate
+// verified against CAFILE.
 // Prints one line: wall and CPU (this process) medians of RUNS timed
 // sessions, after one untimed warm-up session. With "decode", each
 // summary's sender and subject are decoded and its date read as the list
@@ -118,28 +120,36 @@ std::string Median(std::vector<Sample> samples, double Sample::*field) {
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single]\n");
+    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single] [decode] [tls:CAFILE]\n");
     return 2;
   }
   QCoreApplication application(argc, argv);
   const int runs = argc > 5 ? std::atoi(argv[5]) : 7;
-  for (int i = 6; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "decode") decodeSummaries = true;
-    else if (arg == "single") mode = Mode::Single;
-    else if (arg == "walk1") mode = Mode::WalkOneAtATime;
-  }
   pop3::TPop3Client client;
   client.Host = argv[1];
   client.Port = std::atoi(argv[2]);
   client.UserID = argv[3];
   client.Password = argv[4];
+  for (int i = 6; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "decode") {
+      decodeSummaries = true;
+    } else if (arg == "single") {
+      mode = Mode::Single;
+    } else if (arg == "walk1") {
+      mode = Mode::WalkOneAtATime;
+    } else if (arg.rfind("tls:", 0) == 0) {
+      client.Security = pop3::TSecurity::TLS;
+      client.TlsCAFile = arg.substr(4);
+    }
+  }
   try {
     int count = 0;
     Sample first = Timed(client, count);
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
-    std::printf("pop3check %s x%d (1 session, summaries filled%s): wall median %s cpu median %s first %.3fs runs %d\n",
+    std::printf("pop3check%s %s x%d (1 session, summaries filled%s): wall median %s cpu median %s first %.3fs runs %d\n",
+                client.Security == pop3::TSecurity::TLS ? " TLS" : "",
                 mode == Mode::Walk             ? "summary walk"
                 : mode == Mode::WalkOneAtATime ? "summary walk one command at a time (as without PIPELINING)"
                                                : "FetchSummary one by one (TOP+LIST)", count, decodeSummaries ? ", sender/subject/date decoded" : "", Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,

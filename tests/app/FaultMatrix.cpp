@@ -50,6 +50,9 @@ std::vector<std::string> HeaderAnswer(int msg) {
 Session LogIn() {
   return {
       {"Greeting", "", {"+OK POP3 ready"}},
+      // Under the default connection security the client asks for the
+      // capabilities; without STLS listed it logs in as before.
+      {"Capa", "CAPA", {"+OK", "TOP", "USER", "UIDL", "."}, true, false, false, true},
       {"User", "USER " + std::string(kUser), {"+OK"}},
       {"Pass", "PASS " + std::string(kPassword), {"+OK logged in"}},
       {"Stat", "STAT", {"+OK 2 " + std::to_string(MessageText(1).size() + MessageText(2).size())}},
@@ -146,6 +149,7 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
       if (exchange.Name == "Quit") return Afterwards::Nothing;
       if (exchange.RefusalMeansNoPipelining) return Afterwards::GoOnOneAtATime;
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
+      if (exchange.RefusalMeansAbsent) return Afterwards::GoOn;
       return Afterwards::SignOff;
     case Fault::GarbageInAnswer:
       // A line the client cannot convert leaves the rest of the answer

@@ -49,6 +49,9 @@ struct Exchange {
   // CAPA: a refusal fails nothing; the client goes on without pipelining,
   // one command at a time.
   bool RefusalMeansNoPipelining = false;
+  // A refusal (or a reply that is no "+OK") only says the server lacks the
+  // command: the client goes on without it (CAPA).
+  bool RefusalMeansAbsent = false;
 };
 using Session = std::vector<Exchange>;
 

@@ -24,6 +24,8 @@ constexpr char kEscape = 27;
 
 constexpr const char* kLogIn =
     "S: +OK ready\n"
+    "C: CAPA\n"
+    "S: -ERR\n"
     "C: USER ann\n"
     "S: +OK\n"
     "C: PASS secret\n"
@@ -255,6 +257,8 @@ TEST_F(ViewerFault, ClosingWhileHeaderWaitsForLogInEndsFetchThenCloses) {
   ListTwoMessages();
   server_.AddConversation(
       "S: +OK ready\n"
+      "C: CAPA\n"
+      "S: -ERR\n"
       "C: USER ann\n"
       "STALL\n");
   WhileWaitingFor("USER", [&] { Form().Window->PostClose(); }, 2);
@@ -272,6 +276,8 @@ TEST_F(ViewerFault, ClosingWhileBodyWaitsForLogInEndsFetchThenCloses) {
   OpenHeaderOfOne();
   server_.AddConversation(
       "S: +OK ready\n"
+      "C: CAPA\n"
+      "S: -ERR\n"
       "C: USER ann\n"
       "STALL\n");
   WhileWaitingFor("USER", [&] { Form().Window->PostClose(); }, 3);

@@ -13,6 +13,9 @@ struct MainWindow::Impl {
   struct MenuItem {
     std::string caption;  // empty for a separator
     int command = 0;
+    std::string submenu;  // empty: on the menu itself
+    bool checkable = false;
+    bool checked = false;
   };
 
   MainWindow* owner = nullptr;
