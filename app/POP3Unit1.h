@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "app/Settings.h"
 #include "platform/Component.h"
 #include "platform/Controls.h"
 #include "platform/Cursor.h"
@@ -296,10 +299,28 @@ class TForm1 : public platform::TComponent {
   // Steps of start-up and shut-down.
   void WireSettingsEvents();
   // Reads the settings into the window; returns the SOUND PlayWave text.
+  // Raises at a value that is no number, after recording what it read.
   std::string ReadSettings();
+  // Reads one value a save writes and records it in LoadedSettings.
+  std::optional<std::string> ReadSavedSetting(const platform::TProfileFile& file, const char* section,
+                                              const char* key);
+  // Writes the interval as clamped and a missing PlayWave, when they differ
+  // from the file; a failure is shown once and start-up goes on.
+  void WriteStartUpSettings(const std::string& interval, const std::optional<std::string>& storedInterval,
+                            const std::optional<std::string>& storedPlayWave);
   void ApplySoundSetting(const std::string& playWave);
-  // Raises when a value cannot be written; the remaining ones are not.
+  // The values a save writes, taken from the window, in the order written.
+  std::vector<SettingValue> SavedSettingValues() const;
+  // Notes what a save would write for the window as start-up left it.
+  void RecordStartUpState();
+  bool NeedsWriting(const SettingValue& value) const;
+  // Writes every value the user changed; one that cannot be written is
+  // skipped and the others are still written. Raises afterwards, with one
+  // text naming every distinct failure.
   void SaveSettings();
+
+  // The keys a save writes, by key name, as start-up found and left them.
+  std::map<std::string, LoadedSetting> LoadedSettings;
 };
 
 }  // namespace app
