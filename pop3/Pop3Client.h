@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,9 @@ class TPop3Client : public net::TLineSocket {
   static constexpr int kMaxHeaderLines = 10000;
   static constexpr std::size_t kMaxHeaderBytes = 4 * 1024 * 1024;
   static constexpr std::size_t kMaxMessageIdLength = 256;
+  // Longest unique id taken from "UIDL" (servers send at most 70
+  // characters); a longer one fails like a broken answer.
+  static constexpr std::size_t kMaxUniqueIdLength = 512;
 
   explicit TPop3Client(TComponent* owner = nullptr);
   // Drops any session without QUIT and without firing events.
@@ -133,6 +138,23 @@ class TPop3Client : public net::TLineSocket {
   // RETR n into MailMessage, attachments into AttachFilePath.
   void FetchMessage(std::int32_t msg);
 
+  // Unique ids ("UIDL") name a message across sessions, where a message
+  // number names it only within one. Each sets Busy while it runs and
+  // returns at once, without effect, while Busy is set; none fires an event.
+  //
+  // "UIDL": the id of every listed message by its number. False, with ids
+  // empty, when the server refuses the command (it has no UIDL); the
+  // session goes on. A listing line that is no "number id" fails and drops
+  // the connection.
+  bool ListUniqueIds(std::map<std::int32_t, std::string>& ids);
+  // "UIDL n": message n's id; nothing when the server refuses (no such
+  // message).
+  std::optional<std::string> UniqueId(std::int32_t msg);
+  // The number that the message with uniqueId has now: msg when "UIDL msg"
+  // still gives that id, else its number in the whole "UIDL" listing (the
+  // mailbox changed since msg was taken); nothing when it is gone.
+  std::optional<std::int32_t> LocateMessage(std::int32_t msg, const std::string& uniqueId);
+
  protected:
   // Sets Busy for one operation and clears it on every way out.
   class BusyScope {
@@ -172,6 +194,8 @@ class TPop3Client : public net::TLineSocket {
   void AskForCredentials();
   void LogIn();
   void ReadSummaryHeader();
+  bool ReadUniqueIdListing(std::map<std::int32_t, std::string>& ids);
+  std::optional<std::string> AskUniqueId(std::int32_t msg);
 
   codec::TUUProcessor decoder_;
   std::string attachFilePath_;
