@@ -109,6 +109,11 @@ class TForm1 : public platform::TComponent {
   bool AttachmentsSaved = false;
   // A viewer fetch waits on the server: further double clicks are ignored.
   bool ViewerFetchRunning = false;
+  // The unique id of the message the viewer shows; empty without one.
+  std::string ViewerMessageId;
+  // The unique ids the last check took ("UIDL"), by the message number a
+  // row shows; empty when the server has no UIDL. Emptied with the list.
+  std::map<std::int32_t, std::string> ListedIds;
 
   // Network commands in progress (nested through the event loop) and a
   // close of the window that waits for them to end.
@@ -247,6 +252,9 @@ class TForm1 : public platform::TComponent {
   // worked). True when the message may be fetched: the mailbox still holds
   // mail (else a box says the item is gone) and the window is not closing.
   bool OpenViewerSession();
+  // In the viewer's session: the number the viewer's message has now;
+  // nothing, after the box saying so, when it is gone.
+  std::optional<std::int32_t> CurrentListedMessage(std::int32_t msg);
   // The viewer shows text under the status caption, in place of the list.
   void ShowInViewer(const std::string& text, const char* caption);
   void FinishHeaderView(bool opened);
@@ -271,8 +279,15 @@ class TForm1 : public platform::TComponent {
   void FinishDeletion(int changedCount);
 
   // In an open session holding mail: sets ListTotal from the mailbox size
-  // and FetchLimit, then LIST fills the rows (see POP3List).
+  // and FetchLimit, then LIST fills the rows (see POP3List) and UIDL fills
+  // ListedIds.
   void ListMailbox();
+  // The id the last check took for the listed message msg; empty without.
+  std::string ListedId(std::int32_t msg) const;
+  // In an open session: the number that the message listed as msg with id
+  // has now, found by its id (nothing when it is gone); msg itself when id
+  // is empty (the server has no UIDL).
+  std::optional<std::int32_t> CurrentNumber(std::int32_t msg, const std::string& id);
 
   // Steps of the manual check.
   void BeginManualCheck();

@@ -52,6 +52,7 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
   FetchRunning running(ViewerFetchRunning);
   Timer1->SetEnabled(false);
   ViewerMessage = msg;
+  ViewerMessageId = ListedId(msg);
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
@@ -68,8 +69,9 @@ void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
   PrepareSession();
   ConnectPending = true;
   try {
-    if (OpenViewerSession()) {
-      POP3->FetchSummary(msg);
+    std::optional<std::int32_t> current;
+    if (OpenViewerSession() && (current = CurrentListedMessage(msg))) {
+      POP3->FetchSummary(*current);
       ShowInViewer(LinesText(POP3->Summary().Header), kHeaderCaption);
       opened = true;
     }
@@ -92,6 +94,14 @@ bool TForm1::OpenViewerSession() {
   if (CloseRequested) return false;
   ViewerFetch = true;
   return true;
+}
+
+// The viewer shows the message its row named, never another one that has
+// taken its number since.
+std::optional<std::int32_t> TForm1::CurrentListedMessage(std::int32_t msg) {
+  std::optional<std::int32_t> current = CurrentNumber(msg, ViewerMessageId);
+  if (!current) platform::ShowInformation(kNoLongerAvailable);
+  return current;
 }
 
 void TForm1::ShowInViewer(const std::string& text, const char* caption) {
@@ -143,10 +153,11 @@ void TForm1::FetchBodyView(bool& opened) {
   ConnectPending = true;
   AttachmentsSaved = false;
   try {
-    if (OpenViewerSession()) {
+    std::optional<std::int32_t> current;
+    if (OpenViewerSession() && (current = CurrentListedMessage(ViewerMessage))) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
-      POP3->FetchMessage(ViewerMessage);
+      POP3->FetchMessage(*current);
       ShowInViewer(LinesText(POP3->MailMessage().Body), kBodyCaption);
       opened = true;
     }

@@ -137,6 +137,7 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
     case Fault::Garbage:
       if (exchange.Name == "Quit") return Afterwards::Nothing;
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
+      if (exchange.RefusalGoesOn) return Afterwards::GoOn;
       return Afterwards::SignOff;
     case Fault::GarbageInAnswer:
       // A line the client cannot convert leaves the rest of the answer
@@ -175,7 +176,9 @@ std::string SenderOf(int msg) { return MessageLines(msg)[0].substr(6); }
 
 Session CheckSession() {
   Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
-  return Joined(LogIn(), {list, Top(2, "Top2"), ListOne(2, "List2"), Top(1, "Top1"), ListOne(1, "List1"), Quit()});
+  Exchange uidl{"Uidl", "UIDL", {"-ERR command not supported"}};
+  uidl.RefusalGoesOn = true;
+  return Joined(LogIn(), {list, uidl, Top(2, "Top2"), ListOne(2, "List2"), Top(1, "Top1"), ListOne(1, "List1"), Quit()});
 }
 
 Session DeletionSession() {

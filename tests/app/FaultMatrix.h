@@ -41,6 +41,9 @@ struct Exchange {
   bool ParsesAnswerLines = false;
   // Only "-ERR" is a refusal: anything else counts as done (DELE).
   bool OnlyErrRefuses = false;
+  // Any reply but "+OK" means the server lacks the command, and the session
+  // goes on without it (UIDL).
+  bool RefusalGoesOn = false;
 };
 using Session = std::vector<Exchange>;
 
@@ -50,8 +53,9 @@ const std::string& MessageText(int msg);
 // The sender shown in the list for message msg.
 std::string SenderOf(int msg);
 
-// A check: log-in, LIST, the summaries of rows 0 (message 2) and 1
-// (message 1), QUIT.
+// A check: log-in, LIST, UIDL (which this server lacks, so the later
+// commands name messages by number and check them against their rows), the
+// summaries of rows 0 (message 2) and 1 (message 1), QUIT.
 Session CheckSession();
 // The deletion of message 1: log-in, TOP 1 0 and LIST 1 to compare it with
 // its row, DELE 1, QUIT.
