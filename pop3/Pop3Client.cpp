@@ -39,12 +39,21 @@ TPop3Client::~TPop3Client() {
   Abort();
 }
 
+void TPop3Client::StartCommandDeadline() {
+  if (TimeOut() > 0 && CommandTimeOuts > 0) {
+    SetCommandDeadline(static_cast<std::int64_t>(TimeOut()) * CommandTimeOuts);
+  } else {
+    ClearCommandDeadline();
+  }
+}
+
 void TPop3Client::SetAttachFilePath(const std::string& value) {
   attachFilePath_ = value;
   if (!attachFilePath_.empty() && attachFilePath_.back() != '/') attachFilePath_ += '/';
 }
 
 std::string TPop3Client::Command(const std::string& command) {
+  StartCommandDeadline();
   std::string reply;
   Transaction(command, reply);
   if (reply.empty()) RaiseConnectionClosed();
@@ -140,6 +149,7 @@ void TPop3Client::Connect() {
   try {
     TLineSocket::Connect();
     try {
+      StartCommandDeadline();
       CheckReply(ReadAnswerLine());
       LogIn();
       loggedIn = true;

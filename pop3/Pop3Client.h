@@ -79,6 +79,11 @@ class TPop3Client : public net::TLineSocket {
   std::string UserID;
   std::string Password;
   bool Parse = false;                // retrieval option
+  // A command and its whole answer take at most this many TimeOuts, however
+  // slowly the server keeps sending: TimeOut alone bounds only each wait,
+  // and a server that sends a byte now and then would hold a check for
+  // hours. 0 = no overall limit.
+  int CommandTimeOuts = 20;
   bool DeleteOnRead = false;         // retrieval option
   THandlerEvent OnAuthenticationNeeded;
   THandlerEvent OnAuthenticationFailed;
@@ -169,7 +174,9 @@ class TPop3Client : public net::TLineSocket {
   };
 
   // Transaction that drops the connection and raises ESockError
-  // kConnectionClosedText instead of returning an empty reply.
+  // kConnectionClosedText instead of returning an empty reply. Starts the
+  // command's overall deadline (CommandTimeOuts), which bounds the reply
+  // and every answer line read after it.
   std::string Command(const std::string& command);
   // ReadLn that drops the connection and raises ESockError
   // kConnectionClosedText instead of returning the empty string.
@@ -191,6 +198,7 @@ class TPop3Client : public net::TLineSocket {
 
  private:
   [[noreturn]] void RaiseConnectionClosed();
+  void StartCommandDeadline();
   void AskForCredentials();
   void LogIn();
   void ReadSummaryHeader();

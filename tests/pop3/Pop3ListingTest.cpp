@@ -254,6 +254,28 @@ TEST_F(Pop3Listing, StalledListingTimesOutAndDropsTheConnection) {
   EXPECT_EQ(server_.CountReceived("QUIT"), 0);
 }
 
+// A server that keeps sending, each line well within the idle time-out,
+// is still cut off once the command as a whole has taken CommandTimeOuts
+// times TimeOut.
+TEST_F(Pop3Listing, TricklingAnswerEndsAtTheCommandDeadline) {
+  constexpr int kLines = 30;
+  std::string script = "C: LIST \nS: +OK\n";
+  for (int msg = 1; msg <= kLines; ++msg) script += "WAIT 100\nS: " + std::to_string(msg) + " 120\n";
+  Expect(script + "S: .\n", false);
+  RecordListing();
+  client().Connect();
+  client().SetTimeOut(1000);
+  client().CommandTimeOuts = 1;
+  EXPECT_THROW(client().ListMessages(), EAbortError);
+  EXPECT_TRUE(client().TimedOut());
+  EXPECT_GT(listed_.size(), 0u);
+  EXPECT_LT(listed_.size(), static_cast<std::size_t>(kLines));
+  EXPECT_FALSE(client().IsConnected());
+  client().Disconnect();
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_EQ(server_.CountReceived("QUIT"), 0);
+}
+
 TEST_F(Pop3Listing, OperationsFromAnOnListHandlerDoNothing) {
   Expect(R"(
     C: LIST 

@@ -24,6 +24,7 @@ namespace testsupport {
 //   RAW: text   send text as it is, no CR LF added; escapes \r \n \t \\ \xHH.
 //   C: text     the client must send this line (compared without its CR LF).
 //               A text ending in '*' matches any line starting with the rest.
+//   WAIT ms     send nothing for ms milliseconds (a slow server).
 //   CLOSE       close the connection.
 //   STALL       answer nothing more; the connection stays open until the
 //               client closes it or the server is stopped.
@@ -62,7 +63,7 @@ class ScriptedPop3Server {
 
  private:
   struct Step {
-    enum Kind { Send, SendBytewise, Raw, Expect, Close, Stall } kind;
+    enum Kind { Send, SendBytewise, Raw, Expect, Wait, Close, Stall } kind;
     std::string text;
   };
   using Script = std::vector<Step>;
