@@ -136,7 +136,7 @@ void TForm1::MatchSizeRule() {
   for (int row = 0; row < StringGrid1->RowCount(); ++row) {
     try {
       std::string size = StringGrid1->Cell(kSizeColumn, row);
-      if (SizeMatches(limit, size.empty() ? 0 : StrToInt(size))) RaiseMailAlert();
+      if (SizeMatches(limit, size.empty() ? 0 : StrToIntLeadingBlanks(size))) RaiseMailAlert();
     } catch (const std::exception&) {
     }
   }

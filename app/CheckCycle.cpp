@@ -2,8 +2,8 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
-#include "platform/Application.h"
-#include "platform/EventLoop.h"
+#include "platform/gui/Application.h"
+#include "platform/core/EventLoop.h"
 
 namespace app {
 

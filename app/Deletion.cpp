@@ -6,8 +6,8 @@
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "net/LineSocket.h"
-#include "platform/Dialogs.h"
-#include "platform/EventLoop.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/core/EventLoop.h"
 
 namespace app {
 

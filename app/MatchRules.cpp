@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace app {
 
@@ -38,7 +38,7 @@ int RuleMatchCount(const std::string& rule, const std::string& cell) {
   return count;
 }
 
-std::int32_t StrToInt(const std::string& text) {
+std::int32_t StrToIntLeadingBlanks(const std::string& text) {
   const platform::Exception invalid("'" + text + "' is not a valid integer value");
   std::string::size_type at = 0;
   while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
@@ -60,7 +60,7 @@ std::int32_t StrToInt(const std::string& text) {
   return static_cast<std::int32_t>(value);
 }
 
-std::int32_t SizeRuleLimit(const std::string& rule) { return rule.empty() ? 0 : StrToInt(rule); }
+std::int32_t SizeRuleLimit(const std::string& rule) { return rule.empty() ? 0 : StrToIntLeadingBlanks(rule); }
 
 bool SizeMatches(std::int32_t limit, std::int64_t size) { return limit > 0 && size >= limit; }
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "pop3/MimeExtractor.h"
+#include "pop3/TextHelpers.h"
 
 namespace app {
 
@@ -32,14 +32,15 @@ bool TermMatches(const std::string& term, const std::string& cell);
 // alert of its own.
 int RuleMatchCount(const std::string& rule, const std::string& cell);
 
-// text as a 32-bit integer: optional leading blanks, an optional sign and
-// decimal digits, nothing after them. Raises platform::Exception
+// text as a 32-bit integer: optional leading blanks (spaces, tabs), an
+// optional sign and decimal digits, nothing after them; unlike the POP3
+// client's StrToIntNoBlanks, which takes no blank at all. Raises platform::Exception
 // "'" + text + "' is not a valid integer value" for anything else,
 // including a value out of range.
-std::int32_t StrToInt(const std::string& text);
+std::int32_t StrToIntLeadingBlanks(const std::string& text);
 
 // The limit N of a Size rule: 0 for an empty text, else the text as an
-// integer (raises as StrToInt for a text that is not one).
+// integer (raises as StrToIntLeadingBlanks for a text that is not one).
 std::int32_t SizeRuleLimit(const std::string& rule);
 
 // Whether a message of size octets matches a Size rule with limit N > 0.

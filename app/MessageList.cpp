@@ -2,7 +2,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 
 namespace app {
 

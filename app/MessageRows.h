@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/MessageGrid.h"
+#include "platform/gui/MessageGrid.h"
 #include "pop3/Pop3Reply.h"
 #include "pop3/StringList.h"
 
@@ -22,12 +22,12 @@ inline constexpr int kNumberColumn = 5;
 // The row's message number; raises pop3::EConvertError when column 5 holds
 // anything but an integer (the empty list's row included).
 inline std::int32_t RowMessageNumber(const platform::MessageGrid& grid, int row) {
-  return pop3::StrToInt(grid.Cell(kNumberColumn, row));
+  return pop3::StrToIntNoBlanks(grid.Cell(kNumberColumn, row));
 }
 
 // The row's message number, or 0 when column 5 holds none.
 inline std::int32_t RowMessageNumberOrZero(const platform::MessageGrid& grid, int row) {
-  return pop3::StrToIntDef(grid.Cell(kNumberColumn, row), 0);
+  return pop3::StrToIntNoBlanksDef(grid.Cell(kNumberColumn, row), 0);
 }
 
 inline bool RowTicked(const platform::MessageGrid& grid, int row) {

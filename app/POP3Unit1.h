@@ -8,16 +8,16 @@
 #include <vector>
 
 #include "app/Settings.h"
-#include "platform/Component.h"
-#include "platform/Controls.h"
-#include "platform/Cursor.h"
-#include "platform/Dialogs.h"
-#include "platform/MainWindow.h"
-#include "platform/MessageGrid.h"
-#include "platform/TextArea.h"
-#include "platform/TrayIcon.h"
-#include "platform/WavePlayer.h"
-#include "platform/WindowTimer.h"
+#include "platform/core/Component.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Cursor.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/MainWindow.h"
+#include "platform/gui/MessageGrid.h"
+#include "platform/gui/TextArea.h"
+#include "platform/gui/TrayIcon.h"
+#include "platform/gui/WavePlayer.h"
+#include "platform/core/WindowTimer.h"
 #include "pop3/Pop3Client.h"
 
 namespace app {

@@ -1,8 +1,8 @@
 #include "app/ProgramEntry.h"
 
 #include "app/POP3Unit1.h"
-#include "platform/Application.h"
-#include "platform/UnhandledError.h"
+#include "platform/gui/Application.h"
+#include "platform/core/UnhandledError.h"
 
 namespace app {
 

@@ -7,10 +7,10 @@
 
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
-#include "platform/Application.h"
-#include "platform/DataFolder.h"
-#include "platform/Exception.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
+#include "platform/gui/Application.h"
 
 namespace app {
 

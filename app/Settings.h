@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/ProfileFile.h"
+#include "platform/core/ProfileFile.h"
 
 namespace app {
 

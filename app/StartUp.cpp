@@ -8,9 +8,9 @@
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
-#include "platform/Application.h"
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
+#include "platform/gui/Application.h"
 
 namespace app {
 
@@ -71,11 +71,11 @@ std::string TForm1::ReadSettings() {
 
   std::optional<std::string> storedInterval = file.ReadValue(kAutoCheck, kInterval);
   std::string interval = storedInterval.value_or(kDefaultInterval);
-  std::int32_t minutes = StrToInt(interval);
+  std::int32_t minutes = StrToIntLeadingBlanks(interval);
   if (minutes < kShortestInterval) interval = std::to_string(kShortestInterval);
   if (minutes > kLongestIntervalMinutes) interval = std::to_string(kLongestIntervalMinutes);
 
-  std::int32_t fetchCount = StrToInt(file.ReadString(kDebug, kFetchCount, kDefaultFetchCount));
+  std::int32_t fetchCount = StrToIntLeadingBlanks(file.ReadString(kDebug, kFetchCount, kDefaultFetchCount));
   FetchLimit = 0;
   if (fetchCount > 0) {
     // The limit is one more than the setting; the largest setting keeps
@@ -85,7 +85,7 @@ std::string TForm1::ReadSettings() {
   }
 
   CheckBox2->SetHint(AutoCheckHint(interval));
-  IntervalMinutes = StrToInt(interval);
+  IntervalMinutes = StrToIntLeadingBlanks(interval);
 
   Edit1->SetText(ReadSavedSetting(file, kAutoCheck, kFrom).value_or(""));
   Edit2->SetText(ReadSavedSetting(file, kAutoCheck, kSubject).value_or(""));

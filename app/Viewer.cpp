@@ -3,9 +3,9 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
-#include "platform/DataFolder.h"
-#include "platform/Exception.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
 
 namespace app {
 

@@ -1,6 +1,6 @@
 #include "app/POP3Unit1.h"
-#include "platform/Application.h"
-#include "platform/UnhandledError.h"
+#include "platform/gui/Application.h"
+#include "platform/core/UnhandledError.h"
 
 namespace app {
 

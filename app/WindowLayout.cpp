@@ -1,6 +1,6 @@
 #include "app/POP3Unit1.h"
 
-#include "platform/DataFolder.h"
+#include "platform/core/DataFolder.h"
 
 namespace app {
 

@@ -1,5 +1,5 @@
 #include "app/POP3Unit1.h"
-#include "platform/Application.h"
+#include "platform/gui/Application.h"
 
 namespace app {
 

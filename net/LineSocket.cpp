@@ -1,8 +1,8 @@
 #include "net/LineSocket.h"
 
 #include "net/WaitSupport.h"
-#include "platform/EventLoop.h"
-#include "platform/SocketErrors.h"
+#include "platform/core/EventLoop.h"
+#include "platform/core/SocketErrors.h"
 
 namespace net {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Component.h"
-#include "platform/Exception.h"
-#include "platform/Socket.h"
-#include "platform/Timer.h"
+#include "platform/core/Component.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Socket.h"
+#include "platform/core/Timer.h"
 
 namespace net {
 

@@ -4,29 +4,16 @@
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
-#include "platform/FileStream.h"
-#include "platform/Files.h"
+#include "platform/core/FileStream.h"
+#include "platform/core/Files.h"
 #include "pop3/AttachmentName.h"
 #include "pop3/Pop3Client.h"
+#include "pop3/TextHelpers.h"
 
 namespace pop3 {
 
 std::int32_t LineCursor = 0;
 std::int32_t TempCounter = 0;
-
-std::string AsciiUpper(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
-std::string AsciiLower(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return text;
-}
 
 namespace {
 

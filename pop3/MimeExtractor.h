@@ -25,10 +25,6 @@ extern std::int32_t TempCounter;
 // Longest value kept of a header field, boundary, encoding.
 inline constexpr std::size_t kMaxHeaderValueLength = 256;
 
-// text with ASCII letters converted; other bytes stay as they are.
-std::string AsciiUpper(std::string text);
-std::string AsciiLower(std::string text);
-
 // The boundary text kept from the characters after "BOUNDARY=": a value
 // starting with the control character 0x16 loses its last two characters,
 // any other its last three and its first (so "\"XYZ12345\"" keeps XYZ123,

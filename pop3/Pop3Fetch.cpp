@@ -3,11 +3,12 @@
 #include <utility>
 #include <vector>
 
-#include "platform/Exception.h"
-#include "platform/Files.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
 #include "pop3/MimeExtractor.h"
 #include "pop3/Pop3Fetch.h"
 #include "pop3/Pop3Client.h"
+#include "pop3/TextHelpers.h"
 
 namespace pop3 {
 

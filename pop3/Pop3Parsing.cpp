@@ -14,8 +14,8 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 
 TListEntry ParseListLine(const std::string& line) {
   TListEntry entry;
-  entry.Msg = StrToInt(net::NthWord(line, ' ', 1));
-  entry.Size = StrToInt(net::NthWord(line, ' ', 2));
+  entry.Msg = StrToIntNoBlanks(net::NthWord(line, ' ', 1));
+  entry.Size = StrToIntNoBlanks(net::NthWord(line, ' ', 2));
   return entry;
 }
 
@@ -34,7 +34,7 @@ std::string CheckedUniqueId(const std::string& id) {
 
 TUniqueIdEntry ParseUniqueIdLine(const std::string& line) {
   TUniqueIdEntry entry;
-  entry.Msg = StrToInt(net::NthWord(line, ' ', 1));
+  entry.Msg = StrToIntNoBlanks(net::NthWord(line, ' ', 1));
   std::string::size_type blank = line.find(' ');
   entry.Id = CheckedUniqueId(TrimControl(blank == std::string::npos ? std::string() : line.substr(blank + 1)));
   return entry;
@@ -45,11 +45,11 @@ std::string ParseUniqueIdReply(const std::string& reply) {
 }
 
 std::int32_t ParseStatCount(const std::string& reply) {
-  return StrToIntDef(net::NthWord(WithoutLineEnd(reply), ' ', 2), 0);
+  return StrToIntNoBlanksDef(net::NthWord(WithoutLineEnd(reply), ' ', 2), 0);
 }
 
 std::int32_t ParseListSize(const std::string& reply) {
-  return StrToInt(TrimControl(net::NthWord(reply, ' ', 3)));
+  return StrToIntNoBlanks(TrimControl(net::NthWord(reply, ' ', 3)));
 }
 
 void NoteSummaryLine(TSummary& summary, const std::string& line) {

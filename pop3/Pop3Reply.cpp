@@ -49,13 +49,13 @@ bool ParseInt(const std::string& text, std::int32_t& value) {
 
 }  // namespace
 
-std::int32_t StrToInt(const std::string& text) {
+std::int32_t StrToIntNoBlanks(const std::string& text) {
   std::int32_t value = 0;
   if (!ParseInt(text, value)) throw EConvertError("'" + text + "' is not a valid integer value");
   return value;
 }
 
-std::int32_t StrToIntDef(const std::string& text, std::int32_t fallback) {
+std::int32_t StrToIntNoBlanksDef(const std::string& text, std::int32_t fallback) {
   std::int32_t value = 0;
   return ParseInt(text, value) ? value : fallback;
 }

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace pop3 {
 
@@ -38,10 +38,12 @@ std::string WithoutLineEnd(const std::string& line);
 std::string TrimControl(const std::string& text);
 
 // Strict decimal conversion: an optional sign and digits only, within the
-// 32-bit range; anything else raises EConvertError.
-std::int32_t StrToInt(const std::string& text);
+// 32-bit range; anything else, a blank anywhere included, raises
+// EConvertError. (The window's settings take leading blanks:
+// app::StrToIntLeadingBlanks.)
+std::int32_t StrToIntNoBlanks(const std::string& text);
 
-// As StrToInt, but fallback instead of an error.
-std::int32_t StrToIntDef(const std::string& text, std::int32_t fallback);
+// As StrToIntNoBlanks, but fallback instead of an error.
+std::int32_t StrToIntNoBlanksDef(const std::string& text, std::int32_t fallback);
 
 }  // namespace pop3

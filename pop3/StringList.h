@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace pop3 {
 

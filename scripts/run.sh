@@ -19,7 +19,7 @@ case "${1:-}" in
 esac
 
 scripts/install-deps.sh
-scripts/build.sh
+scripts/build.sh pop3check
 
 if [ "$mode" = auto ]; then
   if [ -f "$HOME/pop3/pop3.ini" ]; then

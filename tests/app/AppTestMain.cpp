@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "platform/Application.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Dialogs.h"
 
 // The application object must exist before any widget, and it must be
 // offscreen: set before the toolkit reads its platform.

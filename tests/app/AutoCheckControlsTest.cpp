@@ -2,8 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramEntry.h"
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 
@@ -47,7 +48,7 @@ TEST_F(AutoCheckControls, TimerTicksRunTheAutoCheck) {
   Form().CheckBox2->SetChecked(true);
   Form().Timer1->SetInterval(1);
 
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().CheckBox2->Checked(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().CheckBox2->Checked(); }));
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -116,33 +117,33 @@ TEST_F(AutoCheckControls, RuleLabelsShowTheirEditsAndColourBySetRule) {
   access::Click(*Form().Label4);
   access::Click(*Form().Label1);
   Form().Edit1->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().Edit1->Focused(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().Edit1->Focused(); }));
   EXPECT_FALSE(Form().Edit2->Visible());
   EXPECT_FALSE(Form().Edit3->Visible());
   access::TypeText(*Form().Edit1, "bob");
 
   Form().UserEdit->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return !Form().Edit1->Visible(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !Form().Edit1->Visible(); }));
   EXPECT_EQ(Form().Label1->TextColor(), platform::kColorRed);
   EXPECT_EQ(Form().Label2->TextColor(), platform::kColorBlack);
 
   access::Click(*Form().Label1);
   Form().Edit1->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().Edit1->Focused(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().Edit1->Focused(); }));
   access::TypeText(*Form().Edit1, "");
   Form().IPedit->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return !Form().Edit1->Visible(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !Form().Edit1->Visible(); }));
   EXPECT_EQ(Form().Label1->TextColor(), platform::kColorBlack);
 }
 
 TEST_F(AutoCheckControls, FocusLeavingAutoCheckBoxAcknowledgesAlert) {
   Form().CheckBox2->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().CheckBox2->Focused(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().CheckBox2->Focused(); }));
   Form().MailAlerted = true;
 
   Form().UserEdit->SetFocus();
 
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().MailAlerted; }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().MailAlerted; }));
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "app/ProgramEntry.h"
-#include "platform/Application.h"
-#include "platform/DataFolder.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/core/DataFolder.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 
@@ -109,7 +110,7 @@ TEST_F(AutoCheck, NoRuleAlertWaitsForAcknowledgement) {
 
   // Moving the focus onto the "Auto-Check" tick box acknowledges.
   Form().CheckBox2->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return !Form().MailAlerted; }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return !Form().MailAlerted; }));
   Tick();
   EXPECT_TRUE(Form().MailAlerted);
   EXPECT_EQ(Sounds(), 2);
@@ -145,7 +146,7 @@ TEST_F(AutoCheck, TrayIconAnimatesOnlyWhileInTheTray) {
 
   access::SetSystemTrayAvailable(true);
   access::Minimize(*Form().Window);
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().InTray; }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().InTray; }));
   Tick();
   EXPECT_TRUE(Form().TrayIcon1->Animating());
 

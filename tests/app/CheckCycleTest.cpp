@@ -1,8 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 
 namespace apptest {

@@ -5,7 +5,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/TestAccess.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 
@@ -111,7 +112,7 @@ TEST_F(CheckFailure, ClosingWhileWaitingCancelsTheWaitThenCloses) {
   EXPECT_FALSE(Form().POP3->TimedOut()) << "the wait must end by the cancel, not by the time-out";
   EXPECT_TRUE(WindowRestored());
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_EQ(closeQueries, 2);
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_FALSE(server_.ReceivedLine("QUIT"));

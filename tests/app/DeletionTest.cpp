@@ -3,8 +3,9 @@
 
 #include <algorithm>
 
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "pop3/Pop3Client.h"
 #include "tests/support/ScriptedPop3Server.h"
@@ -311,6 +312,8 @@ TEST_F(DeletionScripted, NothingTickedOpensNoSession) {
 
   access::Click(*Form().DeleteButton);
 
+  // The check's session ends on the server's thread; wait for it to count.
+  EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 1);
   EXPECT_EQ(Form().StringGrid1->RowCount(), 1);
   EXPECT_FALSE(Form().StringGrid1->HasCheckBox(0, 0));
@@ -382,7 +385,7 @@ TEST_F(DeletionScripted, ClosingTheWindowStopsTheDeletion) {
   access::Click(*Form().DeleteButton);
 
   EXPECT_TRUE(WindowRestored());
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 2);
   EXPECT_EQ(server_.CountReceived("DELE"), 0);

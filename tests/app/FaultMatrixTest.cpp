@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "app/MessageRows.h"
-#include "platform/DataFolder.h"
-#include "platform/TestAccess.h"
-#include "platform/WindowTimer.h"
+#include "platform/core/DataFolder.h"
+#include "platform/testing/TestAccess.h"
+#include "platform/core/WindowTimer.h"
 #include "tests/app/FaultMatrix.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
+#include "tests/support/TempFolder.h"
 
 // Every step of the window's network commands crossed with every fault a
 // server can commit at that step. Whatever the fault, the command must come
@@ -62,25 +63,13 @@ std::set<std::string> Listing(const fs::path& root) {
 // can be listed without other programs' files coming and going.
 class HomeParent {
  public:
-  HomeParent() {
-    std::string pattern = (fs::temp_directory_path() / "faultmatrix.XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a folder for the home");
-    path_ = pattern;
-  }
-  ~HomeParent() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-  }
-  HomeParent(const HomeParent&) = delete;
-  HomeParent& operator=(const HomeParent&) = delete;
-
-  const fs::path& Path() const { return path_; }
+  fs::path Path() const { return folder_.Path(); }
 
   // Runs action with TMPDIR naming this folder, where the home is made.
   void MakeHomeInside(const std::function<void()>& action) const {
     const char* saved = std::getenv("TMPDIR");
     const std::optional<std::string> previous = saved ? std::optional<std::string>(saved) : std::nullopt;
-    setenv("TMPDIR", path_.c_str(), 1);
+    setenv("TMPDIR", folder_.Path().c_str(), 1);
     action();
     if (previous)
       setenv("TMPDIR", previous->c_str(), 1);
@@ -89,7 +78,7 @@ class HomeParent {
   }
 
  private:
-  fs::path path_;
+  testsupport::TempFolder folder_{"faultmatrix"};
 };
 
 // A window in a home of its own, its client's time-out short, the account

@@ -1,7 +1,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/TestAccess.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 
 namespace apptest {

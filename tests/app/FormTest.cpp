@@ -1,7 +1,7 @@
 #include "tests/app/FormTest.h"
 
-#include "platform/Cursor.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Cursor.h"
+#include "platform/testing/TestAccess.h"
 
 namespace apptest {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "app/POP3Unit1.h"
-#include "platform/Dialogs.h"
+#include "platform/gui/Dialogs.h"
 #include "tests/support/Pop3TestServer.h"
 #include "tests/support/TempHome.h"
 

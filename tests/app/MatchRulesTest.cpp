@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "app/MatchRules.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace apptest {
 
@@ -51,22 +51,22 @@ TEST(RuleMatchCount, CountsEveryMatchingTerm) {
   EXPECT_EQ(app::RuleMatchCount("", "Xavier"), 0);
 }
 
-TEST(StrToInt, AcceptsSignedDecimals) {
-  EXPECT_EQ(app::StrToInt("0"), 0);
-  EXPECT_EQ(app::StrToInt("5000"), 5000);
-  EXPECT_EQ(app::StrToInt("-12"), -12);
-  EXPECT_EQ(app::StrToInt("+7"), 7);
-  EXPECT_EQ(app::StrToInt("  42"), 42);
-  EXPECT_EQ(app::StrToInt("007"), 7);
-  EXPECT_EQ(app::StrToInt("2147483647"), std::numeric_limits<std::int32_t>::max());
-  EXPECT_EQ(app::StrToInt("-2147483648"), std::numeric_limits<std::int32_t>::min());
+TEST(StrToIntLeadingBlanks, AcceptsSignedDecimals) {
+  EXPECT_EQ(app::StrToIntLeadingBlanks("0"), 0);
+  EXPECT_EQ(app::StrToIntLeadingBlanks("5000"), 5000);
+  EXPECT_EQ(app::StrToIntLeadingBlanks("-12"), -12);
+  EXPECT_EQ(app::StrToIntLeadingBlanks("+7"), 7);
+  EXPECT_EQ(app::StrToIntLeadingBlanks("  42"), 42);
+  EXPECT_EQ(app::StrToIntLeadingBlanks("007"), 7);
+  EXPECT_EQ(app::StrToIntLeadingBlanks("2147483647"), std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(app::StrToIntLeadingBlanks("-2147483648"), std::numeric_limits<std::int32_t>::min());
 }
 
-TEST(StrToInt, RejectsEverythingElseWithTheConversionText) {
+TEST(StrToIntLeadingBlanks, RejectsEverythingElseWithTheConversionText) {
   for (const char* text : {"", " ", "-", "+", "abc", "12a", "1 2", "42 ", "0x10", "1.5", "2147483648", "-2147483649",
                            "99999999999999999999"}) {
     try {
-      app::StrToInt(text);
+      app::StrToIntLeadingBlanks(text);
       ADD_FAILURE() << "accepted '" << text << "'";
     } catch (const platform::Exception& error) {
       EXPECT_EQ(error.Message(), "'" + std::string(text) + "' is not a valid integer value");

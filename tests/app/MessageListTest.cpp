@@ -1,8 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 
@@ -96,11 +97,11 @@ TEST_F(MessageList, EscapeEmptiesListAndKeepsHintAndTotal) {
 TEST_F(MessageList, FocusOnListHidesRuleEdits) {
   Form().Edit2->Show();
   Form().Edit2->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().Edit2->Focused(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().Edit2->Focused(); }));
 
   Form().StringGrid1->SetFocus();
 
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().StringGrid1->Focused(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().StringGrid1->Focused(); }));
   EXPECT_FALSE(Form().Edit1->Visible());
   EXPECT_FALSE(Form().Edit2->Visible());
   EXPECT_FALSE(Form().Edit3->Visible());

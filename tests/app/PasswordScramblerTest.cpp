@@ -8,7 +8,8 @@
 #include <random>
 #include <string>
 
-#include "platform/ProfileFile.h"
+#include "platform/core/ProfileFile.h"
+#include "tests/support/TempFolder.h"
 
 namespace {
 
@@ -25,16 +26,7 @@ std::string Bytes(std::initializer_list<int> values) {
 // A settings file in a folder of its own, removed afterwards.
 class SettingsFile {
  public:
-  SettingsFile() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "pop3check-scrambler-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed";
-    folder_ = pattern;
-  }
-  ~SettingsFile() {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
-  }
-  std::string Path() const { return folder_ + "/pop3.ini"; }
+  std::string Path() const { return folder_.File("pop3.ini"); }
 
   // What start-up makes of a password saved at close.
   std::string RoundTrip(const std::string& password) const {
@@ -44,7 +36,7 @@ class SettingsFile {
   }
 
  private:
-  std::string folder_;
+  testsupport::TempFolder folder_{"scrambler"};
 };
 
 TEST(ScramblePasswordTest, CombinesEveryCharacterWithD5) {

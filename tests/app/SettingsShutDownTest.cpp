@@ -6,9 +6,10 @@
 
 #include "app/PasswordScrambler.h"
 #include "app/ProgramEntry.h"
-#include "platform/Application.h"
-#include "platform/DataFolder.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/core/DataFolder.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 
@@ -88,7 +89,7 @@ TEST_F(SettingsShutDown, CloseSavesTheWindowInOrder) {
 
   Form().Window->Close();
 
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(Boxes().empty());
   // "Sound" is unticked only because there is no wave file: the stored
   // switch is the user's and stays.
@@ -235,7 +236,7 @@ TEST_F(SettingsShutDown, UnwritableSettingsAtCloseShowErrorAndStillClose) {
   Form().Window->Close();
 
   EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() + "."));
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
 }
 
 TEST_F(SettingsShutDown, ExitHidesRulesSavesAndEndsTheProgram) {

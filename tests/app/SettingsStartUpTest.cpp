@@ -6,10 +6,11 @@
 
 #include "app/PasswordScrambler.h"
 #include "app/ProgramEntry.h"
-#include "platform/Application.h"
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Application.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
 
@@ -89,7 +90,7 @@ TEST_F(SettingsStartUp, ReadsEveryStoredValue) {
 TEST_F(SettingsStartUp, FocusStaysWhereItWasWithoutUserName) {
   WriteSettingsText("[EMAIL]\r\nServer=mail.example.com\r\n");
   Form().IPedit->SetFocus();
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().IPedit->Focused(); }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().IPedit->Focused(); }));
 
   StartUp();
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
 
 // Files of the data folder as the tests see them: written and read here
 // byte for byte, independently of the program's own settings code.

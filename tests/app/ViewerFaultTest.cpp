@@ -3,10 +3,11 @@
 
 #include <functional>
 
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
-#include "platform/TestAccess.h"
-#include "platform/WindowTimer.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
+#include "platform/core/WindowTimer.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 
@@ -153,6 +154,7 @@ TEST_F(ViewerFault, RefusedBodyKeepsHeaderAndNextDoubleClickSavesIt) {
   EXPECT_EQ(platform::ReadFileIfExists(file), std::string(kHeaderText) + "\r\n");
   EXPECT_FALSE(Form().Memo1->Visible());
   EXPECT_TRUE(WindowRestored());
+  EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 3);
   EXPECT_TRUE(server_.Failures().empty());
 }
@@ -264,7 +266,7 @@ TEST_F(ViewerFault, ClosingWhileHeaderWaitsForLogInEndsFetchThenCloses) {
 
   EXPECT_FALSE(Form().Memo1->Visible());
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.CountReceived("QUIT"), 1) << "only the check signs off";
 }
@@ -282,7 +284,7 @@ TEST_F(ViewerFault, ClosingWhileBodyWaitsForLogInEndsFetchThenCloses) {
   EXPECT_EQ(Form().Memo1->Text(), kHeaderText);
   EXPECT_EQ(Form().CommandDepth, 0);
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.CountReceived("QUIT"), 2) << "only the check and the header view sign off";
 }

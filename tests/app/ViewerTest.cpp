@@ -1,10 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/Cursor.h"
-#include "platform/DataFolder.h"
-#include "platform/Files.h"
-#include "platform/TestAccess.h"
+#include "platform/gui/Cursor.h"
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
+#include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 
 namespace apptest {

@@ -4,15 +4,16 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/Application.h"
-#include "platform/Controls.h"
-#include "platform/Dialogs.h"
-#include "platform/Exception.h"
-#include "platform/MainWindow.h"
-#include "platform/MessageGrid.h"
-#include "platform/TestAccess.h"
-#include "platform/UnhandledError.h"
-#include "platform/WindowTimer.h"
+#include "platform/gui/Application.h"
+#include "platform/gui/Controls.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/core/Exception.h"
+#include "platform/gui/MainWindow.h"
+#include "platform/gui/MessageGrid.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
+#include "platform/core/UnhandledError.h"
+#include "platform/core/WindowTimer.h"
 
 namespace {
 
@@ -240,7 +241,7 @@ TEST_F(Widgets, WindowTimerKeepsTickingAfterHandlerError) {
   });
   EXPECT_FALSE(timer.Running());
   timer.SetEnabled(true);
-  EXPECT_TRUE(access::PumpUntil([&] { return ticks >= 2; }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return ticks >= 2; }));
   EXPECT_TRUE(timer.Running());
   timer.SetEnabled(false);
   EXPECT_FALSE(timer.Running());

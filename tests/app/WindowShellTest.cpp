@@ -1,9 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/Application.h"
-#include "platform/TestAccess.h"
-#include "platform/UnhandledError.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/support/Wait.h"
+#include "platform/core/UnhandledError.h"
 #include "tests/app/FormTest.h"
 
 namespace apptest {
@@ -91,7 +92,7 @@ TEST_F(WindowShell, LayoutAndTabOrder) {
 TEST_F(WindowShell, MinimiseGoesToTrayAndRestoreBringsWindowBack) {
   access::SetSystemTrayAvailable(true);
   access::Minimize(*Form().Window);
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().InTray; }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().InTray; }));
   EXPECT_FALSE(platform::Application::TaskBarEntryShown());
   EXPECT_TRUE(Form().TrayIcon1->Shown());
 
@@ -109,7 +110,7 @@ TEST_F(WindowShell, MinimiseGoesToTrayAndRestoreBringsWindowBack) {
 TEST_F(WindowShell, MinimiseWithoutNotificationAreaKeepsTaskBarEntry) {
   access::SetSystemTrayAvailable(false);
   access::Minimize(*Form().Window);
-  ASSERT_TRUE(access::PumpUntil([&] { return Form().InTray; }));
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().InTray; }));
   EXPECT_TRUE(platform::Application::TaskBarEntryShown());
 }
 
@@ -120,8 +121,8 @@ TEST_F(WindowShell, TrayAnimationAlternatesUntilRestore) {
   EXPECT_TRUE(tray.Animating());
   int first = tray.ImageIndex();
   ASSERT_GE(first, 0);
-  EXPECT_TRUE(access::PumpUntil([&] { return tray.ImageIndex() != first; }));
-  EXPECT_TRUE(access::PumpUntil([&] { return tray.ImageIndex() == first; }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return tray.ImageIndex() != first; }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return tray.ImageIndex() == first; }));
 
   ASSERT_TRUE(access::ChooseTrayMenuItem(tray, "Restore"));
   EXPECT_FALSE(tray.Animating());

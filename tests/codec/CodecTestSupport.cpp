@@ -9,6 +9,8 @@
 #include <iterator>
 #include <random>
 
+#include "tests/support/TempFolder.h"
+
 namespace codec::test {
 
 std::size_t TChunkedStream::Read(void* buffer, std::size_t count) {
@@ -58,16 +60,13 @@ std::string ToCrLf(std::string_view text) {
 }
 
 std::string RunTool(const std::string& command, const std::string& input) {
-  char pattern[] = "/tmp/codec-tests.XXXXXX";
-  if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-  const std::filesystem::path folder(pattern);
+  const testsupport::TempFolder temp("codec-tool");
+  const std::filesystem::path folder(temp.Path());
   std::ofstream(folder / "in", std::ios::binary) << input;
   const std::string line = "cd '" + folder.string() + "' && " + command + " < in > out";
   EXPECT_EQ(std::system(line.c_str()), 0) << command << " failed (coreutils and sharutils must be installed)";
   std::ifstream file(folder / "out", std::ios::binary);
-  std::string output((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  std::filesystem::remove_all(folder);
-  return output;
+  return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
 }  // namespace codec::test

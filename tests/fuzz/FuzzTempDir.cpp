@@ -1,41 +1,29 @@
 #include "FuzzTempDir.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <system_error>
 
-#include "FuzzCheck.h"
+#include "tests/support/TempFolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string MakeFolder(const char* tag) {
-  std::string base = "/dev/shm";
+// /dev/shm when it exists, else the temporary folder (TMPDIR or /tmp).
+std::string Parent() {
   std::error_code error;
-  if (!fs::is_directory(base, error)) {
-    const char* tmp = std::getenv("TMPDIR");
-    base = tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
-  }
-  std::string pattern = base + "/pop3check-fuzz-" + tag + ".XXXXXX";
-  FUZZ_CHECK(::mkdtemp(pattern.data()) != nullptr);
-  return pattern;
+  return fs::is_directory("/dev/shm", error) ? "/dev/shm" : "";
 }
 
 }  // namespace
 
 const std::string& FuzzTempDir(const char* tag) {
-  static const std::string folder = MakeFolder(tag);
-  static const bool registered = [] {
-    std::atexit([] {
-      std::error_code error;
-      fs::remove_all(FuzzTempDir(""), error);
-    });
-    return true;
-  }();
-  (void)registered;
-  return folder;
+  // Removed with everything in it when the process exits; a folder that
+  // cannot be made ends the harness (the exception leaves a static
+  // initialiser).
+  static const testsupport::TempFolder folder(std::string("fuzz-") + tag, Parent());
+  return folder.Path();
 }
 
 void EmptyFolder(const std::string& folder) {

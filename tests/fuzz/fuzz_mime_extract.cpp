@@ -24,8 +24,8 @@
 #include "FuzzCheck.h"
 #include "FuzzTempDir.h"
 #include "codec/Stream.h"
-#include "platform/Exception.h"
-#include "platform/Files.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Fetch.h"
 

@@ -37,10 +37,10 @@ std::optional<std::int32_t> ReferenceInt(const std::string& text) {
   return static_cast<std::int32_t>(value);
 }
 
-// StrToInt raises EConvertError exactly when the reference refuses.
+// StrToIntNoBlanks raises EConvertError exactly when the reference refuses.
 std::optional<std::int32_t> Converted(const std::string& text) {
   try {
-    return pop3::StrToInt(text);
+    return pop3::StrToIntNoBlanks(text);
   } catch (const EConvertError& error) {
     FUZZ_CHECK(error.Message() == "'" + text + "' is not a valid integer value");
     return std::nullopt;
@@ -50,7 +50,7 @@ std::optional<std::int32_t> Converted(const std::string& text) {
 void CheckInteger(const std::string& text) {
   const std::optional<std::int32_t> expected = ReferenceInt(text);
   FUZZ_CHECK(Converted(text) == expected);
-  FUZZ_CHECK(pop3::StrToIntDef(text, -7) == (expected ? *expected : -7));
+  FUZZ_CHECK(pop3::StrToIntNoBlanksDef(text, -7) == (expected ? *expected : -7));
 }
 
 // The fields split at every blank and joined again give the text back. Only

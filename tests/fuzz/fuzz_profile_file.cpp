@@ -17,8 +17,8 @@
 
 #include "FuzzCheck.h"
 #include "FuzzTempDir.h"
-#include "platform/Exception.h"
-#include "platform/ProfileFile.h"
+#include "platform/core/Exception.h"
+#include "platform/core/ProfileFile.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "LineSocketTestSupport.h"
-#include "LoopbackServer.h"
-#include "TestEnvironment.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TestEnvironment.h"
 #include "net/LineSocket.h"
 
 namespace {
@@ -16,9 +16,9 @@ using linesockettest::LineSocketTest;
 using linesockettest::RaisedBy;
 using net::EAbortError;
 using net::ERangeError;
-using testkit::LoopbackServer;
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::LoopbackServer;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 using Lines = std::vector<std::string>;
 
 // ReadLines, the bulk read of multi-line answers, in conversations: what the

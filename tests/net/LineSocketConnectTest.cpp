@@ -4,10 +4,10 @@
 #include <string>
 
 #include "LineSocketTestSupport.h"
-#include "LoopbackServer.h"
-#include "TestEnvironment.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TestEnvironment.h"
 #include "net/LineSocket.h"
-#include "platform/Socket.h"
+#include "platform/core/Socket.h"
 
 namespace {
 
@@ -16,9 +16,9 @@ using linesockettest::Loopback;
 using linesockettest::RaisedBy;
 using net::ESockError;
 using net::Exception;
-using testkit::LoopbackServer;
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::LoopbackServer;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 
 using TLineSocketConnect = LineSocketTest;
 
@@ -97,7 +97,7 @@ TEST_F(TLineSocketConnect, ConnectWhileConnectedRaisesAndKeepsTheConnection) {
 }
 
 TEST_F(TLineSocketConnect, NothingListeningFiresConnectionFailedOnceThenRaises) {
-  testkit::RefusingPort refusing;
+  testsupport::RefusingPort refusing;
   EXPECT_EQ(RaisedBy<ESockError>([&] { ConnectTo(refusing.Port()); }), "Connection Failed");
   EXPECT_EQ(failures, 1);
   EXPECT_EQ(connects, 0);
@@ -112,7 +112,7 @@ TEST_F(TLineSocketConnect, NothingListeningFiresConnectionFailedOnceThenRaises) 
 }
 
 TEST_F(TLineSocketConnect, ConnectThatNeverCompletesTimesOut) {
-  testkit::SilentPort silent;
+  testsupport::SilentPort silent;
   socket->SetTimeOut(200);
   EXPECT_EQ(RaisedBy<ESockError>([&] { ConnectTo(silent.Port()); }), "Connection Timed out");
   EXPECT_EQ(failures, 1);
@@ -123,8 +123,8 @@ TEST_F(TLineSocketConnect, ConnectThatNeverCompletesTimesOut) {
 }
 
 TEST_F(TLineSocketConnect, CancelDuringTheConnectWaitRaisesConnectionCanceled) {
-  testkit::SilentPort silent;
-  testkit::RunSoon([&] { socket->Cancel(); });
+  testsupport::SilentPort silent;
+  testsupport::RunSoon([&] { socket->Cancel(); });
   EXPECT_EQ(RaisedBy<ESockError>([&] { ConnectTo(silent.Port()); }), "Connection Canceled");
   EXPECT_EQ(failures, 1);
   EXPECT_TRUE(socket->CancelRequested());
@@ -138,7 +138,7 @@ TEST_F(TLineSocketConnect, CancelDuringTheConnectWaitRaisesConnectionCanceled) {
 }
 
 TEST_F(TLineSocketConnect, CancelDuringTheHostLookupRaisesLookupCanceled) {
-  testkit::RunSoon([&] { socket->Cancel(); });
+  testsupport::RunSoon([&] { socket->Cancel(); });
   EXPECT_EQ(RaisedBy<ESockError>([&] { ConnectTo(110, "localhost"); }), "Host Lookup Canceled");
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(resolved, 0);
@@ -161,7 +161,7 @@ TEST_F(TLineSocketConnect, TimeOutCallsTheOverriddenAbort) {
     int aborts = 0;
   };
   CountingSocket counting(nullptr);
-  testkit::SilentPort silent;
+  testsupport::SilentPort silent;
   counting.Host = "127.0.0.1";
   counting.Port = silent.Port();
   counting.SetTimeOut(50);

@@ -3,8 +3,8 @@
 #include <string>
 
 #include "LineSocketTestSupport.h"
-#include "LoopbackServer.h"
-#include "TestEnvironment.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TestEnvironment.h"
 #include "net/LineSocket.h"
 
 namespace {
@@ -13,9 +13,9 @@ using linesockettest::LineSocketTest;
 using linesockettest::RaisedBy;
 using net::EAbortError;
 using net::ERangeError;
-using testkit::LoopbackServer;
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::LoopbackServer;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 
 // Conversations: what the server sends (S:) and what the client must read
 // or send (C:).
@@ -212,15 +212,15 @@ TEST_F(TLineSocketLines, LargeTransferWaitsForRoomWhileTheServerCatchesUp) {
 }
 
 TEST_F(TLineSocketLines, CancelWhileSendBufferWaitsForRoomAbortsTheSend) {
-  testkit::IdlePort idle;  // never reads
+  testsupport::IdlePort idle;  // never reads
   ConnectTo(idle.Port());
-  testkit::RunSoon([&] { socket->Cancel(); });
+  testsupport::RunSoon([&] { socket->Cancel(); });
   EXPECT_EQ(WriteUntilAborted(), "Socket send aborted");
   EXPECT_FALSE(socket->CancelRequested());
 }
 
 TEST_F(TLineSocketLines, SendBufferWaitingForRoomTimesOut) {
-  testkit::IdlePort idle;
+  testsupport::IdlePort idle;
   ConnectTo(idle.Port());
   socket->SetTimeOut(50);
   EXPECT_EQ(WriteUntilAborted(), "Socket send aborted");

@@ -6,13 +6,13 @@
 #include <vector>
 
 #include "LineSocketTestSupport.h"
-#include "LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "net/LineSocket.h"
 
 namespace {
 
 using linesockettest::LineSocketTest;
-using testkit::LoopbackServer;
+using testsupport::LoopbackServer;
 
 class TLineSocketStatus : public LineSocketTest {
  protected:

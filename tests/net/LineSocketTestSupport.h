@@ -8,8 +8,8 @@
 #include <string>
 #include <typeinfo>
 
-#include "LoopbackServer.h"
-#include "TestEnvironment.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TestEnvironment.h"
 #include "net/LineSocket.h"
 
 namespace linesockettest {
@@ -45,7 +45,7 @@ class LineSocketTest : public ::testing::Test {
     socket->OnHostResolved = [this](net::TComponent*) { ++resolved; };
   }
 
-  void ConnectTo(std::uint16_t port, const std::string& host = testkit::LoopbackServer::kHost) {
+  void ConnectTo(std::uint16_t port, const std::string& host = testsupport::LoopbackServer::kHost) {
     socket->Host = host;
     socket->Port = port;
     socket->Connect();
@@ -67,7 +67,7 @@ class LineSocketTest : public ::testing::Test {
   // Runs read while a handler requests a cancel: the wait must raise
   // "Socket readln aborted", clear the request and keep the connection.
   ::testing::AssertionResult AbortedByACancelFromAHandler(const std::function<void()>& read) {
-    testkit::RunSoon([this] { socket->Cancel(); });
+    testsupport::RunSoon([this] { socket->Cancel(); });
     ::testing::AssertionResult result = ReadlnAborted(read, "a cancel from a handler");
     if (result && !socket->IsConnected()) return ::testing::AssertionFailure() << "the connection was closed";
     return result;

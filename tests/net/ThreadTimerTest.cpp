@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "LineSocketTestSupport.h"
-#include "TestEnvironment.h"
+#include "tests/support/TestEnvironment.h"
 #include "net/LineSocket.h"
-#include "platform/UnhandledError.h"
+#include "platform/core/UnhandledError.h"
 
 namespace {
 
@@ -15,8 +15,8 @@ using linesockettest::RaisedBy;
 using net::Exception;
 using net::TComponent;
 using net::TThreadTimer;
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 
 // The system refuses an interval this long, so every attempt to start the
 // timer shows as "No Timer": the setters' restarts become visible.

@@ -1,4 +1,4 @@
-#include "platform/DataFolder.h"
+#include "platform/core/DataFolder.h"
 
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -7,8 +7,8 @@
 #include <string>
 
 #include "FilesTestSupport.h"
-#include "platform/Files.h"
-#include "platform/ProfileFile.h"
+#include "platform/core/Files.h"
+#include "platform/core/ProfileFile.h"
 
 namespace {
 

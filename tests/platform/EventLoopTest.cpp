@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "TestEnvironment.h"
-#include "platform/EventLoop.h"
-#include "platform/Timer.h"
-#include "platform/UnhandledError.h"
+#include "tests/support/TestEnvironment.h"
+#include "platform/core/EventLoop.h"
+#include "platform/core/Timer.h"
+#include "platform/core/UnhandledError.h"
 
 namespace {
 
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 
 // Restores the default handler when a test is done with its own.
 class UnhandledErrorCapture {
@@ -27,7 +27,7 @@ class UnhandledErrorCapture {
 
 TEST(EventLoopTest, WaitForEventsReturnsOnceAnEventWasHandled) {
   bool ran = false;
-  testkit::RunSoon([&] { ran = true; });
+  testsupport::RunSoon([&] { ran = true; });
   platform::WaitForEvents(60000);
   EXPECT_TRUE(ran);
 }

@@ -6,8 +6,8 @@
 
 #include "FilesTestSupport.h"
 #include "codec/Stream.h"
-#include "platform/Exception.h"
-#include "platform/FileStream.h"
+#include "platform/core/Exception.h"
+#include "platform/core/FileStream.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "platform/Files.h"
+#include "platform/core/Files.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "FilesTestSupport.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace {
 

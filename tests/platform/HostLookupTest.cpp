@@ -3,17 +3,17 @@
 #include <memory>
 
 #include "SocketTestSupport.h"
-#include "TestEnvironment.h"
-#include "platform/Socket.h"
-#include "platform/SocketErrors.h"
+#include "tests/support/TestEnvironment.h"
+#include "platform/core/Socket.h"
+#include "platform/core/SocketErrors.h"
 
 namespace {
 
 using platform::HostLookup;
 using sockettest::Loopback;
 using sockettest::RecordingSink;
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 
 TEST(HostLookupTest, LocalhostResolvesToTheLoopbackAddress) {
   RecordingSink sink;

@@ -1,4 +1,4 @@
-#include "platform/ProfileFile.h"
+#include "platform/core/ProfileFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <string>
 
 #include "FilesTestSupport.h"
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 
 namespace {
 

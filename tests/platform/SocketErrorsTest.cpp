@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "platform/SocketErrors.h"
+#include "platform/core/SocketErrors.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "platform/Socket.h"
+#include "platform/core/Socket.h"
 
 namespace sockettest {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <thread>
 
-#include "LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "SocketTestSupport.h"
-#include "TestEnvironment.h"
-#include "platform/EventLoop.h"
-#include "platform/Socket.h"
-#include "platform/SocketErrors.h"
+#include "tests/support/TestEnvironment.h"
+#include "platform/core/EventLoop.h"
+#include "platform/core/Socket.h"
+#include "platform/core/SocketErrors.h"
 
 namespace {
 
@@ -20,9 +20,9 @@ using platform::SocketEventKind;
 using platform::TcpSocket;
 using sockettest::Loopback;
 using sockettest::RecordingSink;
-using testkit::LoopbackServer;
-using testkit::PumpUntil;
-using testkit::Settle;
+using testsupport::LoopbackServer;
+using testsupport::PumpUntil;
+using testsupport::Settle;
 
 // Starts a connection and pumps until its notification has come.
 void ConnectAndWait(TcpSocket& socket, RecordingSink& sink, std::uint16_t port) {
@@ -46,7 +46,7 @@ TEST(TcpSocketTest, ConnectNotifiesOnceWithoutError) {
 }
 
 TEST(TcpSocketTest, RefusedConnectIsNotifiedOnceWithItsError) {
-  testkit::RefusingPort port;
+  testsupport::RefusingPort port;
   RecordingSink sink;
   TcpSocket socket(sink);
   ConnectAndWait(socket, sink, port.Port());
@@ -57,7 +57,7 @@ TEST(TcpSocketTest, RefusedConnectIsNotifiedOnceWithItsError) {
 }
 
 TEST(TcpSocketTest, ReopeningDropsTheNotificationOfTheEarlierAttempt) {
-  testkit::RefusingPort port;
+  testsupport::RefusingPort port;
   RecordingSink sink;
   TcpSocket socket(sink);
   ASSERT_TRUE(socket.Open(false));
@@ -95,12 +95,12 @@ TEST(TcpSocketTest, UnreadBytesNotifyOnceUntilTheNextReceive) {
   ConnectAndWait(socket, sink, server.Port());
   ASSERT_TRUE(PumpUntil([&] { return sink.Count(SocketEventKind::Read) == 1; }));
 
-  const long activationsBefore = testkit::SocketActivations();
+  const long activationsBefore = testsupport::SocketActivations();
   for (int i = 0; i < 20; ++i) platform::WaitForEvents(20);
   EXPECT_EQ(sink.Count(SocketEventKind::Read), 1);
   // A notifier left armed on unread bytes fires at every turn of the loop:
   // each wait would end at once, with one more activation.
-  EXPECT_LE(testkit::SocketActivations() - activationsBefore, 2);
+  EXPECT_LE(testsupport::SocketActivations() - activationsBefore, 2);
 
   char byte;
   ASSERT_EQ(socket.Recv(&byte, 1, false), 1);

@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <QApplication>
+#include <QCoreApplication>
 
-#include "TestEnvironment.h"
+#include "tests/support/TestEnvironment.h"
 
-// The platform's tests need a running application object; the widget tests
-// need the offscreen platform, chosen before the application exists.
+// The platform core's tests need a running application object (an event
+// loop), but no screen.
 int main(int argc, char** argv) {
-  testkit::EnterPrivateNetwork();
-  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  testsupport::EnterPrivateNetwork();
   ::testing::InitGoogleTest(&argc, argv);
-  QApplication application(argc, argv);
+  QCoreApplication application(argc, argv);
   return RUN_ALL_TESTS();
 }

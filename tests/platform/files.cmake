@@ -15,5 +15,5 @@ if(TARGET platform_tests)
 endif()
 
 add_executable(platform_files_tests ${PLATFORM_FILES_TEST_SOURCES})
-target_link_libraries(platform_files_tests PRIVATE platform GTest::gtest_main)
+target_link_libraries(platform_files_tests PRIVATE platform_core test_support GTest::gtest_main)
 gtest_discover_tests(platform_files_tests DISCOVERY_TIMEOUT 60)

@@ -131,15 +131,15 @@ TEST(StringList, IndexOutsideTheListRaises) {
 }
 
 TEST(Pop3Reply, StrictIntegerConversion) {
-  EXPECT_EQ(pop3::StrToInt("120"), 120);
-  EXPECT_EQ(pop3::StrToInt("-7"), -7);
-  EXPECT_EQ(pop3::StrToInt("+7"), 7);
-  EXPECT_EQ(pop3::StrToInt("2147483647"), 2147483647);
+  EXPECT_EQ(pop3::StrToIntNoBlanks("120"), 120);
+  EXPECT_EQ(pop3::StrToIntNoBlanks("-7"), -7);
+  EXPECT_EQ(pop3::StrToIntNoBlanks("+7"), 7);
+  EXPECT_EQ(pop3::StrToIntNoBlanks("2147483647"), 2147483647);
   for (const char* bad : {"", " 1", "1 ", "12x", "0x10", "2147483648", "+-1", "1\r\n", "abc"}) {
-    EXPECT_THROW(pop3::StrToInt(bad), pop3::EConvertError) << "'" << bad << "'";
+    EXPECT_THROW(pop3::StrToIntNoBlanks(bad), pop3::EConvertError) << "'" << bad << "'";
   }
   try {
-    pop3::StrToInt("abc");
+    pop3::StrToIntNoBlanks("abc");
   } catch (const pop3::EConvertError& error) {
     EXPECT_STREQ(error.what(), "'abc' is not a valid integer value");
   }

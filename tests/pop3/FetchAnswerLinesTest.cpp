@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Exception.h"
+#include "platform/core/Exception.h"
 #include "pop3/Pop3Fetch.h"
 
 namespace {

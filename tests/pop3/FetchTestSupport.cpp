@@ -9,19 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/TempFolder.h"
+
 namespace fetchtest {
 
 namespace fs = std::filesystem;
-
-namespace {
-
-std::string MakeTempFolder(const char* pattern) {
-  std::string path = (fs::temp_directory_path() / pattern).string();
-  if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed for " + path);
-  return path;
-}
-
-}  // namespace
 
 TempHome::TempHome() { fs::create_directory(Path() + "/pop3"); }
 
@@ -29,22 +21,18 @@ namespace {
 
 // The generated messages live as long as the test program.
 struct MessageStore {
-  MessageStore() : folder(MakeTempFolder("pop3-fetch-messages.XXXXXX")) {
-    const std::string command = std::string("python3 '") + FETCH_MESSAGE_SCRIPT + "' '" + folder + "'";
+  MessageStore() {
+    const std::string command = std::string("python3 '") + FETCH_MESSAGE_SCRIPT + "' '" + temp.Path() + "'";
     if (std::system(command.c_str()) != 0) throw std::runtime_error("cannot make test messages: " + command);
   }
-  ~MessageStore() {
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
-  std::string folder;
+  testsupport::TempFolder temp{"fetch-messages"};
 };
 
 }  // namespace
 
 const std::string& MessageFolder() {
   static const MessageStore store;
-  return store.folder;
+  return store.temp.Path();
 }
 
 std::string Message(const std::string& name) { return ReadFile(MessageFolder() + "/" + name + ".eml"); }

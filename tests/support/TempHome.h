@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/TempFolder.h"
+
 namespace testsupport {
 
 // A fresh, empty folder standing in for the user's home for one test: HOME
@@ -16,10 +18,10 @@ class TempHome {
   TempHome(const TempHome&) = delete;
   TempHome& operator=(const TempHome&) = delete;
 
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return folder_.Path(); }
 
  private:
-  std::string path_;
+  TempFolder folder_{"home"};
   std::optional<std::string> savedHome_;
 };
 

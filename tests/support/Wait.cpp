@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/EventLoop.h"
+#include "platform/core/EventLoop.h"
 
 namespace testsupport {
 

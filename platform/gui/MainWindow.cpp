@@ -1,0 +1,175 @@
+#include "platform/gui/MainWindow.h"
+
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QScreen>
+#include <QTimer>
+#include <algorithm>
+
+#include "platform/gui/Application.h"
+#include "platform/core/UnhandledError.h"
+#include "platform/gui/qt/ControlCore.h"
+#include "platform/gui/qt/Icons.h"
+#include "platform/gui/qt/MainWindowImpl.h"
+#include "platform/gui/qt/Text.h"
+#include "platform/gui/qt/ToolkitApplication.h"
+
+namespace platform {
+
+namespace {
+
+std::unique_ptr<ControlCore> MakeWindowCore() { return std::make_unique<ControlCore>(new qt::WindowWidget()); }
+
+// Appends the focusable controls of container to chain, ordered by their
+// tab orders; a container's own place is taken by its children.
+void CollectTabChain(Control& container, std::vector<QWidget*>& chain) {
+  std::vector<Control*> ordered;
+  for (Control* child : container.Core().children)
+    if (child->TabOrder() >= 0) ordered.push_back(child);
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [](Control* a, Control* b) { return a->TabOrder() < b->TabOrder(); });
+  for (Control* child : ordered) {
+    if (!child->Core().children.empty())
+      CollectTabChain(*child, chain);
+    else if (child->Core().widget)
+      chain.push_back(child->Core().widget);
+  }
+}
+
+}  // namespace
+
+MainWindow::MainWindow(int designClientWidth, int designClientHeight)
+    : Container(MakeWindowCore(), nullptr), impl_(std::make_unique<Impl>()) {
+  impl_->owner = this;
+  impl_->widget = static_cast<qt::WindowWidget*>(Core().widget.data());
+  impl_->designWidth = designClientWidth;
+  impl_->designHeight = designClientHeight;
+  Core().design = Rect{0, 0, designClientWidth, designClientHeight};
+
+  FontSpec font;
+  font.Family = "Microsoft Sans Serif";
+  SetFont(font);
+
+  qt::WindowWidget* widget = impl_->widget;
+  widget->setWindowIcon(qt::ApplicationIcon());
+  widget->resize(designClientWidth, designClientHeight);
+  widget->onResized = [this] { impl_->Rescale(); };
+  widget->onClose = [this](QCloseEvent* event) { impl_->HandleClose(event); };
+  widget->onShown = [this] { CallHandler(OnShow); };
+  widget->onContextMenu = [this](const QPoint& globalPos) { impl_->ShowSystemMenu(globalPos); };
+  // The minimise notice arrives after the state change has settled, so that
+  // its handler may hide the window.
+  widget->onMinimized = [] {
+    QTimer::singleShot(0, qApp, [] { Application::NotifyMinimized(); });
+  };
+  if (auto* app = dynamic_cast<qt::ToolkitApplication*>(QCoreApplication::instance()))
+    app->SetKeyPreview([this](QObject* receiver, QKeyEvent* event) { return impl_->PreviewKey(receiver, event); });
+  if (Application::MainForm() == nullptr) Application::SetMainWindow(this);
+}
+
+MainWindow::~MainWindow() {
+  if (auto* app = dynamic_cast<qt::ToolkitApplication*>(QCoreApplication::instance())) app->SetKeyPreview(nullptr);
+  if (Application::MainForm() == this) Application::SetMainWindow(nullptr);
+}
+
+void MainWindow::SetCaption(const std::string& caption) { impl_->widget->setWindowTitle(qt::ToQt(caption)); }
+
+std::string MainWindow::Caption() const { return qt::FromQt(impl_->widget->windowTitle()); }
+
+void MainWindow::SetClientSize(int width, int height) { impl_->widget->resize(width, height); }
+
+void MainWindow::CenterOnScreen() {
+  QScreen* screen = impl_->widget->screen();
+  if (screen == nullptr) return;
+  QRect area = screen->availableGeometry();
+  QRect frame = impl_->widget->frameGeometry();
+  impl_->widget->move(area.center() - QPoint(frame.width() / 2, frame.height() / 2));
+}
+
+void MainWindow::ApplyTabOrder() {
+  std::vector<QWidget*> chain;
+  CollectTabChain(*this, chain);
+  for (size_t i = 1; i < chain.size(); ++i) QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+bool MainWindow::Minimized() const { return impl_->widget->isMinimized(); }
+
+void MainWindow::Minimize() { impl_->widget->showMinimized(); }
+
+void MainWindow::Close() { impl_->widget->close(); }
+
+void MainWindow::PostClose() {
+  QPointer<QWidget> widget = impl_->widget;
+  QTimer::singleShot(0, qApp, [widget] {
+    if (widget) widget->close();
+  });
+}
+
+void MainWindow::AppendSystemMenuSeparator() { impl_->systemMenu.push_back({}); }
+
+void MainWindow::AppendSystemMenuItem(const std::string& caption, int command) {
+  impl_->systemMenu.push_back({caption, command});
+}
+
+void MainWindow::Impl::Rescale() {
+  if (designWidth <= 0 || designHeight <= 0) return;
+  double sx = static_cast<double>(widget->width()) / designWidth;
+  double sy = static_cast<double>(widget->height()) / designHeight;
+  ControlCore& core = owner->Core();
+  core.ApplyScale(sx, sy);
+  for (ControlCore* member : core.scaled) member->ApplyScale(sx, sy);
+}
+
+void MainWindow::Impl::ShowSystemMenu(const QPoint& globalPos) {
+  if (systemMenu.empty()) return;
+  QMenu menu(widget);
+  for (const MenuItem& item : systemMenu) {
+    if (item.caption.empty()) {
+      menu.addSeparator();
+      continue;
+    }
+    int command = item.command;
+    QObject::connect(menu.addAction(qt::ToQt(item.caption)), &QAction::triggered, widget,
+                     [this, command] { Choose(command); });
+  }
+  menu.exec(globalPos);
+}
+
+void MainWindow::Impl::Choose(int command) {
+  if (owner->OnSystemCommand) RunGuarded([&] { owner->OnSystemCommand(command); });
+}
+
+void MainWindow::Impl::HandleClose(QCloseEvent* event) {
+  if (Application::Terminated()) {
+    event->accept();
+    return;
+  }
+  bool canClose = true;
+  if (owner->OnCloseQuery) {
+    try {
+      owner->OnCloseQuery(canClose);
+    } catch (const std::exception& error) {
+      canClose = false;
+      ReportUnhandledError(error);
+    }
+  }
+  if (!canClose) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+  if (Application::MainForm() == owner) Application::NotifyMainWindowClosed();
+}
+
+bool MainWindow::Impl::PreviewKey(QObject* receiver, QKeyEvent* event) {
+  auto* target = qobject_cast<QWidget*>(receiver);
+  if (target == nullptr || target->window() != widget || !owner->OnKeyPress) return false;
+  if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return false;
+  char key = 0;
+  if (!qt::KeyChar(*event, key)) return false;
+  RunGuarded([&] { owner->OnKeyPress(key); });
+  return key == 0;
+}
+
+}  // namespace platform

@@ -1,0 +1,49 @@
+#include "platform/gui/qt/Text.h"
+
+#include <QStringDecoder>
+
+namespace platform::qt {
+
+namespace {
+
+constexpr char16_t kSymbolForNull = 0x2400;
+
+QString Decoded(const std::string& text) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  if (!utf8.hasError()) return decoded;
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+QString ToQt(const std::string& text) {
+  QString shown = Decoded(text);
+  shown.replace(QChar(u'\0'), QChar(kSymbolForNull));
+  return shown;
+}
+
+QString ToQtLines(const std::string& text) {
+  QString shown = ToQt(text);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return shown;
+}
+
+std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }
+
+}  // namespace platform::qt
+
+#include <QKeyEvent>
+
+namespace platform::qt {
+
+bool KeyChar(const QKeyEvent& event, char& key) {
+  QString text = event.text();
+  if (text.isEmpty()) return false;
+  char16_t code = text.at(0).unicode();
+  key = code < 256 ? static_cast<char>(code) : '?';
+  return true;
+}
+
+}  // namespace platform::qt

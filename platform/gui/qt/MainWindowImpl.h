@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPoint>
+#include <string>
+#include <vector>
+
+#include "platform/gui/MainWindow.h"
+#include "platform/gui/qt/WindowWidget.h"
+
+namespace platform {
+
+struct MainWindow::Impl {
+  struct MenuItem {
+    std::string caption;  // empty for a separator
+    int command = 0;
+  };
+
+  MainWindow* owner = nullptr;
+  qt::WindowWidget* widget = nullptr;
+  int designWidth = 0;
+  int designHeight = 0;
+  std::vector<MenuItem> systemMenu;
+
+  void Rescale();
+  void ShowSystemMenu(const QPoint& globalPos);
+  void Choose(int command);
+  void HandleClose(QCloseEvent* event);
+  bool PreviewKey(QObject* receiver, QKeyEvent* event);
+};
+
+}  // namespace platform

@@ -1,0 +1,241 @@
+#include "platform/testing/TestAccess.h"
+
+#include <QAbstractScrollArea>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTest>
+#include <QWindow>
+
+#include "platform/gui/Controls.h"
+#include "platform/gui/MainWindow.h"
+#include "platform/gui/MessageGrid.h"
+#include "platform/gui/TextArea.h"
+#include "platform/gui/TrayIcon.h"
+#include "platform/gui/qt/ControlCore.h"
+#include "platform/gui/qt/GridView.h"
+#include "platform/gui/qt/MainWindowImpl.h"
+#include "platform/gui/qt/Text.h"
+#include "platform/gui/qt/TrayIconImpl.h"
+
+namespace platform::test_access {
+
+// Befriended by MainWindow and TrayIcon: the one way into their toolkit side.
+struct Internals {
+  static MainWindow::Impl& Of(MainWindow& window) { return *window.impl_; }
+  static TrayIcon::Impl& Of(TrayIcon& tray) { return *tray.impl_; }
+  static void AssumeSystemTray(bool available) { TrayIcon::Impl::assumeSystemTray = available; }
+};
+
+namespace {
+
+QWidget* WidgetOf(Control& control) { return control.Core().widget.data(); }
+
+void ClickAt(QWidget* widget, const QPoint& pos, Qt::MouseButton button = Qt::LeftButton) {
+  if (widget == nullptr || !widget->isVisible()) return;
+  QTest::mouseClick(widget, button, Qt::NoModifier, pos);
+}
+
+void DoubleClickAt(QWidget* widget, const QPoint& pos) {
+  if (widget == nullptr || !widget->isVisible()) return;
+  // The sequence a real double click produces: press, release, double
+  // click, release.
+  QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
+  QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
+  QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, pos);
+}
+
+int QtKey(char key) {
+  switch (key) {
+    case 27:
+      return Qt::Key_Escape;
+    case '\r':
+    case '\n':
+      return Qt::Key_Return;
+    case '\b':
+      return Qt::Key_Backspace;
+    case ' ':
+      return Qt::Key_Space;
+    default:
+      return QChar(QLatin1Char(key)).toUpper().unicode();
+  }
+}
+
+std::unique_ptr<QKeyEvent> MakeKey(QEvent::Type type, char key) {
+  return std::make_unique<QKeyEvent>(type, QtKey(key), Qt::NoModifier, QString(QLatin1Char(key)));
+}
+
+qt::GridView* ViewOf(MessageGrid& grid) { return static_cast<qt::GridView*>(WidgetOf(grid)); }
+
+QPoint CellPoint(MessageGrid& grid, int row, int col) {
+  qt::GridView* view = ViewOf(grid);
+  QModelIndex index = view->model()->index(row, col);
+  QRect cell = view->visualRect(index);
+  if (!(index.flags() & Qt::ItemIsUserCheckable)) return cell.center();
+  QStyleOptionViewItem option;
+  option.initFrom(view);
+  option.rect = cell;
+  option.features |= QStyleOptionViewItem::HasCheckIndicator;
+  QRect check = view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, view);
+  return check.isValid() ? check.center() : cell.center();
+}
+
+}  // namespace
+
+void ShowWindow(MainWindow& window) {
+  QWidget* widget = WidgetOf(window);
+  widget->show();
+  (void)QTest::qWaitForWindowExposed(widget, 10000);
+}
+
+void Minimize(MainWindow& window) { WidgetOf(window)->showMinimized(); }
+
+void Resize(MainWindow& window, int width, int height) {
+  QWidget* widget = WidgetOf(window);
+  widget->resize(width, height);
+  (void)QTest::qWaitFor([widget, width, height] { return widget->width() == width && widget->height() == height; },
+                        10000);
+}
+
+void Click(Control& control) {
+  QWidget* widget = WidgetOf(control);
+  ClickAt(widget, widget->rect().center());
+}
+
+void DoubleClick(Control& control) {
+  QWidget* widget = WidgetOf(control);
+  if (auto* area = qobject_cast<QAbstractScrollArea*>(widget)) widget = area->viewport();
+  DoubleClickAt(widget, widget->rect().center());
+}
+
+void ClickCell(MessageGrid& grid, int row, int col) { ClickAt(ViewOf(grid)->viewport(), CellPoint(grid, row, col)); }
+
+void DoubleClickCell(MessageGrid& grid, int row, int col) {
+  qt::GridView* view = ViewOf(grid);
+  DoubleClickAt(view->viewport(), view->visualRect(view->model()->index(row, col)).center());
+}
+
+void RightClickCell(MessageGrid& grid, int row, int col) {
+  qt::GridView* view = ViewOf(grid);
+  ClickAt(view->viewport(), view->visualRect(view->model()->index(row, col)).center(), Qt::RightButton);
+}
+
+void SelectCell(MessageGrid& grid, int row, int col) { ViewOf(grid)->setCurrentCell(row, col); }
+
+void KeyPress(Control& control, char key) {
+  QWidget* widget = WidgetOf(control);
+  if (widget == nullptr || !widget->isVisible()) return;
+  QTest::sendKeyEvent(QTest::Click, widget, static_cast<Qt::Key>(QtKey(key)), key, Qt::NoModifier);
+}
+
+void PostKeyPress(Control& control, char key) {
+  QWidget* widget = WidgetOf(control);
+  QCoreApplication::postEvent(widget, MakeKey(QEvent::KeyPress, key).release());
+  QCoreApplication::postEvent(widget, MakeKey(QEvent::KeyRelease, key).release());
+}
+
+void TypeText(Edit& edit, const std::string& text) {
+  auto* line = static_cast<QLineEdit*>(WidgetOf(edit));
+  line->selectAll();
+  if (text.empty()) {
+    KeyPress(edit, '\b');
+    return;
+  }
+  for (QChar character : qt::ToQt(text)) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
+    QCoreApplication::sendEvent(line, &press);
+  }
+}
+
+void PasteText(Edit& edit, const std::string& text) {
+  auto* line = static_cast<QLineEdit*>(WidgetOf(edit));
+  QGuiApplication::clipboard()->setText(qt::ToQt(text));
+  line->selectAll();
+  line->paste();
+}
+
+std::string ShownText(Control& control) {
+  QWidget* widget = WidgetOf(control);
+  if (auto* label = qobject_cast<QLabel*>(widget)) return qt::FromQt(label->text());
+  if (auto* line = qobject_cast<QLineEdit*>(widget)) return qt::FromQt(line->displayText());
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) return qt::FromQt(button->text());
+  if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return qt::FromQt(area->toPlainText());
+  return {};
+}
+
+bool ShowsPasswordEcho(Edit& edit) {
+  return static_cast<QLineEdit*>(WidgetOf(edit))->echoMode() == QLineEdit::Password;
+}
+
+bool IsReadOnly(TextArea& area) { return static_cast<QPlainTextEdit*>(WidgetOf(area))->isReadOnly(); }
+
+bool HasHorizontalScrollBar(Control& control) {
+  auto* area = qobject_cast<QAbstractScrollArea*>(WidgetOf(control));
+  return area != nullptr && area->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+}
+
+bool HasVerticalScrollBar(Control& control) {
+  auto* area = qobject_cast<QAbstractScrollArea*>(WidgetOf(control));
+  return area != nullptr && area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+}
+
+bool IsNextInTabChain(Control& from, Control& to) {
+  const auto& members = from.Core().Root()->scaled;
+  auto isControl = [&members](QWidget* widget) {
+    for (ControlCore* core : members)
+      if (core->widget == widget) return true;
+    return false;
+  };
+  QWidget* start = WidgetOf(from);
+  for (QWidget* next = start->nextInFocusChain(); next != nullptr && next != start; next = next->nextInFocusChain()) {
+    if (isControl(next) && (next->focusPolicy() & Qt::TabFocus)) return next == WidgetOf(to);
+  }
+  return false;
+}
+
+std::vector<std::string> SystemMenuCaptions(MainWindow& window) {
+  std::vector<std::string> captions;
+  for (const auto& item : Internals::Of(window).systemMenu) captions.push_back(item.caption);
+  return captions;
+}
+
+bool ChooseSystemMenuItem(MainWindow& window, const std::string& caption) {
+  for (const auto& item : Internals::Of(window).systemMenu) {
+    if (!caption.empty() && item.caption == caption) {
+      Internals::Of(window).Choose(item.command);
+      return true;
+    }
+  }
+  return false;
+}
+
+std::vector<std::string> TrayMenuCaptions(TrayIcon& tray) {
+  std::vector<std::string> captions;
+  for (QAction* action : Internals::Of(tray).menu.actions()) captions.push_back(qt::FromQt(action->text()));
+  return captions;
+}
+
+bool ChooseTrayMenuItem(TrayIcon& tray, const std::string& caption) {
+  for (QAction* action : Internals::Of(tray).menu.actions()) {
+    if (qt::FromQt(action->text()) == caption) {
+      action->trigger();
+      return true;
+    }
+  }
+  return false;
+}
+
+void ClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystemTrayIcon::Trigger); }
+
+void DoubleClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystemTrayIcon::DoubleClick); }
+
+void SetSystemTrayAvailable(bool available) { Internals::AssumeSystemTray(available); }
+
+}  // namespace platform::test_access

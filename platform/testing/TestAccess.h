@@ -1,0 +1,72 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+class Control;
+class Edit;
+class MainWindow;
+class MessageGrid;
+class TextArea;
+class TrayIcon;
+
+// What tests need to drive the real widgets: the mouse and the keyboard as
+// the user would use them, and a few looks at what the screen shows that
+// the controls' own interface does not offer. Events go through the same
+// path as the user's (QtTest's event functions), so disabled or hidden
+// controls ignore them.
+namespace test_access {
+
+// Shows the window and pumps until the screen shows it.
+void ShowWindow(MainWindow& window);
+// Minimises the window as its title-bar button would.
+void Minimize(MainWindow& window);
+// Resizes the window's client area.
+void Resize(MainWindow& window, int width, int height);
+
+// A left click (or double click) in the middle of the control.
+void Click(Control& control);
+void DoubleClick(Control& control);
+
+// Clicks on a grid cell; a click on a tick-box cell hits the tick box.
+void ClickCell(MessageGrid& grid, int row, int col);
+void DoubleClickCell(MessageGrid& grid, int row, int col);
+void RightClickCell(MessageGrid& grid, int row, int col);
+// Makes the cell the grid's current cell.
+void SelectCell(MessageGrid& grid, int row, int col);
+
+// A key press and release delivered to the control (Esc is 27, Enter '\r').
+void KeyPress(Control& control, char key);
+// The same, queued: it arrives while events are next pumped.
+void PostKeyPress(Control& control, char key);
+// Replaces an edit's text as typing would, one character at a time.
+void TypeText(Edit& edit, const std::string& text);
+// Replaces an edit's text by pasting text from the clipboard, as Ctrl+V does.
+void PasteText(Edit& edit, const std::string& text);
+
+// The text the screen shows in a label, edit, button or text area.
+std::string ShownText(Control& control);
+bool ShowsPasswordEcho(Edit& edit);
+bool IsReadOnly(TextArea& area);
+bool HasHorizontalScrollBar(Control& control);  // the grid or the text area
+bool HasVerticalScrollBar(Control& control);
+// Whether the keyboard focus moves from one control straight to the next
+// with the Tab key (controls that cannot take the focus are passed over).
+bool IsNextInTabChain(Control& from, Control& to);
+
+std::vector<std::string> SystemMenuCaptions(MainWindow& window);  // "" for a separator
+// Chooses the item as the user would from the menu; false when absent.
+bool ChooseSystemMenuItem(MainWindow& window, const std::string& caption);
+
+std::vector<std::string> TrayMenuCaptions(TrayIcon& tray);
+bool ChooseTrayMenuItem(TrayIcon& tray, const std::string& caption);
+void ClickTray(TrayIcon& tray);
+void DoubleClickTray(TrayIcon& tray);
+// Pretends the desktop has (or lacks) a notification area.
+void SetSystemTrayAvailable(bool available);
+
+}  // namespace test_access
+
+}  // namespace platform
