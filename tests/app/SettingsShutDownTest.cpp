@@ -141,7 +141,7 @@ TEST_F(SettingsShutDown, UnstorableValueIsSkippedAndTheRestSaved) {
   EXPECT_THAT(BoxTexts(BoxKind::Error),
               ElementsAre("Unable to write to " + platform::SettingsFilePath() +
                           ": the value of Subject holds a line break or NUL character."));
-  EXPECT_TRUE(access::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_THAT(SettingsLines(), Contains("Server=mail.example.org"));
   EXPECT_THAT(SettingsLines(), Contains("Password="));
   EXPECT_THAT(SettingsLines(), Contains("From=boss"));
