@@ -11,9 +11,11 @@
 #include "platform/core/Component.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Cursor.h"
+#include "platform/gui/DesktopNotifier.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/MainWindow.h"
 #include "platform/gui/MessageGrid.h"
+#include "platform/core/ProfileFile.h"
 #include "platform/gui/TextArea.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/WavePlayer.h"
@@ -82,6 +84,7 @@ class TForm1 : public platform::TComponent {
   platform::SaveDialogOptions SaveDialog1;
   std::unique_ptr<platform::WavePlayer> WavePlayer1;
   std::unique_ptr<platform::TrayIcon> TrayIcon1;
+  std::unique_ptr<platform::DesktopNotifier> Notifier1;
   std::unique_ptr<pop3::TPop3Client> POP3;
 
   // Check cycle state.
@@ -100,6 +103,10 @@ class TForm1 : public platform::TComponent {
   // Auto-check state.
   int IntervalMinutes = 0;
   bool AutoCheckBusy = false;
+  // Rows that raised an alert in the running check, for its one desktop
+  // notification; NotifyAlerts is the DESKTOP Notify setting.
+  std::vector<int> AlertRows;
+  bool NotifyAlerts = true;
   // Window shell state: the program sits in the notification area.
   bool InTray = false;
 
@@ -230,6 +237,12 @@ class TForm1 : public platform::TComponent {
   void StartTrayAnimation();
   void SetApplicationTitle(const std::string& title);
 
+  // Desktop integration.
+  void ApplyDesktopSettings();
+  void NoteAlertRow(int row);
+  void NotifyMailAlert();
+  void Notifier1Activated();
+
  private:
   // Building the window, step by step.
   void CreateMainWindow();
@@ -256,13 +269,14 @@ class TForm1 : public platform::TComponent {
   // nothing, after the box saying so, when it is gone.
   std::optional<std::int32_t> CurrentListedMessage(std::int32_t msg);
   // The viewer shows text under the status caption, in place of the list.
-  void ShowInViewer(const std::string& text, const char* caption);
+  void ShowInViewer(std::string text, const char* caption);
   void FinishHeaderView(bool opened);
   void ShowBodyView();
   void FetchBodyView(bool& opened);
   void FinishBodyView(bool opened);
   void SaveViewerText();
   void CloseViewer();
+  void ReleaseViewedMessage();
 
   // Steps of the message list commands.
   void WireMessageListEvents();
@@ -333,6 +347,14 @@ class TForm1 : public platform::TComponent {
   // skipped and the others are still written. Raises afterwards, with one
   // text naming every distinct failure.
   void SaveSettings();
+  // The saved password: from the keyring when the settings file says it is
+  // there, else from the settings file. Writes it back the same way.
+  std::string ReadPasswordSetting(const platform::TProfileFile& file);
+  void SavePasswordSetting();
+  void ReportNoKeyring();
+  // The settings file named the keyring, but it did not answer at start-up.
+  bool KeyringPasswordUnread = false;
+  bool NoKeyringReported = false;
 
   // The keys a save writes, by key name, as start-up found and left them.
   std::map<std::string, LoadedSetting> LoadedSettings;

@@ -50,13 +50,14 @@ void TForm1::RecordStartUpState() {
 // alone keeps its stored bytes (the window may show them otherwise, and
 // "Sound" may be unticked only because the wave file is missing); it is
 // written only to add a key the file lacked. What start-up never reached is
-// not written. A password the user chose not to keep is always erased.
+// not written. A password the user chose not to keep is always erased
+// (unless start-up found none to show: one the keyring did not give is kept).
 bool TForm1::NeedsWriting(const SettingValue& value) const {
   auto found = LoadedSettings.find(value.Key);
   if (found == LoadedSettings.end()) return true;
   const LoadedSetting& loaded = found->second;
   if (value.Key == std::string(settings::kPassword) && value.Value.empty())
-    return !(loaded.Read && loaded.Stored && loaded.Stored->empty());
+    return !(loaded.Read && loaded.Saved.empty());
   if (value.Value != loaded.Saved) return true;
   return loaded.Read && !loaded.Stored;
 }
@@ -72,7 +73,12 @@ void TForm1::SaveSettings() {
   for (const SettingValue& value : SavedSettingValues()) {
     if (!NeedsWriting(value)) continue;
     try {
-      WriteSetting(value.Section, value.Key, value.Value);
+      // The password has a place of its own (the keyring, or scrambled here).
+      if (value.Key == std::string(settings::kPassword)) {
+        SavePasswordSetting();
+      } else {
+        WriteSetting(value.Section, value.Key, value.Value);
+      }
     } catch (const platform::EFileError& error) {
       if (std::find(failures.begin(), failures.end(), error.Message()) == failures.end())
         failures.push_back(error.Message());

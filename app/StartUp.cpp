@@ -54,6 +54,7 @@ void TForm1::FormCreate() {
   MailAlerted = false;
   ListTotal = 0;
   SelectAllState = false;
+  ApplyDesktopSettings();
 }
 
 // Everything is read before anything is written: a settings file that can
@@ -64,7 +65,8 @@ std::string TForm1::ReadSettings() {
   platform::TProfileFile file = SettingsFile();
   IPedit->SetText(ReadSavedSetting(file, kEmail, kServer).value_or(""));
   UserEdit->SetText(ReadSavedSetting(file, kEmail, kUserID).value_or(""));
-  PasswordEdit->SetText(DecodeStoredPassword(ReadSavedSetting(file, kEmail, kPassword).value_or("")));
+  ReadSavedSetting(file, kEmail, kPassword);
+  PasswordEdit->SetText(ReadPasswordSetting(file));
   // "Save" goes with the stored password: a start-up that stops later must
   // not leave it unticked, which would erase the password at the next save.
   if (!PasswordEdit->Text().empty()) CheckBox1->SetChecked(true);

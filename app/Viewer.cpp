@@ -1,11 +1,14 @@
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
+#include "platform/core/Memory.h"
+#include "pop3/DisplayLines.h"
 
 namespace app {
 
@@ -28,6 +31,15 @@ class FetchRunning {
  private:
   bool& flag_;
 };
+
+// The header as the viewer shows it: a header line may be megabytes long,
+// and is wrapped as the body's lines are (the summary itself keeps it whole
+// for the list's fields).
+std::string HeaderViewText(const pop3::TStringList& header) {
+  pop3::TStringList shown;
+  for (const std::string& line : header) pop3::AddDisplayLine(shown, line);
+  return LinesText(shown);
+}
 
 }  // namespace
 
@@ -72,7 +84,7 @@ void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
     std::optional<std::int32_t> current;
     if (OpenViewerSession() && (current = CurrentListedMessage(msg))) {
       POP3->FetchSummary(*current);
-      ShowInViewer(LinesText(POP3->Summary().Header), kHeaderCaption);
+      ShowInViewer(HeaderViewText(POP3->Summary().Header), kHeaderCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -104,8 +116,8 @@ std::optional<std::int32_t> TForm1::CurrentListedMessage(std::int32_t msg) {
   return current;
 }
 
-void TForm1::ShowInViewer(const std::string& text, const char* caption) {
-  Memo1->SetText(text);
+void TForm1::ShowInViewer(std::string text, const char* caption) {
+  Memo1->SetText(std::move(text));
   ShowStatus(caption);
   StringGrid1->Hide();
   Memo1->Show();
@@ -195,6 +207,7 @@ void TForm1::SaveViewerText() {
   Memo1->Hide();
   Label5->Hide();
   ViewerFetch = false;
+  ReleaseViewedMessage();
   StringGrid1->Show();
   StringGrid1->Repaint();
   StringGrid1->SetFocus();
@@ -213,14 +226,27 @@ void TForm1::CloseViewer() {
   ViewerFetch = false;
   Label5->Hide();
   Memo1->Hide();
+  ReleaseViewedMessage();
   StringGrid1->Show();
   StringGrid1->Repaint();
   RestartAutoCheckTimer();
 }
 
+// The shown text and the message behind it may be a whole large message:
+// neither is needed once the view has ended.
+void TForm1::ReleaseViewedMessage() {
+  Memo1->SetText(std::string());
+  POP3->MailMessage() = pop3::TMailMessage();
+  platform::ReleaseFreedMemory();
+}
+
 void TForm1::Memo1Click() {}
 
-void TForm1::POP3DecodeStart(std::string&) { AttachmentsSaved = true; }
+void TForm1::POP3DecodeStart(std::string&) {}
+
+// Fired once an attachment's file is in place: only then is it reported as
+// placed (DecodeStart comes before the file is written, which may fail).
+void TForm1::POP3DecodeEnd(platform::TComponent*) { AttachmentsSaved = true; }
 
 void TForm1::SetViewerButtonsEnabled(bool enabled) {
   CheckButton->SetEnabled(enabled);

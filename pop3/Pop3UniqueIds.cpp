@@ -1,11 +1,11 @@
 #include <string>
+#include <utility>
 
+#include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Parsing.h"
 
 namespace pop3 {
-
-using platform::Exception;
 
 bool TPop3Client::ListUniqueIds(std::map<std::int32_t, std::string>& ids) {
   ids.clear();
@@ -37,15 +37,14 @@ std::optional<std::int32_t> TPop3Client::LocateMessage(std::int32_t msg, const s
 // Without +OK no listing and no "." follow.
 bool TPop3Client::ReadUniqueIdListing(std::map<std::int32_t, std::string>& ids) {
   if (!ReplyPasses(Command("UIDL"))) return false;
-  ReadWholeAnswer([&] {
-    std::string line = WithoutLineEnd(ReadAnswerLine());
-    if (line == ".") return false;
-    if (ids.size() >= static_cast<std::size_t>(kMaxListLines)) {
-      throw Exception("The server listed more than " + std::to_string(kMaxListLines) + " messages");
-    }
+  TAnswerReader answer(*this,
+                       {kMaxListLines, kMaxListBytes,
+                        "The server listed more than " + std::to_string(kMaxListLines) + " unique ids or " +
+                            std::to_string(kMaxListBytes) + " bytes"},
+                       TDotStuffing::Keep);
+  answer.ReadRest([&ids](std::string& line) {
     TUniqueIdEntry entry = ParseUniqueIdLine(line);
     ids[entry.Msg] = std::move(entry.Id);
-    return true;
   });
   return true;
 }
