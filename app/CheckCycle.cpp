@@ -62,6 +62,24 @@ void TForm1::ListMailbox() {
   if (FetchLimit > 0 && FetchLimit <= POP3->MailCount()) ListTotal = FetchLimit - 1;
   ListedCount = 0;
   POP3->ListMessages();
+  // A row is named by its unique id, which outlives the session; its
+  // number holds only until the mailbox changes. Ids that cannot be read
+  // leave the rows to the checks made without them.
+  try {
+    POP3->ListUniqueIds(ListedIds);
+  } catch (const std::exception&) {
+    ListedIds.clear();
+  }
+}
+
+std::string TForm1::ListedId(std::int32_t msg) const {
+  auto found = ListedIds.find(msg);
+  return found == ListedIds.end() ? std::string() : found->second;
+}
+
+std::optional<std::int32_t> TForm1::CurrentNumber(std::int32_t msg, const std::string& id) {
+  if (id.empty()) return msg;
+  return POP3->LocateMessage(msg, id);
 }
 
 // Walks the rows up to and including ListTotal (one past the last row when

@@ -1,4 +1,5 @@
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -76,8 +77,10 @@ void TForm1::BeginDeletion() {
 // gets a session of its own (its deletion is committed by the QUIT), so the
 // numbers still to come are below the ones already deleted and stay valid.
 // What the order cannot guard against is a mailbox changed by someone else
-// since the list was built; each number is therefore checked against its
-// row before the DELE.
+// since the list was built. A row whose message has a unique id is deleted
+// by that id, under whatever number it has now, and skipped when it is
+// gone; without ids (a server without UIDL) the number is checked against
+// what its row shows before the DELE.
 int TForm1::DeleteTickedMessages() {
   // A refused DELE sets ListTotal to 0; the walk keeps its own bound.
   const int lastRow = ListTotal;
@@ -89,8 +92,15 @@ int TForm1::DeleteTickedMessages() {
         POP3->Connect();
         ShowStatus("Working ...");
         const std::int32_t msg = RowMessageNumber(*StringGrid1, row);
-        if (TickedMessageUnchanged(row, msg)) {
-          POP3->DeleteMessage(msg);
+        const std::string id = ListedId(msg);
+        std::optional<std::int32_t> current;
+        if (!id.empty()) {
+          current = CurrentNumber(msg, id);
+        } else if (TickedMessageUnchanged(row, msg)) {
+          current = msg;
+        }
+        if (current) {
+          POP3->DeleteMessage(*current);
           platform::Sleep(kPauseAfterDeleteMs);
         } else {
           ++changedCount;

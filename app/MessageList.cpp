@@ -94,7 +94,9 @@ void TForm1::AnalyseRow(int row, std::int32_t msg) {
       CopyCredentials();
       POP3->Connect();
       SummaryRow = row;
-      POP3->FetchSummary(msg);
+      // The row's message, wherever the mailbox has moved it since the
+      // check; a message that is gone leaves the row as it is.
+      if (std::optional<std::int32_t> current = CurrentNumber(msg, ListedId(msg))) POP3->FetchSummary(*current);
     } catch (const std::exception&) {
       // The failure events have told the user what they tell; the row keeps
       // its cells.

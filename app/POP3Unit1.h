@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
 #include "platform/core/Component.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Cursor.h"
@@ -119,6 +121,11 @@ class TForm1 : public platform::TComponent {
   bool AttachmentsSaved = false;
   // A viewer fetch waits on the server: further double clicks are ignored.
   bool ViewerFetchRunning = false;
+  // The unique id of the message the viewer shows; empty without one.
+  std::string ViewerMessageId;
+  // The unique ids the last check took ("UIDL"), by the message number a
+  // row shows; empty when the server has no UIDL. Emptied with the list.
+  std::map<std::int32_t, std::string> ListedIds;
 
   // Network commands in progress (nested through the event loop) and a
   // close of the window that waits for them to end.
@@ -272,6 +279,9 @@ class TForm1 : public platform::TComponent {
   // worked). True when the message may be fetched: the mailbox still holds
   // mail (else a box says the item is gone) and the window is not closing.
   bool OpenViewerSession();
+  // In the viewer's session: the number the viewer's message has now;
+  // nothing, after the box saying so, when it is gone.
+  std::optional<std::int32_t> CurrentListedMessage(std::int32_t msg);
   // The viewer shows text under the status caption, in place of the list.
   void ShowInViewer(std::string text, const char* caption);
   void FinishHeaderView(bool opened);
@@ -297,8 +307,15 @@ class TForm1 : public platform::TComponent {
   void FinishDeletion(int changedCount);
 
   // In an open session holding mail: sets ListTotal from the mailbox size
-  // and FetchLimit, then LIST fills the rows (see POP3List).
+  // and FetchLimit, then LIST fills the rows (see POP3List) and UIDL fills
+  // ListedIds.
   void ListMailbox();
+  // The id the last check took for the listed message msg; empty without.
+  std::string ListedId(std::int32_t msg) const;
+  // In an open session: the number that the message listed as msg with id
+  // has now, found by its id (nothing when it is gone); msg itself when id
+  // is empty (the server has no UIDL).
+  std::optional<std::int32_t> CurrentNumber(std::int32_t msg, const std::string& id);
 
   // Steps of the manual check.
   void BeginManualCheck();
@@ -325,9 +342,24 @@ class TForm1 : public platform::TComponent {
   // Steps of start-up and shut-down.
   void WireSettingsEvents();
   // Reads the settings into the window; returns the SOUND PlayWave text.
+  // Raises at a value that is no number, after recording what it read.
   std::string ReadSettings();
+  // Reads one value a save writes and records it in LoadedSettings.
+  std::optional<std::string> ReadSavedSetting(const platform::TProfileFile& file, const char* section,
+                                              const char* key);
+  // Writes the interval as clamped and a missing PlayWave, when they differ
+  // from the file; a failure is shown once and start-up goes on.
+  void WriteStartUpSettings(const std::string& interval, const std::optional<std::string>& storedInterval,
+                            const std::optional<std::string>& storedPlayWave);
   void ApplySoundSetting(const std::string& playWave);
-  // Raises when a value cannot be written; the remaining ones are not.
+  // The values a save writes, taken from the window, in the order written.
+  std::vector<SettingValue> SavedSettingValues() const;
+  // Notes what a save would write for the window as start-up left it.
+  void RecordStartUpState();
+  bool NeedsWriting(const SettingValue& value) const;
+  // Writes every value the user changed; one that cannot be written is
+  // skipped and the others are still written. Raises afterwards, with one
+  // text naming every distinct failure.
   void SaveSettings();
   // The saved password: from the keyring when the settings file says it is
   // there, else from the settings file. Writes it back the same way.
@@ -337,6 +369,9 @@ class TForm1 : public platform::TComponent {
   // The settings file named the keyring, but it did not answer at start-up.
   bool KeyringPasswordUnread = false;
   bool NoKeyringReported = false;
+
+  // The keys a save writes, by key name, as start-up found and left them.
+  std::map<std::string, LoadedSetting> LoadedSettings;
 };
 
 }  // namespace app

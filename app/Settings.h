@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/core/ProfileFile.h"
@@ -55,6 +56,22 @@ platform::TProfileFile SettingsFile();
 // when it has gone missing. Raises platform::EFileError "Cannot create " +
 // the folder, or "Unable to write to " + the file name.
 void WriteSetting(const std::string& section, const std::string& key, const std::string& value);
+
+// One key of the settings file and the text a save writes into it.
+struct SettingValue {
+  const char* Section;
+  const char* Key;
+  std::string Value;
+};
+
+// One key a save writes, as start-up left it. A save writes only what the
+// user changed since, so that a value start-up did not reach, or reached
+// but did not change, keeps its stored bytes.
+struct LoadedSetting {
+  bool Read = false;                  // start-up read the key
+  std::optional<std::string> Stored;  // its text in the file then; none when missing
+  std::string Saved;                  // what a save would write for the window start-up left
+};
 
 // The auto-check interval is kept in whole minutes, never more than this
 // many; the timer takes it in milliseconds.

@@ -36,9 +36,15 @@ class FetchRunning {
 // The header as the viewer shows it: a header line may be megabytes long,
 // and is wrapped as the body's lines are (the summary itself keeps it whole
 // for the list's fields).
-std::string HeaderViewText(const pop3::TStringList& header) {
+std::string WrappedHeaderView(const pop3::TStringList& header) {
+  const std::string text = HeaderViewText(header);
   pop3::TStringList shown;
-  for (const std::string& line : header) pop3::AddDisplayLine(shown, line);
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    pop3::AddDisplayLine(shown, text.substr(start, end - start));
+    start = end + 2;
+  }
   return LinesText(shown);
 }
 
@@ -65,6 +71,7 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
   FetchRunning running(ViewerFetchRunning);
   Timer1->SetEnabled(false);
   ViewerMessage = msg;
+  ViewerMessageId = ListedId(msg);
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
@@ -81,9 +88,10 @@ void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
   PrepareSession();
   ConnectPending = true;
   try {
-    if (OpenViewerSession()) {
-      POP3->FetchSummary(msg);
-      ShowInViewer(HeaderViewText(POP3->Summary().Header), kHeaderCaption);
+    std::optional<std::int32_t> current;
+    if (OpenViewerSession() && (current = CurrentListedMessage(msg))) {
+      POP3->FetchSummary(*current);
+      ShowInViewer(WrappedHeaderView(POP3->Summary().Header), kHeaderCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -105,6 +113,14 @@ bool TForm1::OpenViewerSession() {
   if (CloseRequested) return false;
   ViewerFetch = true;
   return true;
+}
+
+// The viewer shows the message its row named, never another one that has
+// taken its number since.
+std::optional<std::int32_t> TForm1::CurrentListedMessage(std::int32_t msg) {
+  std::optional<std::int32_t> current = CurrentNumber(msg, ViewerMessageId);
+  if (!current) platform::ShowInformation(kNoLongerAvailable);
+  return current;
 }
 
 void TForm1::ShowInViewer(std::string text, const char* caption) {
@@ -156,10 +172,11 @@ void TForm1::FetchBodyView(bool& opened) {
   ConnectPending = true;
   AttachmentsSaved = false;
   try {
-    if (OpenViewerSession()) {
+    std::optional<std::int32_t> current;
+    if (OpenViewerSession() && (current = CurrentListedMessage(ViewerMessage))) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
-      POP3->FetchMessage(ViewerMessage);
+      POP3->FetchMessage(*current);
       ShowInViewer(BodyViewText(POP3->MailMessage()), kBodyCaption);
       opened = true;
     }

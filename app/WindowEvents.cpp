@@ -62,6 +62,7 @@ void TForm1::WireEvents() {
 }
 
 void TForm1::ClearMessageList() {
+  ListedIds.clear();
   StringGrid1->RemoveRows(0, StringGrid1->RowCount() - 1);
   if (StringGrid1->HasCheckBox(0, 0)) StringGrid1->RemoveCheckBox(0, 0);
   for (int col = 0; col < StringGrid1->ColCount(); ++col) {

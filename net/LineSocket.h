@@ -1,9 +1,11 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -270,6 +272,13 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // The local port of the component's socket; 0 when it has none.
   std::uint16_t LocalPort() const;
 
+  // An overall limit for one command, whose answer may take many waits:
+  // until the limit is replaced or cleared, every wait ends by the time-out
+  // (as TimeOut ends it) once milliseconds have passed from now, however
+  // often bytes arrived in between. Only applies while TimeOut is above 0.
+  void SetCommandDeadline(std::int64_t milliseconds);
+  void ClearCommandDeadline();
+
   // Arm and disarm the time-out of one wait; StartTimeout raises ERangeError
   // for a negative TimeOut and Exception "No Timer" when the system refuses.
   void StartTimeout();
@@ -326,6 +335,7 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   platform::IpAddress currentAddress_;
   std::string statusText_;
   int timeOut_ = 0;
+  std::optional<std::chrono::steady_clock::time_point> commandDeadline_;
   bool isConnected_ = false;
   bool cancelRequested_ = false;
   bool timedOut_ = false;

@@ -39,6 +39,14 @@ TPop3Client::~TPop3Client() {
   Abort();
 }
 
+void TPop3Client::StartCommandDeadline() {
+  if (TimeOut() > 0 && CommandTimeOuts > 0) {
+    SetCommandDeadline(static_cast<std::int64_t>(TimeOut()) * CommandTimeOuts);
+  } else {
+    ClearCommandDeadline();
+  }
+}
+
 void TPop3Client::SetAttachFilePath(const std::string& value) {
   attachFilePath_ = value;
   if (!attachFilePath_.empty() && attachFilePath_.back() != '/') attachFilePath_ += '/';
@@ -46,6 +54,7 @@ void TPop3Client::SetAttachFilePath(const std::string& value) {
 
 std::string TPop3Client::Command(const std::string& command) {
   SettleAnswersDue();
+  StartCommandDeadline();
   std::string reply;
   Transaction(command, reply);
   if (reply.empty()) RaiseConnectionClosed();
@@ -131,6 +140,7 @@ void TPop3Client::Connect() {
     TLineSocket::Connect();
     try {
       SecureBeforeGreeting();
+      StartCommandDeadline();
       CheckReply(ReadAnswerLine());
       SecureAfterGreeting();
       if (TokenCommand.empty()) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -100,6 +101,9 @@ class TPop3Client : public net::TLineSocket {
   // Most lines and bytes kept of the answer to CAPA.
   static constexpr int kMaxCapabilityLines = 1000;
   static constexpr std::size_t kMaxCapabilityBytes = 64 * 1024;
+  // Longest unique id taken from "UIDL" (servers send at most 70
+  // characters); a longer one fails like a broken answer.
+  static constexpr std::size_t kMaxUniqueIdLength = 512;
 
   explicit TPop3Client(TComponent* owner = nullptr);
   // Drops any session without QUIT and without firing events.
@@ -111,6 +115,11 @@ class TPop3Client : public net::TLineSocket {
   std::string UserID;
   std::string Password;
   bool Parse = false;                // retrieval option
+  // A command and its whole answer take at most this many TimeOuts, however
+  // slowly the server keeps sending: TimeOut alone bounds only each wait,
+  // and a server that sends a byte now and then would hold a check for
+  // hours. 0 = no overall limit.
+  int CommandTimeOuts = 20;
   bool DeleteOnRead = false;         // retrieval option
   THandlerEvent OnAuthenticationNeeded;
   THandlerEvent OnAuthenticationFailed;
@@ -210,6 +219,22 @@ class TPop3Client : public net::TLineSocket {
   // The size this session's scan listing gave msg; nothing when the listing
   // did not run, did not list msg, or listed it more than once.
   std::optional<std::int32_t> ListedSize(std::int32_t msg) const;
+  // Unique ids ("UIDL") name a message across sessions, where a message
+  // number names it only within one. Each sets Busy while it runs and
+  // returns at once, without effect, while Busy is set; none fires an event.
+  //
+  // "UIDL": the id of every listed message by its number. False, with ids
+  // empty, when the server refuses the command (it has no UIDL); the
+  // session goes on. A listing line that is no "number id" fails and drops
+  // the connection.
+  bool ListUniqueIds(std::map<std::int32_t, std::string>& ids);
+  // "UIDL n": message n's id; nothing when the server refuses (no such
+  // message).
+  std::optional<std::string> UniqueId(std::int32_t msg);
+  // The number that the message with uniqueId has now: msg when "UIDL msg"
+  // still gives that id, else its number in the whole "UIDL" listing (the
+  // mailbox changed since msg was taken); nothing when it is gone.
+  std::optional<std::int32_t> LocateMessage(std::int32_t msg, const std::string& uniqueId);
 
  protected:
   // Sets Busy for one operation and clears it on every way out.
@@ -225,7 +250,9 @@ class TPop3Client : public net::TLineSocket {
   };
 
   // Transaction that drops the connection and raises ESockError
-  // kConnectionClosedText instead of returning an empty reply.
+  // kConnectionClosedText instead of returning an empty reply. Starts the
+  // command's overall deadline (CommandTimeOuts), which bounds the reply
+  // and every answer line read after it.
   std::string Command(const std::string& command);
   // ReadLn that drops the connection and raises ESockError
   // kConnectionClosedText instead of returning the empty string.
@@ -239,6 +266,7 @@ class TPop3Client : public net::TLineSocket {
 
  private:
   [[noreturn]] void RaiseConnectionClosed();
+  void StartCommandDeadline();
   void AskForCredentials();
   void LogIn();
   // The security steps of Connect (Pop3Security.cpp): before and after the
@@ -272,6 +300,8 @@ class TPop3Client : public net::TLineSocket {
   // "Summary Retrieved", OnRetrieveEnd.
   void CompleteSummary(std::int32_t msg, const std::string& topReply, std::optional<std::int32_t> listedSize,
                        bool listDue);
+  bool ReadUniqueIdListing(std::map<std::int32_t, std::string>& ids);
+  std::optional<std::string> AskUniqueId(std::int32_t msg);
 
   codec::TUUProcessor decoder_;
   std::string attachFilePath_;

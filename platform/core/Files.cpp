@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -147,6 +148,12 @@ std::size_t MaxFileNameBytes(const std::string& folder) {
 }
 
 std::optional<std::string> ReadFileIfExists(const std::string& path) {
+  bool truncated = false;
+  return ReadFileIfExists(path, std::numeric_limits<std::size_t>::max(), truncated);
+}
+
+std::optional<std::string> ReadFileIfExists(const std::string& path, std::size_t limit, bool& truncated) {
+  truncated = false;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
@@ -156,13 +163,22 @@ std::optional<std::string> ReadFileIfExists(const std::string& path) {
   std::string content;
   char buffer[65536];
   for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    // One byte past the limit tells a file of exactly limit bytes from a
+    // longer one.
+    std::size_t room = limit - std::min(limit, content.size());
+    std::size_t wanted = room >= sizeof buffer ? sizeof buffer : room + 1;
+    ssize_t got = ::read(fd, buffer, wanted);
     if (got < 0) {
       if (errno == EINTR) continue;
       RaiseFileError("Cannot read " + Quoted(path), errno);
     }
     if (got == 0) break;
     content.append(buffer, static_cast<std::size_t>(got));
+    if (content.size() > limit) {
+      content.resize(limit);
+      truncated = true;
+      break;
+    }
   }
   return content;
 }

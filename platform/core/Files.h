@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,6 +47,10 @@ void RemoveFile(const std::string& path);
 // The whole content of path as bytes; nullopt when path does not exist.
 // Raises EFileError naming the file when it exists but cannot be read.
 std::optional<std::string> ReadFileIfExists(const std::string& path);
+
+// The same, reading at most limit bytes; truncated tells whether the file
+// held more than that.
+std::optional<std::string> ReadFileIfExists(const std::string& path, std::size_t limit, bool& truncated);
 
 // Splits text into lines at CR LF, LF or a lone CR. The terminator after the
 // last line is optional and does not add an empty line.

@@ -1,11 +1,14 @@
 #include "platform/gui/Controls.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QValidator>
 
 #include "platform/gui/qt/ControlCore.h"
 #include "platform/gui/qt/EventHook.h"
@@ -29,6 +32,24 @@ template <typename Widget>
 const Widget* WidgetOf(const Control& control) {
   return static_cast<const Widget*>(control.Core().widget.data());
 }
+
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Drops CR and LF from every text the line edit takes, however it arrives.
+// A line break pasted with a host name would otherwise travel into the
+// settings file, where it cannot be held, and into the server's commands.
+class LineBreakFilter : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override {
+    for (qsizetype i = input.size() - 1; i >= 0; --i) {
+      if (input[i] != QLatin1Char('\r') && input[i] != QLatin1Char('\n')) continue;
+      input.remove(i, 1);
+      if (pos > i) --pos;
+    }
+    return Acceptable;
+  }
+};
 
 FontSpec BoldFont() {
   FontSpec font;
@@ -95,12 +116,28 @@ void Label::SetAlignment(TextAlignment alignment) {
 
 Edit::Edit(Container& parent) : Control(MakeCore<QLineEdit>(), &parent) {
   SetFont(BoldFont());
-  QObject::connect(WidgetOf<QLineEdit>(*this), &QLineEdit::textChanged, [this] { CallHandler(OnChange); });
+  auto* line = WidgetOf<QLineEdit>(*this);
+  line->setValidator(new LineBreakFilter(line));
+  QObject::connect(line, &QLineEdit::textChanged, [this] { CallHandler(OnChange); });
 }
 
-void Edit::SetText(const std::string& text) { WidgetOf<QLineEdit>(*this)->setText(qt::ToQt(text)); }
+// The screen shows bytes that are not UTF-8 as Latin-1 and a NUL as a
+// symbol; reading the screen back would give other bytes. Keeping the bytes
+// set lets a value that nobody edited go back where it came from unchanged.
+void Edit::SetText(const std::string& text) {
+  std::string kept = text;
+  kept.erase(std::remove_if(kept.begin(), kept.end(), IsLineBreak), kept.end());
+  QString shown = qt::ToQt(kept);
+  // Set before the text, so that a change handler already reads the bytes.
+  setBytes_ = kept;
+  setShown_ = qt::FromQt(shown);
+  WidgetOf<QLineEdit>(*this)->setText(shown);
+}
 
-std::string Edit::Text() const { return qt::FromQt(WidgetOf<QLineEdit>(*this)->text()); }
+std::string Edit::Text() const {
+  std::string shown = qt::FromQt(WidgetOf<QLineEdit>(*this)->text());
+  return shown == setShown_ ? setBytes_ : shown;
+}
 
 void Edit::SetPasswordEcho(bool hidden) {
   WidgetOf<QLineEdit>(*this)->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);

@@ -3,6 +3,7 @@
 #include <QAbstractScrollArea>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -151,6 +152,13 @@ void TypeText(Edit& edit, const std::string& text) {
     QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(character));
     QCoreApplication::sendEvent(line, &press);
   }
+}
+
+void PasteText(Edit& edit, const std::string& text) {
+  auto* line = static_cast<QLineEdit*>(WidgetOf(edit));
+  QGuiApplication::clipboard()->setText(qt::ToQt(text));
+  line->selectAll();
+  line->paste();
 }
 
 std::string ShownText(Control& control) {

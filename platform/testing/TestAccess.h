@@ -43,6 +43,8 @@ void KeyPress(Control& control, char key);
 void PostKeyPress(Control& control, char key);
 // Replaces an edit's text as typing would, one character at a time.
 void TypeText(Edit& edit, const std::string& text);
+// Replaces an edit's text by pasting text from the clipboard, as Ctrl+V does.
+void PasteText(Edit& edit, const std::string& text);
 
 // The text the screen shows in a label, edit, button or text area.
 std::string ShownText(Control& control);

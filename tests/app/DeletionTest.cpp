@@ -7,6 +7,7 @@
 #include "platform/testing/TestAccess.h"
 #include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
+#include "pop3/Pop3Client.h"
 #include "tests/support/ScriptedPop3Server.h"
 
 namespace apptest {
@@ -207,6 +208,47 @@ TEST_F(Deletion, MessageAddedBehindTheWindowKeepsNumbersValid) {
   EXPECT_THAT(Column(1), ElementsAre("Sender 3"));
 }
 
+// Another client deletes message 1 after the check: every number the list
+// shows now names the next message, of the same size. Each command on a
+// row acts on the row's own message, found by its unique id.
+TEST_F(Deletion, RowsNameTheirMessageByUniqueIdAfterTheMailboxChanged) {
+  for (int n = 1; n <= 3; ++n) AddNumberedMessage(n);
+  EnterMailboxAccount();
+  access::Click(*Form().CheckBox5);
+  ClickCheck();
+  ASSERT_THAT(Column(5), ElementsAre("3", "2", "1"));
+  ASSERT_EQ(Column(4)[0], Column(4)[1]);
+  auto server = testsupport::Pop3TestServer::FromEnvironment();
+  const std::uintmax_t logStart = server->LogSize();
+  pop3::TPop3Client other;
+  other.Host = server->Address();
+  other.Port = server->Port();
+  other.UserID = Mail().User();
+  other.Password = Mail().Password();
+  other.Connect();
+  other.DeleteMessage(1);
+  other.Disconnect();
+  ASSERT_TRUE(Mail().WaitForLog(logStart, "del=1/3"));
+
+  platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
+  access::RightClickCell(*Form().StringGrid1, 1, 1);
+  EXPECT_THAT(Column(1), ElementsAre("", "Sender 2", ""));
+  access::DoubleClickCell(*Form().StringGrid1, 0, 1);
+  EXPECT_NE(Form().Memo1->Text().find("Subject: Subject 3"), std::string::npos) << Form().Memo1->Text();
+  access::KeyPress(*Form().Memo1, 27);
+  access::DoubleClickCell(*Form().StringGrid1, 2, 1);
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("Mail Item No Longer Available !"));
+  platform::dialog_script::Reset();
+  Tick(1);
+
+  ClickDelete();
+
+  EXPECT_TRUE(Boxes().empty());
+  access::Click(*Form().CheckBox5);
+  ClickCheck();
+  EXPECT_THAT(Column(1), ElementsAre("Sender 3"));
+}
+
 // Deletion against scripted conversations: the exact commands, and the
 // server's refusals.
 class DeletionScripted : public FormTest {
@@ -232,7 +274,7 @@ class DeletionScripted : public FormTest {
   void CheckScripted(int count) {
     std::string script = LogIn(count, 0) + "C: LIST \nS: +OK\n";
     for (int msg = 1; msg <= count; ++msg) script += "S: " + std::to_string(msg) + " " + std::to_string(msg * 100) + "\n";
-    server_.AddConversation(script + "S: .\nC: QUIT\nS: +OK bye\n");
+    server_.AddConversation(script + "S: .\nC: UIDL\nS: -ERR not supported\nC: QUIT\nS: +OK bye\n");
     EnterAccount(ScriptedServerText(), "ann", "secret");
     if (Form().CheckBox5->Checked()) access::Click(*Form().CheckBox5);
     ClickCheck();
@@ -276,6 +318,36 @@ TEST_F(DeletionScripted, SessionPerTickedMessageHighestNumberFirst) {
                                                 "LIST 1", "DELE 1", "QUIT"));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Form().ListTotal, 3);
+  EXPECT_TRUE(WindowRestored());
+}
+
+// With unique ids from the check, the deletion asks for the id under the
+// row's number, finds the message under its new number when it moved, and
+// leaves it alone when it is gone; no summary is fetched to compare.
+TEST_F(DeletionScripted, UniqueIdsFindMovedMessagesAndSkipGoneOnes) {
+  server_.AddConversation(LogIn(3, 600) + "C: LIST \nS: +OK\nS: 1 100\nS: 2 100\nS: 3 100\nS: .\n" +
+                          "C: UIDL\nS: +OK\nS: 1 id-one\nS: 2 id-two\nS: 3 id-three\nS: .\nC: QUIT\nS: +OK bye\n");
+  EnterAccount(ScriptedServerText(), "ann", "secret");
+  access::Click(*Form().CheckBox5);
+  ClickCheck();
+  ASSERT_EQ(Form().StringGrid1->RowCount(), 3);
+  Tick(0);
+  Tick(1);
+  Tick(2);
+  server_.AddConversation(LogIn(2, 200) + "C: UIDL 3\nS: -ERR no such message\n" +
+                          "C: UIDL\nS: +OK\nS: 1 id-two\nS: 2 id-three\nS: .\nC: DELE 2\nS: +OK\nC: QUIT\nS: +OK\n");
+  server_.AddConversation(LogIn(1, 100) + "C: UIDL 2\nS: -ERR no such message\n" +
+                          "C: UIDL\nS: +OK\nS: 1 id-two\nS: .\nC: DELE 1\nS: +OK\nC: QUIT\nS: +OK\n");
+  server_.AddConversation(LogIn(0, 0) + "C: UIDL 1\nS: -ERR no such message\nC: UIDL\nS: +OK\nS: .\n" +
+                          "C: QUIT\nS: +OK\n");
+
+  access::Click(*Form().DeleteButton);
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_EQ(server_.CountReceived("TOP"), 0);
+  EXPECT_EQ(server_.CountReceived("DELE"), 2);
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1)));
   EXPECT_TRUE(WindowRestored());
 }
 

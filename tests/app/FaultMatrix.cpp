@@ -150,6 +150,7 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
       if (exchange.RefusalMeansNoPipelining) return Afterwards::GoOnOneAtATime;
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
       if (exchange.RefusalMeansAbsent) return Afterwards::GoOn;
+      if (exchange.RefusalGoesOn) return Afterwards::GoOn;
       return Afterwards::SignOff;
     case Fault::GarbageInAnswer:
       // A line the client cannot convert leaves the rest of the answer
@@ -204,11 +205,13 @@ std::string SenderOf(int msg) { return MessageLines(msg)[0].substr(6); }
 
 Session CheckSession() {
   Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
-  Exchange capa{"Capa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "UIDL", "."}, true};
+  Exchange uidl{"Uidl", "UIDL", {"-ERR command not supported"}};
+  uidl.RefusalGoesOn = true;
+  Exchange capa{"Capa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "."}, true};
   capa.RefusalMeansNoPipelining = true;
   Exchange top1 = Top(1, "Top1");
   top1.SentWithPrevious = true;
-  return Joined(LogIn(), {list, capa, Top(2, "Top2"), top1, Quit()});
+  return Joined(LogIn(), {list, uidl, capa, Top(2, "Top2"), top1, Quit()});
 }
 
 Session DeletionSession() {

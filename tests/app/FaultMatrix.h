@@ -52,6 +52,9 @@ struct Exchange {
   // A refusal (or a reply that is no "+OK") only says the server lacks the
   // command: the client goes on without it (CAPA).
   bool RefusalMeansAbsent = false;
+  // Any reply but "+OK" means the server lacks the command, and the session
+  // goes on without it (UIDL).
+  bool RefusalGoesOn = false;
 };
 using Session = std::vector<Exchange>;
 
@@ -61,9 +64,10 @@ const std::string& MessageText(int msg);
 // The sender shown in the list for message msg.
 std::string SenderOf(int msg);
 
-// A check: log-in, LIST, CAPA (PIPELINING listed), the summaries of rows 0
-// (message 2) and 1 (message 1) pipelined, their sizes taken from the
-// listing, QUIT.
+// A check: log-in, LIST, UIDL (which this server lacks, so later commands
+// name messages by number and check them against their rows), CAPA
+// (PIPELINING listed), the summaries of rows 0 (message 2) and 1 (message 1)
+// pipelined, their sizes taken from the listing, QUIT.
 Session CheckSession();
 // The deletion of message 1: log-in, TOP 1 0 and LIST 1 to compare it with
 // its row, DELE 1, QUIT.

@@ -37,13 +37,16 @@ constexpr const char* kQuit =
     "C: QUIT\n"
     "S: +OK bye\n";
 
-// A check without "Analyse": messages 1 and 2, listed as rows 2 (top) and 1.
+// A check without "Analyse": messages 1 and 2, listed as rows 2 (top) and 1,
+// on a server without UIDL.
 constexpr const char* kListing =
     "C: LIST*\n"
     "S: +OK\n"
     "S: 1 100\n"
     "S: 2 100\n"
-    "S: .\n";
+    "S: .\n"
+    "C: UIDL\n"
+    "S: -ERR unknown command\n";
 
 constexpr const char* kHeaderOfOne =
     "C: TOP 1 0\n"

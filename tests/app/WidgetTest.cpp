@@ -154,6 +154,27 @@ TEST_F(Widgets, WireTextShownAsUtf8OrLatin1AndReadBackUnchanged) {
 
   access::TypeText(edit_, "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(edit_.Text(), "\xC3\xA9t\xC3\xA9");
+
+  // Bytes set into an edit come back as they were until the user edits
+  // them, whatever the screen made of them.
+  for (const std::string& bytes : {std::string("caf\xE9"), std::string("a\0b", 3), std::string("\xFF\xC3")}) {
+    edit_.SetText(bytes);
+    EXPECT_EQ(edit_.Text(), bytes);
+  }
+  access::TypeText(edit_, "caf\xC3\xA9");
+  EXPECT_EQ(edit_.Text(), "caf\xC3\xA9") << "typed text is UTF-8";
+}
+
+TEST_F(Widgets, EditHoldsNoLineBreakHoweverTheTextArrives) {
+  access::PasteText(edit_, "mail.example.org\n");
+  EXPECT_EQ(edit_.Text(), "mail.example.org");
+  EXPECT_EQ(access::ShownText(edit_), "mail.example.org");
+  access::PasteText(edit_, "\r\nmail.\rexample\n.org\r\n");
+  EXPECT_EQ(edit_.Text(), "mail.example.org");
+  access::TypeText(edit_, "a\rb\nc");
+  EXPECT_EQ(edit_.Text(), "abc");
+  edit_.SetText("pass\r\nword\xE9\n");
+  EXPECT_EQ(edit_.Text(), "password\xE9");
 }
 
 TEST_F(Widgets, LabelDoubleClickIsOneClickThenDoubleClick) {

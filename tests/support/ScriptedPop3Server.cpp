@@ -131,6 +131,8 @@ ScriptedPop3Server::Script ScriptedPop3Server::Parse(const std::string& script) 
       steps.push_back({Step::Close, {}});
     } else if (line == "STALL") {
       steps.push_back({Step::Stall, {}});
+    } else if (line.rfind("WAIT ", 0) == 0) {
+      steps.push_back({Step::Wait, line.substr(5)});
     } else {
       throw std::invalid_argument("scripted server: cannot read the script line '" + line + "'");
     }
@@ -211,6 +213,9 @@ void ScriptedPop3Server::Converse(int client, const Script& script) {
         }
         break;
       }
+      case Step::Wait:
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(step.text)));
+        break;
       case Step::Close:
         return;
       case Step::Stall:

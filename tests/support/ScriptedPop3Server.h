@@ -29,6 +29,7 @@ namespace testsupport {
 //               A command sent ahead of its turn in the same write as the
 //               ones before it is caught for certain, one sent later only
 //               when it has arrived.
+//   WAIT ms     send nothing for ms milliseconds (a slow server).
 //   CLOSE       close the connection.
 //   STALL       answer nothing more; the connection stays open until the
 //               client closes it or the server is stopped.
@@ -67,7 +68,7 @@ class ScriptedPop3Server {
 
  private:
   struct Step {
-    enum Kind { Send, SendBytewise, Raw, Expect, Idle, Close, Stall } kind;
+    enum Kind { Send, SendBytewise, Raw, Expect, Idle, Wait, Close, Stall } kind;
     std::string text;
   };
   using Script = std::vector<Step>;
