@@ -33,11 +33,10 @@ class FetchRunning {
   bool& flag_;
 };
 
-// The header as the viewer shows it: a header line may be megabytes long,
-// and is wrapped as the body's lines are (the summary itself keeps it whole
-// for the list's fields).
-std::string WrappedHeaderView(const pop3::TStringList& header) {
-  const std::string text = HeaderViewText(header);
+// Text as the viewer shows it: a line of a header or a body may be
+// megabytes long, and is wrapped for display (the summary and the saved
+// attachments keep it whole).
+std::string WrappedForDisplay(const std::string& text) {
   pop3::TStringList shown;
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find("\r\n", start);
@@ -91,7 +90,7 @@ void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
     std::optional<std::int32_t> current;
     if (OpenViewerSession() && (current = CurrentListedMessage(msg))) {
       POP3->FetchSummary(*current);
-      ShowInViewer(WrappedHeaderView(POP3->Summary().Header), kHeaderCaption);
+      ShowInViewer(WrappedForDisplay(HeaderViewText(POP3->Summary().Header)), kHeaderCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -177,7 +176,7 @@ void TForm1::FetchBodyView(bool& opened) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
       POP3->FetchMessage(*current);
-      ShowInViewer(BodyViewText(POP3->MailMessage()), kBodyCaption);
+      ShowInViewer(WrappedForDisplay(BodyViewText(POP3->MailMessage())), kBodyCaption);
       opened = true;
     }
   } catch (const std::exception&) {
