@@ -24,3 +24,6 @@ build/bench/pop3/bench_attachment_names
 # One 10 MB message with a 7 MiB Base64 attachment, RETR and extraction,
 # beside Python's poplib and email package.
 bench/pop3/bench_retrieval.sh build
+
+# Extraction of the real-world MIME corpus beside Python's email package.
+python3 bench/pop3/bench_mime_corpus.py build
