@@ -21,6 +21,14 @@ std::string TAttachmentFiles::PreparedName(const std::string& name) const {
 // Each call goes on from the number where the last one for the same name
 // stopped, so n parts of one name cost n tries in all, not n * n / 2.
 std::string TAttachmentFiles::FreeName(const std::string& wanted) {
+  // Numbering keeps what comes before the last dot, so every alternative of
+  // a name like "pop3.ini.a.b" would still be a replacement file of the
+  // settings ("pop3.ini.a_1.b"). Whether an alternative is the program's
+  // does not depend on its number; such a name starts afresh with its first
+  // character made "_", which no name of the program's starts with.
+  if (platform::IsProgramFileName(NumberedAttachmentName(wanted, 1))) {
+    return FreeName("_" + (wanted.empty() ? std::string() : wanted.substr(1)));
+  }
   std::int32_t& next = nextNumber_[wanted];
   for (;;) {
     std::string candidate = next == 0 ? wanted : NumberedAttachmentName(wanted, next);

@@ -27,8 +27,10 @@ class TAttachmentFiles {
   std::string PreparedName(const std::string& name) const;
 
   // The first of wanted, wanted numbered 1, 2, ... (NumberedAttachmentName)
-  // that is no program file name and names no entry in the folder. The
-  // name is not reserved: the file is created later.
+  // that is no program file name and names no entry in the folder; when
+  // every numbered alternative would be a program file name, the same for
+  // wanted with its first character replaced by "_". The name is not
+  // reserved: the file is created later.
   std::string FreeName(const std::string& wanted);
 
   // Creates a new, empty temporary part file: the part file name of the

@@ -273,8 +273,12 @@ TEST_P(FaultMatrix, WindowSurvivesTheFault) {
     EXPECT_THAT(BoxTexts(BoxKind::Error), IsEmpty()) << "QUIT was sent after the session had ended";
   }
   if (ClientGoesOn(FaultedSession(cell.Cmd), cell.Step, cell.Kind)) {
-    if (cell.Cmd == Command::Body) EXPECT_EQ(Form().Label5->Text(), "Body - ESC to close") << "not shown";
-    if (cell.Cmd == Command::Header) EXPECT_EQ(Form().Label5->Text(), "Header - ESC to close") << "not shown";
+    if (cell.Cmd == Command::Body) {
+      EXPECT_EQ(Form().Label5->Text(), "Body - ESC to close") << "a message read through was not shown";
+    }
+    if (cell.Cmd == Command::Header) {
+      EXPECT_EQ(Form().Label5->Text(), "Header - ESC to close") << "a header read through was not shown";
+    }
   }
   EXPECT_TRUE(NoOverlongLineShown());
   CloseViewerIfOpen();

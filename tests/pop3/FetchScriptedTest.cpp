@@ -357,12 +357,14 @@ TEST_F(FetchScripted, AttachmentsNeverTakeTheProgramsOwnFileNames) {
     if (name == "handler.txt") name = "GotMail.WAV";
   };
   const std::string nextPart = "Temp" + std::to_string(pop3::TempCounter + 1);
+  // Every numbered alternative of "Pop3.Ini.a.b" keeps the settings file's
+  // prefix: it is renamed from its first character on.
   Expect(Retr(NamedParts({"gotmail.wav", "POP3.INI", "temp7.MME", "pop3.ini.tmp42-0", "handler.txt",
-                          nextPart + ".mme"})));
+                          nextPart + ".mme", "Pop3.Ini.a.b"})));
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Items(client().MailMessage().Attachments),
             (Lines{"gotmail_1.wav", "POP3_1.INI", "temp7_1.MME", "pop3.ini_1.tmp42-0", "GotMail_1.WAV",
-                   nextPart + "_1.mme"}));
+                   nextPart + "_1.mme", "_op3.Ini.a.b"}));
   EXPECT_TRUE(ListedMeansPlaced(client().MailMessage(), home_.AttachFolder()));
   // What carries a name of the program's is one of its own part files.
   const Lines partFiles = fetchtest::TempFiles(home_.AttachFolder());
