@@ -124,8 +124,6 @@ void TForm1::POP3Failure(platform::TComponent*) {
   ListTotal = 0;
 }
 
-void TForm1::POP3DecodeEnd(platform::TComponent*) {}
-
 void TForm1::POP3PacketRecvd(platform::TComponent*) {}
 
 void TForm1::FormKeyPress(char&) { StopRequested = true; }

@@ -209,7 +209,11 @@ void TForm1::CloseViewer() {
 
 void TForm1::Memo1Click() {}
 
-void TForm1::POP3DecodeStart(std::string&) { AttachmentsSaved = true; }
+void TForm1::POP3DecodeStart(std::string&) {}
+
+// Fired once an attachment's file is in place: only then is it reported as
+// placed (DecodeStart comes before the file is written, which may fail).
+void TForm1::POP3DecodeEnd(platform::TComponent*) { AttachmentsSaved = true; }
 
 void TForm1::SetViewerButtonsEnabled(bool enabled) {
   CheckButton->SetEnabled(enabled);

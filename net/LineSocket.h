@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/Component.h"
@@ -51,6 +52,10 @@ enum StatusLevel : std::uint8_t {
 // Field n (from 1) of text split at every occurrence of separator; empty
 // when there is no such field.
 std::string NthWord(const std::string& text, char separator, int n);
+
+// The line that ends a POP3 multi-line answer, as received: "." CR LF or
+// "." LF. A dot followed by anything else ("..", ". ") is an ordinary line.
+bool IsAnswerTerminator(std::string_view line);
 
 // "10061:Connection refused", "Unknown Error No. 12345", or empty for 0.
 std::string SocketErrorText(int errorNumber);
@@ -194,9 +199,12 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // empty, when the connection is closed (where ReadLn returns ""), true
   // otherwise (at least one line). Raises what ReadLn raises, in the same
   // situations: EAbortError "Socket readln aborted" on a cancel or a
-  // time-out (queued lines stay queued), ERangeError for a first line longer
-  // than kLineBufferSize. Reports "ReadLn" at level 8 once per call.
-  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator);
+  // time-out (queued lines stay queued), ERangeError for a first line that
+  // reaches maxLineLength bytes without its line feed (kLineBufferSize, as
+  // for ReadLn, unless the caller allows longer lines). Reports "ReadLn" at
+  // level 8 once per call.
+  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator,
+                 std::size_t maxLineLength = kLineBufferSize);
   // Requests a cancel: the running wait ends at its next test, or else the
   // next ReadLn or SendBuffer raises (the next Connect just clears it).
   void Cancel();
@@ -256,8 +264,9 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // are taken and appended to head, so a readable socket does not end every
   // later wait at once. Returns 0 when the connection is closed or not
   // connected. EAbortError "Socket readln aborted" on a cancel or a
-  // time-out; ERangeError when head fills the line buffer.
-  std::size_t WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure);
+  // time-out; ERangeError when head reaches maxHead bytes.
+  std::size_t WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure,
+                             std::size_t maxHead = kLineBufferSize);
 
   std::unique_ptr<char[]> lineBuffer_;
   std::unique_ptr<platform::TcpSocket> socket_;

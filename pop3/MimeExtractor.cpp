@@ -1,11 +1,13 @@
 #include "pop3/MimeExtractor.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
 #include "platform/core/FileStream.h"
 #include "platform/core/Files.h"
+#include "platform/core/EventLoop.h"
 #include "pop3/AttachmentName.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/TextHelpers.h"
@@ -33,12 +35,6 @@ bool HoldsBoundary(const std::string& line, const std::string& boundary) {
 bool IsClosingDelimiter(const std::string& line) {
   const std::size_t tail = line.size() < 4 ? line.size() : 4;
   return line.find("--", line.size() - tail) != std::string::npos;
-}
-
-// Anything already in the folder under that name, file or folder, takes the
-// name: a new attachment never replaces it.
-bool NameTaken(const std::string& path) {
-  return platform::FileExists(path) || platform::FolderExists(path);
 }
 
 // Leaves the decoder without streams however decoding ends, so that it
@@ -71,7 +67,8 @@ std::string TrimmedBoundary(const std::string& value) {
   return value.substr(1, value.size() - 4);
 }
 
-TMimeExtractor::TMimeExtractor(TPop3Client& client) : client_(client), message_(client.MailMessage()) {}
+TMimeExtractor::TMimeExtractor(TPop3Client& client)
+    : client_(client), message_(client.MailMessage()), files_(client.AttachFilePath()) {}
 
 bool TMimeExtractor::TakeHeaderLine(const std::string& line, TMailMessage& boundaryTarget) {
   if (client_.PartState == 2) message_.Header.Add(line);
@@ -124,7 +121,12 @@ void TMimeExtractor::SplitMultipart() {
     if (HoldsBoundary(lines[static_cast<std::size_t>(LineCursor++)], message_.Boundary)) break;
   }
   bool closed = false;
+  int parts = 0;
   do {
+    if (parts++ == kMaxPartsPerMessage) {
+      message_.Body.Add(kPartsCappedNote);
+      return;
+    }
     ParseHeaderFromRawLines(scratch);
     closed = ExtractPart();
   } while (LineCursor < count && !closed);
@@ -133,16 +135,9 @@ void TMimeExtractor::SplitMultipart() {
 bool TMimeExtractor::ExtractPart() {
   std::unique_ptr<platform::TFileStream> temp;
   std::string tempName;
-  if (client_.PartState == 0) {
-    // Creating the file empties what has the name already: an attachment
-    // kept under a "TempN.mme" name, or another session's part file.
-    do {
-      ++TempCounter;
-      tempName = client_.AttachFilePath() + "Temp" + std::to_string(TempCounter) + ".mme";
-    } while (NameTaken(tempName));
-    temp = std::make_unique<platform::TFileStream>(tempName, platform::FileOpenMode::Create);
-  }
+  if (client_.PartState == 0) temp = files_.CreatePartFile(tempName);
   client_.ReportStatus(net::kStatusReply, "Extracting file");
+  KeepEventsFlowing();
 
   const std::vector<std::string>& lines = message_.RawLines.Items();
   const auto count = static_cast<std::int32_t>(lines.size());
@@ -162,10 +157,11 @@ bool TMimeExtractor::ExtractPart() {
       temp->WriteBuffer(line.data(), line.size());
       temp->WriteBuffer("\r\n", 2);
     } else {
-      message_.Body.Add(line);
+      AddDisplayLine(message_.Body, line);
     }
     ++client_.BytesRecvd;
     if (client_.OnPacketRecvd) client_.OnPacketRecvd(&client_);
+    KeepEventsFlowing();
   }
 
   if (temp) {
@@ -180,50 +176,80 @@ bool TMimeExtractor::ExtractPart() {
 
 std::string TMimeExtractor::ChooseAttachmentName() {
   std::string& name = client_.AttachName;
-  name = SafeAttachmentName(name);
-  name = FreeAttachmentName(client_.AttachFilePath(), name, NameTaken);
+  name = files_.FreeName(files_.PreparedName(name));
   if (client_.OnDecodeStart) {
-    // The handler's choice is taken without a new existence check, but it
-    // too stays a plain name inside the folder.
+    // The handler's choice too stays a plain name that fits the folder;
+    // should it be taken, the file gets its next free alternative.
     client_.OnDecodeStart(name);
-    name = SafeAttachmentName(name);
+    name = files_.PreparedName(name);
   }
   return name;
 }
 
+// The note and the list entry follow the file: an attachment is reported
+// only once it is in place under the name reported.
 void TMimeExtractor::FinishAttachment(const std::string& tempName) {
-  const std::string name = ChooseAttachmentName();
-  message_.Body.Add("\r\nFile \"" + name + "\" extracted");
-  message_.Attachments.Add(name);
-
+  std::string name = ChooseAttachmentName();
   const std::string& encoding = client_.Encoding;
   if (AsciiLower(encoding).find("base64") != std::string::npos ||
       encoding.find("X-UUENCODE") != std::string::npos) {
     DecodeAttachment(tempName, name);
-    return;
+  } else {
+    try {
+      files_.MoveIntoPlace(tempName, name);
+    } catch (const platform::EFileError& error) {
+      // The part stays readable in its temporary file.
+      message_.Body.Add("\r\nFile \"" + name + "\" not saved: " + error.Message());
+      return;
+    }
   }
-  try {
-    platform::RenameFile(tempName, client_.AttachFilePath() + name);
-  } catch (const platform::EFileError&) {
-    // The part stays readable in its temporary file; the note in Body
-    // already names the attachment, as it does for a decoded one.
-  }
+  client_.AttachName = name;
+  message_.Body.Add("\r\nFile \"" + name + "\" extracted");
+  message_.Attachments.Add(name);
+  if (client_.OnDecodeEnd) client_.OnDecodeEnd(&client_);
 }
 
-void TMimeExtractor::DecodeAttachment(const std::string& tempName, const std::string& targetName) {
+void TMimeExtractor::DecodeAttachment(const std::string& tempName, std::string& targetName) {
   platform::TFileStream input(tempName, platform::FileOpenMode::OpenRead);
-  platform::TFileStream output(client_.AttachFilePath() + targetName, platform::FileOpenMode::Create);
+  const std::unique_ptr<platform::TFileStream> output = files_.CreateAttachment(targetName);
   codec::TUUProcessor& decoder = client_.Decoder();
   {
-    DecoderStreams streams(decoder, input, output);
+    DecoderStreams streams(decoder, input, *output);
     decoder.SetMethod(client_.Encoding.find("X-UUENCODE") != std::string::npos ? codec::uuCode : codec::uuMime);
     client_.ReportStatus(net::kStatusReply, "Decoding file");
     decoder.Decode();
   }
   // Closing explicitly lets a failed final write reach the caller; on the
   // error path the destructors close both files.
-  output.Close();
+  output->Close();
   input.Close();
+}
+
+// Extraction runs between the reads, outside the transport's waits, which
+// are what otherwise keeps the window served.
+void TMimeExtractor::KeepEventsFlowing() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastEvents_ < std::chrono::milliseconds(kMaxMillisecondsWithoutEvents)) return;
+  platform::PumpEvents();
+  lastEvents_ = std::chrono::steady_clock::now();
+}
+
+void AddDisplayLine(TStringList& lines, const std::string& line) {
+  if (line.size() <= kMaxDisplayLineBytes) {
+    lines.Add(line);
+    return;
+  }
+  std::size_t start = 0;
+  while (start < line.size()) {
+    std::size_t end = std::min(line.size(), start + kMaxDisplayLineBytes);
+    // Never inside a UTF-8 sequence; a run of continuation bytes as long as
+    // a piece is no text anyway and is cut where it is.
+    std::size_t back = end;
+    while (back < line.size() && back > start && (static_cast<unsigned char>(line[back]) & 0xC0) == 0x80) --back;
+    if (back > start) end = back;
+    lines.Add(line.substr(start, end - start));
+    start = end;
+  }
 }
 
 }  // namespace pop3

@@ -58,12 +58,6 @@ std::string TPop3Client::ReadAnswerLine() {
   return line;
 }
 
-bool TPop3Client::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator) {
-  if (TLineSocket::ReadLines(lines, maxLines, stopAtTerminator)) return true;
-  DropConnection();
-  return false;
-}
-
 // The read found the connection closed, but the transport counts it as
 // open until the close notification has been handled, which may or may
 // not have happened yet. Closing it here makes the outcome the same every
@@ -76,16 +70,6 @@ void TPop3Client::RaiseConnectionClosed() {
 
 void TPop3Client::DropConnection() {
   if (IsConnected()) TLineSocket::Disconnect();
-}
-
-void TPop3Client::ReadWholeAnswer(const std::function<bool()>& takeLine) {
-  try {
-    while (takeLine()) {
-    }
-  } catch (...) {
-    DropConnection();
-    throw;
-  }
 }
 
 void TPop3Client::AskForCredentials() {

@@ -55,10 +55,12 @@ struct TSummary {
 // TLineSocket::OnConnect but is not part of this component's surface.
 class TPop3Client : public net::TLineSocket {
  public:
-  // Most lines one scan listing may have; a longer listing fails (and the
-  // connection is dropped, as for every abandoned answer).
+  // Most lines and bytes (line ends included) one scan listing may have; a
+  // longer listing fails (and the connection is dropped, as for every
+  // abandoned answer).
   static constexpr int kMaxListLines = 1000000;
-  // Most lines and bytes (line ends not counted) kept of one TOP answer; a
+  static constexpr std::size_t kMaxListBytes = 64u * 1024 * 1024;
+  // Most lines and bytes (line ends included) kept of one TOP answer; a
   // longer header fails and the connection is dropped.
   static constexpr int kMaxHeaderLines = 10000;
   static constexpr std::size_t kMaxHeaderBytes = 4 * 1024 * 1024;
@@ -117,10 +119,10 @@ class TPop3Client : public net::TLineSocket {
   // Cancels the running wait and drops the connection without QUIT.
   void Abort() override;
 
-  // The transport's ReadLines (hidden here for callers holding the client);
-  // when it finds the connection closed, the connection is also dropped at
-  // once (see Command), so that no QUIT can follow on it.
-  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator);
+  // Drops the connection without QUIT, for a session that cannot go on:
+  // the connection was found closed, or an answer was broken off (see
+  // TAnswerReader).
+  void DropConnection();
 
   // "LIST " and one OnList call per listed message, in the server's order.
   void ListMessages();
@@ -156,14 +158,6 @@ class TPop3Client : public net::TLineSocket {
   // OnAuthenticationFailed asked for another round. Raises "Authentication
   // failed" otherwise. attempts counts the rounds already retried.
   bool CheckAuthReply(const std::string& reply, int& attempts);
-  // Drops the connection without QUIT, for a session that cannot go on:
-  // the connection was found closed, or an answer was broken off.
-  void DropConnection();
-  // Runs takeLine until it returns false (the answer's terminating line was
-  // read). When it raises instead, the rest of the answer may still be
-  // queued, and the next command would read it as its reply: the connection
-  // is dropped without QUIT, then the failure goes on.
-  void ReadWholeAnswer(const std::function<bool()>& takeLine);
 
   bool busy_ = false;
 

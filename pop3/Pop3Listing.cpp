@@ -1,5 +1,6 @@
 #include <string>
 
+#include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Parsing.h"
 
@@ -13,35 +14,31 @@ void TPop3Client::ListMessages() {
   CheckConnection();
   // Without +OK no listing and no "." follow: waiting for them would hang.
   CheckReply(Command("LIST "));
-  int lines = 0;
-  ReadWholeAnswer([&] {
-    std::string line = WithoutLineEnd(ReadAnswerLine());
-    if (line == ".") return false;
-    if (lines++ >= kMaxListLines) {
-      throw Exception("The server listed more than " + std::to_string(kMaxListLines) + " messages");
-    }
+  TAnswerReader answer(*this,
+                       {kMaxListLines, kMaxListBytes,
+                        "The server listed more than " + std::to_string(kMaxListLines) + " messages or " +
+                            std::to_string(kMaxListBytes) + " bytes"},
+                       TDotStuffing::Keep);
+  answer.ReadRest([this](std::string& line) {
     if (OnList) {
       const TListEntry entry = ParseListLine(line);
       OnList(entry.Msg, entry.Size);
     }
-    return true;
   });
 }
 
 void TPop3Client::ReadSummaryHeader() {
-  std::size_t bytes = 0;
-  ReadWholeAnswer([&] {
-    std::string line = ReadAnswerLine();
-    std::string trimmed = WithoutLineEnd(line);
+  TAnswerReader answer(*this,
+                       {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
+                        "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
+                            " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)",
+                        kMaxHeaderBytes},
+                       TDotStuffing::Keep);
+  answer.ReadRest([this](std::string& line) {
     NoteSummaryLine(summary_, line);
-    bytes += trimmed.size();
-    if (trimmed != "." && (summary_.Header.Count() >= kMaxHeaderLines || bytes > kMaxHeaderBytes)) {
-      throw Exception("The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
-                      " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)");
-    }
-    summary_.Header.Add(trimmed);
-    return trimmed != ".";
+    summary_.Header.Add(line);
   });
+  summary_.Header.Add(".");
 }
 
 void TPop3Client::FetchSummary(std::int32_t msg) {

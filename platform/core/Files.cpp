@@ -114,18 +114,31 @@ bool FileExists(const std::string& path) {
 
 void RenameFile(const std::string& from, const std::string& to) {
   std::string what = "Cannot rename " + Quoted(from) + " to " + Quoted(to);
+  auto fail = [&what](int errorNumber) {
+    if (errorNumber == EEXIST) throw EFileExists(what + ": " + std::strerror(errorNumber));
+    RaiseFileError(what, errorNumber);
+  };
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
-  if (errno != EINVAL && errno != ENOSYS) RaiseFileError(what, errno);
+  if (errno != EINVAL && errno != ENOSYS) fail(errno);
   // The file system cannot rename without replacing: a hard link fails on an
   // existing name just the same.
   if (::link(from.c_str(), to.c_str()) == 0) {
     ::unlink(from.c_str());
     return;
   }
-  if (errno == EEXIST) RaiseFileError(what, errno);
+  if (errno == EEXIST) fail(errno);
+  if (EntryExists(to)) fail(EEXIST);
+  if (::rename(from.c_str(), to.c_str()) != 0) fail(errno);
+}
+
+bool EntryExists(const std::string& path) {
   struct stat info {};
-  if (::lstat(to.c_str(), &info) == 0) RaiseFileError(what, EEXIST);
-  if (::rename(from.c_str(), to.c_str()) != 0) RaiseFileError(what, errno);
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
+std::size_t MaxFileNameBytes(const std::string& folder) {
+  const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
 }
 
 std::optional<std::string> ReadFileIfExists(const std::string& path) {

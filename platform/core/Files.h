@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,17 @@ bool FileExists(const std::string& path);
 
 // Moves the file from to the name to, which must not exist yet (so a file
 // already there is never replaced). Meant for renames within one folder.
-// Raises EFileError naming both files when the move fails.
+// Raises EFileError naming both files when the move fails, EFileExists when
+// the name to is taken (by any entry, a dangling symbolic link included).
 void RenameFile(const std::string& from, const std::string& to);
+
+// True when path names any entry at all: a file, a folder, or a symbolic
+// link, which is not followed (so a dangling one counts too).
+bool EntryExists(const std::string& path);
+
+// The longest file name, in bytes, that the file system of folder takes
+// (255 where it cannot tell).
+std::size_t MaxFileNameBytes(const std::string& folder);
 
 // The whole content of path as bytes; nullopt when path does not exist.
 // Raises EFileError naming the file when it exists but cannot be read.

@@ -89,6 +89,10 @@ std::string Escaped(const std::string& bytes) {
   return text;
 }
 
+// Longer than the transport's 64 KiB line buffer; valid Base64, so that it
+// decodes inside an attachment part too.
+const std::string kLongLine(70000, 'A');
+
 // NUL, bytes above 127, control characters and no "+OK" anywhere.
 const std::string kGarbage = std::string("\0\xff}{ \x01garbage\x7f \xfe#", 17);
 
@@ -125,6 +129,10 @@ std::string FaultyReply(const Exchange& exchange, Fault fault) {
       return "STALL\n";
     case Fault::OneByte:
       return Lines("S1:", reply);
+    case Fault::LongLine: {
+      const std::size_t last = reply.size() - 2;  // the line before "."
+      return Lines("S:", reply, 0, last) + "S: " + kLongLine + "\n" + Lines("S:", reply, last);
+    }
   }
   return {};
 }
@@ -145,6 +153,10 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
     case Fault::LfOnly:
     case Fault::OneByte:
       return Afterwards::GoOn;
+    case Fault::LongLine:
+      // Only a listing line has no reason to be long: the transport refuses
+      // it, and the session is dropped. Header and message lines are read.
+      return exchange.ParsesAnswerLines ? Afterwards::Nothing : Afterwards::GoOn;
     case Fault::Drop:
     case Fault::DropMidAnswer:
     case Fault::Stall:
@@ -267,17 +279,28 @@ const char* FaultName(Fault fault) {
       return "Stall";
     case Fault::OneByte:
       return "OneByte";
+    case Fault::LongLine:
+      return "LongLine";
   }
   return "";
 }
 
 bool Applies(Fault fault, const Exchange& exchange) {
-  return exchange.MultiLine || (fault != Fault::GarbageInAnswer && fault != Fault::DropMidAnswer);
+  return exchange.MultiLine ||
+         (fault != Fault::GarbageInAnswer && fault != Fault::DropMidAnswer && fault != Fault::LongLine);
+}
+
+bool ClientGoesOn(const Session& session, const std::string& step, Fault fault) {
+  for (const Exchange& exchange : session) {
+    if (exchange.Name == step) return ClientAfter(exchange, fault) == Afterwards::GoOn;
+  }
+  throw std::invalid_argument("the session has no step " + step);
 }
 
 std::vector<Cell> Cells(Command command) {
-  static constexpr Fault kFaults[] = {Fault::Err,  Fault::Garbage,       Fault::GarbageInAnswer, Fault::LfOnly,
-                                      Fault::Drop, Fault::DropMidAnswer, Fault::Stall,           Fault::OneByte};
+  static constexpr Fault kFaults[] = {Fault::Err,     Fault::Garbage, Fault::GarbageInAnswer,
+                                      Fault::LfOnly,  Fault::Drop,    Fault::DropMidAnswer,
+                                      Fault::Stall,   Fault::OneByte, Fault::LongLine};
   std::vector<Cell> cells;
   for (const Exchange& exchange : FaultedSession(command))
     for (Fault fault : kFaults)

@@ -27,6 +27,7 @@ enum class Fault {
   DropMidAnswer,    // the status line, some answer lines, half a line, closed
   Stall,            // no reply at all: only the client's time-out ends the wait
   OneByte,          // the right reply, sent one byte at a time
+  LongLine,         // the right answer with a line of over 64 KiB before its last line
 };
 
 // One step of a session: what the client sends and the server's good reply.
@@ -70,6 +71,10 @@ std::string GoodScript(const Session& session);
 // reply, the rest of the session after a reply it takes, nothing once the
 // connection is closed or timed out or an answer was abandoned midway.
 std::string FaultedScript(const Session& session, const std::string& step, Fault fault);
+
+// The client reads the faulty reply through and goes on with the session as
+// if it were good.
+bool ClientGoesOn(const Session& session, const std::string& step, Fault fault);
 
 // One cell of the matrix.
 struct Cell {

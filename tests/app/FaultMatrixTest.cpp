@@ -254,6 +254,9 @@ TEST_P(FaultMatrix, WindowSurvivesTheFault) {
   if (cell.Step != "Quit") {
     EXPECT_THAT(BoxTexts(BoxKind::Error), IsEmpty()) << "QUIT was sent after the session had ended";
   }
+  if (cell.Cmd == Command::Body && ClientGoesOn(FaultedSession(cell.Cmd), cell.Step, cell.Kind)) {
+    EXPECT_EQ(Form().Label5->Text(), "Body - ESC to close") << "a message read through was not shown";
+  }
   CloseViewerIfOpen();
   EXPECT_TRUE(WindowRestored());
   EXPECT_FALSE(Form().POP3->IsConnected()) << "the session was left open";
