@@ -50,6 +50,7 @@ void Application::SetTitle(const std::string& title) {
   if (current == nullptr) return;
   current->title = title;
   QGuiApplication::setApplicationDisplayName(qt::ToQt(title));
+  if (current->mainWindow != nullptr) current->mainWindow->ShowApplicationTitle();
 }
 
 std::string Application::Title() { return current != nullptr ? current->title : std::string(); }
