@@ -90,13 +90,15 @@ void TForm1::CheckMailboxForRules() {
 }
 
 // Every listed row gets its summary whatever "Analyse" says: the rules
-// need the senders and subjects. A failure ends the walk only.
+// need the senders and subjects. The walk goes over the rows the listing
+// gave, never over the server's count; a failed message is passed over, a
+// failed connection ends the walk only.
 void TForm1::FetchAllSummaries() {
   try {
-    for (int row = 0; row <= ListTotal && !CloseRequested; ++row) {
+    const int lastRow = LastRowToWalk(*StringGrid1, ListTotal);
+    for (int row = 0; row <= lastRow && !CloseRequested; ++row) {
       if (!StringGrid1->HasCheckBox(kTickColumn, row)) continue;
-      SummaryRow = row;
-      POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
+      if (!FetchRowSummary(row)) break;
     }
   } catch (const std::exception&) {
     // The rules run on what the list holds.

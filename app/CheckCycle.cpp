@@ -2,6 +2,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "net/LineSocket.h"
 #include "platform/gui/Application.h"
 #include "platform/core/EventLoop.h"
 
@@ -63,17 +64,18 @@ void TForm1::ListMailbox() {
   POP3->ListMessages();
 }
 
-// Walks the rows up to and including ListTotal (one past the last row when
-// there is no limit: that index has no tick box and is passed over). A
-// failure ends the walk only; a key press ends it after the current row.
+// Walks the rows up to and including ListTotal, but never past the rows
+// the listing gave: ListTotal comes from the server's STAT. A message whose
+// summary fails keeps its row empty and the walk goes on; a failure of the
+// connection ends it; a key press ends it after the current row.
 void TForm1::FetchSummaries() {
   StopRequested = false;
   try {
-    for (int row = 0; row <= ListTotal; ++row) {
+    const int lastRow = LastRowToWalk(*StringGrid1, ListTotal);
+    for (int row = 0; row <= lastRow; ++row) {
       platform::PumpEvents();
       if (StringGrid1->HasCheckBox(kTickColumn, row)) {
-        SummaryRow = row;
-        POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
+        if (!FetchRowSummary(row)) break;
         ShowStatus(std::to_string(row + 1) + " / " + std::to_string(ListTotal));
       }
       if (StopRequested || CloseRequested) break;
@@ -81,6 +83,21 @@ void TForm1::FetchSummaries() {
   } catch (const std::exception&) {
     // Rows keep what they have; the check goes on.
   }
+}
+
+bool TForm1::FetchRowSummary(int row) {
+  SummaryRow = row;
+  try {
+    POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
+  } catch (const net::ESockError&) {
+    return false;
+  } catch (const platform::Exception&) {
+    // Refused, unreadable or too long: this message alone. An answer given
+    // up midway cost the connection; the rest get a session of their own.
+    if (CloseRequested) return false;
+    if (!POP3->IsConnected()) POP3->Connect();
+  }
+  return true;
 }
 
 void TForm1::FinishManualCheck() {

@@ -30,6 +30,12 @@ inline std::int32_t RowMessageNumberOrZero(const platform::MessageGrid& grid, in
   return pop3::StrToIntNoBlanksDef(grid.Cell(kNumberColumn, row), 0);
 }
 
+// The last row a walk "up to and including listTotal" may visit: never past
+// the rows the list has, whatever count the server announced.
+inline int LastRowToWalk(const platform::MessageGrid& grid, int listTotal) {
+  return listTotal < grid.RowCount() ? listTotal : grid.RowCount() - 1;
+}
+
 inline bool RowTicked(const platform::MessageGrid& grid, int row) {
   return grid.HasCheckBox(kTickColumn, row) && grid.CheckBoxState(kTickColumn, row);
 }

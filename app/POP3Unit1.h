@@ -259,13 +259,14 @@ class TForm1 : public platform::TComponent {
   void BeginDeletion();
   // Deletes the ticked rows' messages, one session each; returns how many
   // ticked messages were left on the server because their number no longer
-  // named them.
-  int DeleteTickedMessages();
+  // named them, and sets failedCount to how many were left there for any
+  // other reason (no session, DELE refused, the walk cut short).
+  int DeleteTickedMessages(int& failedCount);
   // In an open session: whether message msg is still the one that row
   // shows (same size, and same sender, subject and date when the row shows
   // any). False when the number is gone.
   bool TickedMessageUnchanged(int row, std::int32_t msg);
-  void FinishDeletion(int changedCount);
+  void FinishDeletion(int changedCount, int failedCount);
 
   // In an open session holding mail: sets ListTotal from the mailbox size
   // and FetchLimit, then LIST fills the rows (see POP3List).
@@ -276,6 +277,11 @@ class TForm1 : public platform::TComponent {
   void RunManualCheck();
   void ListAndSummarise();
   void FetchSummaries();
+  // The summary of the row's message into the row. A failure of that
+  // message alone leaves the row as it was (the session is opened anew when
+  // the failure closed it); false when the connection failed and the walk
+  // over the rows must end. Raises when the new session cannot be opened.
+  bool FetchRowSummary(int row);
   void FinishManualCheck();
 
   // Steps of the automatic check.

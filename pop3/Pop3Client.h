@@ -65,6 +65,10 @@ class TPop3Client : public net::TLineSocket {
   static constexpr int kMaxHeaderLines = 10000;
   static constexpr std::size_t kMaxHeaderBytes = 4 * 1024 * 1024;
   static constexpr std::size_t kMaxMessageIdLength = 256;
+  // Longest header line kept of a TOP answer (RFC 5322's line limit): a
+  // longer one is cut there, at a whole UTF-8 character, and the rest of it
+  // dropped, so that one absurd line never costs the message its summary.
+  static constexpr std::size_t kMaxHeaderLineBytes = 998;
 
   explicit TPop3Client(TComponent* owner = nullptr);
   // Drops any session without QUIT and without firing events.

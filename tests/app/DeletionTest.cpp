@@ -24,6 +24,12 @@ std::string ChangedBoxText(int count) {
          "Check again and tick them anew.";
 }
 
+std::string NotDeletedBoxText(int count) {
+  return std::to_string(count) +
+         " ticked message(s) were not deleted: the server could not be reached, refused the log-in or "
+         "refused to delete them. They are still on the server; check again.";
+}
+
 // Deletion against the test Dovecot: what stays on the server is what the
 // next check lists.
 class Deletion : public DovecotFormTest {
@@ -265,7 +271,8 @@ TEST_F(DeletionScripted, RefusedDeleteStopsAutoCheckAndGoesOn) {
   EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
   EXPECT_FALSE(Form().CheckBox2->Checked());
   EXPECT_EQ(Form().ListTotal, 0);
-  EXPECT_TRUE(Boxes().empty());
+  // The list is emptied, so the refused message is reported.
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(NotDeletedBoxText(1)));
   EXPECT_TRUE(WindowRestored());
 }
 
@@ -298,7 +305,7 @@ TEST_F(DeletionScripted, LostConnectionIsNoMailboxChange) {
   EXPECT_THAT(server_.Failures(), IsEmpty());
   EXPECT_EQ(server_.CountReceived("DELE"), 1);
   EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(NotDeletedBoxText(1)));
   EXPECT_TRUE(WindowRestored());
   EXPECT_FALSE(Form().POP3->IsConnected());
 }

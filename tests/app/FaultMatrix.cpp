@@ -187,7 +187,10 @@ std::string SenderOf(int msg) { return MessageLines(msg)[0].substr(6); }
 
 Session CheckSession() {
   Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
-  return Joined(LogIn(), {list, Top(2, "Top2"), ListOne(2, "List2"), Top(1, "Top1"), ListOne(1, "List1"), Quit()});
+  Session walk = {Top(2, "Top2"), ListOne(2, "List2"), Top(1, "Top1"), ListOne(1, "List1")};
+  for (Exchange& exchange : walk) exchange.SummaryInWalk = true;
+  walk.push_back(Quit());
+  return Joined(LogIn(), Joined({list}, walk));
 }
 
 Session DeletionSession() {
@@ -236,8 +239,12 @@ std::string FaultedScript(const Session& session, const std::string& step, Fault
     if (!exchange.ClientLine.empty()) script += "C: " + exchange.ClientLine + "\n";
     script += FaultyReply(exchange, fault);
     switch (ClientAfter(exchange, fault)) {
-      case Afterwards::SignOff:
-        return script + ExchangeScript(Quit());
+      case Afterwards::SignOff: {
+        if (!exchange.SummaryInWalk) return script + ExchangeScript(Quit());
+        std::size_t next = i + 1;
+        while (session[next].Name.rfind("Top", 0) != 0 && session[next].Name != "Quit") ++next;
+        return script + GoodScript(Session(session.begin() + next, session.end()));
+      }
       case Afterwards::GoOn:
         return script + GoodScript(Session(session.begin() + i + 1, session.end()));
       case Afterwards::Nothing:

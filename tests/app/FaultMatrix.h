@@ -42,6 +42,9 @@ struct Exchange {
   bool ParsesAnswerLines = false;
   // Only "-ERR" is a refusal: anything else counts as done (DELE).
   bool OnlyErrRefuses = false;
+  // One message's summary in a walk over the rows: a refusal passes that
+  // message over, and the walk goes on with the next one's "Top" step.
+  bool SummaryInWalk = false;
 };
 using Session = std::vector<Exchange>;
 
