@@ -86,7 +86,9 @@ void TForm1::CheckMailboxForRules() {
   ListMailbox();
   FetchAllSummaries();
   if (CloseRequested) return;
+  AlertRows.clear();
   ApplyMatchRules();
+  NotifyMailAlert();
 }
 
 // Every listed row gets its summary whatever "Analyse" says: the rules
@@ -112,7 +114,11 @@ void TForm1::ApplyMatchRules() {
   // Without any rule, any mail at all is news. A Size text that is not a
   // number counts as a rule that is set.
   try {
-    if (Edit1->Text().empty() && Edit2->Text().empty() && SizeRuleLimit(Edit3->Text()) < 1) RaiseMailAlert();
+    if (Edit1->Text().empty() && Edit2->Text().empty() && SizeRuleLimit(Edit3->Text()) < 1) {
+      for (int row = 0; row < StringGrid1->RowCount(); ++row)
+        if (StringGrid1->HasCheckBox(kTickColumn, row)) NoteAlertRow(row);
+      RaiseMailAlert();
+    }
   } catch (const std::exception&) {
   }
 }
@@ -121,6 +127,7 @@ void TForm1::MatchTextRule(const std::string& rule, int column) {
   if (rule.empty()) return;
   for (int row = 0; row < StringGrid1->RowCount(); ++row) {
     int matches = RuleMatchCount(rule, StringGrid1->Cell(column, row));
+    if (matches > 0) NoteAlertRow(row);
     for (int i = 0; i < matches; ++i) RaiseMailAlert();
   }
 }
@@ -138,7 +145,10 @@ void TForm1::MatchSizeRule() {
   for (int row = 0; row < StringGrid1->RowCount(); ++row) {
     try {
       std::string size = StringGrid1->Cell(kSizeColumn, row);
-      if (SizeMatches(limit, size.empty() ? 0 : StrToIntLeadingBlanks(size))) RaiseMailAlert();
+      if (SizeMatches(limit, size.empty() ? 0 : StrToIntLeadingBlanks(size))) {
+        NoteAlertRow(row);
+        RaiseMailAlert();
+      }
     } catch (const std::exception&) {
     }
   }

@@ -121,8 +121,10 @@ void TForm1::POP3RetrieveEnd(platform::TComponent*) {
   if (ViewerFetch) return;
   const std::string header = LinesText(POP3->Summary().Header);
   for (const ShownField& field : kShownFields) {
-    if (auto value = ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip))
-      StringGrid1->SetCell(field.Column, SummaryRow, *value);
+    if (auto value = FieldValue(header, field)) {
+      StringGrid1->SetCell(field.Column, SummaryRow, ShownFieldText(field, *value));
+      StringGrid1->SetCellHint(field.Column, SummaryRow, FieldHint(field, *value));
+    }
   }
 }
 

@@ -150,9 +150,14 @@ bool TForm1::TickedMessageUnchanged(int row, std::int32_t msg) {
   if (std::to_string(summary.Bytes) != StringGrid1->Cell(kSizeColumn, row)) return false;
   if (!RowShowsSummary(*StringGrid1, row)) return true;
   const std::string header = LinesText(summary.Header);
+  // The row shows decoded text; the fresh header is decoded the same way.
+  // The date is compared as sent as well, since the shown one drops the
+  // seconds and the zone.
   for (const ShownField& field : kShownFields) {
-    std::string value = ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip).value_or("");
-    if (value != StringGrid1->Cell(field.Column, row)) return false;
+    const std::string value = FieldValue(header, field).value_or("");
+    if (ShownFieldText(field, value) != StringGrid1->Cell(field.Column, row)) return false;
+    if (field.Column == kDateColumn && FieldHint(field, value) != StringGrid1->CellHint(field.Column, row))
+      return false;
   }
   return true;
 }

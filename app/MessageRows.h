@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/gui/MessageGrid.h"
@@ -53,6 +54,22 @@ inline constexpr ShownField kShownFields[] = {
     {"Subject:", "SUBJECT:", 9, kSubjectColumn},
     {"Date:", "DATE:", 6, kDateColumn},
 };
+
+// The value of field in header (a summary's lines, each ended by CR LF):
+// cut out by ExtractHeaderValue, with the continuation lines of a folded
+// field joined on (each after its CR LF, which decoding undoes). Nothing
+// when neither label occurs.
+std::optional<std::string> FieldValue(const std::string& header, const ShownField& field);
+
+// What the row shows of a field's value: the sender and the subject
+// decoded (encoded words and charsets, in UTF-8), line breaks and other
+// control characters as blanks; the date as a complete local date and
+// time, or as it came when it cannot be read.
+std::string ShownFieldText(const ShownField& field, const std::string& value);
+
+// The tooltip of the field's cell: the date header as it was sent; the
+// whole shown text of the sender and the subject, which the column cuts.
+std::string FieldHint(const ShownField& field, const std::string& value);
 
 // Every line followed by CR LF, bytes as they came from the server: the
 // text of a summary's header or of a message body.

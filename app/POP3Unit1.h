@@ -4,13 +4,16 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/core/Component.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Cursor.h"
+#include "platform/gui/DesktopNotifier.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/MainWindow.h"
 #include "platform/gui/MessageGrid.h"
+#include "platform/core/ProfileFile.h"
 #include "platform/gui/TextArea.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/WavePlayer.h"
@@ -79,6 +82,7 @@ class TForm1 : public platform::TComponent {
   platform::SaveDialogOptions SaveDialog1;
   std::unique_ptr<platform::WavePlayer> WavePlayer1;
   std::unique_ptr<platform::TrayIcon> TrayIcon1;
+  std::unique_ptr<platform::DesktopNotifier> Notifier1;
   std::unique_ptr<pop3::TPop3Client> POP3;
 
   // Check cycle state.
@@ -97,6 +101,10 @@ class TForm1 : public platform::TComponent {
   // Auto-check state.
   int IntervalMinutes = 0;
   bool AutoCheckBusy = false;
+  // Rows that raised an alert in the running check, for its one desktop
+  // notification; NotifyAlerts is the DESKTOP Notify setting.
+  std::vector<int> AlertRows;
+  bool NotifyAlerts = true;
   // Window shell state: the program sits in the notification area.
   bool InTray = false;
 
@@ -222,6 +230,12 @@ class TForm1 : public platform::TComponent {
   void StartTrayAnimation();
   void SetApplicationTitle(const std::string& title);
 
+  // Desktop integration.
+  void ApplyDesktopSettings();
+  void NoteAlertRow(int row);
+  void NotifyMailAlert();
+  void Notifier1Activated();
+
  private:
   // Building the window, step by step.
   void CreateMainWindow();
@@ -245,13 +259,14 @@ class TForm1 : public platform::TComponent {
   // mail (else a box says the item is gone) and the window is not closing.
   bool OpenViewerSession();
   // The viewer shows text under the status caption, in place of the list.
-  void ShowInViewer(const std::string& text, const char* caption);
+  void ShowInViewer(std::string text, const char* caption);
   void FinishHeaderView(bool opened);
   void ShowBodyView();
   void FetchBodyView(bool& opened);
   void FinishBodyView(bool opened);
   void SaveViewerText();
   void CloseViewer();
+  void ReleaseViewedMessage();
 
   // Steps of the message list commands.
   void WireMessageListEvents();
@@ -306,6 +321,14 @@ class TForm1 : public platform::TComponent {
   void ApplySoundSetting(const std::string& playWave);
   // Raises when a value cannot be written; the remaining ones are not.
   void SaveSettings();
+  // The saved password: from the keyring when the settings file says it is
+  // there, else from the settings file. Writes it back the same way.
+  std::string ReadPasswordSetting(const platform::TProfileFile& file);
+  void SavePasswordSetting();
+  void ReportNoKeyring();
+  // The settings file named the keyring, but it did not answer at start-up.
+  bool KeyringPasswordUnread = false;
+  bool NoKeyringReported = false;
 };
 
 }  // namespace app

@@ -3,7 +3,6 @@
 #include <exception>
 
 #include "app/POP3Unit1.h"
-#include "app/PasswordScrambler.h"
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
@@ -33,9 +32,7 @@ void TForm1::SaveSettings() {
   }
   WriteSetting(kEmail, kServer, IPedit->Text());
   WriteSetting(kEmail, kUserID, UserEdit->Text());
-  std::string password = PasswordEdit->Text();
-  bool keepPassword = CheckBox1->Checked() && !password.empty();
-  WriteSetting(kEmail, kPassword, keepPassword ? EncodeStoredPassword(password) : std::string());
+  SavePasswordSetting();
   WriteSetting(kAutoCheck, kFrom, Edit1->Text());
   WriteSetting(kAutoCheck, kSubject, Edit2->Text());
   WriteSetting(kAutoCheck, kSize, Edit3->Text());

@@ -12,6 +12,11 @@ inline constexpr const char* kEmail = "EMAIL";
 inline constexpr const char* kServer = "Server";
 inline constexpr const char* kUserID = "UserID";
 inline constexpr const char* kPassword = "Password";
+// PasswordIn=Keyring: the saved password is in the desktop's keyring under
+// kKeyringEntry, and Password is empty.
+inline constexpr const char* kPasswordIn = "PasswordIn";
+inline constexpr const char* kInKeyring = "Keyring";
+inline constexpr const char* kKeyringEntry = "password";
 inline constexpr const char* kAutoCheck = "AUTOCHECK";
 inline constexpr const char* kInterval = "Interval";
 inline constexpr const char* kFrom = "From";
@@ -21,6 +26,11 @@ inline constexpr const char* kDebug = "DEBUG";
 inline constexpr const char* kFetchCount = "FetchCount";
 inline constexpr const char* kSound = "SOUND";
 inline constexpr const char* kPlayWave = "PlayWave";
+// Read at start-up only: Notify=No turns the desktop notification off;
+// Autostart=Yes or No writes or removes the autostart entry.
+inline constexpr const char* kDesktop = "DESKTOP";
+inline constexpr const char* kNotify = "Notify";
+inline constexpr const char* kAutostart = "Autostart";
 
 inline constexpr const char* kDefaultInterval = "30";
 inline constexpr const char* kDefaultFetchCount = "0";

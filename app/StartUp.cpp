@@ -45,6 +45,7 @@ void TForm1::FormCreate() {
   MailAlerted = false;
   ListTotal = 0;
   SelectAllState = false;
+  ApplyDesktopSettings();
 }
 
 std::string TForm1::ReadSettings() {
@@ -52,7 +53,7 @@ std::string TForm1::ReadSettings() {
   platform::TProfileFile file = SettingsFile();
   IPedit->SetText(file.ReadString(kEmail, kServer, ""));
   UserEdit->SetText(file.ReadString(kEmail, kUserID, ""));
-  PasswordEdit->SetText(DecodeStoredPassword(file.ReadString(kEmail, kPassword, "")));
+  PasswordEdit->SetText(ReadPasswordSetting(file));
 
   std::string interval = file.ReadString(kAutoCheck, kInterval, kDefaultInterval);
   std::int32_t minutes = StrToIntLeadingBlanks(interval);

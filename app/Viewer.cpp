@@ -1,11 +1,14 @@
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
+#include "platform/core/Memory.h"
+#include "pop3/DisplayLines.h"
 
 namespace app {
 
@@ -28,6 +31,15 @@ class FetchRunning {
  private:
   bool& flag_;
 };
+
+// The header as the viewer shows it: a header line may be megabytes long,
+// and is wrapped as the body's lines are (the summary itself keeps it whole
+// for the list's fields).
+std::string HeaderViewText(const pop3::TStringList& header) {
+  pop3::TStringList shown;
+  for (const std::string& line : header) pop3::AddDisplayLine(shown, line);
+  return LinesText(shown);
+}
 
 }  // namespace
 
@@ -70,7 +82,7 @@ void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
   try {
     if (OpenViewerSession()) {
       POP3->FetchSummary(msg);
-      ShowInViewer(LinesText(POP3->Summary().Header), kHeaderCaption);
+      ShowInViewer(HeaderViewText(POP3->Summary().Header), kHeaderCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -94,8 +106,8 @@ bool TForm1::OpenViewerSession() {
   return true;
 }
 
-void TForm1::ShowInViewer(const std::string& text, const char* caption) {
-  Memo1->SetText(text);
+void TForm1::ShowInViewer(std::string text, const char* caption) {
+  Memo1->SetText(std::move(text));
   ShowStatus(caption);
   StringGrid1->Hide();
   Memo1->Show();
@@ -184,6 +196,7 @@ void TForm1::SaveViewerText() {
   Memo1->Hide();
   Label5->Hide();
   ViewerFetch = false;
+  ReleaseViewedMessage();
   StringGrid1->Show();
   StringGrid1->Repaint();
   StringGrid1->SetFocus();
@@ -202,9 +215,18 @@ void TForm1::CloseViewer() {
   ViewerFetch = false;
   Label5->Hide();
   Memo1->Hide();
+  ReleaseViewedMessage();
   StringGrid1->Show();
   StringGrid1->Repaint();
   RestartAutoCheckTimer();
+}
+
+// The shown text and the message behind it may be a whole large message:
+// neither is needed once the view has ended.
+void TForm1::ReleaseViewedMessage() {
+  Memo1->SetText(std::string());
+  POP3->MailMessage() = pop3::TMailMessage();
+  platform::ReleaseFreedMemory();
 }
 
 void TForm1::Memo1Click() {}

@@ -60,7 +60,10 @@ void TForm1::WireEvents() {
 void TForm1::ClearMessageList() {
   StringGrid1->RemoveRows(0, StringGrid1->RowCount() - 1);
   if (StringGrid1->HasCheckBox(0, 0)) StringGrid1->RemoveCheckBox(0, 0);
-  for (int col = 0; col < StringGrid1->ColCount(); ++col) StringGrid1->SetCell(col, 0, "");
+  for (int col = 0; col < StringGrid1->ColCount(); ++col) {
+    StringGrid1->SetCell(col, 0, "");
+    StringGrid1->SetCellHint(col, 0, "");
+  }
 }
 
 void TForm1::SetControlsEnabled(bool enabled) {

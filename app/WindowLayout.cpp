@@ -132,6 +132,8 @@ void TForm1::CreateComponents() {
   TrayIcon1->SetHint("POP3 Check / Delete");
   TrayIcon1->SetAnimationInterval(150);
   TrayIcon1->AddMenuItem("Restore", [this] { Restore1Click(); });
+  Notifier1 = std::make_unique<platform::DesktopNotifier>();
+  Notifier1->OnActivated = [this] { Notifier1Activated(); };
   CreatePop3Client();
 }
 

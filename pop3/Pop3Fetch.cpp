@@ -45,7 +45,7 @@ void ReceiveMessage(TPop3Client& client, TAnswerReader& answer, TMimeExtractor& 
   answer.ReadRest([&](std::string& line) {
     if (!inHeader) {
       message.RawLines.Add(line);
-    } else if (extractor.TakeHeaderLine(line, message)) {
+    } else if (extractor.TakeHeaderLine(line)) {
       inHeader = false;
       extractor.EndHeader();
     }
@@ -55,8 +55,12 @@ void ReceiveMessage(TPop3Client& client, TAnswerReader& answer, TMimeExtractor& 
 
 void ExtractMessage(TPop3Client& client, TMimeExtractor& extractor) {
   TMailMessage& message = client.MailMessage();
-  if (AsciiLower(message.ContentType).find("multipart") != std::string::npos) {
-    extractor.SplitMultipart();
+  const TPartHeader header = extractor.MainHeader();
+  message.Boundary = header.boundary.substr(0, kMaxHeaderValueLength);
+  if (header.MainType() == "multipart") {
+    extractor.SplitMultipart(header);
+  } else if (extractor.ExtractSinglePartAttachment(header)) {
+    // A file sent alone: saved like an attachment part, whatever Parse says.
   } else if (!client.Parse) {
     for (const std::string& line : message.RawLines) AddDisplayLine(message.Body, line);
   } else if (AsciiUpper(client.Encoding).find("BASE64") != std::string::npos) {

@@ -26,14 +26,16 @@ TAnswerLimits MessageLimits(std::size_t maxBytes = kMaxMessageBytes, std::size_t
 // clears the client's MailMessage (all but Boundary), LineCursor and
 // BytesRecvd; passes the main header, up to its empty line, through the
 // MIME extractor; adds every later line up to the terminating one to
-// RawLines (a message that ends inside its header has no body); then
-// extracts: a multipart body part by part, otherwise Body as RawLines when
-// Parse is off, the decoded text of a Base64 body, or the single part as
-// display text or attachment. Expects the state FetchMessage sets before
-// RETR: Encoding, MailMessage.Boundary and AttachName empty, PartState 2.
+// RawLines (a message that ends inside its header has no body); sets
+// MailMessage.Boundary from the main header; then extracts: a multipart
+// body by its structure (one that cannot be split is shown as it came), a
+// single part that is an attachment as a file, otherwise Body as RawLines
+// when Parse is off, the decoded text of a Base64 body, or the single part
+// as display text. Expects the state FetchMessage sets before RETR:
+// Encoding, MailMessage.Boundary and AttachName empty, PartState 2.
 // Raises what the reader raises (having dropped the connection),
-// EListError (no boundary line; a Base64 body that wrote no attachment),
-// EFileError, and codec::EStreamError.
+// EListError (a Base64 body that wrote no attachment), EFileError, and
+// codec::EStreamError.
 void ReadMessage(TPop3Client& client, TAnswerReader& answer);
 
 }  // namespace pop3

@@ -17,6 +17,13 @@ build/bench/net/net_bench
 # Base64 and UU decoding beside coreutils base64 -d and sharutils uudecode.
 build/bench/codec/codec_bench
 
+# Repeated views of a message whose parts share one name: the last view
+# beside the first.
+build/bench/pop3/bench_attachment_names
+
 # One 10 MB message with a 7 MiB Base64 attachment, RETR and extraction,
 # beside Python's poplib and email package.
 bench/pop3/bench_retrieval.sh build
+
+# Extraction of the real-world MIME corpus beside Python's email package.
+python3 bench/pop3/bench_mime_corpus.py build

@@ -33,6 +33,10 @@ failed=()
 # Screenshots of its steps stay in build/e2e-shots.
 scripts/e2e.sh --build build || failed+=(e2e)
 
+# The Debian package: built, checked by lintian, unpacked into a temporary
+# root, its desktop entry, icons, metadata and manual page validated.
+scripts/check-package.sh --build build || failed+=(package)
+
 # A short fuzzing pass of the parsers under the sanitizers (clang build in
 # build-fuzz), with the saved regression inputs replayed; a finding fails
 # the test run.

@@ -42,6 +42,9 @@ Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>(
   // The main window decides when the program ends (see NotifyMainWindowClosed):
   // closing a box while the window sits in the tray must not end it.
   QGuiApplication::setQuitOnLastWindowClosed(false);
+  // Ties the windows to the installed .desktop entry (its icon and name in
+  // the desktop's task switcher, Wayland's app id).
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.pop3check.pop3check"));
 }
 
 Application::~Application() { current = nullptr; }

@@ -131,6 +131,17 @@ void MessageGrid::SetCell(int col, int row, const std::string& text) {
   item->setText(qt::ToQt(text));
 }
 
+std::string MessageGrid::CellHint(int col, int row) const {
+  QTableWidgetItem* item = impl_->Item(col, row);
+  if (item == nullptr) return {};
+  return qt::FromQt(item->toolTip());
+}
+
+void MessageGrid::SetCellHint(int col, int row, const std::string& text) {
+  if (!impl_->Inside(col, row)) return;
+  impl_->EnsureItem(col, row)->setToolTip(qt::ToQt(text));
+}
+
 void MessageGrid::InsertRows(int index, int count) {
   if (index < 0 || index > RowCount()) return;
   for (int i = 0; i < count; ++i) impl_->view->insertRow(index);

@@ -9,6 +9,10 @@
 // offscreen: set before the toolkit reads its platform.
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Alerts must not reach the developer's own desktop: only a private
+  // session made by tests/support/desktop-session.sh is used.
+  if (std::getenv("POP3CHECK_TEST_DESKTOP_SESSION") == nullptr)
+    setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/pop3check-tests-have-no-session-bus", 1);
   ::testing::InitGoogleTest(&argc, argv);
   platform::Application application(argc, argv);
   // No box or dialog ever waits for a person.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/MessageRows.h"
+#include "pop3/DisplayLines.h"
 #include "platform/core/DataFolder.h"
 #include "platform/testing/TestAccess.h"
 #include "platform/core/WindowTimer.h"
@@ -223,6 +224,22 @@ class MatrixWindow : public FormTest {
     return ::testing::AssertionSuccess();
   }
 
+  // What reaches the text widget is wrapped: no line longer than the
+  // display limit, however long the server's lines.
+  ::testing::AssertionResult NoOverlongLineShown() {
+    const std::string text = Form().Memo1->Text();
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find("\r\n", start);
+      if (end == std::string::npos) end = text.size();
+      if (end - start > pop3::kMaxDisplayLineBytes) {
+        return ::testing::AssertionFailure() << "a line of " << end - start << " bytes is shown";
+      }
+      start = end + 2;
+    }
+    return ::testing::AssertionSuccess();
+  }
+
   void CloseViewerIfOpen() {
     if (Form().Memo1->Visible()) access::KeyPress(*Form().Memo1, kEscape);
   }
@@ -254,9 +271,11 @@ TEST_P(FaultMatrix, WindowSurvivesTheFault) {
   if (cell.Step != "Quit") {
     EXPECT_THAT(BoxTexts(BoxKind::Error), IsEmpty()) << "QUIT was sent after the session had ended";
   }
-  if (cell.Cmd == Command::Body && ClientGoesOn(FaultedSession(cell.Cmd), cell.Step, cell.Kind)) {
-    EXPECT_EQ(Form().Label5->Text(), "Body - ESC to close") << "a message read through was not shown";
+  if (ClientGoesOn(FaultedSession(cell.Cmd), cell.Step, cell.Kind)) {
+    if (cell.Cmd == Command::Body) EXPECT_EQ(Form().Label5->Text(), "Body - ESC to close") << "not shown";
+    if (cell.Cmd == Command::Header) EXPECT_EQ(Form().Label5->Text(), "Header - ESC to close") << "not shown";
   }
+  EXPECT_TRUE(NoOverlongLineShown());
   CloseViewerIfOpen();
   EXPECT_TRUE(WindowRestored());
   EXPECT_FALSE(Form().POP3->IsConnected()) << "the session was left open";

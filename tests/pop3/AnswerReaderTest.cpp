@@ -19,6 +19,8 @@
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Fetch.h"
 #include "pop3/Pop3Reply.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/Wait.h"
 
 namespace {
 

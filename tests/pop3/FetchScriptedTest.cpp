@@ -98,7 +98,7 @@ TEST_F(FetchScripted, MultipartAnswerArrivingByteByByteIsReadTheSame) {
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"text line", "\r\nFile \"a.bin\" extracted"}));
   EXPECT_EQ(Attachment("a.bin"), "ABCD");
-  EXPECT_EQ(client().MailMessage().Boundary, "XYZ123");
+  EXPECT_EQ(client().MailMessage().Boundary, "XYZ12345");
   EXPECT_EQ(Items(client().MailMessage().RawLines).back(), "epilogue");
 }
 
@@ -135,17 +135,26 @@ TEST_F(FetchScripted, HeaderWithoutEmptyLineStopsAtTheTerminator) {
   EXPECT_EQ(client().PartState, 1);
 }
 
-TEST_F(FetchScripted, BoundaryTooShortToTrimMakesTheMultipartWalkFail) {
-  for (const std::string boundary : {"ab", "abc", "\"\""}) {
+// Short boundaries are boundaries like any other; a multipart the walk
+// cannot split is shown as it came instead of being refused.
+TEST_F(FetchScripted, ShortBoundariesSplitAndAnEmptyOneShowsTheText) {
+  for (const std::string boundary : {"ab", "\"ab\""}) {
     Expect(Retr("Content-Type: multipart/mixed; boundary=" + boundary + "\n\n--ab\n\ntext\n--ab--"));
-    EXPECT_EQ(FetchFailure<pop3::EListError>(), "List index out of bounds (4)") << boundary;
-    EXPECT_EQ(client().MailMessage().Boundary, "");
+    EXPECT_EQ(FetchFailure(), "") << boundary;
+    EXPECT_EQ(client().MailMessage().Boundary, "ab");
+    EXPECT_EQ(Items(client().MailMessage().Body), Lines{"text"}) << boundary;
   }
+  Expect(Retr("Content-Type: multipart/mixed; boundary=\"\"\n\n--ab\n\ntext\n--ab--"));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(client().MailMessage().Boundary, "");
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"--ab", "", "text", "--ab--"}));
 }
 
-TEST_F(FetchScripted, MultipartWithoutAnyDelimiterLineFails) {
+TEST_F(FetchScripted, MultipartWithoutAnyDelimiterLineIsShownAsText) {
   Expect(Retr("Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\njust text\nmore text"));
-  EXPECT_EQ(FetchFailure<pop3::EListError>(), "List index out of bounds (2)");
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"just text", "more text"}));
+  EXPECT_TRUE(client().MailMessage().Attachments.Empty());
   EXPECT_EQ(ended_, 1);
   EXPECT_FALSE(client().Busy());
 }
@@ -165,8 +174,8 @@ TEST_F(FetchScripted, NulAndLineBreaksInNamesAreDropped) {
          "S: two\nS: --XYZ12345--\nS: .\n");
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{"ab.txt", "text.tmp"}));
-  EXPECT_EQ(Attachment("ab.txt"), "one\r\n");
-  EXPECT_EQ(Attachment("text.tmp"), "two\r\n");
+  EXPECT_EQ(Attachment("ab.txt"), "one");
+  EXPECT_EQ(Attachment("text.tmp"), "two");
 }
 
 TEST_F(FetchScripted, DecodeStartHandlerMayRenameButNotLeaveTheFolder) {
@@ -233,39 +242,63 @@ TEST_F(FetchScripted, NotConnectedRaisesWithoutRetrievalEvents) {
   EXPECT_FALSE(client().Busy());
 }
 
-TEST_F(FetchScripted, NestedMultipartStaysOneAttachmentUnderTheOuterBoundary) {
+TEST_F(FetchScripted, NestedMultipartIsDescendedUnderTheOuterBoundary) {
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"OUTER123\"\n\n--OUTER123\n\nbody\n--OUTER123\n"
-      "Content-Type: multipart/alternative; boundary=\"INNER456\"\n"
-      "Content-Disposition: inline; filename=\"inner.txt\"\n\n"
-      "--INNER456\n\nalt one\n--INNER456--\n--OUTER123--"));
+      "Content-Type: multipart/alternative; boundary=\"INNER456\"\n\n"
+      "--INNER456\n\nalt one\n--INNER456\n"
+      "Content-Type: application/octet-stream; name=inner.bin\nContent-Transfer-Encoding: base64\n\nQUJD\n"
+      "--INNER456--\n--OUTER123\nContent-Type: image/gif\nContent-Transfer-Encoding: base64\n\nR0lG\n"
+      "--OUTER123--"));
   EXPECT_EQ(FetchFailure(), "");
-  EXPECT_EQ(client().MailMessage().Boundary, "OUTER1");
-  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"inner.txt"});
-  EXPECT_EQ(Attachment("inner.txt"), "--INNER456\r\n\r\nalt one\r\n--INNER456--\r\n");
+  EXPECT_EQ(client().MailMessage().Boundary, "OUTER123");
+  // The first text is shown; the second, an alternative of nothing shown, is
+  // not written.
+  EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{"inner.bin", "text.tmp"}));
+  EXPECT_EQ(Items(client().MailMessage().Body),
+            (Lines{"body", "\r\nFile \"inner.bin\" extracted", "\r\nFile \"text.tmp\" extracted"}));
+  EXPECT_EQ(Attachment("inner.bin"), "ABC");
+  EXPECT_EQ(Attachment("text.tmp"), "GIF");
 }
 
-TEST_F(FetchScripted, PartWithoutEncodingLineInheritsTheOneBeforeIt) {
+// Each part's own header decides its encoding: a part without one is 7bit
+// and saved as sent, never decoded by the encoding of the part before it.
+TEST_F(FetchScripted, PartWithoutEncodingLineIsSavedAsSent) {
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nbody\n--XYZ12345\n"
       "Content-Transfer-Encoding: base64\nContent-Disposition: attachment; filename=\"a.bin\"\n\nQUJD\n"
       "--XYZ12345\nContent-Disposition: attachment; filename=\"b.bin\"\n\nWFla\n--XYZ12345--"));
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Attachment("a.bin"), "ABC");
-  EXPECT_EQ(Attachment("b.bin"), "XYZ");
+  EXPECT_EQ(Attachment("b.bin"), "WFla");
 }
 
-TEST_F(FetchScripted, EmptyAttachmentPartLeavesOnlyItsEmptyTemporaryFile) {
-  const int temp = pop3::TempCounter;
+TEST_F(FetchScripted, EmptyAttachmentPartGivesAnEmptyFile) {
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nbody\n--XYZ12345\n"
       "Content-Disposition: attachment; filename=\"none.bin\"\n\n--XYZ12345--"));
   EXPECT_EQ(FetchFailure(), "");
-  EXPECT_TRUE(client().MailMessage().Attachments.Empty());
-  EXPECT_EQ(Items(client().MailMessage().Body), Lines{"body"});
-  const std::string tempName = "Temp" + std::to_string(temp + 1) + ".mme";
-  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{tempName});
-  EXPECT_EQ(Attachment(tempName), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"none.bin"});
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"body", "\r\nFile \"none.bin\" extracted"}));
+  EXPECT_TRUE(fetchtest::Exists(home_.AttachFolder() + "none.bin"));
+  EXPECT_EQ(Attachment("none.bin"), "");
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
+}
+
+// A file sent alone is saved like an attachment part; the display text,
+// when it comes after an attachment, is still what Body starts with.
+TEST_F(FetchScripted, SinglePartFileAndAttachmentBeforeTheTextAreExtracted) {
+  Expect(Retr("Content-Type: application/pdf; name=alone.pdf\n\n%PDF-1.4\n%%EOF"));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"alone.pdf"});
+  EXPECT_EQ(Items(client().MailMessage().Body), Lines{"\r\nFile \"alone.pdf\" extracted"});
+  EXPECT_EQ(Attachment("alone.pdf"), "%PDF-1.4\r\n%%EOF\r\n");
+
+  Expect(Retr("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: image/png\n\npng\n"
+              "--b\nContent-Type: text/html\n\n<b>html</b>\n--b\nContent-Type: text/plain\n\nplain\n--b--"));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"plain", "\r\nFile \"text.tmp\" extracted"}));
+  EXPECT_EQ(Attachment("text.tmp"), "png");
 }
 
 // An attachment may be named like a temporary part file, or a part file of
@@ -287,9 +320,9 @@ TEST_F(FetchScripted, TemporaryPartFileNeverEmptiesAnAttachmentOfTheSameName) {
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{numbered, "b.txt", "c.txt"}));
   EXPECT_EQ(Attachment(taken), "earlier");
-  EXPECT_EQ(Attachment(numbered), "first\r\n");
-  EXPECT_EQ(Attachment("b.txt"), "second\r\n");
-  EXPECT_EQ(Attachment("c.txt"), "third\r\n");
+  EXPECT_EQ(Attachment(numbered), "first");
+  EXPECT_EQ(Attachment("b.txt"), "second");
+  EXPECT_EQ(Attachment("c.txt"), "third");
 }
 
 // A multipart message whose attachment parts carry the given names, each
@@ -357,7 +390,7 @@ TEST_F(FetchScripted, OverlongNamesAreShortenedToTheFileSystemsLimit) {
     }
     EXPECT_EQ(message.Attachments[0].substr(message.Attachments[0].size() - 4), ".txt");
     EXPECT_EQ(message.Attachments[1].substr(message.Attachments[1].size() - 4), ".txt");
-    EXPECT_EQ(Attachment(message.Attachments[0]), "content 0\r\n");
+    EXPECT_EQ(Attachment(message.Attachments[0]), "content 0");
     EXPECT_EQ(Attachment(message.Attachments[1]), "ABC");
   }
   EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()).size() - fetchtest::TempFiles(home_.AttachFolder()).size(),
@@ -378,7 +411,7 @@ TEST_F(FetchScripted, SymbolicLinksInTheFolderAreNeverFollowed) {
   EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{"report_1.txt", "data_1.bin"}));
   EXPECT_TRUE(ListedMeansPlaced(client().MailMessage(), home_.AttachFolder()));
   EXPECT_EQ(fetchtest::FilesBelow(outside), Lines{}) << "a file appeared outside the folder";
-  EXPECT_EQ(Attachment("report_1.txt"), "content 0\r\n");
+  EXPECT_EQ(Attachment("report_1.txt"), "content 0");
   EXPECT_EQ(Attachment("data_1.bin"), "ABC");
 }
 
@@ -428,7 +461,7 @@ TEST_F(FetchScripted, OverlongLinesAreWrappedForDisplayAndKeptWholeForExtraction
   }
   EXPECT_EQ(joined, longLine);
   EXPECT_GT(pieces, 1);
-  EXPECT_EQ(Attachment("long.txt"), longLine + "\r\n");
+  EXPECT_EQ(Attachment("long.txt"), longLine);
 }
 
 TEST_F(FetchScripted, PartHeaderCutOffByTheEndOfTheMessageEndsTheWalk) {

@@ -1,0 +1,161 @@
+// The alert's desktop notification, sent to the scripted notification
+// server of tests/support/notification-server.py on a private session bus.
+// Runs only inside tests/support/desktop-session.sh (the ctest entry
+// app_desktop_session_tests); elsewhere it is skipped.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdlib>
+
+#include "app/ProgramEntry.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/app/FormTest.h"
+#include "tests/app/SettingsTestSupport.h"
+#include "tests/support/Wait.h"
+
+namespace apptest {
+
+namespace {
+
+namespace access = platform::test_access;
+using ::testing::Contains;
+using ::testing::ElementsAre;
+
+// Calls a method of the scripted server's test interface.
+QDBusMessage CallServer(const char* method, const QVariantList& arguments = {}) {
+  QDBusMessage call =
+      QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
+                                     QStringLiteral("/org/freedesktop/Notifications"),
+                                     QStringLiteral("org.pop3check.TestNotifications"), QString::fromLatin1(method));
+  call.setArguments(arguments);
+  return QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+}
+
+class DesktopNotification : public DovecotFormTest {
+ protected:
+  void SetUp() override {
+    if (std::getenv("POP3CHECK_TEST_DESKTOP_SESSION") == nullptr)
+      GTEST_SKIP() << "needs the private session of tests/support/desktop-session.sh";
+    DovecotFormTest::SetUp();
+    if (IsSkipped()) return;
+    ASSERT_EQ(CallServer("Reset").type(), QDBusMessage::ReplyMessage) << "the scripted server does not answer";
+  }
+  void TearDown() override {
+    access::SetSystemTrayAvailable(false);
+    DovecotFormTest::TearDown();
+  }
+
+  void StartWithRules(const std::string& from) {
+    app::StartMainWindow(Form());
+    EnterMailboxAccount();
+    Form().Edit1->SetText(from);
+    Form().CheckBox2->SetChecked(true);
+  }
+
+  // Every notification the server received, oldest first.
+  static QJsonArray Sent() {
+    QDBusMessage reply = CallServer("Sent");
+    if (reply.type() != QDBusMessage::ReplyMessage) return {};
+    return QJsonDocument::fromJson(reply.arguments().first().toString().toUtf8()).array();
+  }
+  static std::string Field(const QJsonArray& sent, int index, const char* name) {
+    return sent.at(index).toObject().value(QLatin1String(name)).toString().toStdString();
+  }
+};
+
+TEST_F(DesktopNotification, OnePerAlertingCheckNamingTheMatches) {
+  AddNumberedMessage(1);
+  AddNumberedMessage(2);
+  AddNumberedMessage(3);
+  // "Sender 1" matches through two terms, "Sender 3" through one.
+  StartWithRules("Sender 1;Sender 3;der 1");
+  Form().Timer1Timer();
+  ASSERT_TRUE(Form().MailAlerted);
+
+  QJsonArray sent = Sent();
+  ASSERT_EQ(sent.size(), 1) << "one notification per check, however many terms matched";
+  EXPECT_EQ(Field(sent, 0, "summary"), "2 messages matched");
+  EXPECT_EQ(Field(sent, 0, "body"), "Sender 3: Subject 3\nSender 1: Subject 1");
+  EXPECT_EQ(Field(sent, 0, "app_name"), "POP3 Checker");
+  EXPECT_EQ(Field(sent, 0, "app_icon"), "pop3check");
+  QJsonObject hints = sent.at(0).toObject().value(QLatin1String("hints")).toObject();
+  EXPECT_EQ(hints.value(QLatin1String("desktop-entry")).toString().toStdString(), "org.pop3check.pop3check");
+  EXPECT_TRUE(sent.at(0).toObject().value(QLatin1String("actions")).toArray().contains(QLatin1String("default")));
+
+  // Continuous checking alerts again: the new notice replaces the old one.
+  Form().CheckBox4->SetChecked(true);
+  Form().Timer1Timer();
+  sent = Sent();
+  ASSERT_EQ(sent.size(), 2);
+  EXPECT_EQ(sent.at(1).toObject().value(QLatin1String("replaces_id")).toInt(),
+            sent.at(0).toObject().value(QLatin1String("id")).toInt());
+}
+
+TEST_F(DesktopNotification, NoneWhenNothingMatchedOrTheNotificationIsOff) {
+  AddNumberedMessage(1);
+  StartWithRules("nobody");
+  Form().Timer1Timer();
+  EXPECT_FALSE(Form().MailAlerted);
+  EXPECT_EQ(Sent().size(), 0);
+
+  // Any mail is news without rules, but Notify=No keeps it off the desktop.
+  Form().CheckBox2->SetChecked(false);
+  WriteSettingsText("[DESKTOP]\r\nNotify=No\r\n");
+  app::TForm1 second;
+  app::StartMainWindow(second);
+  second.IPedit->SetText(ServerText());
+  second.UserEdit->SetText(Mail().User());
+  second.PasswordEdit->SetText(Mail().Password());
+  second.CheckBox2->SetChecked(true);
+  second.Timer1Timer();
+  EXPECT_TRUE(second.MailAlerted);
+  EXPECT_EQ(Sent().size(), 0);
+  second.CheckBox2->SetChecked(false);
+}
+
+TEST_F(DesktopNotification, DoNotDisturbIsRespected) {
+  ASSERT_EQ(CallServer("SetInhibited", {true}).type(), QDBusMessage::ReplyMessage);
+  AddNumberedMessage(1);
+  StartWithRules("");
+  Form().Timer1Timer();
+  EXPECT_TRUE(Form().MailAlerted) << "the other alerts still run";
+  EXPECT_EQ(Sent().size(), 0);
+}
+
+TEST_F(DesktopNotification, MailTextIsNeverMarkup) {
+  ASSERT_EQ(CallServer("SetBodyMarkup", {true}).type(), QDBusMessage::ReplyMessage);
+  Mail().AddMessage(Message({"From: <b>Eve</b> & co", "Subject: <a href=\"x\">win</a>"}));
+  StartWithRules("");
+  Form().Timer1Timer();
+  QJsonArray sent = Sent();
+  ASSERT_EQ(sent.size(), 1);
+  EXPECT_EQ(Field(sent, 0, "body"), "&lt;b&gt;Eve&lt;/b&gt; &amp; co: &lt;a href=&quot;x&quot;&gt;win&lt;/a&gt;");
+}
+
+TEST_F(DesktopNotification, ClickBringsTheWindowBackFromTheTray) {
+  access::SetSystemTrayAvailable(true);
+  AddNumberedMessage(1);
+  StartWithRules("");
+  Form().AppMinimized();
+  ASSERT_TRUE(Form().InTray);
+  Form().Timer1Timer();
+  QJsonArray sent = Sent();
+  ASSERT_EQ(sent.size(), 1);
+  ASSERT_TRUE(Form().TrayIcon1->Animating());
+
+  uint id = static_cast<uint>(sent.at(0).toObject().value(QLatin1String("id")).toInt());
+  ASSERT_EQ(CallServer("Invoke", {id, QStringLiteral("default")}).type(), QDBusMessage::ReplyMessage);
+  EXPECT_TRUE(testsupport::PumpUntil([this] { return !Form().InTray; }, 10000));
+  EXPECT_TRUE(Form().Window->Visible());
+  EXPECT_FALSE(Form().TrayIcon1->Animating());
+}
+
+}  // namespace
+
+}  // namespace apptest

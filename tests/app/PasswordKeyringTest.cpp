@@ -1,0 +1,159 @@
+// The saved password in the desktop's keyring. The Keyring suite runs only
+// inside tests/support/desktop-session.sh --keyring (GNOME Keyring with an
+// unlocked login keyring on a private session bus; the ctest entry
+// app_keyring_tests). NoKeyring runs in every session of app_tests, whose
+// main points the session bus nowhere, so no keyring answers there.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "app/PasswordScrambler.h"
+#include "app/ProgramEntry.h"
+#include "app/Settings.h"
+#include "platform/gui/PasswordKeyring.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/app/FormTest.h"
+#include "tests/app/SettingsTestSupport.h"
+
+namespace apptest {
+
+namespace {
+
+namespace access = platform::test_access;
+namespace keyring = platform::keyring;
+using ::testing::Contains;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+bool KeyringSession() {
+  const char* mode = std::getenv("POP3CHECK_TEST_DESKTOP_SESSION");
+  return mode != nullptr && std::string(mode) == "keyring";
+}
+
+class PasswordStoreTest : public FormTest {
+ protected:
+  // Closes the running window as the user does, then starts a fresh one
+  // from the saved state.
+  void CloseAndStartAgain() {
+    Current().FormClose();
+    auto next = std::make_unique<app::TForm1>();
+    app::StartMainWindow(*next);
+    next_ = std::move(next);
+  }
+  app::TForm1& Current() { return next_ ? *next_ : Form(); }
+
+  static std::string KeyringPassword() {
+    std::string password;
+    keyring::Status status = keyring::ReadPassword(app::settings::kKeyringEntry, password);
+    return status == keyring::Status::Done ? password : "<" + std::to_string(static_cast<int>(status)) + ">";
+  }
+  static std::string NotFound() { return "<" + std::to_string(static_cast<int>(keyring::Status::NotFound)) + ">"; }
+
+  std::unique_ptr<app::TForm1> next_;
+};
+
+class Keyring : public PasswordStoreTest {
+ protected:
+  void SetUp() override {
+    if (!KeyringSession()) GTEST_SKIP() << "needs the keyring session of tests/support/desktop-session.sh";
+    PasswordStoreTest::SetUp();
+    keyring::RemovePassword(app::settings::kKeyringEntry);
+  }
+  void TearDown() override {
+    next_.reset();
+    if (KeyringSession()) keyring::RemovePassword(app::settings::kKeyringEntry);
+    PasswordStoreTest::TearDown();
+  }
+};
+
+TEST_F(Keyring, SaveReadBackChangeAndRemove) {
+  app::StartMainWindow(Form());
+  Form().CheckBox1->SetChecked(true);
+  access::TypeText(*Form().PasswordEdit, "s3cr&t pass");
+  CloseAndStartAgain();
+
+  EXPECT_EQ(KeyringPassword(), "s3cr&t pass");
+  EXPECT_THAT(SettingsLines(), Contains("Password="));
+  EXPECT_THAT(SettingsLines(), Contains("PasswordIn=Keyring"));
+  EXPECT_THAT(SettingsText(), Not(HasSubstr("s3cr&t"))) << "no plain password in the file";
+  EXPECT_THAT(SettingsText(), Not(HasSubstr(app::ScramblePassword("s3cr&t pass")))) << "nor a scrambled one";
+  EXPECT_EQ(Current().PasswordEdit->Text(), "s3cr&t pass") << "read back from the keyring at start-up";
+  EXPECT_TRUE(Current().CheckBox1->Checked());
+
+  Current().PasswordEdit->SetText("changed");
+  CloseAndStartAgain();
+  EXPECT_EQ(KeyringPassword(), "changed");
+  EXPECT_EQ(Current().PasswordEdit->Text(), "changed");
+
+  Current().CheckBox1->SetChecked(false);
+  CloseAndStartAgain();
+  EXPECT_EQ(KeyringPassword(), NotFound()) << "unticking Save removes it from the keyring";
+  EXPECT_THAT(SettingsLines(), Contains("Password="));
+  EXPECT_THAT(SettingsLines(), Contains("PasswordIn="));
+  EXPECT_EQ(Current().PasswordEdit->Text(), "");
+  EXPECT_FALSE(Current().CheckBox1->Checked());
+  EXPECT_TRUE(Boxes().empty());
+}
+
+TEST_F(Keyring, OldSettingsFileMigratesAtTheNextSave) {
+  WriteSettingsText("[EMAIL]\r\nServer=mail\r\nUserID=ann\r\nPassword=" + app::ScramblePassword("oldpass") + "\r\n");
+  app::StartMainWindow(Form());
+  EXPECT_EQ(Form().PasswordEdit->Text(), "oldpass") << "the old file still reads";
+  EXPECT_TRUE(Form().CheckBox1->Checked());
+
+  CloseAndStartAgain();
+  EXPECT_EQ(KeyringPassword(), "oldpass");
+  EXPECT_THAT(SettingsText(), Not(HasSubstr(app::ScramblePassword("oldpass"))));
+  EXPECT_THAT(SettingsText(), HasSubstr("[EMAIL]\r\nServer=mail\r\nUserID=ann\r\nPassword=\r\nPasswordIn=Keyring\r\n"));
+  EXPECT_EQ(Current().PasswordEdit->Text(), "oldpass");
+}
+
+TEST_F(Keyring, EveryPasswordByteSurvivesTheKeyring) {
+  std::string password;
+  for (int b = 1; b <= 0xFF; ++b) password.push_back(static_cast<char>(b));
+  ASSERT_EQ(keyring::StorePassword(app::settings::kKeyringEntry, password), keyring::Status::Done);
+  EXPECT_EQ(KeyringPassword(), password);
+}
+
+class NoKeyring : public PasswordStoreTest {
+ protected:
+  void SetUp() override {
+    if (std::getenv("POP3CHECK_TEST_DESKTOP_SESSION") != nullptr) GTEST_SKIP() << "a keyring may answer here";
+    PasswordStoreTest::SetUp();
+  }
+};
+
+TEST_F(NoKeyring, PasswordStaysScrambledInTheSettingsFile) {
+  app::StartMainWindow(Form());
+  Form().CheckBox1->SetChecked(true);
+  access::TypeText(*Form().PasswordEdit, "secret");
+  CloseAndStartAgain();
+  EXPECT_THAT(SettingsLines(), Contains("Password=" + app::ScramblePassword("secret")));
+  EXPECT_THAT(SettingsText(), Not(HasSubstr("PasswordIn"))) << "the file stays as it always was";
+  EXPECT_EQ(Current().PasswordEdit->Text(), "secret");
+  EXPECT_TRUE(Boxes().empty()) << "said on the terminal, not in a box that would hold up closing";
+}
+
+// The keyring that holds the password is away for one run: a run that
+// leaves the password alone must not lose it; a newly typed one is kept in
+// the file instead.
+TEST_F(NoKeyring, AnAbsentKeyringDoesNotLoseItsPassword) {
+  WriteSettingsText("[EMAIL]\r\nPassword=\r\nPasswordIn=Keyring\r\n");
+  app::StartMainWindow(Form());
+  EXPECT_EQ(Form().PasswordEdit->Text(), "");
+  CloseAndStartAgain();
+  EXPECT_THAT(SettingsLines(), Contains("PasswordIn=Keyring"));
+
+  Current().CheckBox1->SetChecked(true);
+  access::TypeText(*Current().PasswordEdit, "typed");
+  CloseAndStartAgain();
+  EXPECT_THAT(SettingsLines(), Contains("Password=" + app::ScramblePassword("typed")));
+  EXPECT_THAT(SettingsLines(), Contains("PasswordIn="));
+  EXPECT_EQ(Current().PasswordEdit->Text(), "typed");
+}
+
+}  // namespace
+
+}  // namespace apptest
