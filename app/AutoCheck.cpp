@@ -93,14 +93,15 @@ void TForm1::CheckMailboxForRules() {
 }
 
 // Every listed row gets its summary whatever "Analyse" says: the rules
-// need the senders and subjects. A failure ends the walk only.
+// need the senders and subjects. The walk goes over the rows the listing
+// gave, never over the server's count; a failed message is passed over, a
+// failed connection ends the walk only.
 void TForm1::FetchAllSummaries() {
   pop3::TSummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
   try {
     for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal) && !CloseRequested; ++row) {
       if (!StringGrid1->HasCheckBox(kTickColumn, row)) continue;
-      SummaryRow = row;
-      summaries.FetchSummary(RowMessageNumber(*StringGrid1, row));
+      if (!FetchRowSummary(summaries, row)) break;
     }
   } catch (const std::exception&) {
     // The rules run on what the list holds.

@@ -48,24 +48,31 @@ std::string ChangedMailboxText(int count) {
          "Check again and tick them anew.";
 }
 
+std::string NotDeletedText(int count) {
+  return std::to_string(count) +
+         " ticked message(s) were not deleted: the server could not be reached, refused the log-in or "
+         "refused to delete them. They are still on the server; check again.";
+}
+
 }  // namespace
 
 void TForm1::DeleteButtonClick() {
   TCommandScope command(*this);
   BeginDeletion();
   int changedCount = 0;
+  int failedCount = 0;
   try {
     POP3->Disconnect();
     CopyCredentials();
     ListTotal = StringGrid1->RowCount();
     platform::SetScreenCursor(platform::CursorShape::HourGlass);
-    changedCount = DeleteTickedMessages();
+    changedCount = DeleteTickedMessages(failedCount);
     ClearMessageList();
   } catch (...) {
-    FinishDeletion(0);
+    FinishDeletion(0, 0);
     throw;
   }
-  FinishDeletion(changedCount);
+  FinishDeletion(changedCount, failedCount);
 }
 
 void TForm1::BeginDeletion() {
@@ -81,13 +88,18 @@ void TForm1::BeginDeletion() {
 // by that id, under whatever number it has now, and skipped when it is
 // gone; without ids (a server without UIDL) the number is checked against
 // what its row shows before the DELE.
-int TForm1::DeleteTickedMessages() {
+int TForm1::DeleteTickedMessages(int& failedCount) {
   // A refused DELE sets ListTotal to 0; the walk keeps its own bound.
   const int lastRow = ListTotal;
   int changedCount = 0;
+  int tickedCount = 0;
+  int deletedCount = 0;
+  for (int row = 0; row <= lastRow; ++row)
+    if (RowTicked(*StringGrid1, row)) ++tickedCount;
   try {
     for (int row = 0; row <= lastRow && !CloseRequested; ++row) {
       if (!RowTicked(*StringGrid1, row)) continue;
+      bool deleted = false;
       try {
         POP3->Connect();
         ShowStatus("Working ...");
@@ -101,6 +113,7 @@ int TForm1::DeleteTickedMessages() {
         }
         if (current) {
           POP3->DeleteMessage(*current);
+          deleted = true;
           platform::Sleep(kPauseAfterDeleteMs);
         } else {
           ++changedCount;
@@ -114,11 +127,16 @@ int TForm1::DeleteTickedMessages() {
         // The failure events have said what they say; the next ticked
         // message gets a session of its own.
       }
+      // The server removes the message only when this session ends well.
       POP3->Disconnect();
+      if (deleted) ++deletedCount;
     }
   } catch (const std::exception&) {
     // A failure outside one message's work (a refused QUIT) ends the walk.
   }
+  // Whatever kept a ticked message on the server, the user hears of it:
+  // the list is emptied all the same.
+  failedCount = tickedCount - deletedCount - changedCount;
   return changedCount;
 }
 
@@ -156,10 +174,11 @@ bool TForm1::TickedMessageUnchanged(int row, std::int32_t msg) {
 
 // The cursor goes back to the one the last command saved; this command
 // saves none.
-void TForm1::FinishDeletion(int changedCount) {
+void TForm1::FinishDeletion(int changedCount, int failedCount) {
   platform::SetScreenCursor(SavedCursor);
   Label5->Hide();
   if (changedCount > 0 && !CloseRequested) platform::ShowInformation(ChangedMailboxText(changedCount));
+  if (failedCount > 0 && !CloseRequested) platform::ShowInformation(NotDeletedText(failedCount));
   SetControlsEnabled(true);
   RestartAutoCheckTimer();
 }

@@ -110,12 +110,13 @@ void TForm1::AnalyseRow(int row, std::int32_t msg) {
   finish();
 }
 
-// Walks the rows up to and including ListTotal, as the last check left it;
-// rows past it keep their state.
+// Walks the rows up to and including ListTotal, as the last check left it
+// (rows past it keep their state), and never past the rows there are.
 void TForm1::Label8Click() {
   SelectAllState = !SelectAllState;
   try {
-    for (int row = 0; row <= ListTotal; ++row) {
+    const int lastRow = LastRowToWalk(*StringGrid1, ListTotal);
+    for (int row = 0; row <= lastRow; ++row) {
       if (StringGrid1->Cell(kNumberColumn, row).empty()) continue;
       if (RowMessageNumber(*StringGrid1, row) > 0 && StringGrid1->HasCheckBox(kTickColumn, row))
         StringGrid1->SetCheckBoxState(kTickColumn, row, SelectAllState);

@@ -21,6 +21,7 @@
 #include "platform/gui/WavePlayer.h"
 #include "platform/core/WindowTimer.h"
 #include "pop3/Pop3Client.h"
+#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -298,13 +299,14 @@ class TForm1 : public platform::TComponent {
   void BeginDeletion();
   // Deletes the ticked rows' messages, one session each; returns how many
   // ticked messages were left on the server because their number no longer
-  // named them.
-  int DeleteTickedMessages();
+  // named them, and sets failedCount to how many were left there for any
+  // other reason (no session, DELE refused, the walk cut short).
+  int DeleteTickedMessages(int& failedCount);
   // In an open session: whether message msg is still the one that row
   // shows (same size, and same sender, subject and date when the row shows
   // any). False when the number is gone.
   bool TickedMessageUnchanged(int row, std::int32_t msg);
-  void FinishDeletion(int changedCount);
+  void FinishDeletion(int changedCount, int failedCount);
 
   // In an open session holding mail: sets ListTotal from the mailbox size
   // and FetchLimit, then LIST fills the rows (see POP3List) and UIDL fills
@@ -322,6 +324,11 @@ class TForm1 : public platform::TComponent {
   void RunManualCheck();
   void ListAndSummarise();
   void FetchSummaries();
+  // The summary of the row's message into the row, through the walk's
+  // summaries. A failure of that message alone leaves the row as it was;
+  // false when the connection failed (or the window closes) and the walk
+  // over the rows must end.
+  bool FetchRowSummary(pop3::TSummaryPipeline& summaries, int row);
   void FinishManualCheck();
 
   // Steps of the automatic check.

@@ -104,6 +104,10 @@ class TPop3Client : public net::TLineSocket {
   // Longest unique id taken from "UIDL" (servers send at most 70
   // characters); a longer one fails like a broken answer.
   static constexpr std::size_t kMaxUniqueIdLength = 512;
+  // Longest header line kept of a TOP answer (RFC 5322's line limit): a
+  // longer one is cut there, at a whole UTF-8 character, and the rest of it
+  // dropped, so that one absurd line never costs the message its summary.
+  static constexpr std::size_t kMaxHeaderLineBytes = 998;
 
   explicit TPop3Client(TComponent* owner = nullptr);
   // Drops any session without QUIT and without firing events.

@@ -36,6 +36,20 @@ void TPop3Client::ListMessages() {
   listingComplete_ = true;
 }
 
+namespace {
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+void CutHeaderLine(std::string& line, std::size_t maxBytes) {
+  if (line.size() <= maxBytes) return;
+  std::size_t cut = maxBytes;
+  // Never half a character: back to the start of the one the cut falls in.
+  for (std::size_t back = 0; back < 3 && cut > 0 && IsUtf8Continuation(line[cut]); ++back) --cut;
+  line.resize(cut);
+}
+
+}  // namespace
+
 void TPop3Client::ReadSummaryHeader() {
   TAnswerReader answer(*this,
                        {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
@@ -44,6 +58,7 @@ void TPop3Client::ReadSummaryHeader() {
                         kMaxHeaderBytes},
                        TDotStuffing::Keep);
   answer.ReadRest([this](std::string& line) {
+    CutHeaderLine(line, kMaxHeaderLineBytes);
     NoteSummaryLine(summary_, line);
     summary_.Header.Add(line);
   });

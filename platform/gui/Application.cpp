@@ -54,6 +54,7 @@ void Application::SetTitle(const std::string& title) {
   // Kept for the boxes, which are captioned with it. Not made the
   // toolkit's display name: Qt would append that to every window title.
   current->title = title;
+  if (current->mainWindow != nullptr) current->mainWindow->ShowApplicationTitle();
 }
 
 std::string Application::Title() { return current != nullptr ? current->title : std::string(); }

@@ -66,9 +66,12 @@ Panel::Panel(Container& parent) : Container(MakeCore<QFrame>(), &parent) {
 }
 
 Label::Label(Container& parent, const std::string& caption) : Control(MakeCore<QLabel>(), &parent) {
+  auto* label = WidgetOf<QLabel>(*this);
+  // A label may show text from the settings file or the server: never
+  // markup, which could make the toolkit load pictures named in it.
+  label->setTextFormat(Qt::PlainText);
   SetFont(BoldFont());
   SetText(caption);
-  auto* label = WidgetOf<QLabel>(*this);
   // A double click arrives as press, release, double click, release; the
   // second release is part of the double click and is no click of its own.
   new qt::EventHook(label, [this, inDoubleClick = false](QObject*, QEvent* event) mutable {

@@ -73,9 +73,24 @@ MainWindow::~MainWindow() {
   if (Application::MainForm() == this) Application::SetMainWindow(nullptr);
 }
 
-void MainWindow::SetCaption(const std::string& caption) { impl_->widget->setWindowTitle(qt::ToQt(caption)); }
+void MainWindow::SetCaption(const std::string& caption) {
+  impl_->caption = caption;
+  impl_->ShowTitle();
+}
 
-std::string MainWindow::Caption() const { return qt::FromQt(impl_->widget->windowTitle()); }
+std::string MainWindow::Caption() const { return impl_->caption; }
+
+void MainWindow::ShowApplicationTitle() { impl_->ShowTitle(); }
+
+// Where the desktop shows the window's title rather than the application's
+// (Linux), the application title, and with it the alert's MAIL, would
+// otherwise be seen nowhere. The toolkit adds the application's name to a
+// title only when the title is set, so the window sets the whole text
+// itself, again at every change of either part.
+void MainWindow::Impl::ShowTitle() {
+  const std::string title = Application::Title();
+  widget->setWindowTitle(qt::ToQt(title.empty() ? caption : caption + " \u2014 " + title));
+}
 
 void MainWindow::SetClientSize(int width, int height) { impl_->widget->resize(width, height); }
 

@@ -21,8 +21,12 @@ class MainWindow : public Container {
   MainWindow(int designClientWidth, int designClientHeight);
   ~MainWindow() override;
 
+  // The title on screen is the caption followed by the application title
+  // (see Application::SetTitle), which it follows whenever that changes.
   void SetCaption(const std::string& caption);
   std::string Caption() const;
+  // Shows the application title anew; Application::SetTitle calls it.
+  void ShowApplicationTitle();
 
   void SetClientSize(int width, int height);
   void CenterOnScreen();

@@ -7,7 +7,11 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMouseEvent>
+#include <QTextDocument>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -15,6 +19,7 @@
 #include <QWindow>
 
 #include "platform/gui/Controls.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/MainWindow.h"
 #include "platform/gui/MessageGrid.h"
 #include "platform/gui/TextArea.h"
@@ -161,13 +166,57 @@ void PasteText(Edit& edit, const std::string& text) {
   line->paste();
 }
 
+namespace {
+
+// What a text widget draws for text in format: markup rendered, else the
+// text as it is.
+std::string Rendered(const QString& text, Qt::TextFormat format) {
+  const bool rich = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text));
+  if (!rich) return qt::FromQt(text);
+  QTextDocument document;
+  document.setHtml(text);
+  return qt::FromQt(document.toPlainText());
+}
+
+}  // namespace
+
 std::string ShownText(Control& control) {
   QWidget* widget = WidgetOf(control);
-  if (auto* label = qobject_cast<QLabel*>(widget)) return qt::FromQt(label->text());
+  if (auto* label = qobject_cast<QLabel*>(widget)) return Rendered(label->text(), label->textFormat());
   if (auto* line = qobject_cast<QLineEdit*>(widget)) return qt::FromQt(line->displayText());
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return qt::FromQt(button->text());
   if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return qt::FromQt(area->toPlainText());
   return {};
+}
+
+// Tooltips have no format of their own: the toolkit guesses.
+std::string ShownHint(Control& control) { return Rendered(WidgetOf(control)->toolTip(), Qt::AutoText); }
+
+std::string ShownHint(TrayIcon& tray) { return Rendered(Internals::Of(tray).icon.toolTip(), Qt::AutoText); }
+
+std::string ShownTitle(MainWindow& window) {
+  QWidget* widget = Internals::Of(window).widget;
+  QWindow* handle = widget->windowHandle();
+  return qt::FromQt(handle != nullptr ? handle->title() : widget->windowTitle());
+}
+
+std::vector<std::string> ShownRealBoxes(const std::function<void()>& action) {
+  std::vector<std::string> shown;
+  const bool scripted = dialog_script::Scripted();
+  dialog_script::SetScripted(false);
+  QTimer closer;
+  closer.setInterval(10);
+  QObject::connect(&closer, &QTimer::timeout, [&shown] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    shown.push_back(Rendered(box->text(), box->textFormat()));
+    box->done(box->defaultButton() != nullptr ? box->standardButton(box->defaultButton()) : QMessageBox::Ok);
+  });
+  closer.start();
+  action();
+  closer.stop();
+  dialog_script::SetScripted(scripted);
+  return shown;
 }
 
 bool ShowsPasswordEcho(Edit& edit) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -46,8 +47,17 @@ void TypeText(Edit& edit, const std::string& text);
 // Replaces an edit's text by pasting text from the clipboard, as Ctrl+V does.
 void PasteText(Edit& edit, const std::string& text);
 
-// The text the screen shows in a label, edit, button or text area.
+// The text the screen shows in a label, edit, button or text area, as
+// drawn: text the widget takes for markup comes back rendered.
 std::string ShownText(Control& control);
+// The text a control's or the tray icon's tooltip shows, rendered likewise.
+std::string ShownHint(Control& control);
+std::string ShownHint(TrayIcon& tray);
+// The window's title as the desktop gets it.
+std::string ShownTitle(MainWindow& window);
+// Runs action with real (unscripted) boxes, each closed with its default
+// button as soon as it opens; returns the text each box showed, rendered.
+std::vector<std::string> ShownRealBoxes(const std::function<void()>& action);
 bool ShowsPasswordEcho(Edit& edit);
 bool IsReadOnly(TextArea& area);
 bool HasHorizontalScrollBar(Control& control);  // the grid or the text area

@@ -82,11 +82,14 @@ TEST_F(AutoCheck, SeveralMatchesPlayTheSoundOnce) {
   EXPECT_TRUE(AlertsFor({{"From: Alice"}, {"From: Bob"}, {"From: Bob Alice"}}, "bob;alice", "", ""));
   EXPECT_EQ(Sounds(), 1);
   EXPECT_EQ(platform::Application::Title(), app::kAlertApplicationTitle);
+  // Where the desktop shows the window's title only, the alert is seen there.
+  EXPECT_THAT(access::ShownTitle(*Form().Window), ::testing::EndsWith(app::kAlertApplicationTitle));
   EXPECT_THAT(Column(1), ElementsAre("Bob Alice", "Bob", "Alice"));
 
   // The next tick takes the alert word out of the title again.
   Tick();
   EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
+  EXPECT_THAT(access::ShownTitle(*Form().Window), ::testing::Not(::testing::HasSubstr("MAIL")));
 }
 
 TEST_F(AutoCheck, SizeRuleMatchesFromItsLimitUp) {

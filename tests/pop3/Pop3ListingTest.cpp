@@ -401,6 +401,24 @@ TEST_F(Pop3Listing, MessageIdIsCutAt256Characters) {
   client().Disconnect();
 }
 
+// A header line far past the transport's 64 KiB line buffer is cut at a
+// whole UTF-8 character, not refused; the lines after it are kept.
+TEST_F(Pop3Listing, OverlongHeaderLineIsCutNotRefused) {
+  const std::size_t limit = pop3::TPop3Client::kMaxHeaderLineBytes;
+  // "\xc3\xa9" straddles the limit: the cut falls before it.
+  const std::string subject = "Subject: " + std::string(limit - 10, 'x') + "\xc3\xa9" + std::string(70000, 'y');
+  Expect("C: TOP 1 0\nS: +OK\nS: " + subject + "\nS: From: ann\nS: .\nC: LIST 1\nS: +OK 1 400\n");
+  client().Connect();
+  client().FetchSummary(1);
+  const pop3::TSummary& summary = client().Summary();
+  ASSERT_EQ(summary.Header.Count(), 3);
+  EXPECT_EQ(summary.Header[0], subject.substr(0, limit - 1));
+  EXPECT_EQ(summary.Header[1], "From: ann");
+  EXPECT_EQ(summary.From, " ann");
+  EXPECT_EQ(summary.Bytes, 400);
+  client().Disconnect();
+}
+
 TEST_F(Pop3Listing, RefusedTopRaisesAndKeepsThePreviousSummary) {
   Expect(std::string(kThreeLineTop) + R"(
     C: TOP 9 0

@@ -23,6 +23,10 @@ struct MainWindow::Impl {
   int designWidth = 0;
   int designHeight = 0;
   std::vector<MenuItem> systemMenu;
+  std::string caption;
+
+  // The title on screen: the caption, then the application title.
+  void ShowTitle();
 
   void Rescale();
   void ShowSystemMenu(const QPoint& globalPos);
