@@ -1,6 +1,7 @@
 #include <algorithm>
 
 #include "platform/core/ShellCommand.h"
+#include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Sasl.h"
 
@@ -13,8 +14,6 @@ namespace {
 // The port on which POP3 runs inside TLS only: nothing speaks plaintext POP3
 // there, so Auto takes it as implicit TLS.
 constexpr int kImplicitTlsPort = 995;
-// Most capability lines kept of one CAPA answer; a longer one fails.
-constexpr std::size_t kMaxCapabilityLines = 200;
 
 std::string UpperWord(const std::string& line) {
   std::string word = line.substr(0, line.find(' '));
@@ -66,13 +65,11 @@ bool TPop3Client::RequestCapabilities() {
   capabilityLines_.clear();
   if (!ReplyPasses(Command("CAPA"))) return false;
   std::vector<std::string> lines;
-  ReadWholeAnswer([&] {
-    const std::string line = WithoutLineEnd(ReadAnswerLine());
-    if (line == ".") return false;
-    if (lines.size() >= kMaxCapabilityLines) throw platform::Exception("The server's CAPA answer is too long");
-    lines.push_back(line.rfind("..", 0) == 0 ? line.substr(1) : line);
-    return true;
-  });
+  TAnswerReader answer(*this,
+                       {static_cast<std::size_t>(kMaxCapabilityLines), kMaxCapabilityBytes,
+                        "The server's CAPA answer is too long"},
+                       TDotStuffing::Remove);
+  answer.ReadRest([&lines](std::string& line) { lines.push_back(std::move(line)); });
   capabilityLines_ = std::move(lines);
   return true;
 }
