@@ -52,6 +52,8 @@ inline std::vector<std::int32_t> SummaryPlan(const platform::MessageGrid& grid, 
     }
   }
   return plan;
+}
+
 // The last row a walk "up to and including listTotal" may visit: never past
 // the rows the list has, whatever count the server announced.
 inline int LastRowToWalk(const platform::MessageGrid& grid, int listTotal) {
