@@ -48,11 +48,13 @@ std::vector<std::string> HeaderAnswer(int msg) {
 }
 
 Session LogIn() {
+  // Under the default connection security the client asks for the
+  // capabilities; without STLS listed it logs in as before.
+  Exchange capa{"Capa", "CAPA", {"+OK", "TOP", "USER", "UIDL", "."}, true};
+  capa.RefusalMeansAbsent = true;
   return {
       {"Greeting", "", {"+OK POP3 ready"}},
-      // Under the default connection security the client asks for the
-      // capabilities; without STLS listed it logs in as before.
-      {"Capa", "CAPA", {"+OK", "TOP", "USER", "UIDL", "."}, true, false, false, true},
+      capa,
       {"User", "USER " + std::string(kUser), {"+OK"}},
       {"Pass", "PASS " + std::string(kPassword), {"+OK logged in"}},
       {"Stat", "STAT", {"+OK 2 " + std::to_string(MessageText(1).size() + MessageText(2).size())}},
@@ -207,7 +209,7 @@ Session CheckSession() {
   Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
   Exchange uidl{"Uidl", "UIDL", {"-ERR command not supported"}};
   uidl.RefusalGoesOn = true;
-  Exchange capa{"Capa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "."}, true};
+  Exchange capa{"PipeCapa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "."}, true};
   capa.RefusalMeansNoPipelining = true;
   Exchange top1 = Top(1, "Top1");
   top1.SentWithPrevious = true;
