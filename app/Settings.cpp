@@ -58,6 +58,11 @@ bool TForm1::NeedsWriting(const SettingValue& value) const {
   const LoadedSetting& loaded = found->second;
   if (value.Key == std::string(settings::kPassword) && value.Value.empty())
     return !(loaded.Read && loaded.Saved.empty());
+  // A password kept in this file goes to the keyring when one answers (with
+  // none, the same bytes are written back).
+  if (value.Key == std::string(settings::kPassword) &&
+      SettingsFile().ReadString(settings::kEmail, settings::kPasswordIn, "") != settings::kInKeyring)
+    return true;
   if (value.Value != loaded.Saved) return true;
   return loaded.Read && !loaded.Stored;
 }

@@ -52,6 +52,7 @@ Session LogIn() {
   // capabilities; without STLS listed it logs in as before.
   Exchange capa{"Capa", "CAPA", {"+OK", "TOP", "USER", "UIDL", "."}, true};
   capa.RefusalMeansAbsent = true;
+  capa.RefusesLongLines = true;
   return {
       {"Greeting", "", {"+OK POP3 ready"}},
       capa,
@@ -164,7 +165,7 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
     case Fault::LongLine:
       // Only a listing line has no reason to be long: the transport refuses
       // it, and the session is dropped. Header and message lines are read.
-      return exchange.ParsesAnswerLines ? Afterwards::Nothing : Afterwards::GoOn;
+      return exchange.ParsesAnswerLines || exchange.RefusesLongLines ? Afterwards::Nothing : Afterwards::GoOn;
     case Fault::Drop:
     case Fault::DropMidAnswer:
     case Fault::Stall:
@@ -211,6 +212,7 @@ Session CheckSession() {
   uidl.RefusalGoesOn = true;
   Exchange capa{"PipeCapa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "."}, true};
   capa.RefusalMeansNoPipelining = true;
+  capa.RefusesLongLines = true;
   Exchange top1 = Top(1, "Top1");
   top1.SentWithPrevious = true;
   return Joined(LogIn(), {list, uidl, capa, Top(2, "Top2"), top1, Quit()});

@@ -55,6 +55,9 @@ struct Exchange {
   // Any reply but "+OK" means the server lacks the command, and the session
   // goes on without it (UIDL).
   bool RefusalGoesOn = false;
+  // Lines of this answer have no reason to be long (CAPA): one over the
+  // transport's line limit drops the session, as a listing line does.
+  bool RefusesLongLines = false;
 };
 using Session = std::vector<Exchange>;
 

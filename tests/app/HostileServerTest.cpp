@@ -31,16 +31,29 @@ class HostileServer : public FormTest {
     EnterAccount(std::string(ScriptedPop3Server::Host()) + ":" + std::to_string(server_.Port()), "ann", "secret");
   }
 
+  // The greeting, the capabilities asked for before the log-in (none
+  // here: the log-in goes on in plaintext), USER, PASS and STAT.
   static std::string LogIn(const std::string& stat) {
-    return "S: +OK ready\nC: USER ann\nS: +OK\nC: PASS secret\nS: +OK logged in\nC: STAT\nS: +OK " + stat + "\n";
+    return "S: +OK ready\nC: CAPA\nS: -ERR\nC: USER ann\nS: +OK\nC: PASS secret\nS: +OK logged in\nC: STAT\nS: +OK " +
+           stat + "\n";
   }
 
-  // LIST answering messages 1..count, message n of n * 100 octets.
+  // A check's LIST answering messages 1..count, message n of n * 100
+  // octets; then UIDL, which this server lacks, and, before a walk over two
+  // or more summaries, CAPA, which it refuses too (no pipelining).
   static std::string Listing(int count) {
     std::string script = "C: LIST \nS: +OK\n";
     for (int msg = 1; msg <= count; ++msg)
       script += "S: " + std::to_string(msg) + " " + std::to_string(msg * 100) + "\n";
-    return script + "S: .\n";
+    script += "S: .\nC: UIDL\nS: -ERR not supported\n";
+    return count >= 2 ? script + "C: CAPA\nS: -ERR\n" : script;
+  }
+
+  // A summary in a check's walk: its size is known from the listing.
+  static std::string WalkSummary(int msg, const std::vector<std::string>& headerLines) {
+    std::string script = "C: TOP " + std::to_string(msg) + " 0\nS: +OK\n";
+    for (const std::string& line : headerLines) script += "S: " + line + "\n";
+    return script + "S:\nS: .\n";
   }
 
   static std::string Summary(int msg, const std::vector<std::string>& headerLines) {
@@ -59,8 +72,8 @@ class HostileServer : public FormTest {
 // "Analyse" label and the deletion walk the rows there are, and the window
 // comes back (a walk to the server's count never ended, and overflowed).
 TEST_F(HostileServer, CountsFromTheServerNeverBoundTheWalks) {
-  const std::string session = LogIn("2147483647 274") + Listing(2) + Summary(2, {"From: Two"}) +
-                              Summary(1, {"From: One"}) + Quit();
+  const std::string session = LogIn("2147483647 274") + Listing(2) + WalkSummary(2, {"From: Two"}) +
+                              WalkSummary(1, {"From: One"}) + Quit();
   server_.AddConversation(session);
   ClickCheck();
   EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Two", "One"));
@@ -86,8 +99,8 @@ TEST_F(HostileServer, CountsFromTheServerNeverBoundTheWalks) {
 TEST_F(HostileServer, OneMessagesSummaryNeverCostsTheOthersTheirs) {
   const std::string longSubject = "Subject: " + std::string(70000, 'x');
   const std::string cutSubject = longSubject.substr(9, pop3::TPop3Client::kMaxHeaderLineBytes - 9);
-  server_.AddConversation(LogIn("3 600") + Listing(3) + Summary(3, {"From: Three"}) +
-                          Summary(2, {longSubject, "From: Two"}) + "C: TOP 1 0\nS: -ERR gone\n" + Quit());
+  server_.AddConversation(LogIn("3 600") + Listing(3) + WalkSummary(3, {"From: Three"}) +
+                          WalkSummary(2, {longSubject, "From: Two"}) + "C: TOP 1 0\nS: -ERR gone\n" + Quit());
   ClickCheck();
   EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Three", "Two", ""));
   EXPECT_THAT(Column(app::kSubjectColumn), ElementsAre("", cutSubject, ""));
@@ -106,10 +119,10 @@ TEST_F(HostileServer, OneMessagesSummaryNeverCostsTheOthersTheirs) {
 // A ticked message that is not deleted, whatever the reason (here the
 // log-in is refused), is reported once the list has been emptied.
 TEST_F(HostileServer, DeletionThatDeletesNothingSaysSo) {
-  server_.AddConversation(LogIn("1 100") + Listing(1) + Summary(1, {"From: One"}) + Quit());
+  server_.AddConversation(LogIn("1 100") + Listing(1) + WalkSummary(1, {"From: One"}) + Quit());
   ClickCheck();
   access::ClickCell(*Form().StringGrid1, 0, app::kTickColumn);
-  server_.AddConversation("S: +OK ready\nC: USER ann\nS: +OK\nC: PASS secret\nS: -ERR denied\nC: QUIT\nS: +OK\n");
+  server_.AddConversation("S: +OK ready\nC: CAPA\nS: -ERR\nC: USER ann\nS: +OK\nC: PASS secret\nS: -ERR denied\nC: QUIT\nS: +OK\n");
 
   access::Click(*Form().DeleteButton);
 
@@ -126,7 +139,7 @@ TEST_F(HostileServer, DeletionThatDeletesNothingSaysSo) {
 // and in the header view, it is shown as written.
 TEST_F(HostileServer, MarkupFromTheServerIsShownAsWritten) {
   const std::string from = std::string("From: ") + kMarkup;
-  server_.AddConversation(LogIn("1 100") + Listing(1) + Summary(1, {from}) + "C: QUIT\nS: -ERR " + kMarkup + "\n");
+  server_.AddConversation(LogIn("1 100") + Listing(1) + WalkSummary(1, {from}) + "C: QUIT\nS: -ERR " + kMarkup + "\n");
   Form().CheckBox2->SetChecked(true);
 
   std::vector<std::string> boxes = access::ShownRealBoxes([this] {

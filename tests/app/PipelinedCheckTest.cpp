@@ -65,8 +65,10 @@ class PipelinedCheck : public FormTest, public ::testing::WithParamInterface<Ser
       EXPECT_EQ(client.Summary().Bytes, size) << "LIST " << msg << " and the scan listing disagree";
       const std::string header = app::LinesText(client.Summary().Header);
       std::vector<std::string> cells;
-      for (const app::ShownField& field : app::kShownFields)
-        cells.push_back(app::ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip).value_or(""));
+      for (const app::ShownField& field : app::kShownFields) {
+        const std::optional<std::string> value = app::FieldValue(header, field);
+        cells.push_back(value ? app::ShownFieldText(field, *value) : std::string());
+      }
       cells.push_back(std::to_string(size));
       cells.push_back(std::to_string(msg));
       rows.insert(rows.begin(), cells);

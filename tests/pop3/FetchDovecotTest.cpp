@@ -1,6 +1,9 @@
 // FetchMessage against the private Dovecot instance, with messages written
 // by Python's email package (tests/pop3/make_fetch_messages.py).
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -163,16 +166,24 @@ TEST_F(FetchDovecot, SevenBitSavedAsSentQuotedPrintableDecoded) {
   EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
 }
 
-// A decode that fails (here the attachment's file cannot be created: the
-// decode-start handler names a folder) still removes the part file it
-// read from.
+// A decode that fails (here no file may grow once the first decode starts,
+// so the decoded attachment cannot be written, also for root) still
+// removes the part file it read from.
 TEST_F(FetchDovecot, FailedDecodeRemovesItsPartFile) {
   mailbox_->AddMessage(fetchtest::Message("two"));
-  std::filesystem::create_directories(home_.AttachFolder() + "blocker");
-  client_.OnDecodeStart = [](std::string& name) { name = "blocker"; };
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  client_.OnDecodeStart = [saved](std::string&) {
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+  };
   client_.Connect();
 
   EXPECT_THROW(client_.FetchMessage(1), platform::EFileError);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
 
   client_.Disconnect();
   EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
