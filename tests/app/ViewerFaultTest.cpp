@@ -89,7 +89,7 @@ class ViewerFault : public FormTest {
   // the answer.
   void WhileWaitingFor(const std::string& prefix, std::function<void()> action, int count = 1) {
     waiter_.SetOnTimer([this, prefix, action, count] {
-      if (server_.CountReceived(prefix) < count) return;
+      if (server_.CountReceivedSoFar(prefix) < count) return;
       waiter_.SetEnabled(false);
       action();
     });

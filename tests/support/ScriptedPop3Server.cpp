@@ -147,6 +147,7 @@ void ScriptedPop3Server::Serve() {
     bool haveScript = false;
     {
       std::lock_guard<std::mutex> lock(mutex_);
+      conversing_ = true;
       if (!pending_.empty()) {
         script = std::move(pending_.front());
         pending_.pop_front();
@@ -161,6 +162,7 @@ void ScriptedPop3Server::Serve() {
     ::close(client);
     std::lock_guard<std::mutex> lock(mutex_);
     if (haveScript) ++finished_;
+    conversing_ = false;
     changed_.notify_all();
   }
 }
@@ -277,21 +279,26 @@ bool ScriptedPop3Server::WaitUntilDone(int timeoutMs) {
   return changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return finished_ >= queued_; });
 }
 
+std::unique_lock<std::mutex> ScriptedPop3Server::Settled() const {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait_for(lock, std::chrono::milliseconds(kSettleMs), [this] { return !conversing_; });
+  return lock;
+}
+
 std::vector<std::string> ScriptedPop3Server::Received() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  auto lock = Settled();
   return received_;
 }
 
 bool ScriptedPop3Server::ReceivedLine(const std::string& line) const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  auto lock = Settled();
   for (const auto& received : received_) {
     if (received == line) return true;
   }
   return false;
 }
 
-int ScriptedPop3Server::CountReceived(const std::string& prefix) const {
-  std::lock_guard<std::mutex> lock(mutex_);
+int ScriptedPop3Server::CountLocked(const std::string& prefix) const {
   int count = 0;
   for (const auto& received : received_) {
     if (received.compare(0, prefix.size(), prefix) == 0) ++count;
@@ -299,13 +306,23 @@ int ScriptedPop3Server::CountReceived(const std::string& prefix) const {
   return count;
 }
 
-std::vector<std::string> ScriptedPop3Server::Failures() const {
+int ScriptedPop3Server::CountReceived(const std::string& prefix) const {
+  auto lock = Settled();
+  return CountLocked(prefix);
+}
+
+int ScriptedPop3Server::CountReceivedSoFar(const std::string& prefix) const {
   std::lock_guard<std::mutex> lock(mutex_);
+  return CountLocked(prefix);
+}
+
+std::vector<std::string> ScriptedPop3Server::Failures() const {
+  auto lock = Settled();
   return failures_;
 }
 
 int ScriptedPop3Server::ConnectionsServed() const {
-  std::lock_guard<std::mutex> lock(mutex_);
+  auto lock = Settled();
   return finished_;
 }
 

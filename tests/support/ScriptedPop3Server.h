@@ -51,6 +51,11 @@ class ScriptedPop3Server {
   // client closed, or the script closed. Does not need the event loop.
   bool WaitUntilDone(int timeoutMs = 10000);
 
+  // What the server saw. The server records on its own thread, so a client
+  // that has already returned may still have its last line, its close or the
+  // failure it caused in flight: these accessors first wait (at most
+  // kSettleMs) until no conversation is in progress, then read.
+  static constexpr int kSettleMs = 10000;
   // Every line received from clients, in order, without CR LF.
   std::vector<std::string> Received() const;
   bool ReceivedLine(const std::string& line) const;
@@ -58,7 +63,13 @@ class ScriptedPop3Server {
   int CountReceived(const std::string& prefix) const;
   // Script mismatches and protocol surprises, one text each.
   std::vector<std::string> Failures() const;
+  // Conversations that have ended (a connection that found no script queued
+  // is not counted).
   int ConnectionsServed() const;
+
+  // For polling while a conversation is still going on (e.g. from a timer
+  // that acts once a command has arrived): counts without waiting.
+  int CountReceivedSoFar(const std::string& prefix) const;
 
  private:
   struct Step {
@@ -75,6 +86,10 @@ class ScriptedPop3Server {
   bool SendAll(int fd, const std::string& bytes);
   void Record(const std::string& line);
   void Fail(const std::string& text);
+  // Waits (bounded) until the thread is between connections; returns the
+  // held lock either way, so that the caller reads what is there.
+  std::unique_lock<std::mutex> Settled() const;
+  int CountLocked(const std::string& prefix) const;
 
   int listenFd_ = -1;
   int wakeRead_ = -1;
@@ -83,11 +98,12 @@ class ScriptedPop3Server {
   std::thread thread_;
 
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  mutable std::condition_variable changed_;
   std::deque<Script> pending_;
   int queued_ = 0;
   int finished_ = 0;
   bool stopping_ = false;
+  bool conversing_ = false;  // a connection is accepted and not yet closed
   std::vector<std::string> received_;
   std::vector<std::string> failures_;
 };
