@@ -4,6 +4,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/RunThenFinish.h"
 #include "net/LineSocket.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/core/EventLoop.h"
@@ -52,19 +53,19 @@ std::string ChangedMailboxText(int count) {
 void TForm1::DeleteButtonClick() {
   TCommandScope command(*this);
   BeginDeletion();
+  // Set only once the whole run has succeeded: a failed run reports none.
   int changedCount = 0;
-  try {
-    POP3->Disconnect();
-    CopyCredentials();
-    ListTotal = StringGrid1->RowCount();
-    platform::SetScreenCursor(platform::CursorShape::HourGlass);
-    changedCount = DeleteTickedMessages();
-    ClearMessageList();
-  } catch (...) {
-    FinishDeletion(0);
-    throw;
-  }
-  FinishDeletion(changedCount);
+  RunThenFinish(
+      [&] {
+        POP3->Disconnect();
+        CopyCredentials();
+        ListTotal = StringGrid1->RowCount();
+        platform::SetScreenCursor(platform::CursorShape::HourGlass);
+        const int changed = DeleteTickedMessages();
+        ClearMessageList();
+        changedCount = changed;
+      },
+      [&] { FinishDeletion(changedCount); });
 }
 
 void TForm1::BeginDeletion() {

@@ -3,6 +3,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/RunThenFinish.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
@@ -55,13 +56,7 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
-  try {
-    FetchHeaderView(msg, opened);
-  } catch (...) {
-    FinishHeaderView(opened);
-    throw;
-  }
-  FinishHeaderView(opened);
+  RunThenFinish([&] { FetchHeaderView(msg, opened); }, [&] { FinishHeaderView(opened); });
 }
 
 void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
@@ -127,13 +122,7 @@ void TForm1::ShowBodyView() {
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
-  try {
-    FetchBodyView(opened);
-  } catch (...) {
-    FinishBodyView(opened);
-    throw;
-  }
-  FinishBodyView(opened);
+  RunThenFinish([&] { FetchBodyView(opened); }, [&] { FinishBodyView(opened); });
 }
 
 void TForm1::FetchBodyView(bool& opened) {
