@@ -6,6 +6,7 @@
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/Settings.h"
+#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -87,17 +88,20 @@ void TForm1::CheckMailboxForRules() {
 }
 
 // Every listed row gets its summary whatever "Analyse" says: the rules
-// need the senders and subjects. A failure ends the walk only.
+// need the senders and subjects. The walk goes over the rows the listing
+// gave, never over the server's count; a failed message is passed over, a
+// failed connection ends the walk only.
 void TForm1::FetchAllSummaries() {
+  pop3::TSummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
   try {
-    for (int row = 0; row <= ListTotal && !CloseRequested; ++row) {
+    for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal) && !CloseRequested; ++row) {
       if (!StringGrid1->HasCheckBox(kTickColumn, row)) continue;
-      SummaryRow = row;
-      POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
+      if (!FetchRowSummary(summaries, row)) break;
     }
   } catch (const std::exception&) {
     // The rules run on what the list holds.
   }
+  summaries.Finish();
 }
 
 void TForm1::ApplyMatchRules() {

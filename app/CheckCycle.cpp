@@ -3,8 +3,10 @@
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
+#include "net/LineSocket.h"
 #include "platform/gui/Application.h"
 #include "platform/core/EventLoop.h"
+#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -56,19 +58,41 @@ void TForm1::ListMailbox() {
   if (FetchLimit > 0 && FetchLimit <= POP3->MailCount()) ListTotal = FetchLimit - 1;
   ListedCount = 0;
   POP3->ListMessages();
+  // A row is named by its unique id, which outlives the session; its
+  // number holds only until the mailbox changes. Ids that cannot be read
+  // leave the rows to the checks made without them.
+  try {
+    POP3->ListUniqueIds(ListedIds);
+  } catch (const std::exception&) {
+    ListedIds.clear();
+  }
 }
 
-// Walks the rows up to and including ListTotal (one past the last row when
-// there is no limit: that index has no tick box and is passed over). A
-// failure ends the walk only; a key press ends it after the current row.
+std::string TForm1::ListedId(std::int32_t msg) const {
+  auto found = ListedIds.find(msg);
+  return found == ListedIds.end() ? std::string() : found->second;
+}
+
+std::optional<std::int32_t> TForm1::CurrentNumber(std::int32_t msg, const std::string& id) {
+  if (id.empty()) return msg;
+  return POP3->LocateMessage(msg, id);
+}
+
+// Walks the rows up to and including ListTotal, never past the rows the
+// listing gave (ListTotal comes from the server's STAT). A message whose
+// summary fails while the connection holds keeps its row empty and the walk
+// goes on; a failure that costs the connection ends the walk; a key press
+// ends it after the current row. The summaries' commands go out ahead of
+// their answers where the server allows it; what was asked for and not
+// taken is read when the walk ends.
 void TForm1::FetchSummaries() {
   StopRequested = false;
+  pop3::TSummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
   try {
-    for (int row = 0; row <= ListTotal; ++row) {
+    for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal); ++row) {
       platform::PumpEvents();
       if (StringGrid1->HasCheckBox(kTickColumn, row)) {
-        SummaryRow = row;
-        POP3->FetchSummary(RowMessageNumber(*StringGrid1, row));
+        if (!FetchRowSummary(summaries, row)) break;
         ShowStatus(std::to_string(row + 1) + " / " + std::to_string(ListTotal));
       }
       if (StopRequested || CloseRequested) break;
@@ -76,6 +100,21 @@ void TForm1::FetchSummaries() {
   } catch (const std::exception&) {
     // Rows keep what they have; the check goes on.
   }
+  summaries.Finish();
+}
+
+bool TForm1::FetchRowSummary(pop3::TSummaryPipeline& summaries, int row) {
+  SummaryRow = row;
+  try {
+    summaries.FetchSummary(RowMessageNumber(*StringGrid1, row));
+  } catch (const net::ESockError&) {
+    return false;
+  } catch (const platform::Exception&) {
+    // Refused or unreadable: this message alone, while the connection
+    // holds. An answer given up midway costs the connection, and the walk.
+    if (CloseRequested || !POP3->IsConnected()) return false;
+  }
+  return true;
 }
 
 void TForm1::FinishManualCheck() {
@@ -99,8 +138,10 @@ void TForm1::POP3RetrieveEnd(platform::TComponent*) {
   if (ViewerFetch) return;
   const std::string header = LinesText(POP3->Summary().Header);
   for (const ShownField& field : kShownFields) {
-    if (auto value = ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip))
-      StringGrid1->SetCell(field.Column, SummaryRow, *value);
+    if (auto value = FieldValue(header, field)) {
+      StringGrid1->SetCell(field.Column, SummaryRow, ShownFieldText(field, *value));
+      StringGrid1->SetCellHint(field.Column, SummaryRow, FieldHint(field, *value));
+    }
   }
 }
 
@@ -118,8 +159,6 @@ void TForm1::POP3Failure(platform::TComponent*) {
   CheckBox2->SetChecked(false);
   ListTotal = 0;
 }
-
-void TForm1::POP3DecodeEnd(platform::TComponent*) {}
 
 void TForm1::POP3PacketRecvd(platform::TComponent*) {}
 

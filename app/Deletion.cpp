@@ -1,4 +1,5 @@
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -48,6 +49,12 @@ std::string ChangedMailboxText(int count) {
          "Check again and tick them anew.";
 }
 
+std::string NotDeletedText(int count) {
+  return std::to_string(count) +
+         " ticked message(s) were not deleted: the server could not be reached, refused the log-in or "
+         "refused to delete them. They are still on the server; check again.";
+}
+
 }  // namespace
 
 void TForm1::DeleteButtonClick() {
@@ -55,17 +62,18 @@ void TForm1::DeleteButtonClick() {
   BeginDeletion();
   // Set only once the whole run has succeeded: a failed run reports none.
   int changedCount = 0;
+  int failedCount = 0;
   RunThenFinish(
       [&] {
         POP3->Disconnect();
         CopyCredentials();
         ListTotal = StringGrid1->RowCount();
         platform::SetScreenCursor(platform::CursorShape::HourGlass);
-        const int changed = DeleteTickedMessages();
+        const int changed = DeleteTickedMessages(failedCount);
         ClearMessageList();
         changedCount = changed;
       },
-      [&] { FinishDeletion(changedCount); });
+      [&] { FinishDeletion(changedCount, failedCount); });
 }
 
 void TForm1::BeginDeletion() {
@@ -77,21 +85,36 @@ void TForm1::BeginDeletion() {
 // gets a session of its own (its deletion is committed by the QUIT), so the
 // numbers still to come are below the ones already deleted and stay valid.
 // What the order cannot guard against is a mailbox changed by someone else
-// since the list was built; each number is therefore checked against its
-// row before the DELE.
-int TForm1::DeleteTickedMessages() {
+// since the list was built. A row whose message has a unique id is deleted
+// by that id, under whatever number it has now, and skipped when it is
+// gone; without ids (a server without UIDL) the number is checked against
+// what its row shows before the DELE.
+int TForm1::DeleteTickedMessages(int& failedCount) {
   // A refused DELE sets ListTotal to 0; the walk keeps its own bound.
   const int lastRow = ListTotal;
   int changedCount = 0;
+  int tickedCount = 0;
+  int deletedCount = 0;
+  for (int row = 0; row <= lastRow; ++row)
+    if (RowTicked(*StringGrid1, row)) ++tickedCount;
   try {
     for (int row = 0; row <= lastRow && !CloseRequested; ++row) {
       if (!RowTicked(*StringGrid1, row)) continue;
+      bool deleted = false;
       try {
         POP3->Connect();
         ShowStatus("Working ...");
         const std::int32_t msg = RowMessageNumber(*StringGrid1, row);
-        if (TickedMessageUnchanged(row, msg)) {
-          POP3->DeleteMessage(msg);
+        const std::string id = ListedId(msg);
+        std::optional<std::int32_t> current;
+        if (!id.empty()) {
+          current = CurrentNumber(msg, id);
+        } else if (TickedMessageUnchanged(row, msg)) {
+          current = msg;
+        }
+        if (current) {
+          POP3->DeleteMessage(*current);
+          deleted = true;
           platform::Sleep(kPauseAfterDeleteMs);
         } else {
           ++changedCount;
@@ -105,11 +128,16 @@ int TForm1::DeleteTickedMessages() {
         // The failure events have said what they say; the next ticked
         // message gets a session of its own.
       }
+      // The server removes the message only when this session ends well.
       POP3->Disconnect();
+      if (deleted) ++deletedCount;
     }
   } catch (const std::exception&) {
     // A failure outside one message's work (a refused QUIT) ends the walk.
   }
+  // Whatever kept a ticked message on the server, the user hears of it:
+  // the list is emptied all the same.
+  failedCount = tickedCount - deletedCount - changedCount;
   return changedCount;
 }
 
@@ -133,19 +161,25 @@ bool TForm1::TickedMessageUnchanged(int row, std::int32_t msg) {
   if (std::to_string(summary.Bytes) != StringGrid1->Cell(kSizeColumn, row)) return false;
   if (!RowShowsSummary(*StringGrid1, row)) return true;
   const std::string header = LinesText(summary.Header);
+  // The row shows decoded text; the fresh header is decoded the same way.
+  // The date is compared as sent as well, since the shown one drops the
+  // seconds and the zone.
   for (const ShownField& field : kShownFields) {
-    std::string value = ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip).value_or("");
-    if (value != StringGrid1->Cell(field.Column, row)) return false;
+    const std::string value = FieldValue(header, field).value_or("");
+    if (ShownFieldText(field, value) != StringGrid1->Cell(field.Column, row)) return false;
+    if (field.Column == kDateColumn && FieldHint(field, value) != StringGrid1->CellHint(field.Column, row))
+      return false;
   }
   return true;
 }
 
 // The cursor goes back to the one the last command saved; this command
 // saves none.
-void TForm1::FinishDeletion(int changedCount) {
+void TForm1::FinishDeletion(int changedCount, int failedCount) {
   platform::SetScreenCursor(SavedCursor);
   Label5->Hide();
   if (changedCount > 0 && !CloseRequested) platform::ShowInformation(ChangedMailboxText(changedCount));
+  if (failedCount > 0 && !CloseRequested) platform::ShowInformation(NotDeletedText(failedCount));
   SetControlsEnabled(true);
   RestartAutoCheckTimer();
 }

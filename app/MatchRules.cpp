@@ -2,6 +2,7 @@
 
 #include <limits>
 
+#include "codec/TextCase.h"
 #include "platform/core/Exception.h"
 
 namespace app {
@@ -27,7 +28,7 @@ std::array<std::string, 3> SplitRuleTerms(const std::string& rule) {
 
 bool TermMatches(const std::string& term, const std::string& cell) {
   if (term.empty()) return false;
-  return AsciiUpper(cell).find(AsciiUpper(term)) != std::string::npos;
+  return codec::UpperCaseText(cell).find(codec::UpperCaseText(term)) != std::string::npos;
 }
 
 int RuleMatchCount(const std::string& rule, const std::string& cell) {

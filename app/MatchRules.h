@@ -24,8 +24,11 @@ std::array<std::string, 3> SplitRuleTerms(const std::string& rule);
 // is, so that no comparison depends on a locale.
 using pop3::AsciiUpper;
 
-// Whether term occurs anywhere in cell, ASCII letters compared without
-// regard to case. An empty term never matches.
+// Whether term occurs anywhere in cell (both UTF-8, as the window shows
+// them), letters compared without regard to case: the ASCII letters and
+// the letters codec::UpperCaseText capitalises (Latin, Greek, Cyrillic,
+// ...). Bytes that are not UTF-8 compare as they are. An empty term never
+// matches.
 bool TermMatches(const std::string& term, const std::string& cell);
 
 // How many of the rule's terms match cell (0 to 3): every match raises an

@@ -97,7 +97,9 @@ void TForm1::AnalyseRow(int row, std::int32_t msg) {
           CopyCredentials();
           POP3->Connect();
           SummaryRow = row;
-          POP3->FetchSummary(msg);
+          // The row's message, wherever the mailbox has moved it since the
+          // check; a message that is gone leaves the row as it is.
+          if (std::optional<std::int32_t> current = CurrentNumber(msg, ListedId(msg))) POP3->FetchSummary(*current);
         } catch (const std::exception&) {
           // The failure events have told the user what they tell; the row
           // keeps its cells.
@@ -107,12 +109,13 @@ void TForm1::AnalyseRow(int row, std::int32_t msg) {
       finish);
 }
 
-// Walks the rows up to and including ListTotal, as the last check left it;
-// rows past it keep their state.
+// Walks the rows up to and including ListTotal, as the last check left it
+// (rows past it keep their state), and never past the rows there are.
 void TForm1::Label8Click() {
   SelectAllState = !SelectAllState;
   try {
-    for (int row = 0; row <= ListTotal; ++row) {
+    const int lastRow = LastRowToWalk(*StringGrid1, ListTotal);
+    for (int row = 0; row <= lastRow; ++row) {
       if (StringGrid1->Cell(kNumberColumn, row).empty()) continue;
       if (RowMessageNumber(*StringGrid1, row) > 0 && StringGrid1->HasCheckBox(kTickColumn, row))
         StringGrid1->SetCheckBoxState(kTickColumn, row, SelectAllState);

@@ -18,6 +18,7 @@ TForm1::TForm1() {
   WireEvents();
 
   Window->AppendSystemMenuSeparator();
+  AppendSecurityMenu();
   Window->AppendSystemMenuItem("&About...", kAboutCommand);
   ViewerFetch = false;
   ClearMessageList();

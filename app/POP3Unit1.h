@@ -1,11 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/Settings.h"
 #include "platform/core/Component.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Cursor.h"
@@ -19,6 +21,7 @@
 #include "platform/gui/WavePlayer.h"
 #include "platform/core/WindowTimer.h"
 #include "pop3/Pop3Client.h"
+#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -32,12 +35,17 @@ inline constexpr int kServerTimeOutMs = 60000;
 // Design time auto-check period, until start-up sets the user's interval.
 inline constexpr unsigned kDesignTimerIntervalMs = 300000;
 
-// The server edit holds a host name or dotted address, optionally followed
-// by ":" and a decimal port 1..65535; without a valid port the port is 110
-// and the whole text is the host.
+inline constexpr int kImplicitTlsPort = 995;
+
+// The server edit holds a host name, a dotted address or an IPv6 literal
+// (in brackets when a port follows: "[2001:db8::1]:995"), optionally
+// followed by ":" and a decimal port 1..65535; without a valid port the port
+// is 110 and the whole text is the host. "pop3s://" before it asks for
+// implicit TLS, on port 995 unless a port is given; so does port 995.
 struct ServerAddress {
   std::string Host;
   int Port = kDefaultPop3Port;
+  bool ImplicitTls = false;
 };
 ServerAddress SplitServerAddress(const std::string& text);
 
@@ -143,6 +151,11 @@ class TForm1 : public platform::TComponent {
   bool AttachmentsSaved = false;
   // A viewer fetch waits on the server: further double clicks are ignored.
   bool ViewerFetchRunning = false;
+  // The unique id of the message the viewer shows; empty without one.
+  std::string ViewerMessageId;
+  // The unique ids the last check took ("UIDL"), by the message number a
+  // row shows; empty when the server has no UIDL. Emptied with the list.
+  std::map<std::int32_t, std::string> ListedIds;
 
   // Network commands in progress (nested through the event loop) and a
   // close of the window that waits for them to end.
@@ -168,6 +181,15 @@ class TForm1 : public platform::TComponent {
   void POP3AuthenticationFailed(bool& Handled);
   void POP3ConnectionFailed(platform::TComponent* Sender);
   void POP3InvalidHost(bool& Handled);
+  // Connection security (ConnectionSecurity.cpp): the settings applied to
+  // each session, the boxes of its failures, the question before a log-in in
+  // clear, what the last session used, and the context-menu choice.
+  void ApplyConnectionSecurity(const ServerAddress& address);
+  void POP3SecurityFailure(const std::string& Text);
+  void POP3PlaintextLogin(bool& Handled);
+  void POP3LoggedIn(platform::TComponent* Sender);
+  void AppendSecurityMenu();
+  bool SecurityMenuCommand(int Command);
   void POP3Failure(platform::TComponent* Sender);
   void POP3DecodeEnd(platform::TComponent* Sender);
   void POP3PacketRecvd(platform::TComponent* Sender);
@@ -291,14 +313,18 @@ class TForm1 : public platform::TComponent {
   // worked). True when the message may be fetched: the mailbox still holds
   // mail (else a box says the item is gone) and the window is not closing.
   bool OpenViewerSession();
+  // In the viewer's session: the number the viewer's message has now;
+  // nothing, after the box saying so, when it is gone.
+  std::optional<std::int32_t> CurrentListedMessage(std::int32_t msg);
   // The viewer shows text under the status caption, in place of the list.
-  void ShowInViewer(const std::string& text, const char* caption);
+  void ShowInViewer(std::string text, const char* caption);
   void FinishHeaderView(bool opened);
   void ShowBodyView();
   void FetchBodyView(bool& opened);
   void FinishBodyView(bool opened);
   void SaveViewerText();
   void CloseViewer();
+  void ReleaseViewedMessage();
 
   // Steps of the message list commands (app/MessageList.cpp,
   // app/Deletion.cpp).
@@ -307,23 +333,36 @@ class TForm1 : public platform::TComponent {
   void BeginDeletion();
   // Deletes the ticked rows' messages, one session each; returns how many
   // ticked messages were left on the server because their number no longer
-  // named them.
-  int DeleteTickedMessages();
+  // named them, and sets failedCount to how many were left there for any
+  // other reason (no session, DELE refused, the walk cut short).
+  int DeleteTickedMessages(int& failedCount);
   // In an open session: whether message msg is still the one that row
   // shows (same size, and same sender, subject and date when the row shows
   // any). False when the number is gone.
   bool TickedMessageUnchanged(int row, std::int32_t msg);
-  void FinishDeletion(int changedCount);
+  void FinishDeletion(int changedCount, int failedCount);
 
-  // In an open session holding mail (app/CheckCycle.cpp): sets ListTotal from the mailbox size
-  // and FetchLimit, then LIST fills the rows (see POP3List).
+  // In an open session holding mail (app/CheckCycle.cpp): sets ListTotal
+  // from the mailbox size and FetchLimit, then LIST fills the rows (see
+  // POP3List) and UIDL fills ListedIds.
   void ListMailbox();
+  // The id the last check took for the listed message msg; empty without.
+  std::string ListedId(std::int32_t msg) const;
+  // In an open session: the number that the message listed as msg with id
+  // has now, found by its id (nothing when it is gone); msg itself when id
+  // is empty (the server has no UIDL).
+  std::optional<std::int32_t> CurrentNumber(std::int32_t msg, const std::string& id);
 
   // Steps of the manual check (app/CheckCycle.cpp).
   void BeginManualCheck();
   void RunManualCheck();
   void ListAndSummarise();
   void FetchSummaries();
+  // The summary of the row's message into the row, through the walk's
+  // summaries. A failure of that message alone leaves the row as it was;
+  // false when the connection failed (or the window closes) and the walk
+  // over the rows must end.
+  bool FetchRowSummary(pop3::TSummaryPipeline& summaries, int row);
   void FinishManualCheck();
 
   // Steps of the automatic check (app/AutoCheck.cpp).
@@ -345,9 +384,24 @@ class TForm1 : public platform::TComponent {
   // the password's place in app/PasswordStore.cpp).
   void WireSettingsEvents();
   // Reads the settings into the window; returns the SOUND PlayWave text.
+  // Raises at a value that is no number, after recording what it read.
   std::string ReadSettings();
+  // Reads one value a save writes and records it in LoadedSettings.
+  std::optional<std::string> ReadSavedSetting(const platform::TProfileFile& file, const char* section,
+                                              const char* key);
+  // Writes the interval as clamped and a missing PlayWave, when they differ
+  // from the file; a failure is shown once and start-up goes on.
+  void WriteStartUpSettings(const std::string& interval, const std::optional<std::string>& storedInterval,
+                            const std::optional<std::string>& storedPlayWave);
   void ApplySoundSetting(const std::string& playWave);
-  // Raises when a value cannot be written; the remaining ones are not.
+  // The values a save writes, taken from the window, in the order written.
+  std::vector<SettingValue> SavedSettingValues() const;
+  // Notes what a save would write for the window as start-up left it.
+  void RecordStartUpState();
+  bool NeedsWriting(const SettingValue& value) const;
+  // Writes every value the user changed; one that cannot be written is
+  // skipped and the others are still written. Raises afterwards, with one
+  // text naming every distinct failure.
   void SaveSettings();
   // The saved password: from the keyring when the settings file says it is
   // there, else from the settings file. Writes it back the same way.
@@ -357,6 +411,9 @@ class TForm1 : public platform::TComponent {
   // The settings file named the keyring, but it did not answer at start-up.
   bool KeyringPasswordUnread = false;
   bool NoKeyringReported = false;
+
+  // The keys a save writes, by key name, as start-up found and left them.
+  std::map<std::string, LoadedSetting> LoadedSettings;
 };
 
 }  // namespace app

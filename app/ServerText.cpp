@@ -1,6 +1,8 @@
 #include <algorithm>
 
+#include "app/MatchRules.h"
 #include "app/POP3Unit1.h"
+#include "platform/core/Socket.h"
 
 namespace app {
 
@@ -21,14 +23,34 @@ bool ParsePort(const std::string& text, int& port) {
 }  // namespace
 
 ServerAddress SplitServerAddress(const std::string& text) {
+  constexpr const char* kTlsScheme = "pop3s://";
   ServerAddress address;
-  address.Host = text;
-  std::string::size_type colon = text.rfind(':');
-  if (colon == std::string::npos) return address;
-  int port = 0;
-  if (!ParsePort(text.substr(colon + 1), port)) return address;
-  address.Host = text.substr(0, colon);
-  address.Port = port;
+  std::string rest = text;
+  if (rest.size() > 8 && AsciiUpper(rest.substr(0, 8)) == "POP3S://") {
+    rest = rest.substr(std::string(kTlsScheme).size());
+    if (!rest.empty() && rest.back() == '/') rest.pop_back();
+    address.ImplicitTls = true;
+    address.Port = kImplicitTlsPort;
+  }
+  address.Host = rest;
+  // "[v6]" or "[v6]:port"; a bare IPv6 literal has no port.
+  if (!rest.empty() && rest.front() == '[') {
+    const std::string::size_type close = rest.find(']');
+    int port = 0;
+    if (close != std::string::npos && platform::IsIPv6Literal(rest.substr(1, close - 1)) &&
+        (close + 1 == rest.size() || (rest[close + 1] == ':' && ParsePort(rest.substr(close + 2), port)))) {
+      address.Host = rest.substr(1, close - 1);
+      if (port != 0) address.Port = port;
+    }
+  } else if (!platform::IsIPv6Literal(rest)) {
+    std::string::size_type colon = rest.rfind(':');
+    int port = 0;
+    if (colon != std::string::npos && ParsePort(rest.substr(colon + 1), port)) {
+      address.Host = rest.substr(0, colon);
+      address.Port = port;
+    }
+  }
+  if (address.Port == kImplicitTlsPort) address.ImplicitTls = true;
   return address;
 }
 

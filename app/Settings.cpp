@@ -1,11 +1,16 @@
 #include "app/Settings.h"
 
+#include <algorithm>
 #include <exception>
+#include <utility>
+#include <vector>
 
 #include "app/POP3Unit1.h"
-#include "platform/gui/Application.h"
+#include "app/PasswordScrambler.h"
 #include "platform/core/DataFolder.h"
+#include "platform/core/Exception.h"
 #include "platform/core/Files.h"
+#include "platform/gui/Application.h"
 
 namespace app {
 
@@ -22,21 +27,72 @@ void WriteSetting(const std::string& section, const std::string& key, const std:
 
 std::string AutoCheckHint(const std::string& minutes) { return "Auto-Check Every " + minutes + " Minute(s)"; }
 
+std::vector<SettingValue> TForm1::SavedSettingValues() const {
+  using namespace settings;
+  std::string password = PasswordEdit->Text();
+  bool keepPassword = CheckBox1->Checked() && !password.empty();
+  return {
+      {kEmail, kServer, IPedit->Text()},
+      {kEmail, kUserID, UserEdit->Text()},
+      {kEmail, kPassword, keepPassword ? EncodeStoredPassword(password) : std::string()},
+      {kAutoCheck, kFrom, Edit1->Text()},
+      {kAutoCheck, kSubject, Edit2->Text()},
+      {kAutoCheck, kSize, Edit3->Text()},
+      {kSound, kPlayWave, CheckBox3->Checked() ? "Yes" : "No"},
+  };
+}
+
+void TForm1::RecordStartUpState() {
+  for (SettingValue& value : SavedSettingValues()) LoadedSettings[value.Key].Saved = std::move(value.Value);
+}
+
+// What the user changed is written. What start-up read and the user left
+// alone keeps its stored bytes (the window may show them otherwise, and
+// "Sound" may be unticked only because the wave file is missing); it is
+// written only to add a key the file lacked. What start-up never reached is
+// not written. A password the user chose not to keep is always erased
+// (unless start-up found none to show: one the keyring did not give is kept).
+bool TForm1::NeedsWriting(const SettingValue& value) const {
+  auto found = LoadedSettings.find(value.Key);
+  if (found == LoadedSettings.end()) return true;
+  const LoadedSetting& loaded = found->second;
+  if (value.Key == std::string(settings::kPassword) && value.Value.empty())
+    return !(loaded.Read && loaded.Saved.empty());
+  // A password kept in this file goes to the keyring when one answers (with
+  // none, the same bytes are written back).
+  if (value.Key == std::string(settings::kPassword) &&
+      SettingsFile().ReadString(settings::kEmail, settings::kPasswordIn, "") != settings::kInKeyring)
+    return true;
+  if (value.Value != loaded.Saved) return true;
+  return loaded.Read && !loaded.Stored;
+}
+
 // The interval is not written here: every change of it is written at once.
 void TForm1::SaveSettings() {
-  using namespace settings;
   try {
     POP3->Disconnect();
   } catch (const std::exception&) {
     // The session ends with the program anyway; the settings still matter.
   }
-  WriteSetting(kEmail, kServer, IPedit->Text());
-  WriteSetting(kEmail, kUserID, UserEdit->Text());
-  SavePasswordSetting();
-  WriteSetting(kAutoCheck, kFrom, Edit1->Text());
-  WriteSetting(kAutoCheck, kSubject, Edit2->Text());
-  WriteSetting(kAutoCheck, kSize, Edit3->Text());
-  WriteSetting(kSound, kPlayWave, CheckBox3->Checked() ? "Yes" : "No");
+  std::vector<std::string> failures;
+  for (const SettingValue& value : SavedSettingValues()) {
+    if (!NeedsWriting(value)) continue;
+    try {
+      // The password has a place of its own (the keyring, or scrambled here).
+      if (value.Key == std::string(settings::kPassword)) {
+        SavePasswordSetting();
+      } else {
+        WriteSetting(value.Section, value.Key, value.Value);
+      }
+    } catch (const platform::EFileError& error) {
+      if (std::find(failures.begin(), failures.end(), error.Message()) == failures.end())
+        failures.push_back(error.Message());
+    }
+  }
+  if (failures.empty()) return;
+  std::string text = failures.front();
+  for (std::size_t i = 1; i < failures.size(); ++i) text += ".\n" + failures[i];
+  throw platform::EFileError(text);
 }
 
 // A settings file that cannot be written must not keep the user in a

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/core/ProfileFile.h"
@@ -12,6 +13,15 @@ inline constexpr const char* kEmail = "EMAIL";
 inline constexpr const char* kServer = "Server";
 inline constexpr const char* kUserID = "UserID";
 inline constexpr const char* kPassword = "Password";
+// Connection security: Auto (default), TLS, STARTTLS or None.
+inline constexpr const char* kSecurity = "Security";
+inline constexpr const char* kTlsFingerprint = "TLSFingerprint";
+inline constexpr const char* kTlsCAFile = "TLSCAFile";
+inline constexpr const char* kTokenCommand = "TokenCommand";
+// Per host: "Yes" once the host was seen offering TLS.
+inline constexpr const char* kTlsHosts = "TLSHOSTS";
+// Per host: the answer ("Yes"/"No") to the question before a log-in in clear.
+inline constexpr const char* kPlaintextHosts = "PLAINTEXT";
 // PasswordIn=Keyring: the saved password is in the desktop's keyring under
 // kKeyringEntry, and Password is empty.
 inline constexpr const char* kPasswordIn = "PasswordIn";
@@ -32,6 +42,7 @@ inline constexpr const char* kDesktop = "DESKTOP";
 inline constexpr const char* kNotify = "Notify";
 inline constexpr const char* kAutostart = "Autostart";
 
+inline constexpr const char* kDefaultSecurity = "Auto";
 inline constexpr const char* kDefaultInterval = "30";
 inline constexpr const char* kDefaultFetchCount = "0";
 inline constexpr const char* kDefaultPlayWave = "Yes";
@@ -45,6 +56,22 @@ platform::TProfileFile SettingsFile();
 // when it has gone missing. Raises platform::EFileError "Cannot create " +
 // the folder, or "Unable to write to " + the file name.
 void WriteSetting(const std::string& section, const std::string& key, const std::string& value);
+
+// One key of the settings file and the text a save writes into it.
+struct SettingValue {
+  const char* Section;
+  const char* Key;
+  std::string Value;
+};
+
+// One key a save writes, as start-up left it. A save writes only what the
+// user changed since, so that a value start-up did not reach, or reached
+// but did not change, keeps its stored bytes.
+struct LoadedSetting {
+  bool Read = false;                  // start-up read the key
+  std::optional<std::string> Stored;  // its text in the file then; none when missing
+  std::string Saved;                  // what a save would write for the window start-up left
+};
 
 // The auto-check interval is kept in whole minutes, never more than this
 // many; the timer takes it in milliseconds.

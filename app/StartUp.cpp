@@ -1,4 +1,6 @@
+#include <exception>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "app/MatchRules.h"
@@ -8,6 +10,7 @@
 #include "app/Settings.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
+#include "platform/gui/Application.h"
 
 namespace app {
 
@@ -35,11 +38,17 @@ void TForm1::WireSettingsEvents() {
 void TForm1::FormCreate() {
   ViewerFetch = false;
   ViewerMessage = 0;
-  if (!platform::FolderExists(platform::DataFolder())) platform::CreateFolder(platform::DataFolder());
-  POP3->Disconnect();
-  std::string playWave = ReadSettings();
-  if (!PasswordEdit->Text().empty()) CheckBox1->SetChecked(true);
-  ApplySoundSetting(playWave);
+  LoadedSettings.clear();
+  try {
+    if (!platform::FolderExists(platform::DataFolder())) platform::CreateFolder(platform::DataFolder());
+    POP3->Disconnect();
+    std::string playWave = ReadSettings();
+    ApplySoundSetting(playWave);
+  } catch (...) {
+    RecordStartUpState();
+    throw;
+  }
+  RecordStartUpState();
   Timer1->SetInterval(IntervalMilliseconds(IntervalMinutes));
   SetApplicationTitle(kApplicationTitle);
   MailAlerted = false;
@@ -48,14 +57,22 @@ void TForm1::FormCreate() {
   ApplyDesktopSettings();
 }
 
+// Everything is read before anything is written: a settings file that can
+// be read but not written (a read-only data folder) still gives the window
+// every stored value.
 std::string TForm1::ReadSettings() {
   using namespace settings;
   platform::TProfileFile file = SettingsFile();
-  IPedit->SetText(file.ReadString(kEmail, kServer, ""));
-  UserEdit->SetText(file.ReadString(kEmail, kUserID, ""));
+  IPedit->SetText(ReadSavedSetting(file, kEmail, kServer).value_or(""));
+  UserEdit->SetText(ReadSavedSetting(file, kEmail, kUserID).value_or(""));
+  ReadSavedSetting(file, kEmail, kPassword);
   PasswordEdit->SetText(ReadPasswordSetting(file));
+  // "Save" goes with the stored password: a start-up that stops later must
+  // not leave it unticked, which would erase the password at the next save.
+  if (!PasswordEdit->Text().empty()) CheckBox1->SetChecked(true);
 
-  std::string interval = file.ReadString(kAutoCheck, kInterval, kDefaultInterval);
+  std::optional<std::string> storedInterval = file.ReadValue(kAutoCheck, kInterval);
+  std::string interval = storedInterval.value_or(kDefaultInterval);
   std::int32_t minutes = StrToIntLeadingBlanks(interval);
   if (minutes < kShortestInterval) interval = std::to_string(kShortestInterval);
   if (minutes > kLongestIntervalMinutes) interval = std::to_string(kLongestIntervalMinutes);
@@ -69,19 +86,43 @@ std::string TForm1::ReadSettings() {
     IPlabel->SetText(LimitedServerCaption(FetchLimit));
   }
 
-  WriteSetting(kAutoCheck, kInterval, interval);
   CheckBox2->SetHint(AutoCheckHint(interval));
   IntervalMinutes = StrToIntLeadingBlanks(interval);
 
-  Edit1->SetText(file.ReadString(kAutoCheck, kFrom, ""));
-  Edit2->SetText(file.ReadString(kAutoCheck, kSubject, ""));
-  Edit3->SetText(file.ReadString(kAutoCheck, kSize, ""));
+  Edit1->SetText(ReadSavedSetting(file, kAutoCheck, kFrom).value_or(""));
+  Edit2->SetText(ReadSavedSetting(file, kAutoCheck, kSubject).value_or(""));
+  Edit3->SetText(ReadSavedSetting(file, kAutoCheck, kSize).value_or(""));
   ColourRuleLabels();
 
-  std::string playWave = file.ReadString(kSound, kPlayWave, kDefaultPlayWave);
-  WriteSetting(kSound, kPlayWave, playWave);
+  std::optional<std::string> storedPlayWave = ReadSavedSetting(file, kSound, kPlayWave);
+  std::string playWave = storedPlayWave.value_or(kDefaultPlayWave);
   CheckBox3->SetChecked(playWave == "Yes");
+  WriteStartUpSettings(interval, storedInterval, storedPlayWave);
   return playWave;
+}
+
+std::optional<std::string> TForm1::ReadSavedSetting(const platform::TProfileFile& file, const char* section,
+                                                    const char* key) {
+  LoadedSetting& loaded = LoadedSettings[key];
+  loaded.Read = true;
+  loaded.Stored = file.ReadValue(section, key);
+  return loaded.Stored;
+}
+
+// The file keeps the interval in force and names the sound switch; what it
+// already holds is not rewritten.
+void TForm1::WriteStartUpSettings(const std::string& interval, const std::optional<std::string>& storedInterval,
+                                  const std::optional<std::string>& storedPlayWave) {
+  using namespace settings;
+  try {
+    if (storedInterval != interval) WriteSetting(kAutoCheck, kInterval, interval);
+    if (!storedPlayWave) {
+      WriteSetting(kSound, kPlayWave, kDefaultPlayWave);
+      LoadedSettings[kPlayWave].Stored = kDefaultPlayWave;
+    }
+  } catch (const std::exception& error) {
+    platform::Application::ShowException(error);
+  }
 }
 
 // "Yes" ticks "Sound" at start; any spelling of yes makes the sound

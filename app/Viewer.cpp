@@ -1,12 +1,16 @@
 #include <exception>
 #include <string>
+#include <utility>
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
+#include "app/ViewerText.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
+#include "platform/core/Memory.h"
+#include "pop3/DisplayLines.h"
 
 namespace app {
 
@@ -29,6 +33,20 @@ class FetchRunning {
  private:
   bool& flag_;
 };
+
+// Text as the viewer shows it: a line of a header or a body may be
+// megabytes long, and is wrapped for display (the summary and the saved
+// attachments keep it whole).
+std::string WrappedForDisplay(const std::string& text) {
+  pop3::TStringList shown;
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    pop3::AddDisplayLine(shown, text.substr(start, end - start));
+    start = end + 2;
+  }
+  return LinesText(shown);
+}
 
 }  // namespace
 
@@ -53,6 +71,7 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
   FetchRunning running(ViewerFetchRunning);
   Timer1->SetEnabled(false);
   ViewerMessage = msg;
+  ViewerMessageId = ListedId(msg);
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
@@ -63,9 +82,10 @@ void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
   PrepareSession();
   ConnectPending = true;
   try {
-    if (OpenViewerSession()) {
-      POP3->FetchSummary(msg);
-      ShowInViewer(LinesText(POP3->Summary().Header), kHeaderCaption);
+    std::optional<std::int32_t> current;
+    if (OpenViewerSession() && (current = CurrentListedMessage(msg))) {
+      POP3->FetchSummary(*current);
+      ShowInViewer(WrappedForDisplay(HeaderViewText(POP3->Summary().Header)), kHeaderCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -89,8 +109,16 @@ bool TForm1::OpenViewerSession() {
   return true;
 }
 
-void TForm1::ShowInViewer(const std::string& text, const char* caption) {
-  Memo1->SetText(text);
+// The viewer shows the message its row named, never another one that has
+// taken its number since.
+std::optional<std::int32_t> TForm1::CurrentListedMessage(std::int32_t msg) {
+  std::optional<std::int32_t> current = CurrentNumber(msg, ViewerMessageId);
+  if (!current) platform::ShowInformation(kNoLongerAvailable);
+  return current;
+}
+
+void TForm1::ShowInViewer(std::string text, const char* caption) {
+  Memo1->SetText(std::move(text));
   ShowStatus(caption);
   StringGrid1->Hide();
   Memo1->Show();
@@ -132,11 +160,12 @@ void TForm1::FetchBodyView(bool& opened) {
   ConnectPending = true;
   AttachmentsSaved = false;
   try {
-    if (OpenViewerSession()) {
+    std::optional<std::int32_t> current;
+    if (OpenViewerSession() && (current = CurrentListedMessage(ViewerMessage))) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
-      POP3->FetchMessage(ViewerMessage);
-      ShowInViewer(LinesText(POP3->MailMessage().Body), kBodyCaption);
+      POP3->FetchMessage(*current);
+      ShowInViewer(WrappedForDisplay(BodyViewText(POP3->MailMessage())), kBodyCaption);
       opened = true;
     }
   } catch (const std::exception&) {
@@ -158,8 +187,7 @@ void TForm1::FinishBodyView(bool opened) {
   if (!opened && Memo1->Visible()) ShowStatus(kHeaderCaption);
 }
 
-// The file holds the viewer's bytes exactly as they came from the server,
-// then one CR LF. A file that cannot be written leaves the viewer open, so
+// The file holds what the viewer shows, in UTF-8, then one CR LF. A file that cannot be written leaves the viewer open, so
 // that another name can be tried.
 void TForm1::SaveViewerText() {
   std::string fileName;
@@ -173,6 +201,7 @@ void TForm1::SaveViewerText() {
   Memo1->Hide();
   Label5->Hide();
   ViewerFetch = false;
+  ReleaseViewedMessage();
   StringGrid1->Show();
   StringGrid1->Repaint();
   StringGrid1->SetFocus();
@@ -191,14 +220,27 @@ void TForm1::CloseViewer() {
   ViewerFetch = false;
   Label5->Hide();
   Memo1->Hide();
+  ReleaseViewedMessage();
   StringGrid1->Show();
   StringGrid1->Repaint();
   RestartAutoCheckTimer();
 }
 
+// The shown text and the message behind it may be a whole large message:
+// neither is needed once the view has ended.
+void TForm1::ReleaseViewedMessage() {
+  Memo1->SetText(std::string());
+  POP3->MailMessage() = pop3::TMailMessage();
+  platform::ReleaseFreedMemory();
+}
+
 void TForm1::Memo1Click() {}
 
-void TForm1::POP3DecodeStart(std::string&) { AttachmentsSaved = true; }
+void TForm1::POP3DecodeStart(std::string&) {}
+
+// Fired once an attachment's file is in place: only then is it reported as
+// placed (DecodeStart comes before the file is written, which may fail).
+void TForm1::POP3DecodeEnd(platform::TComponent*) { AttachmentsSaved = true; }
 
 void TForm1::SetViewerButtonsEnabled(bool enabled) {
   CheckButton->SetEnabled(enabled);

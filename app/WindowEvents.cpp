@@ -22,6 +22,9 @@ void TForm1::WireEvents() {
   POP3->OnRetrieveEnd = [this](platform::TComponent* sender) { POP3RetrieveEnd(sender); };
   POP3->OnFailure = [this](platform::TComponent* sender) { POP3Failure(sender); };
   POP3->OnDecodeEnd = [this](platform::TComponent* sender) { POP3DecodeEnd(sender); };
+  POP3->OnSecurityFailure = [this](const std::string& text) { POP3SecurityFailure(text); };
+  POP3->OnPlaintextLogin = [this](bool& handled) { POP3PlaintextLogin(handled); };
+  POP3->OnConnect = [this](platform::TComponent* sender) { POP3LoggedIn(sender); };
   WireViewerEvents();
   WireMessageListEvents();
   WireAutoCheckEvents();
@@ -29,9 +32,13 @@ void TForm1::WireEvents() {
 }
 
 void TForm1::ClearMessageList() {
+  ListedIds.clear();
   StringGrid1->RemoveRows(0, StringGrid1->RowCount() - 1);
   if (StringGrid1->HasCheckBox(0, 0)) StringGrid1->RemoveCheckBox(0, 0);
-  for (int col = 0; col < StringGrid1->ColCount(); ++col) StringGrid1->SetCell(col, 0, "");
+  for (int col = 0; col < StringGrid1->ColCount(); ++col) {
+    StringGrid1->SetCell(col, 0, "");
+    StringGrid1->SetCellHint(col, 0, "");
+  }
 }
 
 void TForm1::SetControlsEnabled(bool enabled) {
@@ -46,6 +53,7 @@ void TForm1::CopyCredentials() {
   ServerAddress address = SplitServerAddress(IPedit->Text());
   POP3->Host = address.Host;
   POP3->Port = address.Port;
+  ApplyConnectionSecurity(address);
   POP3->UserID = UserEdit->Text();
   POP3->Password = PasswordEdit->Text();
 }

@@ -47,6 +47,19 @@ std::unique_ptr<Button> MakeButton(platform::Container& parent, const std::strin
   return button;
 }
 
+// The panel's sunken border and a little room inside its edge.
+constexpr int kPanelBorder = 6;
+
+// The fonts of this system are wider than the design's, so a caption at
+// the panel's right edge would run into its border: such a label moves
+// left until it fits.
+void KeepInsidePanel(Label& label, int panelWidth) {
+  const platform::Rect design = label.DesignBounds();
+  const int width = label.Bounds().Width;
+  const int room = panelWidth - kPanelBorder - design.Left;
+  if (width > room) label.SetBounds(design.Left - (width - room), design.Top, 0, 0);
+}
+
 }  // namespace
 
 void TForm1::CreateMainWindow() {
@@ -65,6 +78,7 @@ void TForm1::CreateTopPanel() {
   Label7 = MakeLabel(*Panel1, "Auto-Check", 424, 5);
   Label9 = MakeLabel(*Panel1, "Sound", 516, 5);
   Label8 = MakeLabel(*Panel1, "Analyse", 565, 5);
+  KeepInsidePanel(*Label8, 616);
   CreatePanelEdits();
   CreatePanelTickBoxes();
 }

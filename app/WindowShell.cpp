@@ -42,6 +42,7 @@ void TForm1::TrayIcon1DblClick() {}
 
 void TForm1::SystemCommand(int Command) {
   if (Command == kAboutCommand) platform::ShowInformation(kWindowCaption);
+  SecurityMenuCommand(Command);
 }
 
 void TForm1::PlayAlertSound() { WavePlayer1->Play(); }

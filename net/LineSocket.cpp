@@ -74,8 +74,21 @@ void TLineSocket::LookupErrorMessage(std::uint16_t errorNumber, std::string& tex
 void TLineSocket::OnSocketEvent(platform::SocketEventKind kind, int errorCode) { HandleSocketEvent(kind, errorCode); }
 
 void TLineSocket::OnLookupDone(int errorCode, std::uint32_t addressNetOrder) {
-  lastEventOk_ = errorCode == 0;
-  lookupAddress_ = errorCode == 0 ? addressNetOrder : 0;
+  std::vector<platform::IpAddress> addresses;
+  if (errorCode == 0) addresses.push_back(platform::IpAddress::FromIPv4(addressNetOrder));
+  OnLookupAddresses(errorCode, addresses);
+}
+
+void TLineSocket::OnLookupAddresses(int errorCode, const std::vector<platform::IpAddress>& addresses) {
+  lastEventOk_ = errorCode == 0 && !addresses.empty();
+  lookupAddresses_ = lastEventOk_ ? addresses : std::vector<platform::IpAddress>();
+  lookupAddress_ = 0;
+  for (const platform::IpAddress& address : lookupAddresses_) {
+    if (!address.v6) {
+      lookupAddress_ = address.IPv4();
+      break;
+    }
+  }
   lookupDone_ = true;
 }
 

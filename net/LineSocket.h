@@ -1,10 +1,13 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/core/Component.h"
@@ -30,6 +33,22 @@ class EAbortError : public ESockError {
   using ESockError::ESockError;
 };
 
+// The server's certificate was refused: the TLS handshake finished, but
+// nothing was sent over it and the connection is closed. Problem says why
+// in words; Fingerprint is the certificate's SHA-256 fingerprint.
+class ETlsCertificateError : public ESockError {
+ public:
+  ETlsCertificateError(const std::string& problem, const std::string& fingerprint)
+      : ESockError("The server's certificate is refused: " + problem + "."), problem_(problem),
+        fingerprint_(fingerprint) {}
+  const std::string& Problem() const { return problem_; }
+  const std::string& Fingerprint() const { return fingerprint_; }
+
+ private:
+  std::string problem_;
+  std::string fingerprint_;
+};
+
 // Raised where a length does not fit the transfer area (the range check).
 class ERangeError : public Exception {
  public:
@@ -51,6 +70,10 @@ enum StatusLevel : std::uint8_t {
 // Field n (from 1) of text split at every occurrence of separator; empty
 // when there is no such field.
 std::string NthWord(const std::string& text, char separator, int n);
+
+// The line that ends a POP3 multi-line answer, as received: "." CR LF or
+// "." LF. A dot followed by anything else ("..", ". ") is an ordinary line.
+bool IsAnswerTerminator(std::string_view line);
 
 // "10061:Connection refused", "Unknown Error No. 12345", or empty for 0.
 std::string SocketErrorText(int errorNumber);
@@ -126,6 +149,13 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   std::int32_t BytesRecvd = 0;
   TNotifyEvent OnPacketRecvd;
 
+  // What StartTls accepts of the server besides the system's trust store:
+  // an extra CA file (PEM), and a pinned SHA-256 fingerprint that replaces
+  // the chain check. The certificate must name Host in every case but the
+  // pinned one.
+  std::string TlsCAFile;
+  std::string TlsFingerprint;
+
   // Milliseconds per wait, 0 = none; a negative value makes the next wait
   // raise ERangeError.
   int TimeOut() const { return timeOut_; }
@@ -136,6 +166,10 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   bool TimedOut() const { return timedOut_; }
   // Address part of RemoteAddress in network byte order; 0 when unresolved.
   std::uint32_t RemoteAddress() const { return remoteAddress_; }
+  // The server's address is a loopback one (127.0.0.0/8, ::1).
+  bool RemoteIsLoopback() const;
+  // The address connected to (or last tried), as text; IPv6 ones too.
+  std::string RemoteAddressText() const { return currentAddress_.Text(); }
   // Port part of RemoteAddress, host byte order.
   std::uint16_t RemotePort() const { return remotePort_; }
 
@@ -149,7 +183,8 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // or the socket error of the accept.
   virtual std::unique_ptr<platform::TcpSocket> Accept();
   // Resolves Host (OnInvalidHost may ask once for another try) and connects
-  // to Port. Raises "Already connected", "Null Remote Address", "Host Lookup
+  // to Port, trying every address of the host in turn until one answers,
+  // all within one TimeOut. Raises "Already connected", "Null Remote Address", "Host Lookup
   // Timed Out"/"Canceled", the socket error of the connect call, or, after
   // firing OnConnectionFailed, "Connection Timed out", "Connection Canceled"
   // or "Connection Failed". A failed attempt leaves a fresh socket behind.
@@ -162,12 +197,26 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // The cancel that the time-out uses; derived components add to it.
   virtual void Abort();
 
+  // Turns the open connection into a TLS session (the handshake waits as
+  // Connect does: events pumped, TimeOut and Cancel honoured) and judges the
+  // server's certificate before anything is sent over it. On every failure
+  // the connection is closed, so nothing more reaches the server (no
+  // plaintext fallback): ESockError "TLS Handshake Timed Out", "TLS
+  // Handshake Canceled", "Not Connected" or the handshake's failure in
+  // words; ETlsCertificateError when the certificate is refused.
+  void StartTls();
+  // "TLSv1.3" and the like while the connection runs over TLS, else empty.
+  std::string TlsVersion() const;
+
   // Raises Exception "Not Connected" unless connected, after giving
   // OnConnectionRequired one chance to connect.
   void CheckConnection();
-  // Fills RemoteAddress from Host: a dotted address directly, a name by an
-  // asynchronous look-up (fires OnHostResolved). Raises "Host Lookup Timed
-  // Out", "Host Lookup Canceled" or "Host Lookup Failed".
+  // Fills RemoteAddress from Host: a dotted address or an IPv6 literal
+  // directly, a name by an asynchronous look-up that keeps every address,
+  // IPv6 and IPv4 in the resolver's order (fires OnHostResolved); Connect
+  // tries them in turn. RemoteAddress is the first IPv4 one (0 when there
+  // is none). Raises "Host Lookup Timed Out", "Host Lookup Canceled" or
+  // "Host Lookup Failed".
   void ResolveHost();
   // Sends text up to its first zero byte; ERangeError when that exceeds
   // 65535 bytes (nothing is sent then).
@@ -194,9 +243,12 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // empty, when the connection is closed (where ReadLn returns ""), true
   // otherwise (at least one line). Raises what ReadLn raises, in the same
   // situations: EAbortError "Socket readln aborted" on a cancel or a
-  // time-out (queued lines stay queued), ERangeError for a first line longer
-  // than kLineBufferSize. Reports "ReadLn" at level 8 once per call.
-  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator);
+  // time-out (queued lines stay queued), ERangeError for a first line that
+  // reaches maxLineLength bytes without its line feed (kLineBufferSize, as
+  // for ReadLn, unless the caller allows longer lines). Reports "ReadLn" at
+  // level 8 once per call.
+  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator,
+                 std::size_t maxLineLength = kLineBufferSize);
   // Requests a cancel: the running wait ends at its next test, or else the
   // next ReadLn or SendBuffer raises (the next Connect just clears it).
   void Cancel();
@@ -220,6 +272,13 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // The local port of the component's socket; 0 when it has none.
   std::uint16_t LocalPort() const;
 
+  // An overall limit for one command, whose answer may take many waits:
+  // until the limit is replaced or cleared, every wait ends by the time-out
+  // (as TimeOut ends it) once milliseconds have passed from now, however
+  // often bytes arrived in between. Only applies while TimeOut is above 0.
+  void SetCommandDeadline(std::int64_t milliseconds);
+  void ClearCommandDeadline();
+
   // Arm and disarm the time-out of one wait; StartTimeout raises ERangeError
   // for a negative TimeOut and Exception "No Timer" when the system refuses.
   void StartTimeout();
@@ -237,6 +296,10 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
  private:
   void OnSocketEvent(platform::SocketEventKind kind, int errorCode) override;
   void OnLookupDone(int errorCode, std::uint32_t addressNetOrder) override;
+  void OnLookupAddresses(int errorCode, const std::vector<platform::IpAddress>& addresses) override;
+  // One connection attempt to address; true when it came up. Leaves the
+  // flags as the wait left them.
+  bool TryAddress(const platform::IpAddress& address);
   void InitializeSockets();
   void OpenFreshSocket(bool resetOnClose);
   void ResolveWithRetry();
@@ -256,8 +319,9 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // are taken and appended to head, so a readable socket does not end every
   // later wait at once. Returns 0 when the connection is closed or not
   // connected. EAbortError "Socket readln aborted" on a cancel or a
-  // time-out; ERangeError when head fills the line buffer.
-  std::size_t WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure);
+  // time-out; ERangeError when head reaches maxHead bytes.
+  std::size_t WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure,
+                             std::size_t maxHead = kLineBufferSize);
 
   std::unique_ptr<char[]> lineBuffer_;
   std::unique_ptr<platform::TcpSocket> socket_;
@@ -266,8 +330,12 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   std::uint32_t remoteAddress_ = 0;
   std::uint16_t remotePort_ = 0;
   std::uint32_t lookupAddress_ = 0;
+  std::vector<platform::IpAddress> addresses_;        // of Host, to try in turn
+  std::vector<platform::IpAddress> lookupAddresses_;  // of the last look-up
+  platform::IpAddress currentAddress_;
   std::string statusText_;
   int timeOut_ = 0;
+  std::optional<std::chrono::steady_clock::time_point> commandDeadline_;
   bool isConnected_ = false;
   bool cancelRequested_ = false;
   bool timedOut_ = false;

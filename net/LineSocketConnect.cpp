@@ -26,12 +26,14 @@ void TLineSocket::ResolveHost() {
   ReportStatus(kStatusTrace, "Resolve Host");
   // The name ends at its first zero byte, as a zero-terminated copy would.
   const std::string name(Host.c_str());
-  std::uint32_t address = 0;
-  if (platform::ParseDottedAddress(name, address)) {
-    remoteAddress_ = address;
+  platform::IpAddress literal;
+  if (platform::IpAddress::Parse(name, literal)) {
+    addresses_ = {literal};
+    remoteAddress_ = literal.IPv4();
     return;
   }
   remoteAddress_ = 0;
+  addresses_.clear();
   {
     detail::TimeoutScope timeout(*this);
     lookupDone_ = false;
@@ -44,6 +46,7 @@ void TLineSocket::ResolveHost() {
   }
   if (!lastEventOk_) throw ESockError("Host Lookup Failed");
   remoteAddress_ = lookupAddress_;
+  addresses_ = lookupAddresses_;
   if (OnHostResolved) OnHostResolved(this);
 }
 
@@ -55,8 +58,10 @@ void TLineSocket::ResolveWithRetry() {
       const std::string text = error.Message();
       if (text == "Host Lookup Timed Out" || text == "Host Lookup Canceled") throw;
       remoteAddress_ = 0;  // a failed look-up: treated as no address
+      addresses_.clear();
     }
-    if (remoteAddress_ != 0) return;
+    // 0.0.0.0 counts as no address, as it always has.
+    if (!addresses_.empty() && !(addresses_.size() == 1 && !addresses_[0].v6 && remoteAddress_ == 0)) return;
     if (tries > 0 || !OnInvalidHost) throw ESockError("Null Remote Address");
     bool handled = false;
     OnInvalidHost(handled);  // may correct Host and ask for one more try
@@ -70,10 +75,37 @@ void TLineSocket::Connect() {
   if (isConnected_) throw ESockError("Already connected");
   ResolveWithRetry();
   remotePort_ = static_cast<std::uint16_t>(Port & 0xFFFF);
+  std::size_t tried = 0;
+  {
+    // One time-out for all the addresses together.
+    detail::TimeoutScope timeout(*this);
+    for (const platform::IpAddress& address : addresses_) {
+      ++tried;
+      try {
+        if (TryAddress(address)) return;
+      } catch (const ESockError&) {
+        // The connect call itself failed (no IPv6 route, say): the next
+        // address may still answer; the last one's failure is the answer.
+        if (tried == addresses_.size()) throw;
+        continue;
+      }
+      if (timedOut_ || cancelRequested_) break;
+    }
+  }
+  if (OnConnectionFailed) OnConnectionFailed(this);
+  if (timedOut_) throw ESockError("Connection Timed out");
+  if (cancelRequested_) throw ESockError("Connection Canceled");
+  if (tried > 1) throw ESockError("Connection Failed: no address of " + Host + " answered");
+  throw ESockError("Connection Failed");
+}
+
+bool TLineSocket::TryAddress(const platform::IpAddress& address) {
+  currentAddress_ = address;
+  remoteAddress_ = address.IPv4();
   lookupDone_ = false;
   lastEventOk_ = true;
   if (!socket_->IsValid()) OpenFreshSocket(false);  // an earlier replacement failed
-  if (socket_->Connect(remoteAddress_, remotePort_) != 0) {
+  if (socket_->Connect(address, remotePort_) != 0) {
     try {
       CheckSocketError(platform::kSockEWOULDBLOCK);
     } catch (...) {
@@ -81,19 +113,10 @@ void TLineSocket::Connect() {
       throw;
     }
   }
-  try {
-    detail::TimeoutScope timeout(*this);
-    WaitUntil([this] { return isConnected_ || timedOut_ || cancelRequested_ || !lastEventOk_; });
-  } catch (...) {
-    AbandonConnectAttempt();  // the timer was refused: no attempt left behind
-    throw;
-  }
-  if (!timedOut_ && !cancelRequested_ && lastEventOk_) return;
+  WaitUntil([this] { return isConnected_ || timedOut_ || cancelRequested_ || !lastEventOk_; });
+  if (!timedOut_ && !cancelRequested_ && lastEventOk_) return true;
   AbandonConnectAttempt();
-  if (OnConnectionFailed) OnConnectionFailed(this);
-  if (timedOut_) throw ESockError("Connection Timed out");
-  if (cancelRequested_) throw ESockError("Connection Canceled");
-  throw ESockError("Connection Failed");
+  return false;
 }
 
 // A socket whose connection failed, or is still being attempted, cannot be

@@ -71,11 +71,12 @@ void TLineSocket::TakeInto(std::string& line, std::size_t count) {
 // cancel and time-out flags are tested after every pass. A closed
 // connection ends the wait at once, one that is not connected only after
 // that test, so a pending cancel still raises there.
-std::size_t TLineSocket::WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure) {
+std::size_t TLineSocket::WaitForLineEnd(std::string& head, std::size_t firstPeek, const LineEndMeasure& measure,
+                                        std::size_t maxHead) {
   std::size_t peekSize = firstPeek;
   std::size_t found = 0;
   for (;;) {
-    const std::size_t room = kLineBufferSize - head.size();
+    const std::size_t room = maxHead > head.size() ? maxHead - head.size() : 0;
     if (room == 0) throw ERangeError("Range check error");
     const std::size_t asked = std::min({peekSize, room, detail::kMaxReceive});
     const long peeked = socket_->Recv(lineBuffer_.get(), asked, true);

@@ -13,12 +13,11 @@ namespace net {
 
 namespace {
 
-// True for "." LF and "." CR LF; head is the start of the line that was
-// taken earlier, segment (line feed included) the rest of it.
+// The terminator rule for a line whose start (head) was taken earlier;
+// segment, line feed included, is the rest of it.
 bool IsTerminatorLine(const std::string& head, const char* segment, std::size_t length) {
   if (head.size() + length > 3) return false;
-  const std::string line = head + std::string(segment, length);
-  return line == ".\n" || line == ".\r\n";
+  return IsAnswerTerminator(head + std::string(segment, length));
 }
 
 // Length of the front of bytes[0, count) that holds whole lines: at most
@@ -60,11 +59,14 @@ void SplitLines(const char* bytes, std::size_t count, std::string head, std::vec
 
 }  // namespace
 
+bool IsAnswerTerminator(std::string_view line) { return line == ".\r\n" || line == ".\n"; }
+
 // One peek shows up to 64 KiB; one receive then takes the whole lines found
 // in it, so a long answer costs two system calls per 64 KiB instead of two
 // per line, and still nothing stays in the component between calls. While
 // no whole line is queued it waits exactly as ReadLn does.
-bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator) {
+bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator,
+                            std::size_t maxLineLength) {
   ReportStatus(kStatusTrace, "ReadLn");
   lines.clear();
   maxLines = std::max<std::size_t>(maxLines, 1);
@@ -73,7 +75,8 @@ bool TLineSocket::ReadLines(std::vector<std::string>& lines, std::size_t maxLine
   const std::size_t wanted =
       WaitForLineEnd(head, detail::kMaxReceive, [&](const char* bytes, std::size_t count) {
         return WholeLinesLength(bytes, count, head, maxLines, stopAtTerminator);
-      });
+      },
+      maxLineLength);
   if (wanted == 0) return false;  // closed or not connected, as callers expect of ReadLn's ""
   const long received = socket_->Recv(lineBuffer_.get(), wanted, false);
   if (received < 0) {

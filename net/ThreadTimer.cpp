@@ -1,5 +1,8 @@
 #include "net/LineSocket.h"
 
+#include <algorithm>
+#include <chrono>
+
 namespace net {
 
 TThreadTimer::TThreadTimer(TComponent* owner)
@@ -44,8 +47,16 @@ void TLineSocket::StartTimeout() {
   ReportStatus(kStatusTrace, "Timer On");
   timedOut_ = false;
   if (timeOut_ < 0) throw ERangeError("Range check error");
+  std::uint32_t interval = static_cast<std::uint32_t>(timeOut_);
+  if (commandDeadline_ && timeOut_ > 0) {
+    // A wait that starts at or past the deadline still gets one tick, so
+    // that it ends through the time-out as every other one does.
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*commandDeadline_ -
+                                                                      std::chrono::steady_clock::now());
+    interval = static_cast<std::uint32_t>(std::clamp<long long>(left.count(), 1, interval));
+  }
   try {
-    timeoutTimer_->SetInterval(static_cast<std::uint32_t>(timeOut_));
+    timeoutTimer_->SetInterval(interval);
     timeoutTimer_->SetEnabled(true);
   } catch (...) {
     // Refused: leave the timer disabled, so that the next wait starts it.
@@ -53,6 +64,12 @@ void TLineSocket::StartTimeout() {
     throw;
   }
 }
+
+void TLineSocket::SetCommandDeadline(std::int64_t milliseconds) {
+  commandDeadline_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+}
+
+void TLineSocket::ClearCommandDeadline() { commandDeadline_.reset(); }
 
 void TLineSocket::StopTimeout() {
   ReportStatus(kStatusTrace, "Timer Off");

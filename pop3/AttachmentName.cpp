@@ -42,6 +42,30 @@ std::string SafeAttachmentName(const std::string& name) {
   return clean;
 }
 
+namespace {
+
+// The first bytes of text, at most count of them, ending before a UTF-8
+// sequence that would be cut.
+std::string CutAtCharacter(const std::string& text, std::size_t count) {
+  if (text.size() <= count) return text;
+  std::size_t end = count;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  return text.substr(0, end);
+}
+
+}  // namespace
+
+std::string FittedAttachmentName(const std::string& name, std::size_t maxBytes) {
+  const std::size_t limit = maxBytes > 2 * kNumberSuffixRoom ? maxBytes - kNumberSuffixRoom : kNumberSuffixRoom;
+  if (name.size() <= limit) return name;
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0 && name.size() - dot <= limit / 4) {
+    const std::string extension = name.substr(dot);
+    return CutAtCharacter(name.substr(0, dot), limit - extension.size()) + extension;
+  }
+  return CutAtCharacter(name, limit);
+}
+
 std::string NumberedAttachmentName(const std::string& name, std::int32_t n) {
   const std::int32_t dot = LastPos(".", name);
   const std::size_t baseLength = dot > 0 ? static_cast<std::size_t>(dot - 1) : 0;

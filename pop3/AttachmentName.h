@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -20,6 +21,16 @@ std::int32_t LastPos(const std::string& sub, const std::string& text);
 // dropped, control characters (NUL included) and DEL are removed; a result
 // that is then empty, "." or ".." becomes kDefaultAttachmentName.
 std::string SafeAttachmentName(const std::string& name);
+
+// Bytes a numbered alternative adds to a name: "_" and a 32-bit number.
+inline constexpr std::size_t kNumberSuffixRoom = 11;
+
+// name shortened, when it is longer, to maxBytes - kNumberSuffixRoom bytes
+// (so that every numbered alternative still fits in maxBytes): an
+// extension of up to a quarter of that stays whole and the text before it
+// is cut; otherwise the whole name is cut. A cut never splits a UTF-8
+// sequence. Lengths count bytes, not characters.
+std::string FittedAttachmentName(const std::string& name, std::size_t maxBytes);
 
 // The n-th alternative of name: base + "_" + n + "." + extension, where the
 // base is everything before the last "." (empty when there is no dot) and

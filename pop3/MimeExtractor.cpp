@@ -1,9 +1,14 @@
 #include "pop3/MimeExtractor.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
+#include <utility>
 
+#include "codec/QuotedPrintable.h"
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
+#include "platform/core/EventLoop.h"
 #include "platform/core/FileStream.h"
 #include "platform/core/Files.h"
 #include "pop3/AttachmentName.h"
@@ -24,21 +29,15 @@ std::string ValueFrom(const std::string& line, std::size_t from) {
   return line.substr(from - 1, kMaxHeaderValueLength);
 }
 
-bool HoldsBoundary(const std::string& line, const std::string& boundary) {
-  return !boundary.empty() && line.find(boundary) != std::string::npos;
-}
-
-// A delimiter line is the closing one when "--" sits in its last four
-// characters ("--boundary--", also with a blank or two after it).
-bool IsClosingDelimiter(const std::string& line) {
-  const std::size_t tail = line.size() < 4 ? line.size() : 4;
-  return line.find("--", line.size() - tail) != std::string::npos;
-}
-
-// Anything already in the folder under that name, file or folder, takes the
-// name: a new attachment never replaces it.
-bool NameTaken(const std::string& path) {
-  return platform::FileExists(path) || platform::FolderExists(path);
+// The part shown as the message's text: the first text/plain part that is
+// no attachment, else the first such text/html part; none when neither.
+const TMimeLeaf* DisplayLeaf(const std::vector<TMimeLeaf>& leaves) {
+  for (const char* type : {"text/plain", "text/html"}) {
+    for (const TMimeLeaf& leaf : leaves) {
+      if (leaf.header.type == type && !IsAttachment(leaf.header)) return &leaf;
+    }
+  }
+  return nullptr;
 }
 
 // Leaves the decoder without streams however decoding ends, so that it
@@ -61,22 +60,50 @@ class DecoderStreams {
   codec::TUUProcessor& decoder_;
 };
 
+// The decoder's input, passed through: every read first lets the event
+// loop turn when it is due, so that a large attachment does not hold the
+// window up while it is decoded.
+class EventFlowingStream : public codec::TStream {
+ public:
+  EventFlowingStream(codec::TStream& inner, std::function<void()> keepFlowing)
+      : inner_(inner), keepFlowing_(std::move(keepFlowing)) {}
+  std::size_t Read(void* buffer, std::size_t count) override {
+    keepFlowing_();
+    return inner_.Read(buffer, count);
+  }
+  std::size_t Write(const void* buffer, std::size_t count) override { return inner_.Write(buffer, count); }
+  std::int64_t Position() const override { return inner_.Position(); }
+  void SetPosition(std::int64_t position) override { inner_.SetPosition(position); }
+  std::int64_t Size() const override { return inner_.Size(); }
+
+ private:
+  codec::TStream& inner_;
+  std::function<void()> keepFlowing_;
+};
+
 }  // namespace
 
-std::string TrimmedBoundary(const std::string& value) {
-  if (!value.empty() && value.front() == '\x16') {
-    return value.size() > 2 ? value.substr(0, value.size() - 2) : std::string();
-  }
-  if (value.size() <= 3) return std::string();
-  return value.substr(1, value.size() - 4);
+TransferCoding TransferCodingOf(const std::string& encoding) {
+  std::size_t begin = encoding.find_first_not_of(" \t");
+  if (begin == std::string::npos) return TransferCoding::AsSent;
+  const std::size_t end = encoding.find_last_not_of(" \t");
+  const std::string name = AsciiLower(encoding.substr(begin, end - begin + 1));
+  if (name == "base64") return TransferCoding::Base64;
+  if (name == "quoted-printable") return TransferCoding::QuotedPrintable;
+  if (name == "x-uuencode" || name == "x-uue" || name == "uuencode" || name == "uue") return TransferCoding::UU;
+  return TransferCoding::AsSent;
 }
 
-TMimeExtractor::TMimeExtractor(TPop3Client& client) : client_(client), message_(client.MailMessage()) {}
+bool IsAttachment(const TPartHeader& header) {
+  if (header.disposition == "attachment" || header.hasFileName) return true;
+  const std::string mainType = header.MainType();
+  return mainType != "text" && mainType != "multipart";
+}
 
-bool TMimeExtractor::TakeHeaderLine(const std::string& line, TMailMessage& boundaryTarget) {
-  if (client_.PartState == 2) message_.Header.Add(line);
-  if (line.empty()) return true;
+TMimeExtractor::TMimeExtractor(TPop3Client& client)
+    : client_(client), message_(client.MailMessage()), files_(client.AttachFilePath()) {}
 
+void TMimeExtractor::NoteMessageField(const std::string& line) {
   const std::string word = AsciiUpper(net::NthWord(line, ' ', 1));
   if (word == "SUBJECT:") {
     message_.Subject = ValueFrom(line, 9);
@@ -87,12 +114,14 @@ bool TMimeExtractor::TakeHeaderLine(const std::string& line, TMailMessage& bound
   } else if (word == "MESSAGE-ID:") {
     message_.MessageId = ValueFrom(line, 13);
   }
+}
+
+bool TMimeExtractor::TakeHeaderLine(const std::string& line) {
+  if (client_.PartState == 2) message_.Header.Add(line);
+  if (line.empty()) return true;
+  NoteMessageField(line);
 
   const std::string upper = AsciiUpper(line);
-  const std::size_t boundary = upper.find("BOUNDARY=");
-  if (boundary != std::string::npos) {
-    boundaryTarget.Boundary = TrimmedBoundary(line.substr(boundary + 9, kMaxHeaderValueLength));
-  }
   if (upper.find("CONTENT-TRANSFER-ENCODING") != std::string::npos) client_.Encoding = ValueFrom(line, 28);
   if (upper.find("NAME") != std::string::npos) client_.AttachName = net::NthWord(line, '"', 2);
   return false;
@@ -102,128 +131,210 @@ void TMimeExtractor::EndHeader() {
   if (client_.PartState == 2) client_.PartState = 1;
 }
 
-void TMimeExtractor::ParseHeaderFromRawLines(TMailMessage& boundaryTarget) {
-  const std::vector<std::string>& lines = message_.RawLines.Items();
-  for (;;) {
-    if (LineCursor >= static_cast<std::int32_t>(lines.size())) return;
-    if (TakeHeaderLine(lines[static_cast<std::size_t>(LineCursor++)], boundaryTarget)) break;
-  }
-  EndHeader();
+TPartHeader TMimeExtractor::MainHeader() const {
+  const std::vector<std::string>& lines = message_.Header.Items();
+  return ParsePartHeader(lines, 0, lines.size(), "text/plain");
 }
 
-void TMimeExtractor::SplitMultipart() {
-  // Part headers may carry boundaries of nested multiparts; they go to this
-  // scratch message so that the message's own boundary stays in force.
-  TMailMessage scratch;
+void TMimeExtractor::LineHandedOn() {
+  ++client_.BytesRecvd;
+  if (client_.OnPacketRecvd) client_.OnPacketRecvd(&client_);
+  KeepEventsFlowing();
+}
+
+void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
   const std::vector<std::string>& lines = message_.RawLines.Items();
-  const auto count = static_cast<std::int32_t>(lines.size());
-  for (;;) {
-    if (message_.Boundary.empty() || LineCursor >= count) {
-      throw EListError("List index out of bounds (" + std::to_string(count) + ")");
+  std::vector<TMimeLeaf> leaves;
+  std::size_t walked = 0;
+  if (!WalkMime(lines, mainHeader, leaves, walked)) {
+    // Shown as it came rather than refused: the reader still sees the text.
+    for (const std::string& line : lines) AddDisplayLine(message_.Body, line);
+    LineCursor = static_cast<std::int32_t>(lines.size());
+    client_.PartState = 0;
+    return;
+  }
+  const TMimeLeaf* display = DisplayLeaf(leaves);
+  for (const TMimeLeaf& leaf : leaves) {
+    for (std::size_t i = leaf.headerBegin; i < leaf.headerEnd; ++i) NoteMessageField(lines[i]);
+  }
+  if (display) TakeDisplayText(*display);
+  int parts = 0;
+  for (const TMimeLeaf& leaf : leaves) {
+    if (parts++ == kMaxPartsPerMessage) {
+      message_.Body.Add(kPartsCappedNote);
+      break;
     }
-    if (HoldsBoundary(lines[static_cast<std::size_t>(LineCursor++)], message_.Boundary)) break;
+    // A part whose header the end of the message cut off has no body.
+    if (!leaf.headerEnded && leaf.lastLineEnd) continue;
+    if (IsAttachment(leaf.header)) ExtractAttachment(leaf);
   }
-  bool closed = false;
-  do {
-    ParseHeaderFromRawLines(scratch);
-    closed = ExtractPart();
-  } while (LineCursor < count && !closed);
+  LineCursor = static_cast<std::int32_t>(walked);
+  client_.PartState = 0;
 }
 
-bool TMimeExtractor::ExtractPart() {
+bool TMimeExtractor::ExtractSinglePartAttachment(const TPartHeader& mainHeader) {
+  if (!IsAttachment(mainHeader)) return false;
+  const std::size_t count = message_.RawLines.Items().size();
+  ExtractAttachment(TMimeLeaf{mainHeader, 0, 0, 0, count, true, true});
+  LineCursor = static_cast<std::int32_t>(count);
+  client_.PartState = 0;
+  return true;
+}
+
+void TMimeExtractor::TakeDisplayText(const TMimeLeaf& leaf) {
+  client_.ReportStatus(net::kStatusReply, "Extracting file");
+  const std::vector<std::string>& lines = message_.RawLines.Items();
+  for (std::size_t i = leaf.begin; i < leaf.end; ++i) {
+    AddDisplayLine(message_.Body, lines[i]);
+    LineHandedOn();
+  }
+}
+
+void TMimeExtractor::ExtractAttachment(const TMimeLeaf& leaf) {
+  const TPartHeader& header = leaf.header;
+  client_.Encoding = header.encoding.substr(0, kMaxHeaderValueLength);
+  if (header.hasFileName) {
+    client_.AttachName = header.fileName;
+  } else {
+    client_.AttachName = header.type == "message/rfc822" ? kDefaultMessageName : "";
+  }
+  std::string tempName;
+  std::unique_ptr<platform::TFileStream> temp = files_.CreatePartFile(tempName);
+  client_.ReportStatus(net::kStatusReply, "Extracting file");
+  KeepEventsFlowing();
+
+  // The line end before a delimiter line belongs to the delimiter: the
+  // part's bytes are its lines joined by CR LF, and only a body that runs
+  // to the end of the message keeps the line end of its last line.
+  const std::vector<std::string>& lines = message_.RawLines.Items();
+  for (std::size_t i = leaf.begin; i < leaf.end; ++i) {
+    if (i > leaf.begin) temp->WriteBuffer("\r\n", 2);
+    temp->WriteBuffer(lines[i].data(), lines[i].size());
+    LineHandedOn();
+  }
+  if (leaf.lastLineEnd && leaf.end > leaf.begin) temp->WriteBuffer("\r\n", 2);
+  temp->Close();
+  FinishAttachment(tempName);
+}
+
+void TMimeExtractor::ExtractPart() {
   std::unique_ptr<platform::TFileStream> temp;
   std::string tempName;
-  if (client_.PartState == 0) {
-    // Creating the file empties what has the name already: an attachment
-    // kept under a "TempN.mme" name, or another session's part file.
-    do {
-      ++TempCounter;
-      tempName = client_.AttachFilePath() + "Temp" + std::to_string(TempCounter) + ".mme";
-    } while (NameTaken(tempName));
-    temp = std::make_unique<platform::TFileStream>(tempName, platform::FileOpenMode::Create);
-  }
+  if (client_.PartState == 0) temp = files_.CreatePartFile(tempName);
   client_.ReportStatus(net::kStatusReply, "Extracting file");
+  KeepEventsFlowing();
 
   const std::vector<std::string>& lines = message_.RawLines.Items();
   const auto count = static_cast<std::int32_t>(lines.size());
   if (LineCursor >= count) {
     // Nothing left: no attachment, and PartState stays as it is.
     if (temp) temp->Close();
-    return false;
+    return;
   }
-  bool closing = false;
   while (LineCursor < count) {
     const std::string& line = lines[static_cast<std::size_t>(LineCursor++)];
-    if (HoldsBoundary(line, message_.Boundary)) {
-      closing = IsClosingDelimiter(line);
-      break;
-    }
     if (temp) {
       temp->WriteBuffer(line.data(), line.size());
       temp->WriteBuffer("\r\n", 2);
     } else {
-      message_.Body.Add(line);
+      AddDisplayLine(message_.Body, line);
     }
-    ++client_.BytesRecvd;
-    if (client_.OnPacketRecvd) client_.OnPacketRecvd(&client_);
+    LineHandedOn();
   }
-
   if (temp) {
-    const bool empty = temp->Size() == 0;
     temp->Close();
-    // An empty part leaves its empty temporary file and nothing else.
-    if (!empty) FinishAttachment(tempName);
+    FinishAttachment(tempName);
   }
   client_.PartState = 0;
-  return closing;
 }
 
 std::string TMimeExtractor::ChooseAttachmentName() {
   std::string& name = client_.AttachName;
-  name = SafeAttachmentName(name);
-  name = FreeAttachmentName(client_.AttachFilePath(), name, NameTaken);
+  name = files_.FreeName(files_.PreparedName(name));
   if (client_.OnDecodeStart) {
-    // The handler's choice is taken without a new existence check, but it
-    // too stays a plain name inside the folder.
+    // The handler's choice too stays a plain name that fits the folder;
+    // should it be taken, the file gets its next free alternative.
     client_.OnDecodeStart(name);
-    name = SafeAttachmentName(name);
+    name = files_.PreparedName(name);
   }
   return name;
 }
 
-void TMimeExtractor::FinishAttachment(const std::string& tempName) {
-  const std::string name = ChooseAttachmentName();
-  message_.Body.Add("\r\nFile \"" + name + "\" extracted");
-  message_.Attachments.Add(name);
+namespace {
 
-  const std::string& encoding = client_.Encoding;
-  if (AsciiLower(encoding).find("base64") != std::string::npos ||
-      encoding.find("X-UUENCODE") != std::string::npos) {
-    DecodeAttachment(tempName, name);
-    return;
-  }
+// A part file that cannot be removed stays behind; the attachment is
+// saved all the same.
+void RemovePartFile(const std::string& tempName) {
   try {
-    platform::RenameFile(tempName, client_.AttachFilePath() + name);
+    platform::RemoveFile(tempName);
   } catch (const platform::EFileError&) {
-    // The part stays readable in its temporary file; the note in Body
-    // already names the attachment, as it does for a decoded one.
   }
 }
 
-void TMimeExtractor::DecodeAttachment(const std::string& tempName, const std::string& targetName) {
+}  // namespace
+
+// The note and the list entry follow the file: an attachment is reported
+// only once it is in place under the name reported.
+void TMimeExtractor::FinishAttachment(const std::string& tempName) {
+  std::string name = ChooseAttachmentName();
+  const TransferCoding coding = TransferCodingOf(client_.Encoding);
+  if (coding != TransferCoding::AsSent) {
+    // Once decoded the part file has served, and a failed decode leaves
+    // nothing in it worth keeping: either way it goes, so that the folder
+    // holds only the attachments the user asked for.
+    try {
+      DecodeAttachment(tempName, name, coding);
+    } catch (...) {
+      RemovePartFile(tempName);
+      throw;
+    }
+    RemovePartFile(tempName);
+  } else {
+    try {
+      files_.MoveIntoPlace(tempName, name);
+    } catch (const platform::EFileError& error) {
+      // The part stays readable in its temporary file.
+      message_.Body.Add("\r\nFile \"" + name + "\" not saved: " + error.Message());
+      return;
+    }
+  }
+  client_.AttachName = name;
+  message_.Body.Add("\r\nFile \"" + name + "\" extracted");
+  message_.Attachments.Add(name);
+  if (client_.OnDecodeEnd) client_.OnDecodeEnd(&client_);
+}
+
+void TMimeExtractor::DecodeAttachment(const std::string& tempName, std::string& targetName,
+                                      TransferCoding coding) {
   platform::TFileStream input(tempName, platform::FileOpenMode::OpenRead);
-  platform::TFileStream output(client_.AttachFilePath() + targetName, platform::FileOpenMode::Create);
-  codec::TUUProcessor& decoder = client_.Decoder();
-  {
-    DecoderStreams streams(decoder, input, output);
-    decoder.SetMethod(client_.Encoding.find("X-UUENCODE") != std::string::npos ? codec::uuCode : codec::uuMime);
-    client_.ReportStatus(net::kStatusReply, "Decoding file");
+  const std::unique_ptr<platform::TFileStream> output = files_.CreateAttachment(targetName);
+  client_.ReportStatus(net::kStatusReply, "Decoding file");
+  if (coding == TransferCoding::QuotedPrintable) {
+    // Quoted-printable parts are text-sized; the part is decoded whole.
+    std::string text(static_cast<std::size_t>(input.Size()), '\0');
+    if (!text.empty()) input.ReadBuffer(text.data(), text.size());
+    const std::string decoded = codec::DecodeQuotedPrintable(text);
+    if (!decoded.empty()) output->WriteBuffer(decoded.data(), decoded.size());
+  } else {
+    EventFlowingStream flowingInput(input, [this] { KeepEventsFlowing(); });
+    codec::TUUProcessor& decoder = client_.Decoder();
+    DecoderStreams streams(decoder, flowingInput, *output);
+    decoder.SetMethod(coding == TransferCoding::UU ? codec::uuCode : codec::uuMime);
     decoder.Decode();
   }
   // Closing explicitly lets a failed final write reach the caller; on the
   // error path the destructors close both files.
-  output.Close();
+  output->Close();
   input.Close();
+}
+
+// Extraction runs between the reads, outside the transport's waits, which
+// are what otherwise keeps the window served.
+void TMimeExtractor::KeepEventsFlowing() {
+  const auto now = std::chrono::steady_clock::now();
+  if (now - lastEvents_ < std::chrono::milliseconds(kMaxMillisecondsWithoutEvents)) return;
+  platform::PumpEvents();
+  lastEvents_ = std::chrono::steady_clock::now();
 }
 
 }  // namespace pop3

@@ -39,12 +39,22 @@ TPop3Client::~TPop3Client() {
   Abort();
 }
 
+void TPop3Client::StartCommandDeadline() {
+  if (TimeOut() > 0 && CommandTimeOuts > 0) {
+    SetCommandDeadline(static_cast<std::int64_t>(TimeOut()) * CommandTimeOuts);
+  } else {
+    ClearCommandDeadline();
+  }
+}
+
 void TPop3Client::SetAttachFilePath(const std::string& value) {
   attachFilePath_ = value;
   if (!attachFilePath_.empty() && attachFilePath_.back() != '/') attachFilePath_ += '/';
 }
 
 std::string TPop3Client::Command(const std::string& command) {
+  SettleAnswersDue();
+  StartCommandDeadline();
   std::string reply;
   Transaction(command, reply);
   if (reply.empty()) RaiseConnectionClosed();
@@ -58,12 +68,6 @@ std::string TPop3Client::ReadAnswerLine() {
   return line;
 }
 
-bool TPop3Client::ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator) {
-  if (TLineSocket::ReadLines(lines, maxLines, stopAtTerminator)) return true;
-  DropConnection();
-  return false;
-}
-
 // The read found the connection closed, but the transport counts it as
 // open until the close notification has been handled, which may or may
 // not have happened yet. Closing it here makes the outcome the same every
@@ -75,22 +79,13 @@ void TPop3Client::RaiseConnectionClosed() {
 }
 
 void TPop3Client::DropConnection() {
+  ForgetSession();
   if (IsConnected()) TLineSocket::Disconnect();
-}
-
-void TPop3Client::ReadWholeAnswer(const std::function<bool()>& takeLine) {
-  try {
-    while (takeLine()) {
-    }
-  } catch (...) {
-    DropConnection();
-    throw;
-  }
 }
 
 void TPop3Client::AskForCredentials() {
   bool asked = false;
-  while (UserID.empty() || Password.empty()) {
+  while (UserID.empty() || (Password.empty() && TokenCommand.empty())) {
     if (!OnAuthenticationNeeded) throw Exception(kAuthenticationFailed);
     if (asked) break;
     asked = true;
@@ -130,6 +125,7 @@ void TPop3Client::Connect() {
   RefuseLineBreaks("Password", Password);
   RefuseLineBreaks("Host", Host);
 
+  ForgetSession();
   const bool wasBusy = busy_;
   busy_ = true;
   bool loggedIn = false;
@@ -138,10 +134,20 @@ void TPop3Client::Connect() {
     if (loggedIn && OnConnect) OnConnect(this);
   };
   try {
+    sessionTls_.clear();
+    tlsOffered_ = false;
+    capabilityLines_.clear();
     TLineSocket::Connect();
     try {
+      SecureBeforeGreeting();
+      StartCommandDeadline();
       CheckReply(ReadAnswerLine());
-      LogIn();
+      SecureAfterGreeting();
+      if (TokenCommand.empty()) {
+        LogIn();
+      } else {
+        LogInWithToken();
+      }
       loggedIn = true;
       std::string reply = Command("STAT");
       CheckReply(reply);
@@ -162,20 +168,30 @@ void TPop3Client::Connect() {
   finish();
 }
 
+// Answers still due are read before QUIT, so that QUIT's reply is not taken
+// from one of them; when they cannot be read the connection is dropped
+// without QUIT, as for any answer broken off.
 void TPop3Client::Disconnect() {
   if (!IsConnected()) return;
+  try {
+    SettleAnswersDue();
+  } catch (const std::exception&) {
+    return;
+  }
   std::exception_ptr failure;
   try {
     CheckReply(Command("QUIT"));
   } catch (const std::exception&) {
     failure = std::current_exception();
   }
+  ForgetSession();
   TLineSocket::Disconnect();
   if (failure) std::rethrow_exception(failure);
 }
 
 void TPop3Client::Abort() {
   Cancel();
+  ForgetSession();
   if (IsConnected()) {
     TLineSocket::Disconnect();
     ClearInput();

@@ -1,14 +1,19 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
+#include "pop3/Capabilities.h"
 #include "pop3/ExStringList.h"
 #include "pop3/MailMessage.h"
+#include "pop3/Pop3Parsing.h"
 #include "pop3/Pop3Reply.h"
 
 namespace pop3 {
@@ -22,6 +27,23 @@ using TListEvent = std::function<void(std::int32_t Msg, std::int32_t Size)>;
 // FileName may be changed by the handler. No sender.
 using TVarFileNameEvent = std::function<void(std::string& FileName)>;
 
+// How a session is protected. TLS: the connection starts with the TLS
+// handshake. STARTTLS: plain greeting, then STLS and the handshake, before
+// any log-in. Auto: TLS on port 995; elsewhere CAPA after the greeting and
+// STLS when the server lists it, else plaintext. None: plaintext, no CAPA.
+enum class TSecurity { Auto, TLS, STARTTLS, None };
+
+// The session could not be made safe enough to log in: a refused
+// certificate, a refused or missing STLS, a log-in in clear that was not
+// allowed, a refused access token. Nothing secret was sent. The message
+// tells the user what happened and what to do.
+class ESecurityError : public platform::Exception {
+ public:
+  using Exception::Exception;
+};
+
+using TSecurityEvent = std::function<void(const std::string& Text)>;
+
 // The header summary of one message, filled by FetchSummary.
 struct TSummary {
   std::string Subject;    // after "Subject:", the blank after the colon kept
@@ -29,6 +51,13 @@ struct TSummary {
   std::int32_t Bytes = 0; // size from the reply to "LIST n"
   std::string MessageId;  // after "Message-ID: ", at most 256 characters
   TExStringList Header;   // every line of the TOP answer, "." included
+};
+
+// An answer to a command that was sent ahead and is still to be read.
+struct TAnswerDue {
+  enum Kind { Top, ListOne } What;  // "TOP n 0" (multi-line) or "LIST n"
+  std::int32_t Msg;
+  std::size_t Bytes;  // most bytes the answer is expected to take
 };
 
 // The POP3 client: the POP3 conversation on top of the transport's line
@@ -40,10 +69,12 @@ struct TSummary {
 // server while an answer is due: kConnectionClosedText); a number the server
 // sent that is no integer as EConvertError.
 //
-// No command is ever sent while an earlier answer is still unread: a
-// connection found closed, and a multi-line answer abandoned midway (a
-// line that cannot be converted, a cap exceeded, a failing handler), drop
-// the connection without QUIT before the failure is raised. The Disconnect
+// No command is ever sent while an earlier answer is still unread. Answers
+// to commands sent ahead (pipelined, see TSummaryPipeline) are read and
+// dropped before any other command goes out; a connection found closed,
+// and a multi-line answer abandoned midway (a line that cannot be
+// converted, a cap exceeded, a failing handler), drop the connection
+// without QUIT before the failure is raised. The Disconnect
 // that ends the session then has nothing to sign off.
 //
 // Busy is set while ListMessages, FetchSummary, DeleteMessage or
@@ -54,15 +85,29 @@ struct TSummary {
 // "log-in completed". The transport's own connect event stays reachable as
 // TLineSocket::OnConnect but is not part of this component's surface.
 class TPop3Client : public net::TLineSocket {
+  friend class TSummaryPipeline;
+
  public:
-  // Most lines one scan listing may have; a longer listing fails (and the
-  // connection is dropped, as for every abandoned answer).
+  // Most lines and bytes (line ends included) one scan listing may have; a
+  // longer listing fails (and the connection is dropped, as for every
+  // abandoned answer).
   static constexpr int kMaxListLines = 1000000;
-  // Most lines and bytes (line ends not counted) kept of one TOP answer; a
+  static constexpr std::size_t kMaxListBytes = 64u * 1024 * 1024;
+  // Most lines and bytes (line ends included) kept of one TOP answer; a
   // longer header fails and the connection is dropped.
   static constexpr int kMaxHeaderLines = 10000;
   static constexpr std::size_t kMaxHeaderBytes = 4 * 1024 * 1024;
   static constexpr std::size_t kMaxMessageIdLength = 256;
+  // Most lines and bytes kept of the answer to CAPA.
+  static constexpr int kMaxCapabilityLines = 1000;
+  static constexpr std::size_t kMaxCapabilityBytes = 64 * 1024;
+  // Longest unique id taken from "UIDL" (servers send at most 70
+  // characters); a longer one fails like a broken answer.
+  static constexpr std::size_t kMaxUniqueIdLength = 512;
+  // Longest header line kept of a TOP answer (RFC 5322's line limit): a
+  // longer one is cut there, at a whole UTF-8 character, and the rest of it
+  // dropped, so that one absurd line never costs the message its summary.
+  static constexpr std::size_t kMaxHeaderLineBytes = 998;
 
   explicit TPop3Client(TComponent* owner = nullptr);
   // Drops any session without QUIT and without firing events.
@@ -74,6 +119,11 @@ class TPop3Client : public net::TLineSocket {
   std::string UserID;
   std::string Password;
   bool Parse = false;                // retrieval option
+  // A command and its whole answer take at most this many TimeOuts, however
+  // slowly the server keeps sending: TimeOut alone bounds only each wait,
+  // and a server that sends a byte now and then would hold a check for
+  // hours. 0 = no overall limit.
+  int CommandTimeOuts = 20;
   bool DeleteOnRead = false;         // retrieval option
   THandlerEvent OnAuthenticationNeeded;
   THandlerEvent OnAuthenticationFailed;
@@ -84,6 +134,32 @@ class TPop3Client : public net::TLineSocket {
   TNotifyEvent OnSuccess;
   TNotifyEvent OnFailure;
   TNotifyEvent OnConnect;
+
+  // Protection of the session (see TSecurity); None keeps the plaintext
+  // conversation of old.
+  TSecurity Security = TSecurity::None;
+  // The host was seen offering TLS before: a session that would log in
+  // without it is refused (a stripped STLS is an attack sign).
+  bool TlsRequired = false;
+  // When not empty, the log-in is SASL XOAUTH2 with the access token that
+  // this command prints (first line of its standard output; run through
+  // /bin/sh -c within TimeOut) instead of USER and PASS.
+  std::string TokenCommand;
+  // Fired with the text of every ESecurityError before it is raised.
+  TSecurityEvent OnSecurityFailure;
+  // Fired before credentials would go to the server without TLS; the
+  // handler sets Handled to allow it. Unassigned: allowed.
+  THandlerEvent OnPlaintextLogin;
+
+  // The TLS version of the current (or last) session, empty when it ran in
+  // plaintext.
+  const std::string& SessionTls() const { return sessionTls_; }
+  // The server offered TLS in the current (or last) session.
+  bool TlsOffered() const { return tlsOffered_; }
+  // The capability lines (line ends removed, without the terminating ".")
+  // of the CAPA answer of this session, as valid now: empty when no CAPA was
+  // sent or it was refused, and emptied by STLS (they must be asked again).
+  const std::vector<std::string>& CapabilityLines() const { return capabilityLines_; }
 
   // Extractor state of message retrieval.
   std::string AttachName;            // file name of the part being extracted
@@ -117,21 +193,52 @@ class TPop3Client : public net::TLineSocket {
   // Cancels the running wait and drops the connection without QUIT.
   void Abort() override;
 
-  // The transport's ReadLines (hidden here for callers holding the client);
-  // when it finds the connection closed, the connection is also dropped at
-  // once (see Command), so that no QUIT can follow on it.
-  bool ReadLines(std::vector<std::string>& lines, std::size_t maxLines, bool stopAtTerminator);
+  // Drops the connection without QUIT, for a session that cannot go on:
+  // the connection was found closed, or an answer was broken off (see
+  // TAnswerReader).
+  void DropConnection();
 
   // "LIST " and one OnList call per listed message, in the server's order.
+  // The sizes listed are kept for this session (see ListedSize).
   void ListMessages();
   // TOP n 0 and LIST n: fills Summary and fires OnRetrieveEnd. When TOP is
-  // refused, Summary stays as it was.
+  // refused, Summary stays as it was. When this session's CAPA answer
+  // listed PIPELINING, both commands go out together (one round trip).
   void FetchSummary(std::int32_t msg);
   // DELE n. A refusal fires OnFailure and raises; success fires OnSuccess
   // after Busy was cleared.
   void DeleteMessage(std::int32_t msg);
   // RETR n into MailMessage, attachments into AttachFilePath.
   void FetchMessage(std::int32_t msg);
+
+  // Sends CAPA once per session, when connected; later calls do nothing.
+  // A refusal (any reply failing the reply test) means that nothing is
+  // known. Does not test Busy. Raises what a command raises; an answer
+  // longer than kMaxCapabilityLines or kMaxCapabilityBytes fails and the
+  // connection is dropped.
+  void LearnCapabilities();
+  // What this session's CAPA answer listed; nothing before LearnCapabilities
+  // or after a refusal.
+  const TCapabilities& Capabilities() const { return capabilities_; }
+  // The size this session's scan listing gave msg; nothing when the listing
+  // did not run, did not list msg, or listed it more than once.
+  std::optional<std::int32_t> ListedSize(std::int32_t msg) const;
+  // Unique ids ("UIDL") name a message across sessions, where a message
+  // number names it only within one. Each sets Busy while it runs and
+  // returns at once, without effect, while Busy is set; none fires an event.
+  //
+  // "UIDL": the id of every listed message by its number. False, with ids
+  // empty, when the server refuses the command (it has no UIDL); the
+  // session goes on. A listing line that is no "number id" fails and drops
+  // the connection.
+  bool ListUniqueIds(std::map<std::int32_t, std::string>& ids);
+  // "UIDL n": message n's id; nothing when the server refuses (no such
+  // message).
+  std::optional<std::string> UniqueId(std::int32_t msg);
+  // The number that the message with uniqueId has now: msg when "UIDL msg"
+  // still gives that id, else its number in the whole "UIDL" listing (the
+  // mailbox changed since msg was taken); nothing when it is gone.
+  std::optional<std::int32_t> LocateMessage(std::int32_t msg, const std::string& uniqueId);
 
  protected:
   // Sets Busy for one operation and clears it on every way out.
@@ -147,7 +254,9 @@ class TPop3Client : public net::TLineSocket {
   };
 
   // Transaction that drops the connection and raises ESockError
-  // kConnectionClosedText instead of returning an empty reply.
+  // kConnectionClosedText instead of returning an empty reply. Starts the
+  // command's overall deadline (CommandTimeOuts), which bounds the reply
+  // and every answer line read after it.
   std::string Command(const std::string& command);
   // ReadLn that drops the connection and raises ESockError
   // kConnectionClosedText instead of returning the empty string.
@@ -156,28 +265,61 @@ class TPop3Client : public net::TLineSocket {
   // OnAuthenticationFailed asked for another round. Raises "Authentication
   // failed" otherwise. attempts counts the rounds already retried.
   bool CheckAuthReply(const std::string& reply, int& attempts);
-  // Drops the connection without QUIT, for a session that cannot go on:
-  // the connection was found closed, or an answer was broken off.
-  void DropConnection();
-  // Runs takeLine until it returns false (the answer's terminating line was
-  // read). When it raises instead, the rest of the answer may still be
-  // queued, and the next command would read it as its reply: the connection
-  // is dropped without QUIT, then the failure goes on.
-  void ReadWholeAnswer(const std::function<bool()>& takeLine);
 
   bool busy_ = false;
 
  private:
   [[noreturn]] void RaiseConnectionClosed();
+  void StartCommandDeadline();
   void AskForCredentials();
   void LogIn();
+  // The security steps of Connect (Pop3Security.cpp): before and after the
+  // greeting, then the choice of log-in.
+  void SecureBeforeGreeting();
+  void SecureAfterGreeting();
+  void StartTlsSession();
+  bool RequestCapabilities();
+  void ConfirmPlaintextLogIn();
+  void LogInWithToken();
+  std::string FetchAccessToken();
+  [[noreturn]] void RefuseSession(const std::string& text);
   void ReadSummaryHeader();
+  // Forgets what belonged to the session: answers due, listed sizes,
+  // capabilities.
+  void ForgetSession();
+  void NoteListedSize(const TListEntry& entry);
+  // Sends the commands of answers in one write and notes them as due. A
+  // failed send drops the connection (what went out is unknown).
+  void SendAhead(const std::vector<TAnswerDue>& answers);
+  // Reads the status line of the answer due first (it must be what/msg),
+  // reported as Transaction reports a reply. When the read fails the
+  // connection is dropped.
+  std::string TakeDueReply(TAnswerDue::Kind what, std::int32_t msg);
+  // Reads and drops every answer still due. When that fails, the
+  // connection is dropped and the failure raised.
+  void SettleAnswersDue();
+  // The rest of FetchSummary once TOP's status line topReply was read:
+  // reply test, header, size (listedSize when given, else LIST n's reply,
+  // read from the answers due when listDue, else asked for now),
+  // "Summary Retrieved", OnRetrieveEnd.
+  void CompleteSummary(std::int32_t msg, const std::string& topReply, std::optional<std::int32_t> listedSize,
+                       bool listDue);
+  bool ReadUniqueIdListing(std::map<std::int32_t, std::string>& ids);
+  std::optional<std::string> AskUniqueId(std::int32_t msg);
 
   codec::TUUProcessor decoder_;
   std::string attachFilePath_;
   TSummary summary_;
   TMailMessage mailMessage_;
   std::int32_t mailCount_ = 0;
+  std::deque<TAnswerDue> answersDue_;
+  TCapabilities capabilities_;
+  bool capabilitiesAsked_ = false;
+  std::vector<TListEntry> listedSizes_;  // sorted by Msg once the listing is complete
+  bool listingComplete_ = false;
+  std::string sessionTls_;
+  bool tlsOffered_ = false;
+  std::vector<std::string> capabilityLines_;
 };
 
 }  // namespace pop3

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <string>
 
+#include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Parsing.h"
 
@@ -13,35 +15,54 @@ void TPop3Client::ListMessages() {
   CheckConnection();
   // Without +OK no listing and no "." follow: waiting for them would hang.
   CheckReply(Command("LIST "));
-  int lines = 0;
-  ReadWholeAnswer([&] {
-    std::string line = WithoutLineEnd(ReadAnswerLine());
-    if (line == ".") return false;
-    if (lines++ >= kMaxListLines) {
-      throw Exception("The server listed more than " + std::to_string(kMaxListLines) + " messages");
-    }
+  listedSizes_.clear();
+  listingComplete_ = false;
+  TAnswerReader answer(*this,
+                       {kMaxListLines, kMaxListBytes,
+                        "The server listed more than " + std::to_string(kMaxListLines) + " messages or " +
+                            std::to_string(kMaxListBytes) + " bytes"},
+                       TDotStuffing::Keep);
+  answer.ReadRest([this](std::string& line) {
     if (OnList) {
       const TListEntry entry = ParseListLine(line);
+      NoteListedSize(entry);
       OnList(entry.Msg, entry.Size);
+    } else if (auto entry = TryParseListLine(line)) {
+      NoteListedSize(*entry);
     }
-    return true;
   });
+  std::stable_sort(listedSizes_.begin(), listedSizes_.end(),
+                   [](const TListEntry& a, const TListEntry& b) { return a.Msg < b.Msg; });
+  listingComplete_ = true;
 }
 
+namespace {
+
+bool IsUtf8Continuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+void CutHeaderLine(std::string& line, std::size_t maxBytes) {
+  if (line.size() <= maxBytes) return;
+  std::size_t cut = maxBytes;
+  // Never half a character: back to the start of the one the cut falls in.
+  for (std::size_t back = 0; back < 3 && cut > 0 && IsUtf8Continuation(line[cut]); ++back) --cut;
+  line.resize(cut);
+}
+
+}  // namespace
+
 void TPop3Client::ReadSummaryHeader() {
-  std::size_t bytes = 0;
-  ReadWholeAnswer([&] {
-    std::string line = ReadAnswerLine();
-    std::string trimmed = WithoutLineEnd(line);
+  TAnswerReader answer(*this,
+                       {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
+                        "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
+                            " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)",
+                        kMaxHeaderBytes},
+                       TDotStuffing::Keep);
+  answer.ReadRest([this](std::string& line) {
+    CutHeaderLine(line, kMaxHeaderLineBytes);
     NoteSummaryLine(summary_, line);
-    bytes += trimmed.size();
-    if (trimmed != "." && (summary_.Header.Count() >= kMaxHeaderLines || bytes > kMaxHeaderBytes)) {
-      throw Exception("The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
-                      " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)");
-    }
-    summary_.Header.Add(trimmed);
-    return trimmed != ".";
+    summary_.Header.Add(line);
   });
+  summary_.Header.Add(".");
 }
 
 void TPop3Client::FetchSummary(std::int32_t msg) {
@@ -49,19 +70,15 @@ void TPop3Client::FetchSummary(std::int32_t msg) {
   BusyScope busy(busy_);
   CheckConnection();
   if (OnRetrieveStart) OnRetrieveStart(this);
-  const std::string number = std::to_string(msg);
-  CheckReply(Command("TOP " + number + " 0"));
-  summary_.Header.Clear();
-  summary_.Subject.clear();
-  summary_.From.clear();
-  summary_.MessageId.clear();
-  ReadSummaryHeader();
-  std::string reply = Command("LIST " + number);
-  // A refusal gets its own text rather than a conversion error about "such".
-  CheckReply(reply);
-  summary_.Bytes = ParseListSize(reply);
-  ReportStatus(net::kStatusReply, "Summary Retrieved");
-  if (OnRetrieveEnd) OnRetrieveEnd(this);
+  if (!capabilities_.Pipelining()) {
+    CompleteSummary(msg, Command("TOP " + std::to_string(msg) + " 0"), std::nullopt, false);
+    return;
+  }
+  // Both commands in one round trip; when TOP is refused, LIST's reply is
+  // read and dropped before the next command.
+  SettleAnswersDue();
+  SendAhead({{TAnswerDue::Top, msg, 0}, {TAnswerDue::ListOne, msg, 0}});
+  CompleteSummary(msg, TakeDueReply(TAnswerDue::Top, msg), std::nullopt, true);
 }
 
 void TPop3Client::DeleteMessage(std::int32_t msg) {

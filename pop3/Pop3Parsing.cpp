@@ -19,6 +19,39 @@ TListEntry ParseListLine(const std::string& line) {
   return entry;
 }
 
+std::optional<TListEntry> TryParseListLine(const std::string& line) {
+  try {
+    return ParseListLine(line);
+  } catch (const EConvertError&) {
+    return std::nullopt;
+  }
+}
+
+namespace {
+
+std::string CheckedUniqueId(const std::string& id) {
+  if (id.empty()) throw platform::Exception("The server sent an empty unique id");
+  if (id.size() > TPop3Client::kMaxUniqueIdLength) {
+    throw platform::Exception("The server sent a unique id longer than " +
+                              std::to_string(TPop3Client::kMaxUniqueIdLength) + " characters");
+  }
+  return id;
+}
+
+}  // namespace
+
+TUniqueIdEntry ParseUniqueIdLine(const std::string& line) {
+  TUniqueIdEntry entry;
+  entry.Msg = StrToIntNoBlanks(net::NthWord(line, ' ', 1));
+  std::string::size_type blank = line.find(' ');
+  entry.Id = CheckedUniqueId(TrimControl(blank == std::string::npos ? std::string() : line.substr(blank + 1)));
+  return entry;
+}
+
+std::string ParseUniqueIdReply(const std::string& reply) {
+  return CheckedUniqueId(TrimControl(net::NthWord(WithoutLineEnd(reply), ' ', 3)));
+}
+
 std::int32_t ParseStatCount(const std::string& reply) {
   return StrToIntNoBlanksDef(net::NthWord(WithoutLineEnd(reply), ' ', 2), 0);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace pop3 {
@@ -16,6 +17,22 @@ struct TListEntry {
 // "msg size" of one listing line (line end removed). Raises EConvertError
 // when either field is no integer (the message number is judged first).
 TListEntry ParseListLine(const std::string& line);
+// The same, nothing instead of the error.
+std::optional<TListEntry> TryParseListLine(const std::string& line);
+
+// One line of a "UIDL" listing ("msg id", line end removed): the message
+// number and the id, the rest of the line after the blank. Raises
+// EConvertError when the number is no integer, and platform::Exception when
+// the id is empty or longer than kMaxUniqueIdLength.
+struct TUniqueIdEntry {
+  std::int32_t Msg = 0;
+  std::string Id;
+};
+TUniqueIdEntry ParseUniqueIdLine(const std::string& line);
+
+// The id in the reply to "UIDL n" ("+OK n id" as received), checked as in
+// ParseUniqueIdLine.
+std::string ParseUniqueIdReply(const std::string& reply);
 
 // The message count of a STAT reply as received: its second blank-delimited
 // field without the line end; 0 when that is no integer.

@@ -34,7 +34,8 @@ class TStringList {
   int Add(const std::string& text);
   // Raises EListError on a sorted list or for an index outside 0 .. Count().
   void Insert(int index, const std::string& text);
-  void Clear() { items_.clear(); }
+  // Gives the storage back too: a list may have held a whole message.
+  void Clear() { std::vector<std::string>().swap(items_); }
   // Index of the first item equal to text (compared as the sort order
   // compares), -1 when there is none.
   int IndexOf(const std::string& text) const;

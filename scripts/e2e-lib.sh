@@ -148,6 +148,7 @@ click_at() {     # click_at DX DY [BUTTON [REPEAT]]
 
 # Controls, centre points in design pixels (app/WindowLayout.cpp).
 click_password()  { click_at $((PANEL_X + 253 + 50)) $((PANEL_Y + 23 + 10)); }
+click_server()    { click_at $((PANEL_X + 13 + 50)) $((PANEL_Y + 23 + 10)); }
 click_check()     { click_at $((8 + 90)) $((416 + 12)); }
 click_delete()    { click_at $((226 + 90)) $((416 + 12)); }
 click_exit()      { click_at $((444 + 90)) $((416 + 12)); }
@@ -178,6 +179,7 @@ window_idle() { buttons_enabled && status_hidden; }
 
 # ------------------------------------------------------------ server side
 login_count()   { grep -c 'Login: user=<user01>' "$DOVECOT_LOG" || true; }
+tls_login_count() { grep 'Login: user=<user01>' "$DOVECOT_LOG" | grep -c ' TLS' || true; }
 logout_count()  { grep -c 'pop3(user01).*Disconnected: Logged out' "$DOVECOT_LOG" || true; }
 # sessions_done N: N sessions of user01 have ended with QUIT. Fails at once
 # when one ended any other way, the log-in was refused or the program shows

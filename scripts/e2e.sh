@@ -2,7 +2,7 @@
 # End-to-end run of the built program, driven as a person would drive it.
 #
 # Inside a private network namespace (unshare -n) it starts the project's
-# Dovecot on 127.0.0.1:110 with four messages for user01 (one of them
+# Dovecot on 127.0.0.1:110 (offering STLS) and :995 (implicit TLS), test certificates, with four messages for user01 (one of them
 # multipart with a Base64 attachment), an X server (Xvfb) with a window
 # manager (openbox) and a system tray (trayer), and the program under a
 # temporary HOME whose settings name that server and user. Then, with
@@ -119,7 +119,8 @@ trap 'exit 143' TERM
 # ------------------------------------------------------------------ set-up
 setup_server() {
     ip link set lo up
-    "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" --address 127.0.0.1 --port 110 --users 1 -q start ||
+    "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" --address 127.0.0.1 --port 110 --tls --tls-port 995 \
+        --users 1 -q start ||
         fail "the Dovecot test server did not start"
     python3 "$ROOT/scripts/sample-messages.py" e2e "$MAIL"
     local n
@@ -134,7 +135,8 @@ setup_server() {
 write_settings() {
     mkdir -p "$DATA" "$WORK/runtime"
     chmod 700 "$WORK/runtime"
-    printf '%s\r\n' '[EMAIL]' 'Server=127.0.0.1' 'UserID=user01' 'Password=' '[AUTOCHECK]' 'Interval=30' \
+    printf '%s\r\n' '[EMAIL]' 'Server=127.0.0.1' 'UserID=user01' 'Password=' "TLSCAFile=$SERVER_DIR/tls/ca.pem" \
+        '[AUTOCHECK]' 'Interval=30' \
         'From=' 'Subject=' 'Size=' '[DEBUG]' 'FetchCount=0' '[SOUND]' 'PlayWave=No' > "$DATA/pop3.ini"
     chmod 600 "$DATA/pop3.ini"
 }
@@ -235,7 +237,7 @@ exit_program() {
     wait_until 10 "the program's icon to leave the tray" tray_is_empty
     tr -d '\r' < "$DATA/pop3.ini" > "$WORK/pop3.ini.saved"
     grep -qx 'Password=' "$WORK/pop3.ini.saved" || fail "the typed password was saved although Save was not ticked"
-    grep -qx 'Server=127.0.0.1' "$WORK/pop3.ini.saved" || fail "the server setting was not kept"
+    grep -qx 'Server=127.0.0.1:995' "$WORK/pop3.ini.saved" || fail "the server setting was not kept"
 }
 
 # ------------------------------------------------------------------- run
@@ -255,6 +257,10 @@ click_tick_box 1
 shot row-ticked
 delete_ticked
 shot deleted
+# From here on implicit TLS: the server typed with port 995.
+click_server
+xdo key ctrl+a
+xdo type --delay 40 127.0.0.1:995
 check_mail 3 3
 shot checked-again
 open_header
@@ -270,4 +276,7 @@ shot exited
 sessions_done 5
 [ "$(login_count)" = 5 ] && [ "$(logout_count)" = 5 ] ||
     fail "expected 5 sessions each ended by QUIT, the log shows $(login_count) log-ins and $(logout_count) QUITs"
-echo "e2e: PASSED: 5 POP3 sessions each ended by QUIT, exactly the ticked message deleted, attachment intact ($(( ($(now_ms) - START_MS) / 1000 )) s)"
+# Sessions 1 and 2 took STLS on port 110 (Auto, the server lists it), 3 to 5
+# implicit TLS on port 995: every log-in ran over TLS.
+[ "$(tls_login_count)" = 5 ] || fail "only $(tls_login_count) of 5 log-ins ran over TLS"
+echo "e2e: PASSED: 5 POP3 sessions over TLS (STLS, then implicit) each ended by QUIT, exactly the ticked message deleted, attachment intact ($(( ($(now_ms) - START_MS) / 1000 )) s)"

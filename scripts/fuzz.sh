@@ -29,7 +29,7 @@ while [ $# -gt 0 ]; do
 done
 case "$SECONDS_EACH" in ''|*[!0-9]*) echo "--seconds needs a whole number" >&2; exit 2 ;; esac
 
-HARNESSES=(pop3_replies summary_header mime_extract uucoder profile_file)
+HARNESSES=(pop3_replies summary_header mime_extract uucoder header_text profile_file security_text)
 if [ -n "$ONLY" ]; then
   printf '%s\n' "${HARNESSES[@]}" | grep -qx "$ONLY" || { echo "unknown harness $ONLY" >&2; exit 2; }
   HARNESSES=("$ONLY")

@@ -4,19 +4,27 @@
 # that is already there.
 set -euo pipefail
 
-BUILD_PACKAGES=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev
+BUILD_PACKAGES=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libssl-dev
   libgl-dev qt6-qpa-plugins dpkg-dev file qtkeychain-qt6-dev)
 # Courier's pop3d (the second test server) is not installed: it conflicts
 # with dovecot-pop3d, so scripts/pop3-server-courier.sh unpacks its packages
 # into a cache and runs them with these libraries, unshare and mount.
-TEST_PACKAGES=(dovecot-pop3d dovecot-core coreutils sharutils python3 xvfb xauth xdotool imagemagick
+TEST_PACKAGES=(dovecot-pop3d dovecot-core openssl coreutils sharutils python3 xvfb xauth xdotool imagemagick
   iproute2 util-linux procps mount libgdbm6 libidn12 libltdl7 clang-14 libclang-rt-14-dev
   x11-utils openbox trayer
   desktop-file-utils appstream lintian man-db dbus-daemon dbus-bin python3-dbus python3-gi
   gnome-keyring)
 
+# The peers that scripts/bench.sh measures beside the program.
+BENCH_PACKAGES=(mpop curl)
+
 want=("${BUILD_PACKAGES[@]}")
-[ "${1:-}" = "--with-tests" ] && want+=("${TEST_PACKAGES[@]}")
+for option in "$@"; do
+  case $option in
+    --with-tests) want+=("${TEST_PACKAGES[@]}") ;;
+    --with-bench) want+=("${BENCH_PACKAGES[@]}") ;;
+  esac
+done
 
 missing=()
 for p in "${want[@]}"; do

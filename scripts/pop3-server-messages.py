@@ -108,7 +108,28 @@ def store(maildir, data, seq, mail_user):
     os.rename(tmp, os.path.join(maildir, "new", name))
 
 
+def encoded_word(rnd, text):
+    """text as one RFC 2047 encoded word: Q or B, UTF-8 or ISO-8859-1."""
+    charset = "ISO-8859-1" if all(ord(c) < 256 for c in text) and rnd.random() < 0.5 else "UTF-8"
+    data = text.encode(charset)
+    if rnd.random() < 0.5:
+        return "=?%s?B?%s?=" % (charset, base64.b64encode(data).decode())
+    q = "".join(chr(b) if chr(b).isalnum() else "_" if b == 32 else "=%02X" % b for b in data)
+    return "=?%s?Q?%s?=" % (charset, q)
+
+
+def encoded_headers(rnd, seq):
+    """Sender and subject written only in encoded words, as most mail today."""
+    name = rnd.choice(UTF8_PEOPLE)[0] if rnd.random() < 0.5 else " ".join(rnd.choice(PEOPLE)[:2])
+    sender = "%s <sender%d@example.test>" % (encoded_word(rnd, name), seq % 97)
+    topic = rnd.choice(UTF8_TOPICS + TOPICS) + " #%d" % seq
+    return sender, encoded_word(rnd, topic)
+
+
 def generate(maildir, n, size, seed, start, user, mail_user):
+    """POP3CHECK_ENCODED_HEADERS=1 writes every sender and subject as
+    encoded words (see encoded_headers)."""
+    encoded = os.environ.get("POP3CHECK_ENCODED_HEADERS") == "1"
     rnd = random.Random(seed)
     now = datetime.now(timezone.utc).replace(microsecond=0)
     base_sec = int(time.time())
@@ -117,10 +138,11 @@ def generate(maildir, n, size, seed, start, user, mail_user):
         seq = start + i + 1
         tz = timezone(timedelta(minutes=rnd.choice([0, 60, 120, -300, 330, 540])))
         date = rfc5322_date((now - timedelta(minutes=7 * (n - i))).astimezone(tz))
+        sender, subject = encoded_headers(rnd, seq) if encoded else (sender_of(rnd), subject_of(rnd, seq))
         headers = [
-            "From: " + sender_of(rnd),
+            "From: " + sender,
             "To: %s <%s@example.test>" % (user.capitalize(), user),
-            "Subject: " + subject_of(rnd, seq),
+            "Subject: " + subject,
             "Date: " + date,
             "Message-ID: <%d.%d.%08x@%s.invalid>" % (seq, base_sec, rnd.getrandbits(32), HOST),
             "MIME-Version: 1.0",

@@ -30,6 +30,9 @@
 #   --address ADDR   listening IPv4 address      (default 127.0.0.1)
 #   --users N        number of test users        (default 16, at most 99)
 #   --server NAME    dovecot (default) or courier
+#   --tls            Dovecot with TLS: STLS on PORT, implicit TLS on the
+#                    TLS port, test certificates (see pop3-server-tls.sh)
+#   --tls-port PORT  implicit-TLS port (default `auto` with --tls)
 #   --size BYTES     add-messages: exact POP3 (CR LF) size of each message
 #                    (default 2048; raised to the minimum when too small)
 #   --seed N         add-messages: random seed   (default: a running counter)
@@ -49,6 +52,8 @@ USERS=16
 SIZE=2048
 SEED=
 SERVER=dovecot
+TLS=no
+TLS_PORT=auto
 QUIET=0
 MAIL_USER=pop3check
 CMD=
@@ -72,6 +77,8 @@ while [ $# -gt 0 ]; do
         --users=*)   USERS=${1#*=}; EXPLICIT+=(USERS); shift ;;
         --server)    need_val "$@"; SERVER=$2; EXPLICIT+=(SERVER); shift 2 ;;
         --server=*)  SERVER=${1#*=}; EXPLICIT+=(SERVER); shift ;;
+        --tls)       TLS=yes; EXPLICIT+=(TLS); shift ;;
+        --tls-port)  need_val "$@"; TLS_PORT=$2; EXPLICIT+=(TLS_PORT); shift 2 ;;
         --size)      need_val "$@"; SIZE=$2; shift 2 ;;
         --size=*)    SIZE=${1#*=}; shift ;;
         --seed)      need_val "$@"; SEED=$2; shift 2 ;;
@@ -106,17 +113,24 @@ load_settings() {
     [ -f "$SETTINGS" ] || return 0
     local k v
     while IFS='=' read -r k v; do
-        case "$k" in PORT|ADDRESS|USERS|SERVER) ;; *) continue ;; esac
+        case "$k" in PORT|ADDRESS|USERS|SERVER|TLS|TLS_PORT) ;; *) continue ;; esac
         [ "$CMD" = start ] && is_explicit "$k" && continue
         printf -v "$k" '%s' "$v"
     done < "$SETTINGS"
 }
 load_settings
 
+free_port() {
+    python3 -c 'import socket, sys; s = socket.socket(); s.bind((sys.argv[1], 0)); print(s.getsockname()[1])' \
+        "$ADDRESS" || die "no free port on $ADDRESS"
+}
 if [ "$PORT" = auto ]; then
     [ "$CMD" = start ] || die "--port auto is only for start"
-    PORT=$(python3 -c 'import socket, sys; s = socket.socket(); s.bind((sys.argv[1], 0)); print(s.getsockname()[1])' \
-        "$ADDRESS") || die "no free port on $ADDRESS"
+    PORT=$(free_port)
+fi
+if [ "$TLS" = yes ] && [ "$TLS_PORT" = auto ]; then
+    [ "$CMD" = start ] || die "--tls-port auto is only for start"
+    TLS_PORT=$(free_port)
 fi
 [[ "$PORT" =~ ^[0-9]+$ ]] && [ "$PORT" -ge 1 ] && [ "$PORT" -le 65535 ] || die "--port '$PORT' is not a port number"
 [[ "$ADDRESS" =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ ]] || die "--address '$ADDRESS' is not a dotted IPv4 address"
@@ -127,6 +141,8 @@ case "$SERVER" in dovecot|courier) ;; *) die "--server must be dovecot or courie
 [ "$SERVER" = dovecot ] || LOG=$DIR/log/$SERVER.log
 # Courier's functions; they are used only when SERVER is courier.
 . "$HERE/pop3-server-courier.sh"
+. "$HERE/pop3-server-tls.sh"
+[ "$TLS" = no ] || [ "$SERVER" = dovecot ] || die "--tls is for dovecot only (Courier's couriertls is not unpacked)"
 
 require_root() { [ "$(id -u)" = 0 ] || die "must be run as root (dovecot drops privileges itself)"; }
 
@@ -219,7 +235,7 @@ base_dir = $RUN
 state_dir = $DIR/state
 protocols = pop3
 listen = $ADDRESS
-ssl = no
+$(if [ "$TLS" = yes ]; then tls_dovecot_config; else echo "ssl = no"; fi)
 disable_plaintext_auth = no
 auth_mechanisms = plain login
 auth_verbose = yes
@@ -253,10 +269,7 @@ service pop3-login {
     address = $ADDRESS
     port = $PORT
   }
-  inet_listener pop3s {
-    port = 0
-  }
-}
+$(if [ "$TLS" = yes ]; then tls_dovecot_listener; else printf '  inet_listener pop3s {\n    port = 0\n  }\n}'; fi)
 protocol pop3 {
   mail_max_userip_connections = 100
 }
@@ -280,7 +293,9 @@ EOF
 }
 
 write_settings() {
-    printf 'PORT=%s\nADDRESS=%s\nUSERS=%s\nSERVER=%s\n' "$PORT" "$ADDRESS" "$USERS" "$SERVER" > "$SETTINGS"
+    printf 'PORT=%s\nADDRESS=%s\nUSERS=%s\nSERVER=%s\nTLS=%s\nTLS_PORT=%s\n' "$PORT" "$ADDRESS" "$USERS" "$SERVER" \
+        "$TLS" "$TLS_PORT" > "$SETTINGS"
+    if [ "$TLS" = yes ]; then echo "$TLS_PORT" > "$DIR/tls-port"; else rm -f "$DIR/tls-port"; fi
     echo "$SERVER" > "$DIR/server"
     echo "$PORT" > "$DIR/port"
     echo "$ADDRESS" > "$DIR/address"
@@ -334,6 +349,7 @@ cmd_start() {
     local uid gid pid u
     uid=$(id -u "$MAIL_USER"); gid=$(id -g "$MAIL_USER")
     local old_sig; old_sig=$(cat "$SETTINGS" "$CONF" "$PASSWD" 2>/dev/null || true)
+    [ "$TLS" = no ] || tls_make_certificates
     write_settings
     write_config "$uid" "$gid"
     for u in $(user_names); do ensure_maildir "$u"; done

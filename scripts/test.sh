@@ -13,16 +13,22 @@ scripts/build.sh
 export QT_QPA_PLATFORM=offscreen
 SERVER_DIR=$(mktemp -d /tmp/pop3check-tests.XXXXXX)
 COURIER_DIR=$(mktemp -d /tmp/pop3check-courier.XXXXXX)
+TLS_DIR=$(mktemp -d /tmp/pop3check-tls.XXXXXX)
 export POP3CHECK_TEST_SERVER_DIR="$SERVER_DIR"
 export POP3CHECK_TEST_COURIER_DIR="$COURIER_DIR"
+export POP3CHECK_TEST_TLS_SERVER_DIR="$TLS_DIR"
 # Each stop ends only the processes named by its instance's pid files.
 cleanup() {
   "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" stop >/dev/null 2>&1 || true
   "$ROOT/scripts/pop3-server-courier.sh" --dir "$COURIER_DIR" stop >/dev/null 2>&1 || true
+  "$ROOT/scripts/pop3-server.sh" --dir "$TLS_DIR" stop >/dev/null 2>&1 || true
 }
 trap cleanup EXIT
 scripts/pop3-server.sh --dir "$SERVER_DIR" --port auto start
 scripts/pop3-server-courier.sh --dir "$COURIER_DIR" --port auto start
+# Dovecot with TLS: STLS on its plain port, implicit TLS on a second one,
+# certificates from a test CA and one loopback address per certificate fault.
+scripts/pop3-server.sh --dir "$TLS_DIR" --port auto --tls start
 
 # Every stage runs even when an earlier one failed, so one run reports all
 # of them; ctest comes last so that its summary closes the output.
@@ -41,6 +47,15 @@ scripts/check-package.sh --build build || failed+=(package)
 # build-fuzz), with the saved regression inputs replayed; a finding fails
 # the test run.
 scripts/fuzz.sh --seconds "${POP3CHECK_FUZZ_SECONDS:-15}" || failed+=(fuzz)
+
+# Every address of a host is tried in turn: under a hosts file of its own (a
+# private mount namespace, root only) "dualhost" is ::1 and then 127.0.0.1,
+# and only 127.0.0.1 answers.
+if [ "$(id -u)" = 0 ] && command -v unshare >/dev/null; then
+  printf '127.0.0.1 localhost\n::1 dualhost\n127.0.0.1 dualhost\n' > "$TLS_DIR/hosts"
+  POP3CHECK_TEST_DUAL_STACK_HOST=dualhost unshare -m sh -c 'mount --bind "$1" /etc/hosts && exec "$2" --gtest_filter="*EveryAddressOfTheHost*"' \
+    sh "$TLS_DIR/hosts" build/tests/pop3/pop3_tests || failed+=(dual-stack)
+fi
 
 (cd build && ctest --output-on-failure -j 2 --timeout 600) || failed+=(ctest)
 

@@ -1,9 +1,21 @@
 // One POP3 session as the mail checker's analysing check runs it: log-in,
-// STAT, LIST, then TOP n 0 and LIST n for every message, QUIT.
+// STAT, LIST, then the summary of every message, QUIT.
 //
-// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS]
+// Usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single] [decode] [tls:CAFILE]
+// walk (the default) fetches the summaries as the window's check does, with
+// TSummaryPipeline (pipelined where the server allows it, sizes from the
+// listing); walk1 is the same walk with one command out at a time, the
+// conversation the check has with a server that does not list PIPELINING;
+// single calls FetchSummary per message (TOP n 0 and LIST n, one command at
+// a time), as the check did before.
+// decode also decodes each summary's sender, subject and date, as the list
+// shows them.
+// With tls:CAFILE the session runs over implicit TLS, the certificate
+// verified against CAFILE.
 // Prints one line: wall and CPU (this process) medians of RUNS timed
-// sessions, after one untimed warm-up session.
+// sessions, after one untimed warm-up session. With "decode", each
+// summary's sender and subject are decoded and its date read as the list
+// shows them (encoded words, charsets, the local date).
 
 #include <sys/resource.h>
 
@@ -15,7 +27,10 @@
 #include <string>
 #include <vector>
 
+#include "codec/EncodedWords.h"
+#include "codec/MailDate.h"
 #include "pop3/Pop3Client.h"
+#include "pop3/SummaryPipeline.h"
 
 namespace {
 
@@ -31,17 +46,50 @@ double CpuSeconds() {
   return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+bool decodeSummaries = false;
+std::size_t decodedBytes = 0;
+
+std::string FieldOf(const pop3::TSummary& summary, const char* name) {
+  const int at = summary.Header.FindField(name);
+  if (at < 0) return {};
+  const std::string& line = summary.Header[at];
+  const std::size_t colon = line.find(':');
+  return colon == std::string::npos ? std::string() : line.substr(colon + 1);
+}
+
+// What the list makes of a summary: its shown sender, subject and date.
+void DecodeSummary(const pop3::TSummary& summary) {
+  decodedBytes += codec::DecodeHeaderText(FieldOf(summary, "From")).size();
+  decodedBytes += codec::DecodeHeaderText(FieldOf(summary, "Subject")).size();
+  decodedBytes += codec::ShownMailDate(FieldOf(summary, "Date")).size();
+}
+
 // Returns the number of messages summarised; exits when a summary lacks its
 // subject (the peer checks the same).
+enum class Mode { Walk, WalkOneAtATime, Single } mode = Mode::Walk;
+
 int Session(pop3::TPop3Client& client) {
   client.Connect();
   std::vector<std::int32_t> numbers;
   client.OnList = [&](std::int32_t msg, std::int32_t) { numbers.push_back(msg); };
   client.ListMessages();
   int subjects = 0;
-  for (std::int32_t msg : numbers) {
-    client.FetchSummary(msg);
-    subjects += client.Summary().Header.FindField("Subject") >= 0;
+  if (mode != Mode::Single) {
+    pop3::TSummaryPipeline::Limits limits;
+    if (mode == Mode::WalkOneAtATime) limits.MaxCommands = 1;
+    pop3::TSummaryPipeline summaries(client, numbers, limits);
+    for (std::int32_t msg : numbers) {
+      summaries.FetchSummary(msg);
+      subjects += client.Summary().Header.FindField("Subject") >= 0;
+      if (decodeSummaries) DecodeSummary(client.Summary());
+    }
+    summaries.Finish();
+  } else {
+    for (std::int32_t msg : numbers) {
+      client.FetchSummary(msg);
+      subjects += client.Summary().Header.FindField("Subject") >= 0;
+      if (decodeSummaries) DecodeSummary(client.Summary());
+    }
   }
   client.Disconnect();
   if (subjects != client.MailCount() || static_cast<int>(numbers.size()) != client.MailCount()) {
@@ -72,7 +120,7 @@ std::string Median(std::vector<Sample> samples, double Sample::*field) {
 
 int main(int argc, char** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS]\n");
+    std::fprintf(stderr, "usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single] [decode] [tls:CAFILE]\n");
     return 2;
   }
   QCoreApplication application(argc, argv);
@@ -82,13 +130,29 @@ int main(int argc, char** argv) {
   client.Port = std::atoi(argv[2]);
   client.UserID = argv[3];
   client.Password = argv[4];
+  for (int i = 6; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "decode") {
+      decodeSummaries = true;
+    } else if (arg == "single") {
+      mode = Mode::Single;
+    } else if (arg == "walk1") {
+      mode = Mode::WalkOneAtATime;
+    } else if (arg.rfind("tls:", 0) == 0) {
+      client.Security = pop3::TSecurity::TLS;
+      client.TlsCAFile = arg.substr(4);
+    }
+  }
   try {
     int count = 0;
     Sample first = Timed(client, count);
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
-    std::printf("pop3check TOP+LIST x%d (1 session, summaries filled): wall median %s cpu median %s first %.3fs runs %d\n",
-                count, Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
+    std::printf("pop3check%s %s x%d (1 session, summaries filled%s): wall median %s cpu median %s first %.3fs runs %d\n",
+                client.Security == pop3::TSecurity::TLS ? " TLS" : "",
+                mode == Mode::Walk             ? "summary walk"
+                : mode == Mode::WalkOneAtATime ? "summary walk one command at a time (as without PIPELINING)"
+                                               : "FetchSummary one by one (TOP+LIST)", count, decodeSummaries ? ", sender/subject/date decoded" : "", Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
                 runs);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pop3_bench: %s\n", error.what());

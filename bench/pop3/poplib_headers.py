@@ -1,19 +1,24 @@
 #!/usr/bin/env python3
 """The peer: Python poplib in one session, STAT, LIST, then TOP n 0 and
 LIST n for every message, QUIT (the same conversation as pop3_bench), with
-each header parsed. Usage: poplib_headers.py HOST PORT USER PASSWORD [RUNS]
+each header parsed. Usage: poplib_headers.py HOST PORT USER PASSWORD [RUNS [tls:CAFILE]]
+(tls:CAFILE: POP3_SSL, the certificate verified against CAFILE)
 Prints one line: wall and CPU (this process) medians of RUNS timed sessions
 after one untimed warm-up session."""
 import email
 import poplib
+import ssl
 import statistics
 import sys
 import time
 
 
-def session(host, port, user, password):
+def session(host, port, user, password, context=None):
     t0, c0 = time.perf_counter(), time.process_time()
-    p = poplib.POP3(host, port, timeout=60)
+    if context is None:
+        p = poplib.POP3(host, port, timeout=60)
+    else:
+        p = poplib.POP3_SSL(host, port, timeout=60, context=context)
     p.user(user)
     p.pass_(password)
     count, _ = p.stat()
@@ -39,9 +44,12 @@ def main():
         sys.exit(__doc__)
     host, port, user, password = sys.argv[1], int(sys.argv[2]), sys.argv[3], sys.argv[4]
     runs = int(sys.argv[5]) if len(sys.argv) > 5 else 7
-    _, first, _ = session(host, port, user, password)
-    samples = [session(host, port, user, password) for _ in range(runs)]
-    print("poplib TOP+LIST x%d (1 session, incl. header parse): wall median %s cpu median %s first %.3fs runs %d"
+    context = None
+    if len(sys.argv) > 6 and sys.argv[6].startswith("tls:"):
+        context = ssl.create_default_context(cafile=sys.argv[6][4:])
+    _, first, _ = session(host, port, user, password, context)
+    samples = [session(host, port, user, password, context) for _ in range(runs)]
+    print(("poplib POP3_SSL" if context else "poplib") + " TOP+LIST x%d (1 session, incl. header parse): wall median %s cpu median %s first %.3fs runs %d"
           % (samples[0][0], fmt(s[1] for s in samples), fmt(s[2] for s in samples), first, runs))
 
 

@@ -42,8 +42,43 @@ std::string DataFolder() {
 
 std::string DataFolderFile(const std::string& name) { return DataFolder() + kSeparator + name; }
 
-std::string SettingsFilePath() { return DataFolderFile("pop3.ini"); }
+std::string SettingsFilePath() { return DataFolderFile(kSettingsFileName); }
 
-std::string WaveFilePath() { return DataFolderFile("gotmail.wav"); }
+std::string WaveFilePath() { return DataFolderFile(kWaveFileName); }
+
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+bool IsPartFileName(std::string_view lower) {
+  const std::string prefix = Lower(kPartFilePrefix);
+  const std::string suffix = Lower(kPartFileSuffix);
+  if (lower.size() <= prefix.size() + suffix.size() || !StartsWith(lower, prefix)) return false;
+  if (lower.substr(lower.size() - suffix.size()) != suffix) return false;
+  const std::string_view digits = lower.substr(prefix.size(), lower.size() - prefix.size() - suffix.size());
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsProgramFileName(std::string_view name) {
+  const std::string lower = Lower(name);
+  for (const char* own : {kSettingsFileName, kWaveFileName}) {
+    const std::string ownLower = Lower(own);
+    if (lower == ownLower || StartsWith(lower, ownLower + ".")) return true;
+  }
+  return IsPartFileName(lower);
+}
 
 }  // namespace platform

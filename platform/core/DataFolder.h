@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -13,6 +14,21 @@ std::string DataFolder();
 
 // name inside the data folder, joined with the folder separator.
 std::string DataFolderFile(const std::string& name);
+
+// The names of the files the program itself keeps in the data folder.
+inline constexpr const char* kSettingsFileName = "pop3.ini";
+inline constexpr const char* kWaveFileName = "gotmail.wav";
+// Temporary part files of message retrieval: prefix, a number, suffix.
+inline constexpr const char* kPartFilePrefix = "Temp";
+inline constexpr const char* kPartFileSuffix = ".mme";
+
+// True when name, in any letter case, is one the program reads or writes in
+// the data folder: the settings file, the alert sound, the temporary files
+// beside either of them while they are replaced (the name followed by a
+// dot and anything), and the part files (prefix, digits, suffix). Files
+// written from mail must never take such a name. A new file of the program
+// gets its name above and a rule here.
+bool IsProgramFileName(std::string_view name);
 
 // The settings file, pop3.ini in the data folder.
 std::string SettingsFilePath();

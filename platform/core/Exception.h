@@ -23,4 +23,11 @@ class EFileError : public Exception {
   using Exception::Exception;
 };
 
+// A file was to be created new, but its name is taken: by a file, a folder
+// or a symbolic link (a dangling one too).
+class EFileExists : public EFileError {
+ public:
+  using EFileError::EFileError;
+};
+
 }  // namespace platform

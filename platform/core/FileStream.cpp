@@ -23,10 +23,16 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 }  // namespace
 
 TFileStream::TFileStream(const std::string& fileName, FileOpenMode mode, FileAccess access)
-    : fileName_(fileName), writable_(mode == FileOpenMode::Create) {
+    : fileName_(fileName), writable_(mode != FileOpenMode::OpenRead) {
   if (writable_) {
     mode_t permissions = access == FileAccess::OwnerOnly ? 0600 : 0666;
-    fd_ = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, permissions);
+    // O_EXCL with O_CREAT refuses every existing entry, a symbolic link
+    // included, without following it; O_NOFOLLOW says so once more.
+    const int how = mode == FileOpenMode::CreateNew ? O_CREAT | O_EXCL | O_NOFOLLOW : O_CREAT | O_TRUNC;
+    fd_ = ::open(fileName.c_str(), O_RDWR | how | O_CLOEXEC, permissions);
+    if (fd_ < 0 && errno == EEXIST && mode == FileOpenMode::CreateNew) {
+      throw EFileExists("Cannot create file \"" + fileName_ + "\": " + std::strerror(EEXIST));
+    }
     if (fd_ < 0) Raise("Cannot create file", fileName_, errno);
   } else {
     fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);

@@ -12,6 +12,9 @@ namespace platform {
 // How TFileStream opens its file.
 enum class FileOpenMode {
   Create,    // create, or empty an existing file; readable and writable
+  CreateNew, // create a file that did not exist; readable and writable.
+             // Any entry of that name, a symbolic link included (dangling
+             // or not, never followed), refuses it with EFileExists
   OpenRead,  // open an existing file for reading only
 };
 
@@ -23,7 +26,8 @@ enum class FileOpenMode {
 class TFileStream : public codec::TStream {
  public:
   // Opens fileName; raises EFileError "Cannot create file ..." or "Cannot
-  // open file ..." with the reason. access sets the mode of a new file.
+  // open file ..." with the reason (EFileExists for CreateNew on a name
+  // that is taken). access sets the mode of a new file.
   TFileStream(const std::string& fileName, FileOpenMode mode, FileAccess access = FileAccess::Shared);
   // Writes what is pending and closes; a failure here is lost, so callers
   // that must know call Close first.

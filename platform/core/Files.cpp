@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -112,23 +113,47 @@ bool FileExists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
 }
 
+void RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) == 0 || errno == ENOENT) return;
+  RaiseFileError("Cannot delete " + Quoted(path), errno);
+}
+
 void RenameFile(const std::string& from, const std::string& to) {
   std::string what = "Cannot rename " + Quoted(from) + " to " + Quoted(to);
+  auto fail = [&what](int errorNumber) {
+    if (errorNumber == EEXIST) throw EFileExists(what + ": " + std::strerror(errorNumber));
+    RaiseFileError(what, errorNumber);
+  };
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
-  if (errno != EINVAL && errno != ENOSYS) RaiseFileError(what, errno);
+  if (errno != EINVAL && errno != ENOSYS) fail(errno);
   // The file system cannot rename without replacing: a hard link fails on an
   // existing name just the same.
   if (::link(from.c_str(), to.c_str()) == 0) {
     ::unlink(from.c_str());
     return;
   }
-  if (errno == EEXIST) RaiseFileError(what, errno);
+  if (errno == EEXIST) fail(errno);
+  if (EntryExists(to)) fail(EEXIST);
+  if (::rename(from.c_str(), to.c_str()) != 0) fail(errno);
+}
+
+bool EntryExists(const std::string& path) {
   struct stat info {};
-  if (::lstat(to.c_str(), &info) == 0) RaiseFileError(what, EEXIST);
-  if (::rename(from.c_str(), to.c_str()) != 0) RaiseFileError(what, errno);
+  return !path.empty() && ::lstat(path.c_str(), &info) == 0;
+}
+
+std::size_t MaxFileNameBytes(const std::string& folder) {
+  const long limit = ::pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+  return limit > 0 ? static_cast<std::size_t>(limit) : NAME_MAX;
 }
 
 std::optional<std::string> ReadFileIfExists(const std::string& path) {
+  bool truncated = false;
+  return ReadFileIfExists(path, std::numeric_limits<std::size_t>::max(), truncated);
+}
+
+std::optional<std::string> ReadFileIfExists(const std::string& path, std::size_t limit, bool& truncated) {
+  truncated = false;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
@@ -138,13 +163,22 @@ std::optional<std::string> ReadFileIfExists(const std::string& path) {
   std::string content;
   char buffer[65536];
   for (;;) {
-    ssize_t got = ::read(fd, buffer, sizeof buffer);
+    // One byte past the limit tells a file of exactly limit bytes from a
+    // longer one.
+    std::size_t room = limit - std::min(limit, content.size());
+    std::size_t wanted = room >= sizeof buffer ? sizeof buffer : room + 1;
+    ssize_t got = ::read(fd, buffer, wanted);
     if (got < 0) {
       if (errno == EINTR) continue;
       RaiseFileError("Cannot read " + Quoted(path), errno);
     }
     if (got == 0) break;
     content.append(buffer, static_cast<std::size_t>(got));
+    if (content.size() > limit) {
+      content.resize(limit);
+      truncated = true;
+      break;
+    }
   }
   return content;
 }

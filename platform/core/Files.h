@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,12 +28,29 @@ bool FileExists(const std::string& path);
 
 // Moves the file from to the name to, which must not exist yet (so a file
 // already there is never replaced). Meant for renames within one folder.
-// Raises EFileError naming both files when the move fails.
+// Raises EFileError naming both files when the move fails, EFileExists when
+// the name to is taken (by any entry, a dangling symbolic link included).
 void RenameFile(const std::string& from, const std::string& to);
+
+// True when path names any entry at all: a file, a folder, or a symbolic
+// link, which is not followed (so a dangling one counts too).
+bool EntryExists(const std::string& path);
+
+// The longest file name, in bytes, that the file system of folder takes
+// (255 where it cannot tell).
+std::size_t MaxFileNameBytes(const std::string& folder);
+
+// Removes the file path (a link is removed, not followed). A file that is
+// already gone is no error. Raises EFileError naming the file otherwise.
+void RemoveFile(const std::string& path);
 
 // The whole content of path as bytes; nullopt when path does not exist.
 // Raises EFileError naming the file when it exists but cannot be read.
 std::optional<std::string> ReadFileIfExists(const std::string& path);
+
+// The same, reading at most limit bytes; truncated tells whether the file
+// held more than that.
+std::optional<std::string> ReadFileIfExists(const std::string& path, std::size_t limit, bool& truncated);
 
 // Splits text into lines at CR LF, LF or a lone CR. The terminator after the
 // last line is optional and does not add an empty line.

@@ -11,18 +11,23 @@ namespace platform {
 
 namespace {
 
-// The look-up's outcome as a socket error number; fills the first IPv4
-// address on success.
-int LookupResult(const QHostInfo& info, std::uint32_t& addressNetOrder) {
+// The look-up's outcome as a socket error number; fills every address, in
+// the resolver's order, on success.
+int LookupResult(const QHostInfo& info, std::vector<IpAddress>& addresses) {
   switch (info.error()) {
     case QHostInfo::NoError:
       for (const QHostAddress& address : info.addresses()) {
         if (address.protocol() == QAbstractSocket::IPv4Protocol) {
-          addressNetOrder = htonl(address.toIPv4Address());
-          return kSockNoError;
+          addresses.push_back(IpAddress::FromIPv4(htonl(address.toIPv4Address())));
+        } else if (address.protocol() == QAbstractSocket::IPv6Protocol) {
+          IpAddress v6;
+          v6.v6 = true;
+          const Q_IPV6ADDR raw = address.toIPv6Address();
+          for (int i = 0; i < 16; ++i) v6.bytes[static_cast<std::size_t>(i)] = raw[i];
+          addresses.push_back(v6);
         }
       }
-      return kSockNO_DATA;  // the name exists, but has no IPv4 address
+      return addresses.empty() ? kSockNO_DATA : kSockNoError;
     case QHostInfo::HostNotFound:
       return kSockHOST_NOT_FOUND;
     default:
@@ -51,9 +56,9 @@ void HostLookup::Start(const std::string& hostName, SocketEventSink& sink) {
   impl->lookupId = QHostInfo::lookupHost(name, &impl->context, [impl, generation, target](const QHostInfo& info) {
     if (generation != impl->generation) return;
     impl->lookupId = -1;
-    std::uint32_t address = 0;
-    const int error = LookupResult(info, address);
-    target->OnLookupDone(error, address);
+    std::vector<IpAddress> addresses;
+    const int error = LookupResult(info, addresses);
+    target->OnLookupAddresses(error, addresses);
   });
 }
 

@@ -88,6 +88,12 @@ void SetValue(Lines& lines, std::string_view section, std::string_view key, std:
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::string(key) + "=" + std::string(value));
 }
 
+// Drops what follows the last line end of content: a read cut that line short.
+void DropCutLine(std::string& content) {
+  std::string::size_type end = content.find_last_of("\r\n");
+  content.resize(end == std::string::npos ? 0 : end + 1);
+}
+
 // Why section, key or value cannot be written, or empty when they can.
 std::string UnwritableReason(std::string_view section, std::string_view key, std::string_view value) {
   if (!TProfileFile::CanHoldValue(section) || section.find(']') != std::string_view::npos)
@@ -112,29 +118,33 @@ bool TProfileFile::CanHoldValue(std::string_view value) {
 
 std::string TProfileFile::ReadString(const std::string& section, const std::string& key,
                                      const std::string& defaultValue) const {
-  std::string result = defaultValue;
+  std::string result = ReadValue(section, key).value_or(defaultValue);
+  if (result.size() > kMaxValueLength) result.resize(kMaxValueLength);
+  return result;
+}
+
+std::optional<std::string> TProfileFile::ReadValue(const std::string& section, const std::string& key) const {
   std::optional<std::string> content;
+  bool truncated = false;
   try {
-    content = ReadFileIfExists(fileName_);
+    content = ReadFileIfExists(fileName_, kMaxFileSize, truncated);
   } catch (const EFileError&) {
     // An unreadable file reads as a missing one, as the profile functions
     // do; a later write reports the failure.
   }
-  if (content) {
-    Lines lines = SplitLines(*content);
-    std::string_view wantedSection = Trimmed(section);
-    std::string_view wantedKey = Trimmed(key);
-    if (std::optional<SectionRange> range = FindSection(lines, wantedSection)) {
-      for (std::size_t i = range->header + 1; i < range->end; ++i) {
-        std::string::size_type equals = KeyValueSplit(lines[i], wantedKey);
-        if (equals == std::string::npos) continue;
-        result = lines[i].substr(equals + 1);
-        break;
-      }
-    }
+  if (!content) return std::nullopt;
+  if (truncated) DropCutLine(*content);
+  Lines lines = SplitLines(*content);
+  std::optional<SectionRange> range = FindSection(lines, Trimmed(section));
+  if (!range) return std::nullopt;
+  for (std::size_t i = range->header + 1; i < range->end; ++i) {
+    std::string::size_type equals = KeyValueSplit(lines[i], Trimmed(key));
+    if (equals == std::string::npos) continue;
+    std::string value = lines[i].substr(equals + 1);
+    if (value.size() > kMaxValueLength) value.resize(kMaxValueLength);
+    return value;
   }
-  if (result.size() > kMaxValueLength) result.resize(kMaxValueLength);
-  return result;
+  return std::nullopt;
 }
 
 void TProfileFile::WriteString(const std::string& section, const std::string& key,
@@ -142,8 +152,17 @@ void TProfileFile::WriteString(const std::string& section, const std::string& ke
   const std::string failure = "Unable to write to " + fileName_;
   std::string reason = UnwritableReason(section, key, value);
   if (!reason.empty()) throw EFileError(failure + ": " + reason);
+  bool truncated = false;
+  std::optional<std::string> content;
   try {
-    std::optional<std::string> content = ReadFileIfExists(fileName_);
+    content = ReadFileIfExists(fileName_, kMaxFileSize, truncated);
+  } catch (const EFileError&) {
+    throw EFileError(failure);
+  }
+  if (truncated)
+    throw EFileError(failure + ": the file is longer than " + std::to_string(kMaxFileSize / 1024) +
+                     " KB, which no settings file is; move it away to start afresh");
+  try {
     Lines lines = content ? SplitLines(*content) : Lines{};
     SetValue(lines, Trimmed(section), Trimmed(key), value);
     std::string text;

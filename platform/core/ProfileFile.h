@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,11 +25,16 @@ namespace platform {
 //
 // Nothing is cached: every call reads the file afresh, and every write
 // rewrites the file whole and safely (see WriteFileReplacing), with CR LF
-// after every line. Lines may end in CR LF, LF or CR when read.
+// after every line. Lines may end in CR LF, LF or CR when read. A settings
+// file is small: only its first kMaxFileSize bytes are read (a line cut
+// there is dropped), and a longer file is never rewritten, so that what was
+// not read is not lost.
 class TProfileFile {
  public:
   // A value read back holds at most this many characters.
   static constexpr std::size_t kMaxValueLength = 2047;
+  // The most of the file that is read.
+  static constexpr std::size_t kMaxFileSize = 1024 * 1024;
 
   // access applies to the file whenever a write creates or replaces it:
   // OwnerOnly keeps it readable by its owner alone (mode 0600).
@@ -42,13 +48,16 @@ class TProfileFile {
   std::string ReadString(const std::string& section, const std::string& key,
                          const std::string& defaultValue) const;
 
+  // The same, with nothing instead of a default when the value is missing.
+  std::optional<std::string> ReadValue(const std::string& section, const std::string& key) const;
+
   // Sets key in section to value, creating the file, the section (appended
   // at the end) or the key (after the section's last line that is not
   // blank) as needed; every other line stays as it was. Raises EFileError
   // "Unable to write to " + the file name when the file cannot be read or
   // written, and the same text with the reason appended when the section,
-  // key or value cannot be held in a line (see CanHoldValue); the file is
-  // then left unchanged.
+  // key or value cannot be held in a line (see CanHoldValue) or the file is
+  // longer than kMaxFileSize; the file is then left unchanged.
   void WriteString(const std::string& section, const std::string& key,
                    const std::string& value) const;
 

@@ -10,10 +10,12 @@
 #include <QObject>
 #include <QSocketNotifier>
 #include <cerrno>
+#include <cstring>
 
 #include "platform/core/EventLoop.h"
 #include "platform/core/SocketErrors.h"
 #include "platform/core/SocketInternal.h"
+#include "platform/core/TlsLayer.h"
 
 namespace platform {
 
@@ -51,6 +53,14 @@ struct TcpSocket::Impl {
 
   SocketEventSink* sink;
   int fd = -1;
+  std::unique_ptr<TlsLayer> tls;  // while a TLS session runs over fd
+  std::string tlsError;           // why the last StartTls failed
+  int family = AF_INET;           // of the descriptor made by the last open
+  bool resetOnClose = false;      // the option of the last open
+
+  bool OpenFamily(int newFamily, bool reset);
+  // The connect call and its outcome, for either family.
+  int StartConnect(const sockaddr* address, socklen_t length);
   Mode mode = Mode::Closed;
   bool closeReported = false;
   unsigned generation = 0;  // changes with every new descriptor
@@ -79,6 +89,8 @@ struct TcpSocket::Impl {
   }
 
   void SetDescriptor(int newFd, Mode newMode) {
+    if (tls) tls->Shutdown();
+    tls.reset();
     readNotifier->setEnabled(false);
     writeNotifier->setEnabled(false);
     readNotifier->setSocket(newFd);
@@ -157,43 +169,70 @@ TcpSocket::~TcpSocket() { Close(); }
 
 void TcpSocket::SetSink(SocketEventSink& sink) { impl_->sink = &sink; }
 
-bool TcpSocket::Open(bool resetOnClose) {
-  Close();
-  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
-  if (fd < 0) return Refuse(errno);
+bool TcpSocket::Open(bool resetOnClose) { return impl_->OpenFamily(AF_INET, resetOnClose); }
+
+bool TcpSocket::Impl::OpenFamily(int family, bool resetOnClose) {
+  if (fd >= 0) {
+    const int old = fd;
+    SetDescriptor(-1, Mode::Closed);
+    ::close(old);
+  }
+  const int newFd = ::socket(family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, IPPROTO_TCP);
+  if (newFd < 0) return Refuse(errno);
   if (resetOnClose) {
     const linger noLinger{1, 0};
-    if (::setsockopt(fd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger) != 0) {
+    if (::setsockopt(newFd, SOL_SOCKET, SO_LINGER, &noLinger, sizeof noLinger) != 0) {
       const int error = errno;
-      ::close(fd);
+      ::close(newFd);
       return Refuse(error);
     }
   }
-  impl_->SetDescriptor(fd, Impl::Mode::Idle);
+  SetDescriptor(newFd, Mode::Idle);
+  this->family = family;
+  this->resetOnClose = resetOnClose;
   return true;
 }
 
 bool TcpSocket::IsValid() const { return impl_->fd >= 0; }
 
 int TcpSocket::Connect(std::uint32_t addressNetOrder, std::uint16_t port) {
-  if (impl_->fd < 0) return FailWithErrno(ENOTSOCK);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_port = htons(port);
-  address.sin_addr.s_addr = addressNetOrder;
-  const int rc = ::connect(impl_->fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+  return Connect(IpAddress::FromIPv4(addressNetOrder), port);
+}
+
+int TcpSocket::Connect(const IpAddress& address, std::uint16_t port) {
+  const int family = address.v6 ? AF_INET6 : AF_INET;
+  if (impl_->fd >= 0 && impl_->family != family && !impl_->OpenFamily(family, impl_->resetOnClose)) return -1;
+  if (address.v6) {
+    sockaddr_in6 target{};
+    target.sin6_family = AF_INET6;
+    target.sin6_port = htons(port);
+    std::memcpy(&target.sin6_addr, address.bytes.data(), 16);
+    return impl_->StartConnect(reinterpret_cast<const sockaddr*>(&target), sizeof target);
+  }
+  sockaddr_in target{};
+  target.sin_family = AF_INET;
+  target.sin_port = htons(port);
+  target.sin_addr.s_addr = address.IPv4();
+  return impl_->StartConnect(reinterpret_cast<const sockaddr*>(&target), sizeof target);
+}
+
+int TcpSocket::Impl::StartConnect(const sockaddr* address, socklen_t length) {
+  if (fd < 0) return FailWithErrno(ENOTSOCK);
+  const int rc = ::connect(fd, address, length);
   const int error = rc == 0 ? 0 : errno;
   // An interrupted connect goes on in the background, like one in progress.
   if (rc == 0 || error == EINPROGRESS || error == EINTR) {
-    impl_->mode = Impl::Mode::Connecting;
-    impl_->writeNotifier->setEnabled(true);  // writable = the outcome is known
+    mode = Mode::Connecting;
+    writeNotifier->setEnabled(true);  // writable = the outcome is known
     if (rc == 0) return 0;
     SetLastSocketError(kSockEWOULDBLOCK);  // how Windows Sockets answers
     return -1;
   }
-  if (error == ECONNREFUSED) {
-    impl_->mode = Impl::Mode::Idle;
-    impl_->PostConnectOutcome(kSockECONNREFUSED);
+  if (error == ECONNREFUSED || error == ENETUNREACH || error == EHOSTUNREACH || error == EADDRNOTAVAIL) {
+    // Known at once, told as a notification all the same, so that the
+    // caller may try its next address the way it would after a late refusal.
+    mode = Mode::Idle;
+    PostConnectOutcome(SocketErrorFromErrno(error));
     SetLastSocketError(kSockEWOULDBLOCK);
     return -1;
   }
@@ -204,6 +243,12 @@ long TcpSocket::Send(const char* bytes, std::size_t length) {
   if (impl_->fd < 0) return FailWithErrno(ENOTSOCK);
   // Linux answers EPIPE for a socket that never connected.
   if (impl_->mode == Impl::Mode::Idle) return FailWithErrno(ENOTCONN);
+  if (impl_->tls) {
+    int error = kSockNoError;
+    const long sent = impl_->tls->Write(bytes, length, error);
+    if (sent < 0) SetLastSocketError(error);
+    return sent;
+  }
   ssize_t sent;
   do {
     sent = ::send(impl_->fd, bytes, length, MSG_NOSIGNAL);
@@ -214,6 +259,13 @@ long TcpSocket::Send(const char* bytes, std::size_t length) {
 
 long TcpSocket::Recv(char* buffer, std::size_t length, bool peek) {
   if (impl_->fd < 0) return FailWithErrno(ENOTSOCK);
+  if (impl_->tls) {
+    int error = kSockNoError;
+    const long received = impl_->tls->Read(buffer, length, peek, error);
+    impl_->ArmRead();
+    if (received < 0) SetLastSocketError(error);
+    return received;
+  }
   ssize_t received;
   do {
     received = ::recv(impl_->fd, buffer, length, peek ? MSG_PEEK : 0);
@@ -283,8 +335,41 @@ std::unique_ptr<TcpSocket> TcpSocket::Accept(SocketEventSink& newSink, std::uint
   return accepted;
 }
 
+bool TcpSocket::StartTls(const TlsOptions& options) {
+  impl_->tls.reset();
+  if (impl_->fd < 0 || impl_->mode != Impl::Mode::Connected) {
+    impl_->tlsError = "TLS needs a connected socket";
+    return false;
+  }
+  auto tls = std::make_unique<TlsLayer>();
+  if (!tls->Start(impl_->fd, options)) {
+    impl_->tlsError = tls->error();
+    return false;
+  }
+  impl_->tls = std::move(tls);
+  return true;
+}
+
+TlsStep TcpSocket::TlsHandshake() {
+  if (!impl_->tls) return TlsStep::Failed;
+  return impl_->tls->Handshake();
+}
+
+bool TcpSocket::TlsActive() const { return impl_->tls != nullptr; }
+
+const TlsPeer& TcpSocket::TlsPeerInfo() const {
+  static const TlsPeer kNone;
+  return impl_->tls ? impl_->tls->peer() : kNone;
+}
+
+const std::string& TcpSocket::TlsError() const { return impl_->tls ? impl_->tls->error() : impl_->tlsError; }
+
 void TcpSocket::WaitReadable(int maxMs) {
-  if (impl_->fd >= 0 && PollNow(impl_->fd, POLLIN | POLLRDHUP) != 0) {
+  if (impl_->tls && impl_->tls->want() == TlsLayer::Want::Write) {
+    WaitWritable(maxMs);
+    return;
+  }
+  if (impl_->fd >= 0 && ((impl_->tls && impl_->tls->HasPending()) || PollNow(impl_->fd, POLLIN | POLLRDHUP) != 0)) {
     PumpEvents();
     return;
   }
@@ -293,6 +378,10 @@ void TcpSocket::WaitReadable(int maxMs) {
 }
 
 void TcpSocket::WaitWritable(int maxMs) {
+  if (impl_->tls && impl_->tls->want() == TlsLayer::Want::Read) {
+    WaitReadable(maxMs);
+    return;
+  }
   if (impl_->fd >= 0 && PollNow(impl_->fd, POLLOUT) != 0) {
     PumpEvents();
     return;

@@ -51,8 +51,10 @@ Application::~Application() { current = nullptr; }
 
 void Application::SetTitle(const std::string& title) {
   if (current == nullptr) return;
+  // Kept for the boxes, which are captioned with it. Not made the
+  // toolkit's display name: Qt would append that to every window title.
   current->title = title;
-  QGuiApplication::setApplicationDisplayName(qt::ToQt(title));
+  if (current->mainWindow != nullptr) current->mainWindow->ShowApplicationTitle();
 }
 
 std::string Application::Title() { return current != nullptr ? current->title : std::string(); }

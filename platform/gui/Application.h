@@ -23,7 +23,9 @@ class Application {
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
 
-  // The title shown for the application in the task bar.
+  // The title shown for the application in the task bar, and at once in
+  // the main window's title after its caption (where the desktop shows
+  // window titles only, that is where it is seen).
   static void SetTitle(const std::string& title);
   static std::string Title();
 

@@ -148,10 +148,11 @@ void Control::SetEnabled(bool enabled) {
 bool Control::Enabled() const { return core_->widget && core_->widget->isEnabled(); }
 
 void Control::SetHint(const std::string& hint) {
-  if (core_->widget) core_->widget->setToolTip(qt::ToQt(hint));
+  core_->hint = hint;
+  if (core_->widget) core_->widget->setToolTip(qt::ToQtToolTip(hint));
 }
 
-std::string Control::Hint() const { return core_->widget ? qt::FromQt(core_->widget->toolTip()) : std::string(); }
+std::string Control::Hint() const { return core_->hint; }
 
 void Control::Repaint() {
   if (core_->widget && core_->widget->isVisible()) core_->widget->repaint();

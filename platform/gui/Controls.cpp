@@ -1,11 +1,14 @@
 #include "platform/gui/Controls.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QValidator>
 
 #include "platform/gui/qt/ControlCore.h"
 #include "platform/gui/qt/EventHook.h"
@@ -30,6 +33,24 @@ const Widget* WidgetOf(const Control& control) {
   return static_cast<const Widget*>(control.Core().widget.data());
 }
 
+bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+
+// Drops CR and LF from every text the line edit takes, however it arrives.
+// A line break pasted with a host name would otherwise travel into the
+// settings file, where it cannot be held, and into the server's commands.
+class LineBreakFilter : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int& pos) const override {
+    for (qsizetype i = input.size() - 1; i >= 0; --i) {
+      if (input[i] != QLatin1Char('\r') && input[i] != QLatin1Char('\n')) continue;
+      input.remove(i, 1);
+      if (pos > i) --pos;
+    }
+    return Acceptable;
+  }
+};
+
 FontSpec BoldFont() {
   FontSpec font;
   font.Bold = true;
@@ -45,9 +66,12 @@ Panel::Panel(Container& parent) : Container(MakeCore<QFrame>(), &parent) {
 }
 
 Label::Label(Container& parent, const std::string& caption) : Control(MakeCore<QLabel>(), &parent) {
+  auto* label = WidgetOf<QLabel>(*this);
+  // A label may show text from the settings file or the server: never
+  // markup, which could make the toolkit load pictures named in it.
+  label->setTextFormat(Qt::PlainText);
   SetFont(BoldFont());
   SetText(caption);
-  auto* label = WidgetOf<QLabel>(*this);
   // A double click arrives as press, release, double click, release; the
   // second release is part of the double click and is no click of its own.
   new qt::EventHook(label, [this, inDoubleClick = false](QObject*, QEvent* event) mutable {
@@ -79,7 +103,10 @@ void Label::SetColor(Color color) {
   color_ = color;
   auto* label = WidgetOf<QLabel>(*this);
   QPalette palette = label->palette();
-  palette.setColor(QPalette::WindowText, QColor::fromRgb(color));
+  // The disabled colour stays the style's grey, so that a coloured label
+  // greys out with the others while a command runs.
+  palette.setColor(QPalette::Active, QPalette::WindowText, QColor::fromRgb(color));
+  palette.setColor(QPalette::Inactive, QPalette::WindowText, QColor::fromRgb(color));
   label->setPalette(palette);
 }
 
@@ -92,12 +119,28 @@ void Label::SetAlignment(TextAlignment alignment) {
 
 Edit::Edit(Container& parent) : Control(MakeCore<QLineEdit>(), &parent) {
   SetFont(BoldFont());
-  QObject::connect(WidgetOf<QLineEdit>(*this), &QLineEdit::textChanged, [this] { CallHandler(OnChange); });
+  auto* line = WidgetOf<QLineEdit>(*this);
+  line->setValidator(new LineBreakFilter(line));
+  QObject::connect(line, &QLineEdit::textChanged, [this] { CallHandler(OnChange); });
 }
 
-void Edit::SetText(const std::string& text) { WidgetOf<QLineEdit>(*this)->setText(qt::ToQt(text)); }
+// The screen shows bytes that are not UTF-8 as Latin-1 and a NUL as a
+// symbol; reading the screen back would give other bytes. Keeping the bytes
+// set lets a value that nobody edited go back where it came from unchanged.
+void Edit::SetText(const std::string& text) {
+  std::string kept = text;
+  kept.erase(std::remove_if(kept.begin(), kept.end(), IsLineBreak), kept.end());
+  QString shown = qt::ToQt(kept);
+  // Set before the text, so that a change handler already reads the bytes.
+  setBytes_ = kept;
+  setShown_ = qt::FromQt(shown);
+  WidgetOf<QLineEdit>(*this)->setText(shown);
+}
 
-std::string Edit::Text() const { return qt::FromQt(WidgetOf<QLineEdit>(*this)->text()); }
+std::string Edit::Text() const {
+  std::string shown = qt::FromQt(WidgetOf<QLineEdit>(*this)->text());
+  return shown == setShown_ ? setBytes_ : shown;
+}
 
 void Edit::SetPasswordEcho(bool hidden) {
   WidgetOf<QLineEdit>(*this)->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);

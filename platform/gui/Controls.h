@@ -36,18 +36,26 @@ class Label : public Control {
   Color color_ = kColorBlack;
 };
 
-// A single-line text entry.
+// A single-line text entry. It never holds a line break: CR and LF are
+// dropped from whatever is set, typed, pasted or dropped into it.
 class Edit : public Control {
  public:
   explicit Edit(Container& parent);
 
   void SetText(const std::string& text);
-  std::string Text() const;  // UTF-8
+  // Exactly the bytes last set (less any line break) while the shown text
+  // is still the one they gave, whatever their encoding; once the user has
+  // changed it, the shown text as UTF-8.
+  std::string Text() const;
   // Shows one "*" for every character instead of the text.
   void SetPasswordEcho(bool hidden);
 
   // The text changed, by the user or by SetText.
   std::function<void()> OnChange;
+
+ private:
+  std::string setBytes_;
+  std::string setShown_;  // what the screen showed for them, as UTF-8
 };
 
 // A tick box without a caption of its own.

@@ -53,26 +53,31 @@ std::optional<BoxAnswer> ScriptedAnswer(BoxAnswer fallback) {
   return std::nullopt;
 }
 
+QMessageBox::Icon BoxIcon(BoxKind kind) {
+  switch (kind) {
+    case BoxKind::Question:
+      return QMessageBox::Question;
+    case BoxKind::Error:
+      return QMessageBox::Critical;
+    case BoxKind::Information:
+      break;
+  }
+  return QMessageBox::Information;
+}
+
 BoxAnswer ShowBox(BoxKind kind, const std::string& text) {
   Record(kind, text);
   BoxAnswer fallback = kind == BoxKind::Question ? BoxAnswer::No : BoxAnswer::Ok;
   if (auto scripted = ScriptedAnswer(fallback)) return *scripted;
-  QString caption = qt::ToQt(Application::Title());
-  QString shownText = qt::ToQtLines(text);
-  switch (kind) {
-    case BoxKind::Question:
-      return QMessageBox::question(DialogParent(), caption, shownText, QMessageBox::Yes | QMessageBox::No) ==
-                     QMessageBox::Yes
-                 ? BoxAnswer::Yes
-                 : BoxAnswer::No;
-    case BoxKind::Error:
-      QMessageBox::critical(DialogParent(), caption, shownText);
-      return BoxAnswer::Ok;
-    case BoxKind::Information:
-      break;
-  }
-  QMessageBox::information(DialogParent(), caption, shownText);
-  return BoxAnswer::Ok;
+  QMessageBox box(BoxIcon(kind), qt::ToQt(Application::Title()), qt::ToQtLines(text),
+                  kind == BoxKind::Question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                  DialogParent());
+  // A box's text often holds a server's reply or a name from a message:
+  // taken for markup, it could make the toolkit load any file as a picture.
+  box.setTextFormat(Qt::PlainText);
+  const int pressed = box.exec();
+  if (kind != BoxKind::Question) return BoxAnswer::Ok;
+  return pressed == QMessageBox::Yes ? BoxAnswer::Yes : BoxAnswer::No;
 }
 
 // "Text|*.txt|All|*.*" becomes "Text (*.txt);;All (*.*)".

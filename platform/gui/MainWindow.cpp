@@ -73,9 +73,24 @@ MainWindow::~MainWindow() {
   if (Application::MainForm() == this) Application::SetMainWindow(nullptr);
 }
 
-void MainWindow::SetCaption(const std::string& caption) { impl_->widget->setWindowTitle(qt::ToQt(caption)); }
+void MainWindow::SetCaption(const std::string& caption) {
+  impl_->caption = caption;
+  impl_->ShowTitle();
+}
 
-std::string MainWindow::Caption() const { return qt::FromQt(impl_->widget->windowTitle()); }
+std::string MainWindow::Caption() const { return impl_->caption; }
+
+void MainWindow::ShowApplicationTitle() { impl_->ShowTitle(); }
+
+// Where the desktop shows the window's title rather than the application's
+// (Linux), the application title, and with it the alert's MAIL, would
+// otherwise be seen nowhere. The toolkit adds the application's name to a
+// title only when the title is set, so the window sets the whole text
+// itself, again at every change of either part.
+void MainWindow::Impl::ShowTitle() {
+  const std::string title = Application::Title();
+  widget->setWindowTitle(qt::ToQt(title.empty() ? caption : caption + " \u2014 " + title));
+}
 
 void MainWindow::SetClientSize(int width, int height) { impl_->widget->resize(width, height); }
 
@@ -112,6 +127,23 @@ void MainWindow::AppendSystemMenuItem(const std::string& caption, int command) {
   impl_->systemMenu.push_back({caption, command});
 }
 
+void MainWindow::AppendSystemSubmenuItem(const std::string& submenu, const std::string& caption, int command) {
+  impl_->systemMenu.push_back({caption, command, submenu, true, false});
+}
+
+void MainWindow::SetSystemMenuItemChecked(int command, bool checked) {
+  for (Impl::MenuItem& item : impl_->systemMenu) {
+    if (item.command == command) item.checked = checked;
+  }
+}
+
+bool MainWindow::SystemMenuItemChecked(int command) const {
+  for (const Impl::MenuItem& item : impl_->systemMenu) {
+    if (item.command == command) return item.checked;
+  }
+  return false;
+}
+
 void MainWindow::Impl::Rescale() {
   if (designWidth <= 0 || designHeight <= 0) return;
   double sx = static_cast<double>(widget->width()) / designWidth;
@@ -124,14 +156,23 @@ void MainWindow::Impl::Rescale() {
 void MainWindow::Impl::ShowSystemMenu(const QPoint& globalPos) {
   if (systemMenu.empty()) return;
   QMenu menu(widget);
+  std::vector<std::pair<std::string, QMenu*>> submenus;
   for (const MenuItem& item : systemMenu) {
     if (item.caption.empty()) {
       menu.addSeparator();
       continue;
     }
+    QMenu* target = &menu;
+    if (!item.submenu.empty()) {
+      auto found = std::find_if(submenus.begin(), submenus.end(), [&](const auto& s) { return s.first == item.submenu; });
+      target = found != submenus.end() ? found->second : menu.addMenu(qt::ToQt(item.submenu));
+      if (found == submenus.end()) submenus.emplace_back(item.submenu, target);
+    }
+    QAction* action = target->addAction(qt::ToQt(item.caption));
+    action->setCheckable(item.checkable);
+    action->setChecked(item.checked);
     int command = item.command;
-    QObject::connect(menu.addAction(qt::ToQt(item.caption)), &QAction::triggered, widget,
-                     [this, command] { Choose(command); });
+    QObject::connect(action, &QAction::triggered, widget, [this, command] { Choose(command); });
   }
   menu.exec(globalPos);
 }

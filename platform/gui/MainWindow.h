@@ -21,8 +21,12 @@ class MainWindow : public Container {
   MainWindow(int designClientWidth, int designClientHeight);
   ~MainWindow() override;
 
+  // The title on screen is the caption followed by the application title
+  // (see Application::SetTitle), which it follows whenever that changes.
   void SetCaption(const std::string& caption);
   std::string Caption() const;
+  // Shows the application title anew; Application::SetTitle calls it.
+  void ShowApplicationTitle();
 
   void SetClientSize(int width, int height);
   void CenterOnScreen();
@@ -42,6 +46,11 @@ class MainWindow : public Container {
   // its controls. Choosing an item calls OnSystemCommand with its number.
   void AppendSystemMenuSeparator();
   void AppendSystemMenuItem(const std::string& caption, int command);
+  // An item with a check mark in the submenu called submenu (made where its
+  // first item is appended).
+  void AppendSystemSubmenuItem(const std::string& submenu, const std::string& caption, int command);
+  void SetSystemMenuItemChecked(int command, bool checked);
+  bool SystemMenuItemChecked(int command) const;
   std::function<void(int command)> OnSystemCommand;
 
   // Key preview: every key press that produces a character in any control

@@ -98,9 +98,13 @@ MessageGrid::MessageGrid(Container& parent, const std::vector<int>& columnWidths
     if (OnDblClickCell) RunGuarded([&] { OnDblClickCell(row, col); });
   });
   new qt::EventHook(view->viewport(), [this](QObject*, QEvent* event) {
-    if (event->type() != QEvent::MouseButtonRelease) return false;
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (!press && event->type() != QEvent::MouseButtonRelease) return false;
     auto* mouse = static_cast<QMouseEvent*>(event);
     if (mouse->button() != Qt::RightButton) return false;
+    // A right click asks about its row; it does not select the cell, whose
+    // highlight would stay behind the question and hide the text.
+    if (press) return true;
     QModelIndex index = impl_->view->indexAt(mouse->position().toPoint());
     if (index.isValid() && OnRightClickCell) RunGuarded([&] { OnRightClickCell(index.row(), index.column()); });
     return false;
@@ -129,6 +133,17 @@ void MessageGrid::SetCell(int col, int row, const std::string& text) {
   QTableWidgetItem* item = impl_->EnsureItem(col, row);
   item->setData(kRawTextRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   item->setText(qt::ToQt(text));
+}
+
+std::string MessageGrid::CellHint(int col, int row) const {
+  QTableWidgetItem* item = impl_->Item(col, row);
+  if (item == nullptr) return {};
+  return qt::FromQt(item->toolTip());
+}
+
+void MessageGrid::SetCellHint(int col, int row, const std::string& text) {
+  if (!impl_->Inside(col, row)) return;
+  impl_->EnsureItem(col, row)->setToolTip(qt::ToQt(text));
 }
 
 void MessageGrid::InsertRows(int index, int count) {

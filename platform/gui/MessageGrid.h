@@ -32,6 +32,10 @@ class MessageGrid : public Control {
   std::string Cell(int col, int row) const;
   void SetCell(int col, int row, const std::string& text);
 
+  // The tooltip of a cell (empty: none), kept with the cell as its text is.
+  std::string CellHint(int col, int row) const;
+  void SetCellHint(int col, int row, const std::string& text);
+
   // Inserts count empty rows before row index (index == RowCount appends).
   void InsertRows(int index, int count);
   // Removes count rows from index on; removing every row leaves one empty row.

@@ -1,6 +1,7 @@
 #include "platform/gui/qt/Text.h"
 
 #include <QStringDecoder>
+#include <QTextDocument>
 
 namespace platform::qt {
 
@@ -28,6 +29,12 @@ QString ToQtLines(const std::string& text) {
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return shown;
+}
+
+QString ToQtToolTip(const std::string& text) {
+  QString shown = ToQtLines(text);
+  if (!Qt::mightBeRichText(shown)) return shown;
+  return QStringLiteral("<p style='white-space:pre'>") + shown.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 std::string FromQt(const QString& text) { return text.toUtf8().toStdString(); }

@@ -2,6 +2,7 @@
 
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <utility>
 
 #include "platform/gui/qt/ControlCore.h"
 #include "platform/gui/qt/EventHook.h"
@@ -41,9 +42,9 @@ TextArea::TextArea(Container& parent) : Control(std::make_unique<ControlCore>(ne
   qt::HookKeyPress(editor, OnKeyPress);
 }
 
-void TextArea::SetText(const std::string& text) {
-  text_ = text;
-  EditorOf(*this)->setPlainText(qt::ToQtLines(text));
+void TextArea::SetText(std::string text) {
+  text_ = std::move(text);
+  EditorOf(*this)->setPlainText(qt::ToQtLines(text_));
 }
 
 std::string TextArea::Text() const { return text_; }

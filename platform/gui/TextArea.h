@@ -14,7 +14,9 @@ class TextArea : public Control {
  public:
   explicit TextArea(Container& parent);
 
-  void SetText(const std::string& text);
+  // Taken by value: a whole message may pass through here, and a caller
+  // that hands over its text spares a copy of it.
+  void SetText(std::string text);
   std::string Text() const;
 
   std::function<void()> OnClick;

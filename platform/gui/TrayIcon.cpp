@@ -28,7 +28,7 @@ TrayIcon::~TrayIcon() = default;
 
 void TrayIcon::SetHint(const std::string& hint) {
   impl_->hint = hint;
-  impl_->icon.setToolTip(qt::ToQt(hint));
+  impl_->icon.setToolTip(qt::ToQtToolTip(hint));
 }
 
 std::string TrayIcon::Hint() const { return impl_->hint; }

@@ -3,10 +3,15 @@
 #include <QAbstractScrollArea>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QMouseEvent>
+#include <QTextDocument>
+#include <QTimer>
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
@@ -14,6 +19,7 @@
 #include <QWindow>
 
 #include "platform/gui/Controls.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/MainWindow.h"
 #include "platform/gui/MessageGrid.h"
 #include "platform/gui/TextArea.h"
@@ -153,13 +159,64 @@ void TypeText(Edit& edit, const std::string& text) {
   }
 }
 
+void PasteText(Edit& edit, const std::string& text) {
+  auto* line = static_cast<QLineEdit*>(WidgetOf(edit));
+  QGuiApplication::clipboard()->setText(qt::ToQt(text));
+  line->selectAll();
+  line->paste();
+}
+
+namespace {
+
+// What a text widget draws for text in format: markup rendered, else the
+// text as it is.
+std::string Rendered(const QString& text, Qt::TextFormat format) {
+  const bool rich = format == Qt::RichText || (format == Qt::AutoText && Qt::mightBeRichText(text));
+  if (!rich) return qt::FromQt(text);
+  QTextDocument document;
+  document.setHtml(text);
+  return qt::FromQt(document.toPlainText());
+}
+
+}  // namespace
+
 std::string ShownText(Control& control) {
   QWidget* widget = WidgetOf(control);
-  if (auto* label = qobject_cast<QLabel*>(widget)) return qt::FromQt(label->text());
+  if (auto* label = qobject_cast<QLabel*>(widget)) return Rendered(label->text(), label->textFormat());
   if (auto* line = qobject_cast<QLineEdit*>(widget)) return qt::FromQt(line->displayText());
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return qt::FromQt(button->text());
   if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return qt::FromQt(area->toPlainText());
   return {};
+}
+
+// Tooltips have no format of their own: the toolkit guesses.
+std::string ShownHint(Control& control) { return Rendered(WidgetOf(control)->toolTip(), Qt::AutoText); }
+
+std::string ShownHint(TrayIcon& tray) { return Rendered(Internals::Of(tray).icon.toolTip(), Qt::AutoText); }
+
+std::string ShownTitle(MainWindow& window) {
+  QWidget* widget = Internals::Of(window).widget;
+  QWindow* handle = widget->windowHandle();
+  return qt::FromQt(handle != nullptr ? handle->title() : widget->windowTitle());
+}
+
+std::vector<std::string> ShownRealBoxes(const std::function<void()>& action) {
+  std::vector<std::string> shown;
+  const bool scripted = dialog_script::Scripted();
+  dialog_script::SetScripted(false);
+  QTimer closer;
+  closer.setInterval(10);
+  QObject::connect(&closer, &QTimer::timeout, [&shown] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    shown.push_back(Rendered(box->text(), box->textFormat()));
+    box->done(box->defaultButton() != nullptr ? box->standardButton(box->defaultButton()) : QMessageBox::Ok);
+  });
+  closer.start();
+  action();
+  closer.stop();
+  dialog_script::SetScripted(scripted);
+  return shown;
 }
 
 bool ShowsPasswordEcho(Edit& edit) {
@@ -176,6 +233,24 @@ bool HasHorizontalScrollBar(Control& control) {
 bool HasVerticalScrollBar(Control& control) {
   auto* area = qobject_cast<QAbstractScrollArea*>(WidgetOf(control));
   return area != nullptr && area->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff;
+}
+
+unsigned ShownTextColor(Control& label) {
+  QWidget* widget = WidgetOf(label);
+  const QPalette::ColorGroup group = widget->isEnabled() ? QPalette::Active : QPalette::Disabled;
+  return widget->palette().color(group, QPalette::WindowText).rgb() & 0xFFFFFFu;
+}
+
+bool CellSelected(MessageGrid& grid, int row, int col) {
+  qt::GridView* view = ViewOf(grid);
+  return view->selectionModel()->isSelected(view->model()->index(row, col));
+}
+
+std::string ToolkitDisplayName() {
+  // Unset, Qt reports the application name; only a name set by the program
+  // is appended to window titles.
+  const QString display = QGuiApplication::applicationDisplayName();
+  return display == QCoreApplication::applicationName() ? std::string() : qt::FromQt(display);
 }
 
 bool IsNextInTabChain(Control& from, Control& to) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,13 +44,32 @@ void KeyPress(Control& control, char key);
 void PostKeyPress(Control& control, char key);
 // Replaces an edit's text as typing would, one character at a time.
 void TypeText(Edit& edit, const std::string& text);
+// Replaces an edit's text by pasting text from the clipboard, as Ctrl+V does.
+void PasteText(Edit& edit, const std::string& text);
 
-// The text the screen shows in a label, edit, button or text area.
+// The text the screen shows in a label, edit, button or text area, as
+// drawn: text the widget takes for markup comes back rendered.
 std::string ShownText(Control& control);
+// The text a control's or the tray icon's tooltip shows, rendered likewise.
+std::string ShownHint(Control& control);
+std::string ShownHint(TrayIcon& tray);
+// The window's title as the desktop gets it.
+std::string ShownTitle(MainWindow& window);
+// Runs action with real (unscripted) boxes, each closed with its default
+// button as soon as it opens; returns the text each box showed, rendered.
+std::vector<std::string> ShownRealBoxes(const std::function<void()>& action);
 bool ShowsPasswordEcho(Edit& edit);
 bool IsReadOnly(TextArea& area);
 bool HasHorizontalScrollBar(Control& control);  // the grid or the text area
 bool HasVerticalScrollBar(Control& control);
+// The colour a label's text is drawn in now (its palette for its state:
+// enabled or disabled), as 0xRRGGBB.
+unsigned ShownTextColor(Control& label);
+// Whether the cell is drawn selected (highlighted).
+bool CellSelected(MessageGrid& grid, int row, int col);
+// The toolkit's application display name, which it appends to every window
+// title when set.
+std::string ToolkitDisplayName();
 // Whether the keyboard focus moves from one control straight to the next
 // with the Tab key (controls that cannot take the focus are passed over).
 bool IsNextInTabChain(Control& from, Control& to);

@@ -64,6 +64,17 @@ TEST_F(AutoCheck, FromAndSubjectTermsMatchWithoutRegardToCase) {
   // ;x: the empty first term matches nothing, x is still tested.
   EXPECT_FALSE(AlertsFor({{"From: Bob", "Subject: Hi"}}, ";x", "", ""));
   EXPECT_TRUE(AlertsFor({{"From: Xavier", "Subject: Hi"}}, ";x", "", ""));
+  // Rules match the decoded text the list shows, letters beyond ASCII
+  // without regard to case too.
+  const std::vector<std::string> joerg = {"From: =?utf-8?q?J=C3=B6rg_M=C3=BCller?= <j@example.de>",
+                                          "Subject: =?iso-8859-1?q?Gr=FC=DFe?="};
+  EXPECT_TRUE(AlertsFor({joerg}, "m\xC3\xBCller", "", ""));
+  EXPECT_TRUE(AlertsFor({joerg}, "M\xC3\x9CLLER", "", ""));
+  EXPECT_TRUE(AlertsFor({joerg}, "x;J\xC3\x96RG", "", ""));
+  EXPECT_TRUE(AlertsFor({joerg}, "", "GR\xC3\x9C\xC3\x9F" "E", ""));
+  EXPECT_FALSE(AlertsFor({joerg}, "C3=BC", "", "")) << "the encoded form is not what is shown";
+  EXPECT_FALSE(AlertsFor({joerg}, "mueller", "", ""));
+  EXPECT_TRUE(AlertsFor({{"From: =?koi8-r?b?8NLJ18XU?= <p@example.ru>"}}, "\xD0\x9F\xD0\xA0\xD0\x98\xD0\x92", "", ""));
   EXPECT_TRUE(Boxes().empty());
 }
 
@@ -71,11 +82,14 @@ TEST_F(AutoCheck, SeveralMatchesPlayTheSoundOnce) {
   EXPECT_TRUE(AlertsFor({{"From: Alice"}, {"From: Bob"}, {"From: Bob Alice"}}, "bob;alice", "", ""));
   EXPECT_EQ(Sounds(), 1);
   EXPECT_EQ(platform::Application::Title(), app::kAlertApplicationTitle);
+  // Where the desktop shows the window's title only, the alert is seen there.
+  EXPECT_THAT(access::ShownTitle(*Form().Window), ::testing::EndsWith(app::kAlertApplicationTitle));
   EXPECT_THAT(Column(1), ElementsAre("Bob Alice", "Bob", "Alice"));
 
   // The next tick takes the alert word out of the title again.
   Tick();
   EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
+  EXPECT_THAT(access::ShownTitle(*Form().Window), ::testing::Not(::testing::HasSubstr("MAIL")));
 }
 
 TEST_F(AutoCheck, SizeRuleMatchesFromItsLimitUp) {

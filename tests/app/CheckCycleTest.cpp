@@ -1,6 +1,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/gui/Application.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
@@ -13,6 +19,26 @@ namespace access = platform::test_access;
 using ::testing::ElementsAre;
 
 class CheckCycle : public DovecotFormTest {};
+
+// The process's local time zone, for the life of the object.
+class LocalTimeZone {
+ public:
+  explicit LocalTimeZone(const char* zone) {
+    if (const char* old = std::getenv("TZ")) saved_ = old;
+    setenv("TZ", zone, 1);
+    tzset();
+  }
+  ~LocalTimeZone() {
+    if (saved_) setenv("TZ", saved_->c_str(), 1);
+    else unsetenv("TZ");
+    tzset();
+  }
+  LocalTimeZone(const LocalTimeZone&) = delete;
+  LocalTimeZone& operator=(const LocalTimeZone&) = delete;
+
+ private:
+  std::optional<std::string> saved_;
+};
 
 TEST_F(CheckCycle, ListsNewestFirstAndFillsSummaries) {
   for (int n = 1; n <= 3; ++n) AddNumberedMessage(n);
@@ -36,6 +62,74 @@ TEST_F(CheckCycle, ListsNewestFirstAndFillsSummaries) {
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(WindowRestored());
   EXPECT_FALSE(Form().POP3->IsConnected());
+}
+
+// Most mail carries encoded words and charsets other than ASCII: the row
+// shows what a person reads, in any of them.
+TEST_F(CheckCycle, ShowsEncodedSendersAndSubjectsDecoded) {
+  const std::vector<std::vector<std::string>> messages = {
+      {"From: =?utf-8?q?J=C3=B6rg_M=C3=BCller?= <joerg@example.de>",
+       "Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe_aus_M=C3=BCnchen?="},
+      {"From: \"=?iso-8859-1?q?M=FCller=2C_J=F6rg?=\" <j@example.de>", "Subject: =?shift_jis?b?g2WDWINn?="},
+      {"From: Hiro <hiro@example.jp>", "Subject: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= #3"},
+      // Folded, with the second word on the continuation line.
+      {"From: =?x-unknown?q?caf=E9?= <c@example.fr>", "Subject: =?utf-8?q?Sch=C3=B6ne?=", " =?utf-8?q?_Gr=C3=BC=C3=9Fe?="},
+  };
+  for (const auto& headerLines : messages) Mail().AddMessage(Message(headerLines));
+  EnterMailboxAccount();
+
+  ClickCheck();
+
+  EXPECT_THAT(Column(1), ElementsAre("caf\xC3\xA9 <c@example.fr>", "Hiro <hiro@example.jp>",
+                                     "\"M\xC3\xBCller, J\xC3\xB6rg\" <j@example.de>",
+                                     "J\xC3\xB6rg M\xC3\xBCller <joerg@example.de>"));
+  EXPECT_THAT(Column(2), ElementsAre("Sch\xC3\xB6ne Gr\xC3\xBC\xC3\x9F" "e",
+                                     "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88 #3",
+                                     "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88",
+                                     "Gr\xC3\xBC\xC3\x9F" "e aus M\xC3\xBCnchen"));
+  EXPECT_EQ(Form().StringGrid1->CellHint(2, 0), Column(2)[0]) << "the cut subject shows whole as the tooltip";
+  EXPECT_TRUE(WindowRestored());
+}
+
+// The list's date column: complete, in the local zone, for every form of
+// Date: header mail carries; the header as sent is the cell's tooltip, and
+// what cannot be read shows as it came.
+TEST_F(CheckCycle, DateColumnShowsCompleteLocalDateAndTime) {
+  struct DateRow {
+    const char* Header;
+    const char* Shown;
+  };
+  const DateRow rows[] = {
+      {"Mon, 07 Dec 2026 10:31:00 +0100", "07.12.2026 10:31"},
+      {"Mon, 7 Dec 2026 10:31 +0100", "07.12.2026 10:31"},
+      {"7 Dec 26 09:31:59 GMT", "07.12.2026 10:31"},
+      {"Mon, 07 Dec 2026 04:31:00 EST", "07.12.2026 10:31"},
+      {"Mon, 07 Dec 2026 01:31:00 PST", "07.12.2026 10:31"},
+      {"Mon, 07 Dec 2026 10:31:00 +0100 (CET)", "07.12.2026 10:31"},
+      {"Mon, 07 Dec 2026 09:31:00 -0000", "07.12.2026 10:31"},
+      {"Mon, 7 Dec 2026 15:01:00 +0530", "07.12.2026 10:31"},
+      {"Sun, 6 Dec 98 23:59 -0800", "07.12.1998 08:59"},
+      {"Mon Dec  7 09:31:00 2026", "07.12.2026 10:31"},
+      {"Tue, 7 Jul 2026 10:31:00 +0200", "07.07.2026 10:31"},
+      {"Mon, 07 Dec 2026 10:31:00 UT", "07.12.2026 11:31"},
+      {"last Monday", "last Monday"},
+      {"Mon, 31 Feb 2026 10:31 +0000", "Mon, 31 Feb 2026 10:31 +0000"},
+  };
+  LocalTimeZone zone("CET-1CEST,M3.5.0,M10.5.0/3");
+  std::vector<std::string> shown, sent;
+  for (const DateRow& row : rows) {
+    Mail().AddMessage(Message({"From: A", "Subject: S", std::string("Date: ") + row.Header}));
+    shown.insert(shown.begin(), row.Shown);
+    sent.insert(sent.begin(), row.Header);
+  }
+  EnterMailboxAccount();
+
+  ClickCheck();
+
+  EXPECT_EQ(Column(3), shown);
+  std::vector<std::string> hints;
+  for (int row = 0; row < Form().StringGrid1->RowCount(); ++row) hints.push_back(Form().StringGrid1->CellHint(3, row));
+  EXPECT_EQ(hints, sent);
 }
 
 TEST_F(CheckCycle, WithoutAnalyseListsSizesOnly) {
@@ -93,10 +187,13 @@ TEST_F(CheckCycle, DateTakenFromFirstOccurrenceEvenInsideAnotherName) {
                              "Subject: Mixed", "Date: Wed, 3 Jan 2024 09:00:00 +0000"}));
   Mail().AddMessage(Message({"from: lower case only", "SUBJECT: Upper label", "DATE: Thu"}));
   EnterMailboxAccount();
+  LocalTimeZone zone("UTC0");
 
   ClickCheck();
 
-  EXPECT_THAT(Column(3), ElementsAre("Thu", "Tue, 2 Jan 2024 08:00:00 +0000"));
+  // The date shows in local time; the cell's tooltip keeps it as sent.
+  EXPECT_THAT(Column(3), ElementsAre("Thu", "02.01.2024 08:00"));
+  EXPECT_EQ(Form().StringGrid1->CellHint(3, 1), "Tue, 2 Jan 2024 08:00:00 +0000");
   EXPECT_THAT(Column(1), ElementsAre("", "nn"));
   EXPECT_THAT(Column(2), ElementsAre("Upper label", "Mixed"));
 }

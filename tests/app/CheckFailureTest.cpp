@@ -34,6 +34,8 @@ int UnusedLoopbackPort() {
 
 constexpr const char* kLogIn =
     "S: +OK ready\n"
+    "C: CAPA\n"
+    "S: -ERR\n"
     "C: USER ann\n"
     "S: +OK\n"
     "C: PASS secret\n"
@@ -122,6 +124,8 @@ TEST_F(CheckFailure, SilentServerEndsCheckAfterTimeOut) {
   EXPECT_EQ(Form().POP3->TimeOut(), app::kServerTimeOutMs);
   server_.AddConversation(
       "S: +OK ready\n"
+      "C: CAPA\n"
+      "S: -ERR\n"
       "C: USER ann\n"
       "STALL\n");
   EnterAccount(ScriptedServerText(), "ann", "secret");

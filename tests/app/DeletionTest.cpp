@@ -7,6 +7,7 @@
 #include "platform/testing/TestAccess.h"
 #include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
+#include "pop3/Pop3Client.h"
 #include "tests/support/ScriptedPop3Server.h"
 
 namespace apptest {
@@ -22,6 +23,12 @@ std::string ChangedBoxText(int count) {
   return std::to_string(count) +
          " ticked message(s) were not deleted because the mailbox changed since the last check. "
          "Check again and tick them anew.";
+}
+
+std::string NotDeletedBoxText(int count) {
+  return std::to_string(count) +
+         " ticked message(s) were not deleted: the server could not be reached, refused the log-in or "
+         "refused to delete them. They are still on the server; check again.";
 }
 
 // Deletion against the test Dovecot: what stays on the server is what the
@@ -102,8 +109,10 @@ TEST_F(Deletion, WrongPasswordDeletesNothingAndEmptiesList) {
 
   ClickDelete();
 
-  EXPECT_THAT(BoxTexts(BoxKind::Information),
-              ElementsAre("User Name / Password INVALID !", "User Name / Password INVALID !"));
+  // One refusal box per session, then what was not deleted: the list is
+  // emptied all the same.
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("User Name / Password INVALID !",
+                                                          "User Name / Password INVALID !", NotDeletedBoxText(2)));
   EXPECT_EQ(Mail().Count(), 3);
   EXPECT_TRUE(ListEmptied());
   EXPECT_FALSE(Form().CheckBox2->Checked());
@@ -129,6 +138,49 @@ TEST_F(Deletion, MessageOfSameSizeNowUnderTheNumberIsKept) {
   EXPECT_TRUE(WindowRestored());
   ClickCheck();
   EXPECT_THAT(Column(1), ElementsAre("Sender 3", "Sender 2"));
+}
+
+// The rows show decoded text; the check before each DELE decodes the
+// fresh header alike, so a decoded row still names its message, and a
+// message of the same size and sender that differs in what it shows does
+// not.
+TEST_F(Deletion, DecodedRowIsDeletedAndChangedOneKept) {
+  const std::string from = "From: =?utf-8?q?J=C3=B6rg_M=C3=BCller?= <j@example.de>";
+  Mail().AddMessage(Message({from, "Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe_1?=", "Date: Mon, 07 Dec 2026 10:31:00 +0100"}));
+  Mail().AddMessage(Message({from, "Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe_2?=", "Date: Mon, 07 Dec 2026 10:32:00 +0100"}));
+  Mail().AddMessage(Message({from, "Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe_3?=", "Date: Mon, 07 Dec 2026 10:33:00 +0100"}));
+  EnterMailboxAccount();
+  ClickCheck();
+  ASSERT_EQ(Column(2)[0], "Gr\xC3\xBC\xC3\x9F" "e 3");
+  Tick(0);
+  Tick(2);
+
+  ClickDelete();
+
+  EXPECT_TRUE(BoxTexts(BoxKind::Information).empty());
+  EXPECT_TRUE(ListEmptied());
+  ClickCheck();
+  EXPECT_THAT(Column(2), ElementsAre("Gr\xC3\xBC\xC3\x9F" "e 2"));
+
+  // Same size, same sender, another subject (as shown) under the number:
+  // kept. Then the same subject with only the seconds of its date changed
+  // (the column shows minutes): kept as well.
+  for (const char* changed : {"Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe_4?=", "Date: Mon, 07 Dec 2026 10:32:30 +0100"}) {
+    Mail().Reset();
+    Mail().AddMessage(Message({from, "Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe_2?=", "Date: Mon, 07 Dec 2026 10:32:00 +0100"}));
+    ClickCheck();
+    Tick(0);
+    Mail().Reset();
+    const bool subjectChanged = std::string(changed).rfind("Subject", 0) == 0;
+    Mail().AddMessage(Message({from, subjectChanged ? changed : "Subject: =?utf-8?q?Gr=C3=BC=C3=9Fe_2?=",
+                               subjectChanged ? "Date: Mon, 07 Dec 2026 10:32:00 +0100" : changed}));
+
+    ClickDelete();
+
+    EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1))) << changed;
+    EXPECT_EQ(Mail().Count(), 1) << changed;
+    platform::dialog_script::Reset();
+  }
 }
 
 TEST_F(Deletion, WithoutSummariesSizeAndCountGuardTheNumbers) {
@@ -165,6 +217,47 @@ TEST_F(Deletion, MessageAddedBehindTheWindowKeepsNumbersValid) {
   EXPECT_THAT(Column(1), ElementsAre("Sender 3"));
 }
 
+// Another client deletes message 1 after the check: every number the list
+// shows now names the next message, of the same size. Each command on a
+// row acts on the row's own message, found by its unique id.
+TEST_F(Deletion, RowsNameTheirMessageByUniqueIdAfterTheMailboxChanged) {
+  for (int n = 1; n <= 3; ++n) AddNumberedMessage(n);
+  EnterMailboxAccount();
+  access::Click(*Form().CheckBox5);
+  ClickCheck();
+  ASSERT_THAT(Column(5), ElementsAre("3", "2", "1"));
+  ASSERT_EQ(Column(4)[0], Column(4)[1]);
+  auto server = testsupport::Pop3TestServer::FromEnvironment();
+  const std::uintmax_t logStart = server->LogSize();
+  pop3::TPop3Client other;
+  other.Host = server->Address();
+  other.Port = server->Port();
+  other.UserID = Mail().User();
+  other.Password = Mail().Password();
+  other.Connect();
+  other.DeleteMessage(1);
+  other.Disconnect();
+  ASSERT_TRUE(Mail().WaitForLog(logStart, "del=1/3"));
+
+  platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
+  access::RightClickCell(*Form().StringGrid1, 1, 1);
+  EXPECT_THAT(Column(1), ElementsAre("", "Sender 2", ""));
+  access::DoubleClickCell(*Form().StringGrid1, 0, 1);
+  EXPECT_NE(Form().Memo1->Text().find("Subject: Subject 3"), std::string::npos) << Form().Memo1->Text();
+  access::KeyPress(*Form().Memo1, 27);
+  access::DoubleClickCell(*Form().StringGrid1, 2, 1);
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("Mail Item No Longer Available !"));
+  platform::dialog_script::Reset();
+  Tick(1);
+
+  ClickDelete();
+
+  EXPECT_TRUE(Boxes().empty());
+  access::Click(*Form().CheckBox5);
+  ClickCheck();
+  EXPECT_THAT(Column(1), ElementsAre("Sender 3"));
+}
+
 // Deletion against scripted conversations: the exact commands, and the
 // server's refusals.
 class DeletionScripted : public FormTest {
@@ -175,6 +268,8 @@ class DeletionScripted : public FormTest {
 
   static std::string LogIn(int count, int total) {
     return "S: +OK ready\n"
+           "C: CAPA\n"
+           "S: -ERR\n"
            "C: USER ann\n"
            "S: +OK\n"
            "C: PASS secret\n"
@@ -188,7 +283,7 @@ class DeletionScripted : public FormTest {
   void CheckScripted(int count) {
     std::string script = LogIn(count, 0) + "C: LIST \nS: +OK\n";
     for (int msg = 1; msg <= count; ++msg) script += "S: " + std::to_string(msg) + " " + std::to_string(msg * 100) + "\n";
-    server_.AddConversation(script + "S: .\nC: QUIT\nS: +OK bye\n");
+    server_.AddConversation(script + "S: .\nC: UIDL\nS: -ERR not supported\nC: QUIT\nS: +OK bye\n");
     EnterAccount(ScriptedServerText(), "ann", "secret");
     if (Form().CheckBox5->Checked()) access::Click(*Form().CheckBox5);
     ClickCheck();
@@ -207,7 +302,7 @@ class DeletionScripted : public FormTest {
     auto firstQuit = std::find(received.begin(), received.end(), "QUIT");
     std::vector<std::string> commands;
     for (auto it = firstQuit + 1; it < received.end(); ++it)
-      if (it->rfind("USER", 0) != 0 && it->rfind("PASS", 0) != 0) commands.push_back(*it);
+      if (it->rfind("USER", 0) != 0 && it->rfind("PASS", 0) != 0 && *it != "CAPA") commands.push_back(*it);
     return commands;
   }
 
@@ -232,6 +327,36 @@ TEST_F(DeletionScripted, SessionPerTickedMessageHighestNumberFirst) {
                                                 "LIST 1", "DELE 1", "QUIT"));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Form().ListTotal, 3);
+  EXPECT_TRUE(WindowRestored());
+}
+
+// With unique ids from the check, the deletion asks for the id under the
+// row's number, finds the message under its new number when it moved, and
+// leaves it alone when it is gone; no summary is fetched to compare.
+TEST_F(DeletionScripted, UniqueIdsFindMovedMessagesAndSkipGoneOnes) {
+  server_.AddConversation(LogIn(3, 600) + "C: LIST \nS: +OK\nS: 1 100\nS: 2 100\nS: 3 100\nS: .\n" +
+                          "C: UIDL\nS: +OK\nS: 1 id-one\nS: 2 id-two\nS: 3 id-three\nS: .\nC: QUIT\nS: +OK bye\n");
+  EnterAccount(ScriptedServerText(), "ann", "secret");
+  access::Click(*Form().CheckBox5);
+  ClickCheck();
+  ASSERT_EQ(Form().StringGrid1->RowCount(), 3);
+  Tick(0);
+  Tick(1);
+  Tick(2);
+  server_.AddConversation(LogIn(2, 200) + "C: UIDL 3\nS: -ERR no such message\n" +
+                          "C: UIDL\nS: +OK\nS: 1 id-two\nS: 2 id-three\nS: .\nC: DELE 2\nS: +OK\nC: QUIT\nS: +OK\n");
+  server_.AddConversation(LogIn(1, 100) + "C: UIDL 2\nS: -ERR no such message\n" +
+                          "C: UIDL\nS: +OK\nS: 1 id-two\nS: .\nC: DELE 1\nS: +OK\nC: QUIT\nS: +OK\n");
+  server_.AddConversation(LogIn(0, 0) + "C: UIDL 1\nS: -ERR no such message\nC: UIDL\nS: +OK\nS: .\n" +
+                          "C: QUIT\nS: +OK\n");
+
+  access::Click(*Form().DeleteButton);
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_EQ(server_.CountReceived("TOP"), 0);
+  EXPECT_EQ(server_.CountReceived("DELE"), 2);
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1)));
   EXPECT_TRUE(WindowRestored());
 }
 
@@ -266,7 +391,8 @@ TEST_F(DeletionScripted, RefusedDeleteStopsAutoCheckAndGoesOn) {
   EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
   EXPECT_FALSE(Form().CheckBox2->Checked());
   EXPECT_EQ(Form().ListTotal, 0);
-  EXPECT_TRUE(Boxes().empty());
+  // The list is emptied, so the refused message is reported.
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(NotDeletedBoxText(1)));
   EXPECT_TRUE(WindowRestored());
 }
 
@@ -299,7 +425,7 @@ TEST_F(DeletionScripted, LostConnectionIsNoMailboxChange) {
   EXPECT_THAT(server_.Failures(), IsEmpty());
   EXPECT_EQ(server_.CountReceived("DELE"), 1);
   EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
-  EXPECT_TRUE(Boxes().empty());
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(NotDeletedBoxText(1)));
   EXPECT_TRUE(WindowRestored());
   EXPECT_FALSE(Form().POP3->IsConnected());
 }

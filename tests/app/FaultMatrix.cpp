@@ -48,8 +48,14 @@ std::vector<std::string> HeaderAnswer(int msg) {
 }
 
 Session LogIn() {
+  // Under the default connection security the client asks for the
+  // capabilities; without STLS listed it logs in as before.
+  Exchange capa{"Capa", "CAPA", {"+OK", "TOP", "USER", "UIDL", "."}, true};
+  capa.RefusalMeansAbsent = true;
+  capa.RefusesLongLines = true;
   return {
       {"Greeting", "", {"+OK POP3 ready"}},
+      capa,
       {"User", "USER " + std::string(kUser), {"+OK"}},
       {"Pass", "PASS " + std::string(kPassword), {"+OK logged in"}},
       {"Stat", "STAT", {"+OK 2 " + std::to_string(MessageText(1).size() + MessageText(2).size())}},
@@ -89,6 +95,10 @@ std::string Escaped(const std::string& bytes) {
   return text;
 }
 
+// Longer than the transport's 64 KiB line buffer; valid Base64, so that it
+// decodes inside an attachment part too.
+const std::string kLongLine(70000, 'A');
+
 // NUL, bytes above 127, control characters and no "+OK" anywhere.
 const std::string kGarbage = std::string("\0\xff}{ \x01garbage\x7f \xfe#", 17);
 
@@ -125,18 +135,25 @@ std::string FaultyReply(const Exchange& exchange, Fault fault) {
       return "STALL\n";
     case Fault::OneByte:
       return Lines("S1:", reply);
+    case Fault::LongLine: {
+      const std::size_t last = reply.size() - 2;  // the line before "."
+      return Lines("S:", reply, 0, last) + "S: " + kLongLine + "\n" + Lines("S:", reply, last);
+    }
   }
   return {};
 }
 
-enum class Afterwards { SignOff, GoOn, Nothing };
+enum class Afterwards { SignOff, GoOn, GoOnOneAtATime, Nothing };
 
 Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
   switch (fault) {
     case Fault::Err:
     case Fault::Garbage:
       if (exchange.Name == "Quit") return Afterwards::Nothing;
+      if (exchange.RefusalMeansNoPipelining) return Afterwards::GoOnOneAtATime;
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
+      if (exchange.RefusalMeansAbsent) return Afterwards::GoOn;
+      if (exchange.RefusalGoesOn) return Afterwards::GoOn;
       return Afterwards::SignOff;
     case Fault::GarbageInAnswer:
       // A line the client cannot convert leaves the rest of the answer
@@ -145,6 +162,10 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
     case Fault::LfOnly:
     case Fault::OneByte:
       return Afterwards::GoOn;
+    case Fault::LongLine:
+      // Only a listing line has no reason to be long: the transport refuses
+      // it, and the session is dropped. Header and message lines are read.
+      return exchange.ParsesAnswerLines || exchange.RefusesLongLines ? Afterwards::Nothing : Afterwards::GoOn;
     case Fault::Drop:
     case Fault::DropMidAnswer:
     case Fault::Stall:
@@ -153,9 +174,21 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
   return Afterwards::Nothing;
 }
 
-std::string ExchangeScript(const Exchange& exchange) {
-  std::string script = exchange.ClientLine.empty() ? std::string() : "C: " + exchange.ClientLine + "\n";
-  return script + Lines("S:", exchange.Reply);
+std::string ClientLines(const Exchange& exchange) {
+  return exchange.ClientLine.empty() ? std::string() : "C: " + exchange.ClientLine + "\n";
+}
+
+// [first, end of the run of pipelined commands that starts at first).
+std::size_t RunEnd(const Session& session, std::size_t first) {
+  std::size_t end = first + 1;
+  while (end < session.size() && session[end].SentWithPrevious) ++end;
+  return end;
+}
+
+// The session as a server that does not pipeline sees it.
+Session OneAtATime(Session session) {
+  for (Exchange& exchange : session) exchange.SentWithPrevious = false;
+  return session;
 }
 
 }  // namespace
@@ -175,7 +208,14 @@ std::string SenderOf(int msg) { return MessageLines(msg)[0].substr(6); }
 
 Session CheckSession() {
   Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
-  return Joined(LogIn(), {list, Top(2, "Top2"), ListOne(2, "List2"), Top(1, "Top1"), ListOne(1, "List1"), Quit()});
+  Exchange uidl{"Uidl", "UIDL", {"-ERR command not supported"}};
+  uidl.RefusalGoesOn = true;
+  Exchange capa{"PipeCapa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "."}, true};
+  capa.RefusalMeansNoPipelining = true;
+  capa.RefusesLongLines = true;
+  Exchange top1 = Top(1, "Top1");
+  top1.SentWithPrevious = true;
+  return Joined(LogIn(), {list, uidl, capa, Top(2, "Top2"), top1, Quit()});
 }
 
 Session DeletionSession() {
@@ -209,27 +249,40 @@ Session FaultedSession(Command command) {
 
 std::string GoodScript(const Session& session) {
   std::string script;
-  for (const Exchange& exchange : session) script += ExchangeScript(exchange);
+  for (std::size_t first = 0; first < session.size(); first = RunEnd(session, first)) {
+    for (std::size_t i = first; i < RunEnd(session, first); ++i) script += ClientLines(session[i]);
+    for (std::size_t i = first; i < RunEnd(session, first); ++i) script += Lines("S:", session[i].Reply);
+  }
   return script;
 }
 
+// In a run of pipelined commands the client sends them all before the
+// fault, and reads (or drops) the replies after it that were asked for.
 std::string FaultedScript(const Session& session, const std::string& step, Fault fault) {
   std::string script;
-  for (std::size_t i = 0; i < session.size(); ++i) {
-    const Exchange& exchange = session[i];
-    if (exchange.Name != step) {
-      script += ExchangeScript(exchange);
-      continue;
-    }
-    if (!exchange.ClientLine.empty()) script += "C: " + exchange.ClientLine + "\n";
-    script += FaultyReply(exchange, fault);
-    switch (ClientAfter(exchange, fault)) {
-      case Afterwards::SignOff:
-        return script + ExchangeScript(Quit());
-      case Afterwards::GoOn:
-        return script + GoodScript(Session(session.begin() + i + 1, session.end()));
-      case Afterwards::Nothing:
-        return script;
+  for (std::size_t first = 0; first < session.size(); first = RunEnd(session, first)) {
+    const std::size_t end = RunEnd(session, first);
+    for (std::size_t i = first; i < end; ++i) script += ClientLines(session[i]);
+    for (std::size_t i = first; i < end; ++i) {
+      const Exchange& exchange = session[i];
+      if (exchange.Name != step) {
+        script += Lines("S:", exchange.Reply);
+        continue;
+      }
+      script += FaultyReply(exchange, fault);
+      std::string repliesAskedFor;
+      for (std::size_t j = i + 1; j < end; ++j) repliesAskedFor += Lines("S:", session[j].Reply);
+      const Session rest(session.begin() + end, session.end());
+      switch (ClientAfter(exchange, fault)) {
+        case Afterwards::SignOff:
+          return script + repliesAskedFor + GoodScript({Quit()});
+        case Afterwards::GoOn:
+          return script + repliesAskedFor + GoodScript(rest);
+        case Afterwards::GoOnOneAtATime:
+          return script + repliesAskedFor + GoodScript(OneAtATime(rest));
+        case Afterwards::Nothing:
+          return script;
+      }
     }
   }
   throw std::invalid_argument("the session has no step " + step);
@@ -267,17 +320,28 @@ const char* FaultName(Fault fault) {
       return "Stall";
     case Fault::OneByte:
       return "OneByte";
+    case Fault::LongLine:
+      return "LongLine";
   }
   return "";
 }
 
 bool Applies(Fault fault, const Exchange& exchange) {
-  return exchange.MultiLine || (fault != Fault::GarbageInAnswer && fault != Fault::DropMidAnswer);
+  return exchange.MultiLine ||
+         (fault != Fault::GarbageInAnswer && fault != Fault::DropMidAnswer && fault != Fault::LongLine);
+}
+
+bool ClientGoesOn(const Session& session, const std::string& step, Fault fault) {
+  for (const Exchange& exchange : session) {
+    if (exchange.Name == step) return ClientAfter(exchange, fault) == Afterwards::GoOn;
+  }
+  throw std::invalid_argument("the session has no step " + step);
 }
 
 std::vector<Cell> Cells(Command command) {
-  static constexpr Fault kFaults[] = {Fault::Err,  Fault::Garbage,       Fault::GarbageInAnswer, Fault::LfOnly,
-                                      Fault::Drop, Fault::DropMidAnswer, Fault::Stall,           Fault::OneByte};
+  static constexpr Fault kFaults[] = {Fault::Err,     Fault::Garbage, Fault::GarbageInAnswer,
+                                      Fault::LfOnly,  Fault::Drop,    Fault::DropMidAnswer,
+                                      Fault::Stall,   Fault::OneByte, Fault::LongLine};
   std::vector<Cell> cells;
   for (const Exchange& exchange : FaultedSession(command))
     for (Fault fault : kFaults)

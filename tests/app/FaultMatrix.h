@@ -27,6 +27,7 @@ enum class Fault {
   DropMidAnswer,    // the status line, some answer lines, half a line, closed
   Stall,            // no reply at all: only the client's time-out ends the wait
   OneByte,          // the right reply, sent one byte at a time
+  LongLine,         // the right answer with a line of over 64 KiB before its last line
 };
 
 // One step of a session: what the client sends and the server's good reply.
@@ -41,6 +42,22 @@ struct Exchange {
   bool ParsesAnswerLines = false;
   // Only "-ERR" is a refusal: anything else counts as done (DELE).
   bool OnlyErrRefuses = false;
+  // The command goes out with the one before, ahead of that one's reply
+  // (pipelined): the client sends every command of such a run first, then
+  // reads the replies in order.
+  bool SentWithPrevious = false;
+  // CAPA: a refusal fails nothing; the client goes on without pipelining,
+  // one command at a time.
+  bool RefusalMeansNoPipelining = false;
+  // A refusal (or a reply that is no "+OK") only says the server lacks the
+  // command: the client goes on without it (CAPA).
+  bool RefusalMeansAbsent = false;
+  // Any reply but "+OK" means the server lacks the command, and the session
+  // goes on without it (UIDL).
+  bool RefusalGoesOn = false;
+  // Lines of this answer have no reason to be long (CAPA): one over the
+  // transport's line limit drops the session, as a listing line does.
+  bool RefusesLongLines = false;
 };
 using Session = std::vector<Exchange>;
 
@@ -50,8 +67,10 @@ const std::string& MessageText(int msg);
 // The sender shown in the list for message msg.
 std::string SenderOf(int msg);
 
-// A check: log-in, LIST, the summaries of rows 0 (message 2) and 1
-// (message 1), QUIT.
+// A check: log-in, LIST, UIDL (which this server lacks, so later commands
+// name messages by number and check them against their rows), CAPA
+// (PIPELINING listed), the summaries of rows 0 (message 2) and 1 (message 1)
+// pipelined, their sizes taken from the listing, QUIT.
 Session CheckSession();
 // The deletion of message 1: log-in, TOP 1 0 and LIST 1 to compare it with
 // its row, DELE 1, QUIT.
@@ -70,6 +89,10 @@ std::string GoodScript(const Session& session);
 // reply, the rest of the session after a reply it takes, nothing once the
 // connection is closed or timed out or an answer was abandoned midway.
 std::string FaultedScript(const Session& session, const std::string& step, Fault fault);
+
+// The client reads the faulty reply through and goes on with the session as
+// if it were good.
+bool ClientGoesOn(const Session& session, const std::string& step, Fault fault);
 
 // One cell of the matrix.
 struct Cell {

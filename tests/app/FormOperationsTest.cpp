@@ -71,6 +71,45 @@ TEST_F(FormOperations, SetControlsEnabledTouchesOnlyTheGroup) {
   EXPECT_TRUE(WindowRestored());
 }
 
+// The four captions above the list follow one rule while a command runs:
+// all grey, whatever colour their rule gave them, and back afterwards.
+TEST_F(FormOperations, ListCaptionsGreyOutAlikeWhileDisabled) {
+  Form().Label1->SetColor(platform::kColorRed);
+  Form().Label4->SetColor(platform::kColorRed);
+  platform::Label* captions[] = {Form().Label1.get(), Form().Label2.get(), Form().Label3.get(), Form().Label4.get()};
+  EXPECT_EQ(access::ShownTextColor(*captions[0]), platform::kColorRed);
+  EXPECT_EQ(access::ShownTextColor(*captions[1]), platform::kColorBlack);
+
+  Form().SetControlsEnabled(false);
+
+  for (platform::Label* caption : captions)
+    EXPECT_EQ(access::ShownTextColor(*caption), access::ShownTextColor(*captions[2])) << caption->Text();
+  EXPECT_NE(access::ShownTextColor(*captions[2]), platform::kColorBlack);
+  Form().SetControlsEnabled(true);
+  EXPECT_EQ(access::ShownTextColor(*captions[0]), platform::kColorRed);
+  EXPECT_EQ(access::ShownTextColor(*captions[2]), platform::kColorBlack);
+}
+
+// Window titles are the design's alone: the application title is not
+// handed to the toolkit, which would append it to each of them.
+TEST_F(FormOperations, ApplicationTitleIsNotAppendedToWindowTitles) {
+  Form().SetApplicationTitle(app::kAlertApplicationTitle);
+  EXPECT_EQ(access::ToolkitDisplayName(), "");
+  EXPECT_EQ(Form().Window->Caption(), app::kWindowCaption);
+}
+
+// A right click asks about its row; the cell does not stay highlighted.
+TEST_F(FormOperations, RightClickLeavesNoCellSelected) {
+  Form().POP3List(1, 100);
+  Form().StringGrid1->SetCell(1, 0, "Sender");
+  platform::dialog_script::SetNextAnswer(platform::BoxAnswer::No);
+
+  access::RightClickCell(*Form().StringGrid1, 0, 1);
+
+  EXPECT_THAT(BoxTexts(BoxKind::Question), ElementsAre("Analyse This Item ?"));
+  EXPECT_FALSE(access::CellSelected(*Form().StringGrid1, 0, 1));
+}
+
 TEST_F(FormOperations, CredentialsTakeHostAndPortFromTheServerText) {
   EnterAccount("mail.example.net:2110", "ann", "p:w");
   Form().CopyCredentials();

@@ -205,6 +205,8 @@ TEST_F(MessageList, RightClickWhileAnotherCommandWaitsDoesNothing) {
 TEST_F(MessageList, RightClickWithRefusedLogInKeepsRow) {
   server_.AddConversation(
       "S: +OK ready\n"
+      "C: CAPA\n"
+      "S: -ERR\n"
       "C: USER ann\n"
       "S: +OK\n"
       "C: PASS wrong\n"

@@ -57,3 +57,37 @@ TEST(ExtractHeaderValue, LastLineWithoutLineEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+struct ServerTextCase {
+  const char* text;
+  const char* host;
+  int port;
+  bool implicitTls;
+};
+
+class SplitServerAddressForms : public ::testing::TestWithParam<ServerTextCase> {};
+
+TEST_P(SplitServerAddressForms, HostPortAndImplicitTls) {
+  const ServerTextCase& c = GetParam();
+  const app::ServerAddress address = app::SplitServerAddress(c.text);
+  EXPECT_EQ(address.Host, c.host) << c.text;
+  EXPECT_EQ(address.Port, c.port) << c.text;
+  EXPECT_EQ(address.ImplicitTls, c.implicitTls) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, SplitServerAddressForms,
+    ::testing::Values(ServerTextCase{"pop.example.com", "pop.example.com", 110, false},
+                      ServerTextCase{"pop.example.com:995", "pop.example.com", 995, true},
+                      ServerTextCase{"pop3s://pop.example.com", "pop.example.com", 995, true},
+                      ServerTextCase{"POP3S://pop.example.com:2995/", "pop.example.com", 2995, true},
+                      ServerTextCase{"[2001:db8::1]:995", "2001:db8::1", 995, true},
+                      ServerTextCase{"[::1]:1110", "::1", 1110, false}, ServerTextCase{"[::1]", "::1", 110, false},
+                      ServerTextCase{"::1", "::1", 110, false},
+                      ServerTextCase{"2001:db8::1", "2001:db8::1", 110, false},
+                      ServerTextCase{"[not-v6]:995", "[not-v6]:995", 110, false},
+                      ServerTextCase{"a:b:2110", "a:b", 2110, false}));
+
+}  // namespace

@@ -91,9 +91,79 @@ TEST_F(SettingsShutDown, CloseSavesTheWindowInOrder) {
 
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
   EXPECT_TRUE(Boxes().empty());
+  // "Sound" is unticked only because there is no wave file: the stored
+  // switch is the user's and stays.
   EXPECT_THAT(SettingsLines(), ElementsAre("[AUTOCHECK]", "Interval=30", "From=bob;alice", "Subject=invoice",
-                                           "Size=5000", "[SOUND]", "PlayWave=No", "[EMAIL]", "Server=mail.example.com",
+                                           "Size=5000", "[SOUND]", "PlayWave=Yes", "[EMAIL]", "Server=mail.example.com",
                                            "UserID=ann", "Password=" + app::ScramblePassword("secret")));
+}
+
+// What the user did not change keeps its stored bytes, whatever the window
+// made of them; what the user changed is written, and only that.
+TEST_F(SettingsShutDown, UntouchedValuesKeepTheirStoredBytes) {
+  using namespace std::string_literals;
+  const std::string latinPassword = "s\xE9"s + "cret";
+  const std::string stored = "[EMAIL]\r\nServer=mail.\xE9xample.org\r\nUserID=a\0nn\r\nPassword="s +
+                             app::ScramblePassword(latinPassword) + "\r\n[AUTOCHECK]\r\nInterval=15\r\nFrom=b\xF6" +
+                             "b\r\nSubject=\r\nSize=\r\n[SOUND]\r\nPlayWave=yes\r\n";
+  WriteSettingsText(stored);
+  WriteWaveFile();
+  StartUp();
+  ASSERT_TRUE(Boxes().empty());
+  ASSERT_EQ(Form().PasswordEdit->Text(), latinPassword) << "the bytes sent to the server are the stored ones";
+
+  Form().FormClose();
+  EXPECT_EQ(SettingsText(), stored) << "nothing changed, nothing rewritten";
+
+  access::TypeText(*Form().Edit2, "invoice");
+  access::Click(*Form().CheckBox3);
+  Form().FormClose();
+  EXPECT_TRUE(Boxes().empty());
+  std::string expected = stored;
+  expected.replace(expected.find("Subject=\r\n"), 10, "Subject=invoice\r\n");
+  expected.replace(expected.find("PlayWave=yes"), 12, "PlayWave=Yes");
+  EXPECT_EQ(SettingsText(), expected);
+}
+
+// A value the file cannot hold is left out with one message; every other
+// key is saved, and a password the user chose not to keep is erased.
+TEST_F(SettingsShutDown, UnstorableValueIsSkippedAndTheRestSaved) {
+  WriteSettingsText("[EMAIL]\r\nServer=old.example.org\r\nPassword=" + app::ScramblePassword("secret") +
+                    "\r\n[AUTOCHECK]\r\nSubject=old\r\n");
+  StartUp();
+  access::PasteText(*Form().IPedit, "mail.example.org\n");
+  access::Click(*Form().CheckBox1);
+  access::TypeText(*Form().Edit1, "boss");
+  Form().Edit2->SetText(std::string("in\0voice", 8));
+
+  Form().Window->Close();
+
+  EXPECT_THAT(BoxTexts(BoxKind::Error),
+              ElementsAre("Unable to write to " + platform::SettingsFilePath() +
+                          ": the value of Subject holds a line break or NUL character."));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
+  EXPECT_THAT(SettingsLines(), Contains("Server=mail.example.org"));
+  EXPECT_THAT(SettingsLines(), Contains("Password="));
+  EXPECT_THAT(SettingsLines(), Contains("From=boss"));
+  EXPECT_THAT(SettingsLines(), Contains("Subject=old"));
+}
+
+// A start-up that stopped at a bad value has not read what follows it:
+// none of that is written over, while what the user changes is saved.
+TEST_F(SettingsShutDown, WhatStartUpDidNotReadIsNeverWrittenBack) {
+  const std::string password = "Password=" + app::ScramblePassword("secret");
+  WriteSettingsText("[EMAIL]\r\n" + password + "\r\n[AUTOCHECK]\r\nInterval=abc\r\nFrom=boss\r\n" +
+                    "[SOUND]\r\nPlayWave=Yes\r\n");
+  StartUp();
+  ASSERT_THAT(BoxTexts(BoxKind::Error), ElementsAre("'abc' is not a valid integer value."));
+  access::TypeText(*Form().Edit2, "invoice");
+
+  access::Click(*Form().ExitButton);
+
+  EXPECT_EQ(Boxes().size(), 1u);
+  // Server and user name were read (and missing): only they are added.
+  EXPECT_THAT(SettingsLines(), ElementsAre("[EMAIL]", password, "Server=", "UserID=", "[AUTOCHECK]", "Interval=abc",
+                                           "From=boss", "Subject=invoice", "[SOUND]", "PlayWave=Yes"));
 }
 
 TEST_F(SettingsShutDown, SaveUntickedErasesTheStoredPassword) {
@@ -128,8 +198,9 @@ TEST_F(SettingsShutDown, EveryPasswordByteSurvivesSaveAndStartUp) {
   Form().PasswordEdit->SetText(Utf8(CodePointsCoveringEveryUtf8Byte()));
   const std::string password = Form().PasswordEdit->Text();
   std::set<unsigned char> bytes(password.begin(), password.end());
+  // An edit holds no line break, so CR and LF are the bytes it cannot hold.
   for (int b = 0x01; b <= 0xF4; ++b) {
-    if (b != 0xC0 && b != 0xC1) {
+    if (b != 0xC0 && b != 0xC1 && b != '\r' && b != '\n') {
       EXPECT_TRUE(bytes.count(static_cast<unsigned char>(b))) << std::hex << b;
     }
   }

@@ -131,6 +131,27 @@ TEST_F(SettingsStartUp, BadIntervalStopsStartUpAtThatStep) {
   EXPECT_THAT(SettingsLines(), Not(Contains(::testing::StartsWith("PlayWave"))));
 }
 
+// Reading never waits on writing: with writes refused, every stored value
+// still reaches the window, and the failed write is reported once.
+TEST_F(SettingsStartUp, UnwritableSettingsAreStillReadWhole) {
+  const std::string stored = "[EMAIL]\r\nServer=mail.example.com\r\n[AUTOCHECK]\r\nInterval=90\r\nFrom=boss\r\n";
+  WriteSettingsText(stored);
+  WriteWaveFile();
+  {
+    WritesRefused refused;
+    StartUp();
+  }
+
+  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() + "."));
+  EXPECT_EQ(Form().IPedit->Text(), "mail.example.com");
+  EXPECT_EQ(Form().Edit1->Text(), "boss");
+  EXPECT_EQ(Form().IntervalMinutes, 60);
+  EXPECT_EQ(Form().Timer1->Interval(), 60u * 60000u);
+  EXPECT_TRUE(Form().CheckBox3->Checked());
+  EXPECT_TRUE(Form().SoundAvailable);
+  EXPECT_EQ(SettingsText(), stored);
+}
+
 TEST_F(SettingsStartUp, BadFetchCountLeavesIntervalUnapplied) {
   WriteSettingsText("[AUTOCHECK]\r\nInterval=90\r\n[DEBUG]\r\nFetchCount=2x\r\n");
 

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <cstdint>
 #include <filesystem>
@@ -52,5 +55,28 @@ inline int PermissionBits(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0) return -1;
   return static_cast<int>(info.st_mode & 07777);
 }
+
+// While it lives, no file of this process can grow (reads are unaffected):
+// every safe write fails, also for root, whom file modes do not stop.
+class WritesRefused {
+ public:
+  WritesRefused() {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previous_ = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit none = saved_;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+  }
+  ~WritesRefused() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previous_);
+  }
+  WritesRefused(const WritesRefused&) = delete;
+  WritesRefused& operator=(const WritesRefused&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*previous_)(int) = SIG_DFL;
+};
 
 }  // namespace apptest

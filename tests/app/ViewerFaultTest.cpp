@@ -24,6 +24,8 @@ constexpr char kEscape = 27;
 
 constexpr const char* kLogIn =
     "S: +OK ready\n"
+    "C: CAPA\n"
+    "S: -ERR\n"
     "C: USER ann\n"
     "S: +OK\n"
     "C: PASS secret\n"
@@ -35,13 +37,16 @@ constexpr const char* kQuit =
     "C: QUIT\n"
     "S: +OK bye\n";
 
-// A check without "Analyse": messages 1 and 2, listed as rows 2 (top) and 1.
+// A check without "Analyse": messages 1 and 2, listed as rows 2 (top) and 1,
+// on a server without UIDL.
 constexpr const char* kListing =
     "C: LIST*\n"
     "S: +OK\n"
     "S: 1 100\n"
     "S: 2 100\n"
-    "S: .\n";
+    "S: .\n"
+    "C: UIDL\n"
+    "S: -ERR unknown command\n";
 
 constexpr const char* kHeaderOfOne =
     "C: TOP 1 0\n"
@@ -255,6 +260,8 @@ TEST_F(ViewerFault, ClosingWhileHeaderWaitsForLogInEndsFetchThenCloses) {
   ListTwoMessages();
   server_.AddConversation(
       "S: +OK ready\n"
+      "C: CAPA\n"
+      "S: -ERR\n"
       "C: USER ann\n"
       "STALL\n");
   WhileWaitingFor("USER", [&] { Form().Window->PostClose(); }, 2);
@@ -272,6 +279,8 @@ TEST_F(ViewerFault, ClosingWhileBodyWaitsForLogInEndsFetchThenCloses) {
   OpenHeaderOfOne();
   server_.AddConversation(
       "S: +OK ready\n"
+      "C: CAPA\n"
+      "S: -ERR\n"
       "C: USER ann\n"
       "STALL\n");
   WhileWaitingFor("USER", [&] { Form().Window->PostClose(); }, 3);

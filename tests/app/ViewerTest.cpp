@@ -151,6 +151,83 @@ TEST_F(Viewer, BodyWithoutAttachmentShowsNoBox) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+// The header view decodes the fields that carry encoded words or 8-bit
+// text, each on one line; other lines stay as they came.
+TEST_F(Viewer, HeaderViewShowsEncodedFieldsDecoded) {
+  Mail().AddMessage(Message({"From: =?utf-8?q?J=C3=B6rg_M=C3=BCller?= <joerg@example.de>",
+                             "Subject: =?iso-8859-1?q?Gr=FC=DFe?=", " =?utf-8?b?5pel5pys?=",
+                             "X-Raw: caf\xE9", "Received: by example.de;", " Mon, 7 Dec 2026 10:31:00 +0100"}));
+  CheckMailbox(false);
+
+  DoubleClickRow(0);
+
+  EXPECT_EQ(Form().Memo1->Text(),
+            "From: J\xC3\xB6rg M\xC3\xBCller <joerg@example.de>\r\n"
+            "Subject: Gr\xC3\xBC\xC3\x9F" "e\xE6\x97\xA5\xE6\x9C\xAC\r\n"
+            "X-Raw: caf\xC3\xA9\r\n"
+            "Received: by example.de;\r\n Mon, 7 Dec 2026 10:31:00 +0100\r\n\r\n.\r\n");
+}
+
+// The body view shows the display text decoded from its transfer encoding
+// and in its charset, simple HTML as plain text, and still the notes of the
+// attachments saved; the file saved holds what is shown, in UTF-8.
+TEST_F(Viewer, BodyViewShowsTextDecodedInItsCharset) {
+  struct BodyRow {
+    const char* Name;
+    std::string Message;
+    std::string Shown;
+  };
+  const std::string mixedHead = "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n--b1\r\n";
+  const std::vector<BodyRow> rows = {
+      {"quoted-printable ISO-8859-1",
+       "Subject: QP\r\nContent-Type: text/plain; charset=\"ISO-8859-1\"\r\n"
+       "Content-Transfer-Encoding: quoted-printable\r\n\r\nGr=FC=DFe aus M=FCn=\r\nchen =3D ok\r\n",
+       "Gr\xC3\xBC\xC3\x9F" "e aus M\xC3\xBCnchen = ok\r\n"},
+      {"Base64 UTF-8",
+       "Subject: B\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+       "SGVsbG8gV8O2cmxkCnNlY29uZCBsaW5lCg==\r\n",
+       "Hello W\xC3\xB6rld\r\nsecond line\r\n"},
+      {"Shift_JIS, 8bit", "Subject: J\r\nContent-Type: text/plain; charset=Shift_JIS\r\n\r\n\x83\x65\x83\x58\x83\x67\r\n",
+       "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\r\n"},
+      {"ISO-2022-JP", "Subject: J\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1B$B%F%9%H\x1B(B\r\n",
+       "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\r\n"},
+      {"unknown charset", "Subject: U\r\nContent-Type: text/plain; charset=x-klingon\r\n\r\ncaf\xE9\r\n",
+       "caf\xC3\xA9\r\n"},
+      {"quoted-printable text part and an attachment",
+       "Subject: M\r\n" + mixedHead +
+           "Content-Type: text/plain; charset=iso-8859-15\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+           "Preis: 5 =A4\r\n--b1\r\nContent-Type: application/octet-stream\r\n"
+           "Content-Disposition: attachment; filename=\"p.bin\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
+           "AAEC\r\n--b1--\r\n",
+       "Preis: 5 \xE2\x82\xAC\r\n\r\nFile \"p.bin\" extracted\r\n"},
+      {"alternative: the plain text",
+       "Subject: A\r\nContent-Type: multipart/alternative; boundary=b2\r\n\r\n--b2\r\n"
+       "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+       "caf=C3=A9\r\n--b2\r\nContent-Type: text/html\r\n\r\n<p>caf&eacute;</p>\r\n--b2--\r\n",
+       "caf\xC3\xA9\r\n"},
+      {"simple HTML as text",
+       "Subject: H\r\nContent-Type: text/html; charset=utf-8\r\n\r\n"
+       "<html><head><title>T</title></head><body><p>Hello &amp; welcome</p>\r\n<p>Line<br>two &#228;&#x20AC;</p>"
+       "</body></html>\r\n",
+       "Hello & welcome\r\n\r\nLine\r\ntwo \xC3\xA4\xE2\x82\xAC\r\n"},
+      {"HTML with a table as it is", "Subject: T\r\nContent-Type: text/html\r\n\r\n<table><tr><td>x</td></tr></table>\r\n",
+       "<table><tr><td>x</td></tr></table>\r\n"},
+  };
+  for (const BodyRow& row : rows) {
+    Mail().Reset();
+    OpenBodyView(row.Message);
+    EXPECT_EQ(Form().Memo1->Text(), row.Shown) << row.Name;
+    access::KeyPress(*Form().Memo1, kEscape);
+  }
+
+  const std::string file = platform::DataFolderFile("shown.txt");
+  Mail().Reset();
+  OpenBodyView(rows[0].Message);
+  script::SetNextSaveFileName(file);
+  DoubleClickViewer();
+  EXPECT_EQ(platform::ReadFileIfExists(file), rows[0].Shown + "\r\n");
+}
+
 TEST_F(Viewer, EscapeClosesEitherViewAndRestartsAutoCheck) {
   for (int n = 1; n <= 2; ++n) AddNumberedMessage(n);
   CheckMailbox();
@@ -175,9 +252,11 @@ TEST_F(Viewer, EscapeClosesEitherViewAndRestartsAutoCheck) {
 }
 
 TEST_F(Viewer, SaveDialogCancelKeepsViewerThenSaveWritesBytes) {
-  // Latin-1 and UTF-8 in one body: the file gets the bytes as they came.
-  const std::string body = "caf\xE9 latin-1\r\ncaf\xC3\xA9 utf-8\r\n";
-  OpenBodyView("From: Ann\r\nSubject: Bytes\r\n\r\n" + body);
+  // Latin-1 and UTF-8 in one body without a charset: each line shows as
+  // UTF-8 when it is, else as Latin-1, and the file gets what is shown, in
+  // UTF-8.
+  OpenBodyView("From: Ann\r\nSubject: Bytes\r\n\r\ncaf\xE9 latin-1\r\ncaf\xC3\xA9 utf-8\r\n");
+  const std::string body = "caf\xC3\xA9 latin-1\r\ncaf\xC3\xA9 utf-8\r\n";
   ASSERT_EQ(Form().Memo1->Text(), body);
   const std::string file = platform::DataFolderFile("saved.txt");
   platform::WriteFileReplacing(file, "older and longer content\r\n");

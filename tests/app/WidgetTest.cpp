@@ -10,6 +10,8 @@
 #include "platform/core/Exception.h"
 #include "platform/gui/MainWindow.h"
 #include "platform/gui/MessageGrid.h"
+#include "platform/gui/TextArea.h"
+#include "platform/gui/TrayIcon.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/support/Wait.h"
 #include "platform/core/UnhandledError.h"
@@ -154,6 +156,27 @@ TEST_F(Widgets, WireTextShownAsUtf8OrLatin1AndReadBackUnchanged) {
 
   access::TypeText(edit_, "\xC3\xA9t\xC3\xA9");
   EXPECT_EQ(edit_.Text(), "\xC3\xA9t\xC3\xA9");
+
+  // Bytes set into an edit come back as they were until the user edits
+  // them, whatever the screen made of them.
+  for (const std::string& bytes : {std::string("caf\xE9"), std::string("a\0b", 3), std::string("\xFF\xC3")}) {
+    edit_.SetText(bytes);
+    EXPECT_EQ(edit_.Text(), bytes);
+  }
+  access::TypeText(edit_, "caf\xC3\xA9");
+  EXPECT_EQ(edit_.Text(), "caf\xC3\xA9") << "typed text is UTF-8";
+}
+
+TEST_F(Widgets, EditHoldsNoLineBreakHoweverTheTextArrives) {
+  access::PasteText(edit_, "mail.example.org\n");
+  EXPECT_EQ(edit_.Text(), "mail.example.org");
+  EXPECT_EQ(access::ShownText(edit_), "mail.example.org");
+  access::PasteText(edit_, "\r\nmail.\rexample\n.org\r\n");
+  EXPECT_EQ(edit_.Text(), "mail.example.org");
+  access::TypeText(edit_, "a\rb\nc");
+  EXPECT_EQ(edit_.Text(), "abc");
+  edit_.SetText("pass\r\nword\xE9\n");
+  EXPECT_EQ(edit_.Text(), "password\xE9");
 }
 
 TEST_F(Widgets, LabelDoubleClickIsOneClickThenDoubleClick) {
@@ -240,6 +263,54 @@ TEST_F(Widgets, ErrorBoxShowsTheWholeTextPastANul) {
   EXPECT_EQ(script::Shown()[0].Kind, platform::BoxKind::Error);
   EXPECT_EQ(script::Shown()[0].Text, reply + ".");
   EXPECT_EQ(script::Shown()[1].Text, "plain failure.");
+}
+
+}  // namespace
+
+namespace {
+
+// Markup that a widget guessing rich text would render as "bold & tag":
+// shown as written, it proves the text was taken as plain text.
+const std::string kMarkup = "-ERR <b>bold</b> &amp; <i>tag</i>";
+
+// Text from the wire, a message or the settings file reaches labels,
+// hints, the tray's hint, the viewer and the boxes; none of them may take
+// it for markup (a picture named in it would be loaded).
+TEST_F(Widgets, OutsideTextIsShownAsWrittenNeverAsMarkup) {
+  platform::TextArea viewer(window_);
+  platform::TrayIcon tray;
+  label_.SetText(kMarkup);
+  edit_.SetHint(kMarkup);
+  label_.SetHint("3");
+  tray.SetHint(kMarkup);
+  viewer.SetText(kMarkup);
+
+  EXPECT_EQ(access::ShownText(label_), kMarkup);
+  EXPECT_EQ(access::ShownHint(edit_), kMarkup);
+  EXPECT_EQ(edit_.Hint(), kMarkup);
+  EXPECT_EQ(access::ShownHint(label_), "3");
+  EXPECT_EQ(access::ShownHint(tray), kMarkup);
+  EXPECT_EQ(access::ShownText(viewer), kMarkup);
+
+  std::vector<std::string> boxes = access::ShownRealBoxes([] {
+    platform::ShowInformation(kMarkup);
+    platform::AskYesNo(kMarkup);
+    platform::Application::ShowException(platform::Exception(kMarkup + "\r\n"));
+  });
+  EXPECT_THAT(boxes, ElementsAre(kMarkup, kMarkup, kMarkup + "\n"));
+}
+
+// Where the desktop shows window titles only, the application title (and
+// the alert's MAIL in it) must be part of the window's title, at once.
+TEST_F(Widgets, WindowTitleFollowsTheApplicationTitle) {
+  window_.SetCaption("Caption");
+  platform::Application::SetTitle("Checker MAIL");
+  EXPECT_EQ(window_.Caption(), "Caption");
+  EXPECT_THAT(access::ShownTitle(window_), ::testing::StartsWith("Caption"));
+  EXPECT_THAT(access::ShownTitle(window_), ::testing::EndsWith("Checker MAIL"));
+  platform::Application::SetTitle("Checker");
+  EXPECT_THAT(access::ShownTitle(window_), ::testing::EndsWith("Checker"));
+  EXPECT_THAT(access::ShownTitle(window_), ::testing::Not(::testing::HasSubstr("MAIL")));
 }
 
 }  // namespace

@@ -130,7 +130,8 @@ TEST_F(WindowShell, TrayAnimationAlternatesUntilRestore) {
 }
 
 TEST_F(WindowShell, AboutCommandShowsTitleAndVersion) {
-  EXPECT_THAT(access::SystemMenuCaptions(*Form().Window), ElementsAre("", "&About..."));
+  EXPECT_THAT(access::SystemMenuCaptions(*Form().Window),
+              ElementsAre("", "Auto", "TLS", "STARTTLS", "None", "&About..."));
   access::TypeText(*Form().IPedit, "pop.example.org");
 
   ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&About..."));

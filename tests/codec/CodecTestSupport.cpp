@@ -70,3 +70,17 @@ std::string RunTool(const std::string& command, const std::string& input) {
 }
 
 }  // namespace codec::test
+
+namespace codec::test {
+
+std::string RunPython(const std::string& script, const std::string& input) {
+  char pattern[] = "/tmp/codec-python.XXXXXX";
+  if (mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
+  const std::filesystem::path folder(pattern);
+  std::ofstream(folder / "script.py", std::ios::binary) << script;
+  std::string output = RunTool("python3 '" + (folder / "script.py").string() + "'", input);
+  std::filesystem::remove_all(folder);
+  return output;
+}
+
+}  // namespace codec::test

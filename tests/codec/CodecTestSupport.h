@@ -37,4 +37,8 @@ std::string ToCrLf(std::string_view text);
 // standard output; a failing command fails the current test.
 std::string RunTool(const std::string& command, const std::string& input);
 
+// Runs a Python 3 script (its text) with input on its standard input and
+// returns its standard output, as RunTool does.
+std::string RunPython(const std::string& script, const std::string& input);
+
 }  // namespace codec::test

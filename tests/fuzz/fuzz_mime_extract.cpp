@@ -1,5 +1,5 @@
 // Message retrieval after the wire: the answer's lines go through the
-// client's own line handling (TAnswerLines) and the step FetchMessage runs
+// client's own answer reader (TAnswerReader) and the step FetchMessage runs
 // on them (ReadMessage: the main header through the extractor, every later
 // line into RawLines, then the multipart split, plain body, or a single
 // part as an attachment), which writes its files into a private attachment
@@ -7,23 +7,28 @@
 //
 // Checked: only the documented failures are raised; every file the
 // extraction creates is a plain file directly inside the attachment folder
-// (the folder's parent holds nothing else afterwards); every attachment
-// name is a plain name; without an OnDecodeStart handler every attachment
-// listed is still there at the end (no later part file replaced it).
+// (the folder's parent holds nothing else afterwards); no file takes a name
+// the program owns (settings, sound, part file names in any case) other
+// than the extractor's own part files; every attachment name is a plain
+// name the program does not own; every attachment listed is still there at
+// the end (no later part file or attachment replaced it).
 //
 // Input: one control byte (bit 0: Parse; bit 1: an OnDecodeStart handler
 // that answers with the first line of the rest), then the message as the
 // server sends it, lines ended by LF or CR LF.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "FuzzCheck.h"
 #include "FuzzTempDir.h"
 #include "codec/Stream.h"
+#include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
 #include "pop3/Pop3Client.h"
@@ -68,18 +73,26 @@ void Reset(TPop3Client& client) {
   client.PartState = 2;
 }
 
-// Hands out the input's lines with their ends, then the terminating line.
+// Hands out the input's lines with their ends in batches of up to three,
+// then the terminating line, as the transport's bulk read does.
 class LineSource {
  public:
   explicit LineSource(std::string text) : text_(std::move(text)) {}
-  std::string Next() {
-    if (start_ >= text_.size()) return ".\r\n";
-    const std::size_t lf = text_.find('\n', start_);
-    const std::size_t end = lf == std::string::npos ? text_.size() : lf + 1;
-    std::string line = text_.substr(start_, end - start_);
-    start_ = end;
-    if (line.back() != '\n') line += "\r\n";
-    return line;
+  bool Next(std::vector<std::string>& lines, std::size_t maxLines) {
+    lines.clear();
+    while (lines.size() < std::min<std::size_t>(maxLines, 3)) {
+      if (start_ >= text_.size()) {
+        lines.push_back(".\r\n");
+        break;
+      }
+      const std::size_t lf = text_.find('\n', start_);
+      const std::size_t end = lf == std::string::npos ? text_.size() : lf + 1;
+      std::string line = text_.substr(start_, end - start_);
+      start_ = end;
+      if (line.back() != '\n') line += "\r\n";
+      lines.push_back(std::move(line));
+    }
+    return true;
   }
 
  private:
@@ -89,7 +102,9 @@ class LineSource {
 
 // What FetchMessage does between RETR and the optional DELE.
 void Retrieve(TPop3Client& client, LineSource& source) {
-  pop3::TAnswerLines answer([&source] { return source.Next(); }, [] {});
+  pop3::TAnswerReader answer([&source](std::vector<std::string>& lines,
+                                       std::size_t maxLines) { return source.Next(lines, maxLines); },
+                             [] {}, pop3::MessageLimits(), pop3::TDotStuffing::Remove);
   pop3::ReadMessage(client, answer);
 }
 
@@ -98,29 +113,43 @@ bool PlainName(const std::string& name) {
          name.find('\0') == std::string::npos;
 }
 
-// Without a handler renaming them, the attachments listed are the files
-// written, and none is lost to a later part (names the system refuses for
-// their length aside).
+// The attachments listed are the files written, and none is lost to a
+// later part (files are only ever created new), whatever the names.
 void CheckAttachmentsKept(const TPop3Client& client) {
-  const auto& names = client.MailMessage().Attachments;
-  for (const std::string& name : names) {
-    if (name.size() > 200) return;
-  }
-  for (const std::string& name : names) {
+  for (const std::string& name : client.MailMessage().Attachments) {
     std::error_code error;
     FUZZ_CHECK(fs::is_regular_file(TheFolders().box + "/" + name, error));
   }
 }
 
+// A part file as the extractor names it: the prefix, digits, the suffix.
+bool OwnPartFile(const std::string& name) {
+  const std::string prefix = platform::kPartFilePrefix;
+  const std::string suffix = platform::kPartFileSuffix;
+  if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0) return false;
+  if (name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
+  for (std::size_t i = prefix.size(); i < name.size() - suffix.size(); ++i) {
+    if (name[i] < '0' || name[i] > '9') return false;
+  }
+  return true;
+}
+
+// Nothing outside the folder; inside it only plain files, and none that
+// takes a name the program owns, other than its own part files.
 void CheckFolders(const TPop3Client& client) {
   const Folders& folders = TheFolders();
   FUZZ_CHECK(ListFolder(folders.parent) == "box\n");
   std::error_code error;
   for (const fs::directory_entry& entry : fs::directory_iterator(folders.box, error)) {
     FUZZ_CHECK(fs::is_regular_file(fs::symlink_status(entry.path(), error)));
+    const std::string name = entry.path().filename().string();
+    FUZZ_CHECK(!platform::IsProgramFileName(name) || OwnPartFile(name));
   }
   FUZZ_CHECK(!error);
-  for (const std::string& name : client.MailMessage().Attachments) FUZZ_CHECK(PlainName(name));
+  for (const std::string& name : client.MailMessage().Attachments) {
+    FUZZ_CHECK(PlainName(name));
+    FUZZ_CHECK(!platform::IsProgramFileName(name));
+  }
 }
 
 }  // namespace
@@ -148,6 +177,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } catch (const codec::EStreamError&) {
   }
   CheckFolders(client);
-  if (!client.OnDecodeStart) CheckAttachmentsKept(client);
+  CheckAttachmentsKept(client);
   return 0;
 }

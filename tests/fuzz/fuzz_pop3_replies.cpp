@@ -11,6 +11,7 @@
 
 #include "FuzzCheck.h"
 #include "net/LineSocket.h"
+#include "pop3/Pop3Client.h"
 #include "pop3/Pop3Parsing.h"
 #include "pop3/Pop3Reply.h"
 
@@ -117,6 +118,19 @@ void CheckClientNumbers(const std::string& reply) {
     FUZZ_CHECK(msg && size && entry.Msg == *msg && entry.Size == *size);
   } catch (const EConvertError&) {
     FUZZ_CHECK(!msg || !size);
+  }
+
+  // A unique id is the non-empty, capped rest of the line after the number.
+  try {
+    const pop3::TUniqueIdEntry entry = pop3::ParseUniqueIdLine(bare);
+    FUZZ_CHECK(msg && entry.Msg == *msg);
+    FUZZ_CHECK(!entry.Id.empty() && entry.Id.size() <= pop3::TPop3Client::kMaxUniqueIdLength);
+    FUZZ_CHECK(entry.Id == pop3::TrimControl(entry.Id));
+    FUZZ_CHECK(bare.find(entry.Id) != std::string::npos);
+  } catch (const EConvertError&) {
+    FUZZ_CHECK(!msg);
+  } catch (const platform::Exception&) {
+    FUZZ_CHECK(msg.has_value());
   }
 
   const std::optional<std::int32_t> bytes = ReferenceInt(pop3::TrimControl(net::NthWord(reply, ' ', 3)));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <random>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "codec/Stream.h"
 #include "platform/core/Exception.h"
 #include "platform/core/FileStream.h"
+#include "platform/core/Files.h"
 
 namespace {
 
@@ -44,6 +46,31 @@ TEST(TFileStreamTest, CreateWritesAndReplacesTheFile) {
   stream.Close();
   EXPECT_EQ(ReadBytes(path), "hello");
   EXPECT_THROW(stream.Write("x", 1), EFileError);
+}
+
+// CreateNew and RenameFile take only a free name: a file, a folder and a
+// symbolic link (dangling or not) all count as taken, with EFileExists, and
+// nothing is written through a link.
+TEST(TFileStreamTest, CreateNewAndRenameRefuseEveryExistingEntryAndFollowNoLink) {
+  TempFolder folder;
+  TempFolder outside;
+  WriteBytes(folder.File("file"), "kept");
+  std::filesystem::create_directory(folder.File("folder"));
+  std::filesystem::create_symlink(outside.File("target"), folder.File("dangling"));
+  std::filesystem::create_symlink(folder.File("file"), folder.File("link"));
+  WriteBytes(folder.File("source"), "moved");
+  for (const char* taken : {"file", "folder", "dangling", "link"}) {
+    EXPECT_TRUE(platform::EntryExists(folder.File(taken))) << taken;
+    EXPECT_THROW(TFileStream(folder.File(taken), FileOpenMode::CreateNew), platform::EFileExists) << taken;
+    EXPECT_THROW(platform::RenameFile(folder.File("source"), folder.File(taken)), platform::EFileExists) << taken;
+  }
+  EXPECT_FALSE(std::filesystem::exists(outside.File("target"))) << "written through a dangling link";
+  EXPECT_EQ(ReadBytes(folder.File("file")), "kept");
+  EXPECT_FALSE(platform::EntryExists(folder.File("new")));
+  TFileStream fresh(folder.File("new"), FileOpenMode::CreateNew);
+  fresh.WriteBuffer("x", 1);
+  fresh.Close();
+  EXPECT_EQ(ReadBytes(folder.File("new")), "x");
 }
 
 TEST(TFileStreamTest, ReadsAFileWhateverTheChunkSize) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "FilesTestSupport.h"
@@ -122,6 +123,35 @@ TEST_F(TProfileFileTest, ValueReadBackIsCutAt2047Characters) {
   std::string read = Profile().ReadString("AUTOCHECK", "From", "");
   EXPECT_EQ(read, longValue.substr(0, 2047));
   EXPECT_EQ(Profile().ReadString("AUTOCHECK", "Missing", longValue).size(), 2047u);
+}
+
+// A settings file is small: of a huge one only the first part is read, a
+// line cut there is dropped, and the file is never rewritten, since that
+// would lose what was not read.
+TEST_F(TProfileFileTest, OversizedFileIsReadInPartAndNeverRewritten) {
+  const std::string head = "[EMAIL]\r\nServer=mail.example.org\r\n";
+  std::string body = head + "Junk=" + std::string(TProfileFile::kMaxFileSize - head.size() - 8, 'x') +
+                     "\r\nUserID=cut off here\r\n[SOUND]\r\nPlayWave=No\r\n";
+  WriteBytes(Path(), body);
+  EXPECT_EQ(Profile().ReadValue("EMAIL", "Server"), "mail.example.org");
+  EXPECT_EQ(Profile().ReadValue("EMAIL", "UserID"), std::nullopt) << "the line cut by the limit is dropped";
+  EXPECT_EQ(Profile().ReadString("SOUND", "PlayWave", "Yes"), "Yes");
+  try {
+    Profile().WriteString("EMAIL", "Server", "new");
+    ADD_FAILURE() << "an oversized file was rewritten";
+  } catch (const EFileError& error) {
+    EXPECT_EQ(error.Message().rfind("Unable to write to " + Path() + ": the file is longer than", 0), 0u)
+        << error.Message();
+  }
+  EXPECT_EQ(ReadBytes(Path()), body);
+
+  const std::string tail = "\r\nUserID=ann\r\n";
+  const std::string exact = head + "Junk=" + std::string(TProfileFile::kMaxFileSize - head.size() - 5 - tail.size(), 'x') + tail;
+  ASSERT_EQ(exact.size(), TProfileFile::kMaxFileSize);
+  WriteBytes(Path(), exact);
+  EXPECT_EQ(Profile().ReadValue("EMAIL", "UserID"), "ann") << "a file of exactly the limit is read whole";
+  Profile().WriteString("EMAIL", "Server", "new");
+  EXPECT_EQ(Profile().ReadValue("EMAIL", "Server"), "new");
 }
 
 TEST_F(TProfileFileTest, RefusesWhatALineCannotHoldAndLeavesFileUnchanged) {

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/core/DataFolder.h"
 #include "pop3/AttachmentName.h"
 #include "pop3/Pop3Client.h"
 
@@ -81,6 +82,52 @@ TEST(SafeAttachmentName, DropsDrivePrefixesAndControlCharacters) {
 TEST(SafeAttachmentName, NothingLeftBecomesTextTmp) {
   for (const std::string& name : Lines{"", ".", "..", "../", "/", "C:", "a/..", "\r\n", std::string(3, '\0')}) {
     EXPECT_EQ(SafeAttachmentName(name), "text.tmp") << "for " << name;
+  }
+}
+
+// Each row: the name, the file system's limit, what is kept. Lengths are
+// bytes; a cut never splits a UTF-8 sequence, and the room for "_" and a
+// number stays free.
+TEST(FittedAttachmentName, ShortensToTheLimitKeepingTheExtensionAndWholeCharacters) {
+  const std::string e2 = "\xC3\xA9";          // two bytes
+  const std::string e3 = "\xE2\x82\xAC";      // three bytes
+  auto repeat = [](const std::string& piece, int n) {
+    std::string text;
+    for (int i = 0; i < n; ++i) text += piece;
+    return text;
+  };
+  struct Row {
+    std::string name;
+    std::size_t limit;
+    std::string kept;
+  };
+  const Row rows[] = {
+      {"short.txt", 255, "short.txt"},
+      {std::string(244, 'a'), 255, std::string(244, 'a')},
+      {std::string(300, 'a') + ".txt", 255, std::string(240, 'a') + ".txt"},
+      {std::string(300, 'a'), 255, std::string(244, 'a')},
+      {repeat(e2, 125) + ".txt", 255, repeat(e2, 120) + ".txt"},
+      {repeat(e3, 100) + ".pdf", 255, repeat(e3, 80) + ".pdf"},
+      {"x" + repeat(e3, 100), 255, "x" + repeat(e3, 81)},
+      // An extension longer than a quarter of the room is no extension.
+      {"a." + std::string(100, 'b'), 255, "a." + std::string(100, 'b')},
+      {"a." + std::string(300, 'b'), 255, "a." + std::string(242, 'b')},
+  };
+  for (const Row& row : rows) {
+    const std::string fitted = pop3::FittedAttachmentName(row.name, row.limit);
+    EXPECT_EQ(fitted, row.kept) << "for a name of " << row.name.size() << " bytes";
+    EXPECT_LE(NumberedAttachmentName(fitted, 2147483647).size(), row.limit);
+  }
+}
+
+TEST(ProgramFileNames, OwnFilesInAnyCaseButNothingElse) {
+  for (const std::string name : {"pop3.ini", "POP3.INI", "Gotmail.Wav", "gotmail.wav", "pop3.ini.tmp123-4",
+                                 "Temp1.mme", "temp12.MME", "TEMP0.mme"}) {
+    EXPECT_TRUE(platform::IsProgramFileName(name)) << name;
+  }
+  for (const std::string name : {"pop3.ini_1", "pop3_1.ini", "gotmail.wave", "Temp.mme", "Temp1_1.mme",
+                                 "Temp1.mme.txt", "xTemp1.mme", "report.txt", ""}) {
+    EXPECT_FALSE(platform::IsProgramFileName(name)) << name;
   }
 }
 

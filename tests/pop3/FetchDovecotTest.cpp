@@ -1,6 +1,9 @@
 // FetchMessage against the private Dovecot instance, with messages written
 // by Python's email package (tests/pop3/make_fetch_messages.py).
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -81,10 +84,12 @@ TEST_F(FetchDovecot, TextPartThenTwoBase64AttachmentsDecoded) {
   EXPECT_EQ(announced, (Lines{"a.txt", "b.zip"}));
   EXPECT_EQ(Attachment("a.txt"), Original("two", "a.txt"));
   EXPECT_EQ(Attachment("b.zip"), Original("two", "b.zip"));
-  // Both temporary files stay, numbered on from the run's counter.
+  // Both went through temporary files numbered on from the run's counter,
+  // removed once their attachment was decoded.
   EXPECT_EQ(pop3::TempCounter, temp + 2);
-  EXPECT_TRUE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 1) + ".mme"));
-  EXPECT_TRUE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 2) + ".mme"));
+  EXPECT_FALSE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 1) + ".mme"));
+  EXPECT_FALSE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 2) + ".mme"));
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
 
   EXPECT_EQ(message.Subject, " two attachments");
   EXPECT_EQ(message.From, "Sender <sender@example.org>");
@@ -135,32 +140,52 @@ TEST_F(FetchDovecot, PartsWithoutNamesBecomeTextTmp) {
   EXPECT_EQ(Attachment("text_1.tmp"), Original("unnamed", "part1"));
 }
 
-TEST_F(FetchDovecot, UpperCaseUuencodeIsDecodedLowerCaseIsMovedAsItCame) {
+TEST_F(FetchDovecot, UuencodeIsDecodedInAnyLetterCase) {
   mailbox_->AddMessage(fetchtest::Message("uu"));
   Fetch();
   EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"upper.bin", "lower.bin", "dotted.bin"}));
   EXPECT_EQ(Attachment("upper.bin"), Original("uu", "upper.bin"));
+  EXPECT_EQ(Attachment("lower.bin"), Original("uu", "lower.bin"));
   // The last line of this one starts with a dot, which the server doubled.
   EXPECT_EQ(Attachment("dotted.bin"), Original("uu", "dotted.bin"));
-  EXPECT_EQ(CountStatus("Decoding file"), 2);
-
-  std::string encoded = Original("uu", "lower.bin");
-  std::string crlf;
-  for (char c : encoded) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  // The part's lines, each with CR LF, and the empty line before the delimiter.
-  EXPECT_EQ(Attachment("lower.bin"), crlf + "\r\n");
+  EXPECT_EQ(CountStatus("Decoding file"), 3);
 }
 
-TEST_F(FetchDovecot, SevenBitAndQuotedPrintableAreMovedUndecoded) {
+// 7bit is saved as sent, without a line end of its own after the last
+// line; quoted-printable is decoded.
+TEST_F(FetchDovecot, SevenBitSavedAsSentQuotedPrintableDecoded) {
   mailbox_->AddMessage(fetchtest::Message("plain"));
   const int temp = pop3::TempCounter;
   Fetch();
   EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"seven.txt", "qp.txt"}));
-  EXPECT_EQ(Attachment("seven.txt"), "first line\r\nsecond line\r\n\r\n");
-  EXPECT_EQ(Attachment("qp.txt"), "caf=C3=A9 =3D coffee\r\n\r\n");
-  EXPECT_EQ(CountStatus("Decoding file"), 0);
-  // Moved, so no temporary file of this fetch is left.
+  EXPECT_EQ(Attachment("seven.txt"), "first line\r\nsecond line\r\n");
+  EXPECT_EQ(Attachment("qp.txt"), "caf\xC3\xA9 = coffee\r\n");
+  EXPECT_EQ(CountStatus("Decoding file"), 1);
+  // The 7bit part was moved; the decoded one's temporary file is removed.
   EXPECT_EQ(pop3::TempCounter, temp + 2);
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
+}
+
+// A decode that fails (here no file may grow once the first decode starts,
+// so the decoded attachment cannot be written, also for root) still
+// removes the part file it read from.
+TEST_F(FetchDovecot, FailedDecodeRemovesItsPartFile) {
+  mailbox_->AddMessage(fetchtest::Message("two"));
+  rlimit saved{};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  client_.OnDecodeStart = [saved](std::string&) {
+    rlimit none = saved;
+    none.rlim_cur = 0;
+    ::setrlimit(RLIMIT_FSIZE, &none);
+  };
+  client_.Connect();
+
+  EXPECT_THROW(client_.FetchMessage(1), platform::EFileError);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+
+  client_.Disconnect();
   EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
 }
 

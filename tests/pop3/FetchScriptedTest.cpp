@@ -1,11 +1,16 @@
 // FetchMessage against scripted servers: the faults and corner cases a real
 // server does not produce, as conversations.
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
 #include "pop3/MimeExtractor.h"
 #include "pop3/Pop3Client.h"
 #include "tests/pop3/FetchTestSupport.h"
@@ -93,7 +98,7 @@ TEST_F(FetchScripted, MultipartAnswerArrivingByteByByteIsReadTheSame) {
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"text line", "\r\nFile \"a.bin\" extracted"}));
   EXPECT_EQ(Attachment("a.bin"), "ABCD");
-  EXPECT_EQ(client().MailMessage().Boundary, "XYZ123");
+  EXPECT_EQ(client().MailMessage().Boundary, "XYZ12345");
   EXPECT_EQ(Items(client().MailMessage().RawLines).back(), "epilogue");
 }
 
@@ -130,17 +135,26 @@ TEST_F(FetchScripted, HeaderWithoutEmptyLineStopsAtTheTerminator) {
   EXPECT_EQ(client().PartState, 1);
 }
 
-TEST_F(FetchScripted, BoundaryTooShortToTrimMakesTheMultipartWalkFail) {
-  for (const std::string boundary : {"ab", "abc", "\"\""}) {
+// Short boundaries are boundaries like any other; a multipart the walk
+// cannot split is shown as it came instead of being refused.
+TEST_F(FetchScripted, ShortBoundariesSplitAndAnEmptyOneShowsTheText) {
+  for (const std::string boundary : {"ab", "\"ab\""}) {
     Expect(Retr("Content-Type: multipart/mixed; boundary=" + boundary + "\n\n--ab\n\ntext\n--ab--"));
-    EXPECT_EQ(FetchFailure<pop3::EListError>(), "List index out of bounds (4)") << boundary;
-    EXPECT_EQ(client().MailMessage().Boundary, "");
+    EXPECT_EQ(FetchFailure(), "") << boundary;
+    EXPECT_EQ(client().MailMessage().Boundary, "ab");
+    EXPECT_EQ(Items(client().MailMessage().Body), Lines{"text"}) << boundary;
   }
+  Expect(Retr("Content-Type: multipart/mixed; boundary=\"\"\n\n--ab\n\ntext\n--ab--"));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(client().MailMessage().Boundary, "");
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"--ab", "", "text", "--ab--"}));
 }
 
-TEST_F(FetchScripted, MultipartWithoutAnyDelimiterLineFails) {
+TEST_F(FetchScripted, MultipartWithoutAnyDelimiterLineIsShownAsText) {
   Expect(Retr("Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\njust text\nmore text"));
-  EXPECT_EQ(FetchFailure<pop3::EListError>(), "List index out of bounds (2)");
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"just text", "more text"}));
+  EXPECT_TRUE(client().MailMessage().Attachments.Empty());
   EXPECT_EQ(ended_, 1);
   EXPECT_FALSE(client().Busy());
 }
@@ -160,8 +174,8 @@ TEST_F(FetchScripted, NulAndLineBreaksInNamesAreDropped) {
          "S: two\nS: --XYZ12345--\nS: .\n");
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{"ab.txt", "text.tmp"}));
-  EXPECT_EQ(Attachment("ab.txt"), "one\r\n");
-  EXPECT_EQ(Attachment("text.tmp"), "two\r\n");
+  EXPECT_EQ(Attachment("ab.txt"), "one");
+  EXPECT_EQ(Attachment("text.tmp"), "two");
 }
 
 TEST_F(FetchScripted, DecodeStartHandlerMayRenameButNotLeaveTheFolder) {
@@ -228,59 +242,228 @@ TEST_F(FetchScripted, NotConnectedRaisesWithoutRetrievalEvents) {
   EXPECT_FALSE(client().Busy());
 }
 
-TEST_F(FetchScripted, NestedMultipartStaysOneAttachmentUnderTheOuterBoundary) {
+TEST_F(FetchScripted, NestedMultipartIsDescendedUnderTheOuterBoundary) {
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"OUTER123\"\n\n--OUTER123\n\nbody\n--OUTER123\n"
-      "Content-Type: multipart/alternative; boundary=\"INNER456\"\n"
-      "Content-Disposition: inline; filename=\"inner.txt\"\n\n"
-      "--INNER456\n\nalt one\n--INNER456--\n--OUTER123--"));
+      "Content-Type: multipart/alternative; boundary=\"INNER456\"\n\n"
+      "--INNER456\n\nalt one\n--INNER456\n"
+      "Content-Type: application/octet-stream; name=inner.bin\nContent-Transfer-Encoding: base64\n\nQUJD\n"
+      "--INNER456--\n--OUTER123\nContent-Type: image/gif\nContent-Transfer-Encoding: base64\n\nR0lG\n"
+      "--OUTER123--"));
   EXPECT_EQ(FetchFailure(), "");
-  EXPECT_EQ(client().MailMessage().Boundary, "OUTER1");
-  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"inner.txt"});
-  EXPECT_EQ(Attachment("inner.txt"), "--INNER456\r\n\r\nalt one\r\n--INNER456--\r\n");
+  EXPECT_EQ(client().MailMessage().Boundary, "OUTER123");
+  // The first text is shown; the second, an alternative of nothing shown, is
+  // not written.
+  EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{"inner.bin", "text.tmp"}));
+  EXPECT_EQ(Items(client().MailMessage().Body),
+            (Lines{"body", "\r\nFile \"inner.bin\" extracted", "\r\nFile \"text.tmp\" extracted"}));
+  EXPECT_EQ(Attachment("inner.bin"), "ABC");
+  EXPECT_EQ(Attachment("text.tmp"), "GIF");
 }
 
-TEST_F(FetchScripted, PartWithoutEncodingLineInheritsTheOneBeforeIt) {
+// Each part's own header decides its encoding: a part without one is 7bit
+// and saved as sent, never decoded by the encoding of the part before it.
+TEST_F(FetchScripted, PartWithoutEncodingLineIsSavedAsSent) {
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nbody\n--XYZ12345\n"
       "Content-Transfer-Encoding: base64\nContent-Disposition: attachment; filename=\"a.bin\"\n\nQUJD\n"
       "--XYZ12345\nContent-Disposition: attachment; filename=\"b.bin\"\n\nWFla\n--XYZ12345--"));
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Attachment("a.bin"), "ABC");
-  EXPECT_EQ(Attachment("b.bin"), "XYZ");
+  EXPECT_EQ(Attachment("b.bin"), "WFla");
 }
 
-TEST_F(FetchScripted, EmptyAttachmentPartLeavesOnlyItsEmptyTemporaryFile) {
-  const int temp = pop3::TempCounter;
+TEST_F(FetchScripted, EmptyAttachmentPartGivesAnEmptyFile) {
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nbody\n--XYZ12345\n"
       "Content-Disposition: attachment; filename=\"none.bin\"\n\n--XYZ12345--"));
   EXPECT_EQ(FetchFailure(), "");
-  EXPECT_TRUE(client().MailMessage().Attachments.Empty());
-  EXPECT_EQ(Items(client().MailMessage().Body), Lines{"body"});
-  const std::string tempName = "Temp" + std::to_string(temp + 1) + ".mme";
-  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{tempName});
-  EXPECT_EQ(Attachment(tempName), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"none.bin"});
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"body", "\r\nFile \"none.bin\" extracted"}));
+  EXPECT_TRUE(fetchtest::Exists(home_.AttachFolder() + "none.bin"));
+  EXPECT_EQ(Attachment("none.bin"), "");
+  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
 }
 
-// An attachment may be named like a temporary part file. The part after it
-// must get a temporary file of another name: creating one under the taken
-// name would empty the attachment saved just before.
+// A file sent alone is saved like an attachment part; the display text,
+// when it comes after an attachment, is still what Body starts with.
+TEST_F(FetchScripted, SinglePartFileAndAttachmentBeforeTheTextAreExtracted) {
+  Expect(Retr("Content-Type: application/pdf; name=alone.pdf\n\n%PDF-1.4\n%%EOF"));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"alone.pdf"});
+  EXPECT_EQ(Items(client().MailMessage().Body), Lines{"\r\nFile \"alone.pdf\" extracted"});
+  EXPECT_EQ(Attachment("alone.pdf"), "%PDF-1.4\r\n%%EOF\r\n");
+
+  Expect(Retr("Content-Type: multipart/mixed; boundary=b\n\n--b\nContent-Type: image/png\n\npng\n"
+              "--b\nContent-Type: text/html\n\n<b>html</b>\n--b\nContent-Type: text/plain\n\nplain\n--b--"));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"plain", "\r\nFile \"text.tmp\" extracted"}));
+  EXPECT_EQ(Attachment("text.tmp"), "png");
+}
+
+// An attachment may be named like a temporary part file, or a part file of
+// an earlier run may be in the folder. Neither may be emptied: the
+// attachment takes a numbered name (part file names are the program's),
+// and the part files go round names that are taken.
 TEST_F(FetchScripted, TemporaryPartFileNeverEmptiesAnAttachmentOfTheSameName) {
   const int temp = pop3::TempCounter;
-  // The first attachment goes through Temp<temp+1>.mme and is saved under
-  // the name the next part's temporary file would get.
+  // The first attachment goes through Temp<temp+1>.mme; the next part's
+  // temporary file would be Temp<temp+2>.mme, which an earlier run left.
   const std::string taken = "Temp" + std::to_string(temp + 2) + ".mme";
+  const std::string numbered = "Temp" + std::to_string(temp + 2) + "_1.mme";
+  platform::WriteTextFile(home_.AttachFolder() + taken, "earlier");
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nhello\n"
       "--XYZ12345\nContent-Disposition: attachment; filename=\"" + taken + "\"\n\nfirst\n"
       "--XYZ12345\nContent-Disposition: attachment; filename=\"b.txt\"\n\nsecond\n"
       "--XYZ12345\nContent-Disposition: attachment; filename=\"c.txt\"\n\nthird\n--XYZ12345--"));
   EXPECT_EQ(FetchFailure(), "");
-  EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{taken, "b.txt", "c.txt"}));
-  EXPECT_EQ(Attachment(taken), "first\r\n");
-  EXPECT_EQ(Attachment("b.txt"), "second\r\n");
-  EXPECT_EQ(Attachment("c.txt"), "third\r\n");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{numbered, "b.txt", "c.txt"}));
+  EXPECT_EQ(Attachment(taken), "earlier");
+  EXPECT_EQ(Attachment(numbered), "first");
+  EXPECT_EQ(Attachment("b.txt"), "second");
+  EXPECT_EQ(Attachment("c.txt"), "third");
+}
+
+// A multipart message whose attachment parts carry the given names, each
+// holding the line "<name> content"; encodings alternate between Base64
+// (decoded into a new file) and 7bit (the part file moved into place).
+std::string NamedParts(const Lines& names) {
+  std::string text = "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nbody\n";
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    text += "--XYZ12345\nContent-Disposition: attachment; filename=\"" + names[i] + "\"\n";
+    text += i % 2 == 0 ? "\ncontent " + std::to_string(i) + "\n"
+                       : "Content-Transfer-Encoding: base64\n\nQUJD\n";  // "ABC"
+  }
+  return text + "--XYZ12345--";
+}
+
+// Every attachment listed is a file in the folder, and every note in Body
+// names one of them: nothing is reported placed that was not.
+::testing::AssertionResult ListedMeansPlaced(const pop3::TMailMessage& message, const std::string& folder) {
+  for (const std::string& name : message.Attachments) {
+    if (!fetchtest::Exists(folder + name)) return ::testing::AssertionFailure() << name << " is listed, not placed";
+  }
+  int notes = 0;
+  for (const std::string& line : message.Body) notes += line.rfind("\r\nFile \"", 0) == 0 ? 1 : 0;
+  if (notes != message.Attachments.Count()) {
+    return ::testing::AssertionFailure() << notes << " notes for " << message.Attachments.Count() << " files";
+  }
+  return ::testing::AssertionSuccess();
+}
+
+TEST_F(FetchScripted, AttachmentsNeverTakeTheProgramsOwnFileNames) {
+  client().OnDecodeStart = [](std::string& name) {
+    if (name == "handler.txt") name = "GotMail.WAV";
+  };
+  const std::string nextPart = "Temp" + std::to_string(pop3::TempCounter + 1);
+  // Every numbered alternative of "Pop3.Ini.a.b" keeps the settings file's
+  // prefix: it is renamed from its first character on.
+  Expect(Retr(NamedParts({"gotmail.wav", "POP3.INI", "temp7.MME", "pop3.ini.tmp42-0", "handler.txt",
+                          nextPart + ".mme", "Pop3.Ini.a.b"})));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments),
+            (Lines{"gotmail_1.wav", "POP3_1.INI", "temp7_1.MME", "pop3.ini_1.tmp42-0", "GotMail_1.WAV",
+                   nextPart + "_1.mme", "_op3.Ini.a.b"}));
+  EXPECT_TRUE(ListedMeansPlaced(client().MailMessage(), home_.AttachFolder()));
+  // What carries a name of the program's is one of its own part files.
+  const Lines partFiles = fetchtest::TempFiles(home_.AttachFolder());
+  for (const std::string& file : fetchtest::FilesBelow(home_.AttachFolder())) {
+    const bool partFile = std::count(partFiles.begin(), partFiles.end(), file) == 1;
+    EXPECT_TRUE(partFile || !platform::IsProgramFileName(file)) << file << " was written from the message";
+  }
+}
+
+TEST_F(FetchScripted, OverlongNamesAreShortenedToTheFileSystemsLimit) {
+  std::string accented;
+  for (int i = 0; i < 125; ++i) accented += "\xC3\xA9";
+  const Lines names = {std::string(300, 'n') + ".txt", accented + ".txt", std::string(400, 'x')};
+  const std::size_t limit = platform::MaxFileNameBytes(home_.AttachFolder());
+  // The second view finds the first one's files and numbers its own.
+  for (int view = 0; view < 2; ++view) {
+    Expect(Retr(NamedParts(names)));
+    EXPECT_EQ(FetchFailure(), "");
+    const pop3::TMailMessage& message = client().MailMessage();
+    ASSERT_EQ(message.Attachments.Count(), 3);
+    EXPECT_TRUE(ListedMeansPlaced(message, home_.AttachFolder()));
+    for (const std::string& name : message.Attachments) {
+      EXPECT_LE(name.size(), limit);
+      EXPECT_EQ((static_cast<unsigned char>(name.back()) & 0xC0) == 0x80, false) << "a character was cut";
+    }
+    EXPECT_EQ(message.Attachments[0].substr(message.Attachments[0].size() - 4), ".txt");
+    EXPECT_EQ(message.Attachments[1].substr(message.Attachments[1].size() - 4), ".txt");
+    EXPECT_EQ(Attachment(message.Attachments[0]), "content 0");
+    EXPECT_EQ(Attachment(message.Attachments[1]), "ABC");
+  }
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()).size() - fetchtest::TempFiles(home_.AttachFolder()).size(),
+            6u);
+}
+
+// Entries already in the folder, symbolic links included (dangling ones
+// too), are names taken: nothing is written through them.
+TEST_F(FetchScripted, SymbolicLinksInTheFolderAreNeverFollowed) {
+  const std::string outside = home_.Root() + "/outside";
+  platform::CreateFolder(outside);
+  const std::string nextPart = "Temp" + std::to_string(pop3::TempCounter + 1) + ".mme";
+  for (const std::string& name : {std::string("report.txt"), std::string("data.bin"), nextPart}) {
+    ASSERT_EQ(::symlink((outside + "/" + name).c_str(), (home_.AttachFolder() + name).c_str()), 0);
+  }
+  Expect(Retr(NamedParts({"report.txt", "data.bin"})));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{"report_1.txt", "data_1.bin"}));
+  EXPECT_TRUE(ListedMeansPlaced(client().MailMessage(), home_.AttachFolder()));
+  EXPECT_EQ(fetchtest::FilesBelow(outside), Lines{}) << "a file appeared outside the folder";
+  EXPECT_EQ(Attachment("report_1.txt"), "content 0");
+  EXPECT_EQ(Attachment("data_1.bin"), "ABC");
+}
+
+// Same-named parts get consecutive numbers, and a later view of the same
+// message goes on from the numbers the first one used; the walk stops at
+// the part cap and says so.
+TEST_F(FetchScripted, SameNamedPartsAreNumberedUpToThePartCap) {
+  std::string text = "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nbody\n";
+  for (int i = 0; i < pop3::kMaxPartsPerMessage + 5; ++i) {
+    text += "--XYZ12345\nContent-Disposition: attachment; filename=\"a.txt\"\n\n" + std::to_string(i) + "\n";
+  }
+  Expect(Retr(text + "--XYZ12345--"));
+  EXPECT_EQ(FetchFailure(), "");
+  const pop3::TMailMessage& message = client().MailMessage();
+  // The first part is the display text.
+  ASSERT_EQ(message.Attachments.Count(), pop3::kMaxPartsPerMessage - 1);
+  EXPECT_EQ(message.Attachments[0], "a.txt");
+  EXPECT_EQ(message.Attachments[1], "a_1.txt");
+  EXPECT_EQ(message.Attachments[pop3::kMaxPartsPerMessage - 2], "a_998.txt");
+  EXPECT_EQ(message.Body[message.Body.Count() - 1], pop3::kPartsCappedNote);
+  EXPECT_TRUE(ListedMeansPlaced(message, home_.AttachFolder()));
+  Expect(Retr(NamedParts(Lines(3, "a.txt"))));
+  EXPECT_EQ(FetchFailure(), "");
+  EXPECT_EQ(Items(client().MailMessage().Attachments), (Lines{"a_999.txt", "a_1000.txt", "a_1001.txt"}));
+}
+
+// A line longer than the transport's 64 KiB buffer: the message is read
+// through (the session goes on to QUIT), the display text wraps the line,
+// and the attachment keeps it whole.
+TEST_F(FetchScripted, OverlongLinesAreWrappedForDisplayAndKeptWholeForExtraction) {
+  std::string longLine;
+  while (longLine.size() < 100000) longLine += "word \xC3\xA9 ";
+  Expect(Retr("Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\n" + longLine +
+              "\nshort\n--XYZ12345\nContent-Disposition: attachment; filename=\"long.txt\"\n\n" + longLine +
+              "\n--XYZ12345--"));
+  EXPECT_EQ(FetchFailure(), "");
+  const pop3::TMailMessage& message = client().MailMessage();
+  EXPECT_EQ(message.RawLines[2], longLine);
+  std::string joined;
+  int pieces = 0;
+  for (const std::string& line : message.Body) {
+    if (line == "short") break;
+    EXPECT_LE(line.size(), pop3::kMaxDisplayLineBytes);
+    EXPECT_NE(static_cast<unsigned char>(line.front()) & 0xC0, 0x80) << "a character was split";
+    joined += line;
+    ++pieces;
+  }
+  EXPECT_EQ(joined, longLine);
+  EXPECT_GT(pieces, 1);
+  EXPECT_EQ(Attachment("long.txt"), longLine);
 }
 
 TEST_F(FetchScripted, PartHeaderCutOffByTheEndOfTheMessageEndsTheWalk) {

@@ -1,7 +1,9 @@
-// Header lines as the extractor reads them: recognised fields, the boundary
-// trimming, transfer encoding and file names, and their inheritance.
+// Header lines as the extractor reads them: recognised fields of the main
+// header, MIME parameters (boundaries, names), transfer encodings and what
+// makes a part an attachment.
 
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -10,32 +12,117 @@
 
 namespace {
 
-using pop3::TrimmedBoundary;
+using pop3::HeaderParameter;
+using pop3::ParsePartHeader;
+using Lines = std::vector<std::string>;
 
-TEST(TrimmedBoundary, QuotedValueKeepsAllButItsLastTwoCharacters) {
-  EXPECT_EQ(TrimmedBoundary("\"XYZ12345\""), "XYZ123");
-  EXPECT_EQ(TrimmedBoundary("\"===============123==\""), "===============123");
+struct ParameterCase {
+  const char* value;
+  const char* boundary;
+};
+
+// Boundaries as real mail writes them: quoted or not, blanks around "=",
+// any letter case, RFC 2231 forms; the value is taken exactly.
+TEST(HeaderParameter, BoundaryTakenExactlyInEveryForm) {
+  const ParameterCase cases[] = {
+      {"multipart/mixed; boundary=\"XYZ12345\"", "XYZ12345"},
+      {"multipart/mixed; boundary=\"===============123==\"", "===============123=="},
+      {"multipart/mixed; boundary=simple-boundary", "simple-boundary"},
+      {"multipart/mixed; boundary=----=_Part_1.2 ", "----=_Part_1.2"},
+      {"multipart/mixed; boundary = x", "x"},
+      {"multipart/mixed;\tBOUNDARY=\"a;b\\\"c\"; charset=x", "a;b\"c"},
+      {"multipart/mixed; charset=\"boundary=no\"; boundary=ab", "ab"},
+      {"multipart/mixed; boundary*=us-ascii'en'a%20b", "a b"},
+      {"multipart/mixed; boundary*0=\"ab\"; boundary*1=cd", "abcd"},
+      {"multipart/mixed; boundary=\"\"", ""},
+  };
+  for (const ParameterCase& c : cases) {
+    bool found = false;
+    EXPECT_EQ(HeaderParameter(c.value, "boundary", found), c.boundary) << c.value;
+    EXPECT_TRUE(found) << c.value;
+  }
 }
 
-TEST(TrimmedBoundary, UnquotedValueLosesItsFirstAndLastThreeCharacters) {
-  EXPECT_EQ(TrimmedBoundary("simple-boundary"), "imple-bound");
-  EXPECT_EQ(TrimmedBoundary("abcd"), "");
+TEST(HeaderParameter, OtherParametersAndPlainTextAreNoBoundary) {
+  for (const std::string value : {"multipart/mixed", "multipart/mixed; xboundary=a", "text/plain; boundary",
+                                  "multipart/mixed boundary=a"}) {
+    bool found = true;
+    EXPECT_EQ(HeaderParameter(value, "boundary", found), "") << value;
+    EXPECT_FALSE(found) << value;
+  }
 }
 
-TEST(TrimmedBoundary, SynchronousIdleStartLosesOnlyTwoCharacters) {
-  EXPECT_EQ(TrimmedBoundary("\x16" "abcd"), "\x16" "ab");
-  EXPECT_EQ(TrimmedBoundary("\x16" "a"), "");
+TEST(ParsePartHeader, FoldedFieldsAnyCaseFirstOccurrence) {
+  const Lines lines = {"Content-Type: application/pdf;", "\tname=report.pdf", "content-transfer-encoding:  Base64 ",
+                       "Content-Disposition: ATTACHMENT; filename=\"a b.pdf\"", "Content-Type: text/plain"};
+  const pop3::TPartHeader header = ParsePartHeader(lines, 0, lines.size(), "text/plain");
+  EXPECT_EQ(header.type, "application/pdf");
+  EXPECT_EQ(header.encoding, "base64");
+  EXPECT_EQ(header.disposition, "attachment");
+  EXPECT_TRUE(header.hasFileName);
+  EXPECT_EQ(header.fileName, "a b.pdf");  // the disposition's filename wins over name
 }
 
-TEST(TrimmedBoundary, ValuesTooShortForTheTrimmingBecomeEmpty) {
-  for (const std::string value : {"", "a", "ab", "abc", "\"\"", "\x16", "\x16" "a"}) {
-    EXPECT_EQ(TrimmedBoundary(value), "") << "for " << value;
+TEST(ParsePartHeader, NameFromTheTypeAndDefaultsWithout) {
+  const Lines named = {"Content-Type: image/gif; name=x.gif", "X-Other: name=\"no.txt\""};
+  const pop3::TPartHeader gif = ParsePartHeader(named, 0, named.size(), "text/plain");
+  EXPECT_EQ(gif.fileName, "x.gif");
+  EXPECT_EQ(gif.encoding, "");
+  const Lines bare = {"Content-Type: garbage", "Subject: filename=\"no.txt\""};
+  const pop3::TPartHeader text = ParsePartHeader(bare, 0, bare.size(), "message/rfc822");
+  EXPECT_EQ(text.type, "message/rfc822");
+  EXPECT_FALSE(text.hasFileName);
+  EXPECT_EQ(text.fileName, "");
+}
+
+// Names come as text in UTF-8: encoded words, RFC 2231 forms and 8-bit
+// Latin-1 decoded; the boundary stays as sent.
+TEST(ParsePartHeader, NamesDecodedBoundaryAsSent) {
+  const Lines encoded = {"Content-Type: application/pdf; name=\"=?utf-8?B?w6l0w6kucGRm?=\""};
+  EXPECT_EQ(ParsePartHeader(encoded, 0, 1, "text/plain").fileName, "\xC3\xA9t\xC3\xA9.pdf");
+  const Lines extended = {"Content-Disposition: attachment; filename*=utf-8''%C3%A9.txt"};
+  EXPECT_EQ(ParsePartHeader(extended, 0, 1, "text/plain").fileName, "\xC3\xA9.txt");
+  const Lines latin1 = {"Content-Disposition: attachment; filename=\"caf\xE9.txt\""};
+  EXPECT_EQ(ParsePartHeader(latin1, 0, 1, "text/plain").fileName, "caf\xC3\xA9.txt");
+  const Lines boundary = {"Content-Type: multipart/mixed; boundary*=iso-8859-1''%E9%20x"};
+  EXPECT_EQ(ParsePartHeader(boundary, 0, 1, "text/plain").boundary, "\xE9 x");
+}
+
+TEST(IsAttachment, DispositionNameOrNonText) {
+  pop3::TPartHeader header;
+  header.type = "text/plain";
+  EXPECT_FALSE(pop3::IsAttachment(header));
+  header.type = "text/html";
+  EXPECT_FALSE(pop3::IsAttachment(header));
+  header.type = "multipart/mixed";
+  EXPECT_FALSE(pop3::IsAttachment(header));
+  for (const char* type : {"image/png", "application/pdf", "audio/basic", "video/mp4", "message/rfc822"}) {
+    header.type = type;
+    EXPECT_TRUE(pop3::IsAttachment(header)) << type;
+  }
+  header.type = "text/plain";
+  header.disposition = "attachment";
+  EXPECT_TRUE(pop3::IsAttachment(header));
+  header.disposition = "inline";
+  header.hasFileName = true;
+  EXPECT_TRUE(pop3::IsAttachment(header));
+}
+
+TEST(TransferCodingOf, NamesInAnyCaseWithBlanks) {
+  using pop3::TransferCoding;
+  EXPECT_EQ(pop3::TransferCodingOf(" BASE64 "), TransferCoding::Base64);
+  EXPECT_EQ(pop3::TransferCodingOf("Quoted-Printable"), TransferCoding::QuotedPrintable);
+  for (const char* uu : {"x-uuencode", "X-UUENCODE", "x-uue", "uuencode", "UUE"}) {
+    EXPECT_EQ(pop3::TransferCodingOf(uu), TransferCoding::UU) << uu;
+  }
+  for (const char* sent : {"", "7bit", "8bit", "binary", "base9000", "x-gzip64"}) {
+    EXPECT_EQ(pop3::TransferCodingOf(sent), TransferCoding::AsSent) << sent;
   }
 }
 
 class MimeHeader : public ::testing::Test {
  protected:
-  bool Take(const std::string& line) { return extractor_.TakeHeaderLine(line, client_.MailMessage()); }
+  bool Take(const std::string& line) { return extractor_.TakeHeaderLine(line); }
 
   pop3::TPop3Client client_;
   pop3::TMimeExtractor extractor_{client_};
@@ -82,11 +169,13 @@ TEST_F(MimeHeader, MainHeaderLinesAreKeptUntilTheEmptyLine) {
   EXPECT_EQ(client_.MailMessage().Subject, " b");
 }
 
-TEST_F(MimeHeader, BoundaryFoundAnywhereInTheLine) {
-  Take(" BOUNDARY=\"XYZ12345\"");
-  EXPECT_EQ(client_.MailMessage().Boundary, "XYZ123");
-  Take("Content-Type: multipart/mixed; boundary=\"ab\"");
-  EXPECT_EQ(client_.MailMessage().Boundary, "");
+TEST_F(MimeHeader, MainHeaderGivesTheExactBoundary) {
+  client_.PartState = 2;
+  Take("Content-Type: multipart/mixed;");
+  Take(" boundary=\"XYZ12345\"");
+  Take("");
+  EXPECT_EQ(extractor_.MainHeader().boundary, "XYZ12345");
+  EXPECT_EQ(extractor_.MainHeader().type, "multipart/mixed");
 }
 
 TEST_F(MimeHeader, EncodingAndNameCarryOverToLaterParts) {

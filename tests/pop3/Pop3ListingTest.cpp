@@ -1,6 +1,8 @@
 // Listing, summaries and deletion of TPop3Client against scripted
 // conversations.
 
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,6 +57,55 @@ TEST_F(Pop3Listing, ListsEveryMessageInTheServersOrder) {
   EXPECT_FALSE(client().Busy());
   client().Disconnect();
   EXPECT_TRUE(server_.ReceivedLine("LIST "));
+}
+
+// Ids as servers send them; a server without UIDL refuses, and the session
+// goes on; "UIDL n" for a message that is gone is refused the same way.
+TEST_F(Pop3Listing, UniqueIdsByNumberOrNoneWithoutUidl) {
+  Expect(R"(
+    C: UIDL
+    S: -ERR unknown command
+    C: UIDL
+    S: +OK
+    S: 1 whqtswO00WBw418f9t5JxYwZ
+    S: 2 QhdPYR:00WBw1Ph7x7
+    S: .
+    C: UIDL 2
+    S: +OK 2 QhdPYR:00WBw1Ph7x7
+    C: UIDL 3
+    S: -ERR no such message
+    C: UIDL 1
+    S: +OK 1 moved-here
+    C: UIDL
+    S: +OK
+    S: 1 moved-here
+    S: 2 whqtswO00WBw418f9t5JxYwZ
+    S: .
+  )");
+  client().Connect();
+  std::map<std::int32_t, std::string> ids{{9, "stale"}};
+  EXPECT_FALSE(client().ListUniqueIds(ids));
+  EXPECT_TRUE(ids.empty());
+  EXPECT_TRUE(client().ListUniqueIds(ids));
+  EXPECT_EQ(ids, (std::map<std::int32_t, std::string>{{1, "whqtswO00WBw418f9t5JxYwZ"}, {2, "QhdPYR:00WBw1Ph7x7"}}));
+  EXPECT_EQ(client().UniqueId(2), "QhdPYR:00WBw1Ph7x7");
+  EXPECT_EQ(client().UniqueId(3), std::nullopt);
+  EXPECT_EQ(client().LocateMessage(1, "whqtswO00WBw418f9t5JxYwZ"), 2);
+  EXPECT_FALSE(client().Busy());
+  client().Disconnect();
+}
+
+// A listing line that is no "number id", or an id past the cap, leaves the
+// rest of the answer unread: the session is dropped.
+TEST_F(Pop3Listing, BrokenUniqueIdListingDropsTheSession) {
+  const std::string longId(pop3::TPop3Client::kMaxUniqueIdLength + 1, 'x');
+  for (const std::string& line : {std::string("one id-1"), std::string("1 ") + longId, std::string("1")}) {
+    Expect("C: UIDL\nS: +OK\nS: " + line + "\nS: 2 id-2\nS: .\n", false);
+    client().Connect();
+    std::map<std::int32_t, std::string> ids;
+    EXPECT_THROW(client().ListUniqueIds(ids), Exception) << line;
+    EXPECT_TRUE(DroppedWithoutQuit()) << line;
+  }
 }
 
 TEST_F(Pop3Listing, ListingWithoutHandlerIsReadAndDropped) {
@@ -203,6 +254,28 @@ TEST_F(Pop3Listing, StalledListingTimesOutAndDropsTheConnection) {
   EXPECT_EQ(server_.CountReceived("QUIT"), 0);
 }
 
+// A server that keeps sending, each line well within the idle time-out,
+// is still cut off once the command as a whole has taken CommandTimeOuts
+// times TimeOut.
+TEST_F(Pop3Listing, TricklingAnswerEndsAtTheCommandDeadline) {
+  constexpr int kLines = 30;
+  std::string script = "C: LIST \nS: +OK\n";
+  for (int msg = 1; msg <= kLines; ++msg) script += "WAIT 100\nS: " + std::to_string(msg) + " 120\n";
+  Expect(script + "S: .\n", false);
+  RecordListing();
+  client().Connect();
+  client().SetTimeOut(1000);
+  client().CommandTimeOuts = 1;
+  EXPECT_THROW(client().ListMessages(), EAbortError);
+  EXPECT_TRUE(client().TimedOut());
+  EXPECT_GT(listed_.size(), 0u);
+  EXPECT_LT(listed_.size(), static_cast<std::size_t>(kLines));
+  EXPECT_FALSE(client().IsConnected());
+  client().Disconnect();
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_EQ(server_.CountReceived("QUIT"), 0);
+}
+
 TEST_F(Pop3Listing, OperationsFromAnOnListHandlerDoNothing) {
   Expect(R"(
     C: LIST 
@@ -325,6 +398,24 @@ TEST_F(Pop3Listing, MessageIdIsCutAt256Characters) {
   client().Connect();
   client().FetchSummary(1);
   EXPECT_EQ(client().Summary().MessageId, longId.substr(0, 256));
+  client().Disconnect();
+}
+
+// A header line far past the transport's 64 KiB line buffer is cut at a
+// whole UTF-8 character, not refused; the lines after it are kept.
+TEST_F(Pop3Listing, OverlongHeaderLineIsCutNotRefused) {
+  const std::size_t limit = pop3::TPop3Client::kMaxHeaderLineBytes;
+  // "\xc3\xa9" straddles the limit: the cut falls before it.
+  const std::string subject = "Subject: " + std::string(limit - 10, 'x') + "\xc3\xa9" + std::string(70000, 'y');
+  Expect("C: TOP 1 0\nS: +OK\nS: " + subject + "\nS: From: ann\nS: .\nC: LIST 1\nS: +OK 1 400\n");
+  client().Connect();
+  client().FetchSummary(1);
+  const pop3::TSummary& summary = client().Summary();
+  ASSERT_EQ(summary.Header.Count(), 3);
+  EXPECT_EQ(summary.Header[0], subject.substr(0, limit - 1));
+  EXPECT_EQ(summary.Header[1], "From: ann");
+  EXPECT_EQ(summary.From, " ann");
+  EXPECT_EQ(summary.Bytes, 400);
   client().Disconnect();
 }
 

@@ -3,6 +3,8 @@
 // care: greeting, UIDL forms, Courier dropping commands sent before the
 // previous reply. Courier answers a refused log-in only after 5 seconds.
 
+#include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -163,6 +165,33 @@ TEST_P(Pop3Server, DeletionRemovesExactlyThatMessageAndRenumbersTheRest) {
   EXPECT_EQ(ListAll(), (Listing{{1, static_cast<int>(sizes[0])}, {2, static_cast<int>(sizes[2])}}));
   client_.FetchSummary(2);
   EXPECT_EQ(client_.Summary().Subject, " Message 3");
+  client_.Disconnect();
+}
+
+// A unique id names its message across sessions: after another session
+// deleted message 1, the others are found under their new numbers.
+TEST_P(Pop3Server, UniqueIdsFollowMessagesAcrossRenumbering) {
+  for (int n = 1; n <= 3; ++n) mailbox_->AddMessage(MessageText(n));
+  client_.Connect();
+  std::map<std::int32_t, std::string> ids;
+  ASSERT_TRUE(client_.ListUniqueIds(ids));
+  ASSERT_EQ(ids.size(), 3u);
+  EXPECT_NE(ids[1], ids[2]);
+  EXPECT_NE(ids[2], ids[3]);
+  EXPECT_EQ(client_.UniqueId(2), ids[2]);
+  EXPECT_EQ(client_.LocateMessage(3, ids[3]), 3);
+  auto logStart = server_->LogSize();
+  client_.DeleteMessage(1);
+  client_.Disconnect();
+  ASSERT_TRUE(mailbox_->WaitForLog(logStart, server_->LogMarks().loggedOut));
+
+  client_.Connect();
+  EXPECT_EQ(client_.LocateMessage(3, ids[3]), 2);
+  EXPECT_EQ(client_.LocateMessage(2, ids[2]), 1);
+  EXPECT_EQ(client_.LocateMessage(1, ids[1]), std::nullopt);
+  EXPECT_EQ(client_.UniqueId(3), std::nullopt);
+  client_.FetchSummary(2);
+  EXPECT_EQ(client_.Summary().Subject, " Message 3") << "the session is still in step";
   client_.Disconnect();
 }
 

@@ -19,3 +19,13 @@ target_compile_definitions(pop3_fetch_tests PRIVATE
 gtest_discover_tests(pop3_fetch_tests
   DISCOVERY_TIMEOUT 60
   PROPERTIES TIMEOUT 120 ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The corpus check: real messages extracted by the client's own code
+# (mime_corpus_extract) and compared with what Python's email package finds
+# in them (mime_corpus_check.py, which runs both).
+add_executable(mime_corpus_extract ${CMAKE_CURRENT_SOURCE_DIR}/corpus/mime_corpus_extract.cpp)
+target_link_libraries(mime_corpus_extract PRIVATE pop3)
+add_test(NAME mime_corpus_check
+  COMMAND python3 ${CMAKE_CURRENT_SOURCE_DIR}/corpus/mime_corpus_check.py
+    --extract $<TARGET_FILE:mime_corpus_extract> --corpus ${CMAKE_CURRENT_SOURCE_DIR}/mime-corpus)
+set_tests_properties(mime_corpus_check PROPERTIES TIMEOUT 300)

@@ -97,7 +97,7 @@ def uuencoded():
     uu_part(m, dotted, "dotted.bin", "X-UUENCODE")
     assert uu_lines(dotted).splitlines()[-2].startswith(".")
     save_orig("uu", "upper.bin", upper)
-    save_orig("uu", "lower.bin", uu_lines(lower).encode("ascii"))
+    save_orig("uu", "lower.bin", lower)
     save_orig("uu", "dotted.bin", dotted)
     save("uu", m)
 

@@ -123,6 +123,7 @@ Pop3TestServer::Pop3TestServer(std::string dir) : dir_(std::move(dir)) {
   kind_ = ReadServerKind(dir_);
   address_ = ReadFirstLine(dir_ + "/address");
   port_ = std::stoi(ReadFirstLine(dir_ + "/port"));
+  if (std::filesystem::exists(dir_ + "/tls-port")) tlsPort_ = std::stoi(ReadFirstLine(dir_ + "/tls-port"));
   std::ifstream in(dir_ + "/users");
   std::string line;
   while (std::getline(in, line)) {
@@ -131,6 +132,15 @@ Pop3TestServer::Pop3TestServer(std::string dir) : dir_(std::move(dir)) {
     if (fields >> user.name >> user.password >> user.maildir) users_.push_back(user);
   }
   if (users_.empty()) throw std::runtime_error("no test users listed in " + dir_ + "/users");
+}
+
+std::string Pop3TestServer::FaultAddress(const std::string& fault) const {
+  std::ifstream in(dir_ + "/tls/faults");
+  std::string name, address;
+  while (in >> name >> address) {
+    if (name == fault) return address;
+  }
+  throw std::runtime_error("no certificate fault '" + fault + "' listed in " + dir_ + "/tls/faults");
 }
 
 std::string Pop3TestServer::LogPath() const {
@@ -273,6 +283,16 @@ void DovecotTest::SetUp() {
 void DovecotTest::TearDown() {
   mailbox_.reset();
 }
+
+void TlsDovecotTest::SetUp() {
+  server_ = Pop3TestServer::FromEnvironment(Pop3TestServer::kTlsDirVariable);
+  if (!server_) GTEST_SKIP() << Pop3TestServer::kTlsDirVariable << " is not set; no TLS Dovecot test server";
+  if (server_->TlsPort() == 0) throw std::runtime_error(server_->Dir() + " runs without TLS (start it with --tls)");
+  mailbox_.emplace(*server_);
+  mailbox_->Reset();
+}
+
+void TlsDovecotTest::TearDown() { mailbox_.reset(); }
 
 void ServerTest::SetUp() {
   const char* variable = Pop3TestServer::DirVariable(GetParam());

@@ -37,6 +37,9 @@ class Pop3TestServer {
  public:
   static constexpr const char* kDirVariable = "POP3CHECK_TEST_SERVER_DIR";
   static constexpr const char* kCourierDirVariable = "POP3CHECK_TEST_COURIER_DIR";
+  // The Dovecot instance started with --tls (STLS on Port, implicit TLS on
+  // TlsPort, test certificates under Dir/tls).
+  static constexpr const char* kTlsDirVariable = "POP3CHECK_TEST_TLS_SERVER_DIR";
 
   // The variable that names the instance of kind.
   static const char* DirVariable(ServerKind kind);
@@ -52,6 +55,15 @@ class Pop3TestServer {
   ServerKind Kind() const { return kind_; }
   const std::string& Address() const { return address_; }
   int Port() const { return port_; }
+  // The implicit-TLS port; 0 when the instance runs without TLS.
+  int TlsPort() const { return tlsPort_; }
+  // The test CA that signed the instance's certificates.
+  std::string CaFile() const { return dir_ + "/tls/ca.pem"; }
+  // A certificate file of the instance: "server", "selfsigned", ...
+  std::string CertificateFile(const std::string& name) const { return dir_ + "/tls/" + name + ".pem"; }
+  // The loopback address on which the implicit-TLS port shows the
+  // certificate with the named fault ("expired", "wronghost", ...).
+  std::string FaultAddress(const std::string& fault) const;
   std::string LogPath() const;
   const ServerLogMarks& LogMarks() const;
 
@@ -72,6 +84,7 @@ class Pop3TestServer {
   ServerKind kind_ = ServerKind::Dovecot;
   std::string address_;
   int port_ = 0;
+  int tlsPort_ = 0;
   std::vector<User> users_;
 };
 
@@ -114,6 +127,17 @@ class Mailbox {
 // Base of tests that talk to Dovecot: skips when the environment names no
 // server, otherwise claims a mailbox and empties it.
 class DovecotTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  std::optional<Pop3TestServer> server_;
+  std::optional<Mailbox> mailbox_;
+};
+
+// Base of tests that talk to the TLS Dovecot: skips when the environment
+// names none, otherwise claims a mailbox and empties it.
+class TlsDovecotTest : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;

@@ -125,10 +125,14 @@ ScriptedPop3Server::Script ScriptedPop3Server::Parse(const std::string& script) 
       steps.push_back({Step::Raw, Unescape(text)});
     } else if (TakeTagged(line, "C:", text)) {
       steps.push_back({Step::Expect, text});
+    } else if (line == "IDLE") {
+      steps.push_back({Step::Idle, {}});
     } else if (line == "CLOSE") {
       steps.push_back({Step::Close, {}});
     } else if (line == "STALL") {
       steps.push_back({Step::Stall, {}});
+    } else if (line.rfind("WAIT ", 0) == 0) {
+      steps.push_back({Step::Wait, line.substr(5)});
     } else {
       throw std::invalid_argument("scripted server: cannot read the script line '" + line + "'");
     }
@@ -202,6 +206,17 @@ void ScriptedPop3Server::Converse(int client, const Script& script) {
           Fail("expected '" + step.text + "', received '" + line + "'");
           return;
         }
+        break;
+      case Step::Idle: {
+        char byte = 0;
+        if (!input.empty() || ::recv(client, &byte, 1, MSG_PEEK | MSG_DONTWAIT) > 0) {
+          Fail("the client sent more before the answers to its commands: '" + input + "'");
+          return;
+        }
+        break;
+      }
+      case Step::Wait:
+        std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(step.text)));
         break;
       case Step::Close:
         return;

@@ -24,6 +24,12 @@ namespace testsupport {
 //   RAW: text   send text as it is, no CR LF added; escapes \r \n \t \\ \xHH.
 //   C: text     the client must send this line (compared without its CR LF).
 //               A text ending in '*' matches any line starting with the rest.
+//   IDLE        the client must have sent nothing beyond the lines read so
+//               far: no byte of a further line is buffered or readable now.
+//               A command sent ahead of its turn in the same write as the
+//               ones before it is caught for certain, one sent later only
+//               when it has arrived.
+//   WAIT ms     send nothing for ms milliseconds (a slow server).
 //   CLOSE       close the connection.
 //   STALL       answer nothing more; the connection stays open until the
 //               client closes it or the server is stopped.
@@ -73,7 +79,7 @@ class ScriptedPop3Server {
 
  private:
   struct Step {
-    enum Kind { Send, SendBytewise, Raw, Expect, Close, Stall } kind;
+    enum Kind { Send, SendBytewise, Raw, Expect, Idle, Wait, Close, Stall } kind;
     std::string text;
   };
   using Script = std::vector<Step>;

@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/gui/Control.h"
@@ -26,6 +27,7 @@ struct ControlCore {
   Rect design;
   FontSpec font;
   int tabOrder = -1;
+  std::string hint;  // as the logic gave it; the widget holds it escaped
   double scaleX = 1.0;
   double scaleY = 1.0;
 

@@ -13,6 +13,9 @@ struct MainWindow::Impl {
   struct MenuItem {
     std::string caption;  // empty for a separator
     int command = 0;
+    std::string submenu;  // empty: on the menu itself
+    bool checkable = false;
+    bool checked = false;
   };
 
   MainWindow* owner = nullptr;
@@ -20,6 +23,10 @@ struct MainWindow::Impl {
   int designWidth = 0;
   int designHeight = 0;
   std::vector<MenuItem> systemMenu;
+  std::string caption;
+
+  // The title on screen: the caption, then the application title.
+  void ShowTitle();
 
   void Rescale();
   void ShowSystemMenu(const QPoint& globalPos);

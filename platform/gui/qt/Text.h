@@ -16,6 +16,12 @@ QString ToQt(const std::string& text);
 // for multi-line displays.
 QString ToQtLines(const std::string& text);
 
+// The toolkit shows a tooltip as rich text whenever the text looks like
+// markup, and offers no switch to turn that off: text that could be taken
+// for markup comes back escaped inside a paragraph that keeps its spaces, so
+// it is shown exactly as written. Other text is returned as ToQt gives it.
+QString ToQtToolTip(const std::string& text);
+
 // Text typed by the user reaches the logic as UTF-8.
 std::string FromQt(const QString& text);
 

@@ -1,0 +1,184 @@
+#include "app/ViewerText.h"
+
+#include <cstddef>
+#include <string_view>
+#include <vector>
+
+#include "codec/Charset.h"
+#include "codec/EncodedWords.h"
+#include "codec/HeaderParameters.h"
+#include "codec/QuotedPrintable.h"
+#include "codec/Stream.h"
+#include "codec/UUCoder.h"
+#include "pop3/MimeExtractor.h"
+#include "pop3/TextHelpers.h"
+#include "pop3/MimePartHeader.h"
+#include "pop3/MimeWalk.h"
+
+namespace app {
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+bool IsContinuation(const std::string& line) { return !line.empty() && (line[0] == ' ' || line[0] == '\t'); }
+
+bool NeedsDecoding(std::string_view text) {
+  if (text.find("=?") != std::string_view::npos) return true;
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return true;
+  return false;
+}
+
+std::string Joined(const Lines& lines, std::size_t begin, std::size_t end) {
+  std::string text;
+  for (std::size_t i = begin; i < end; ++i) text += lines[i] + "\r\n";
+  return text;
+}
+
+// Line ends made CR LF throughout (the decoded text may bring bare LFs).
+std::string WithCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += "\r\n";
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else if (text[i] == '\n') {
+      out += "\r\n";
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+// The unfolded value of the field name (lower case) in lines[begin, end);
+// empty when absent.
+std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std::string_view name) {
+  for (std::size_t i = begin; i < end; ++i) {
+    const std::string& line = lines[i];
+    if (line.size() <= name.size() || line[name.size()] != ':') continue;
+    if (pop3::AsciiLower(line.substr(0, name.size())) != name) continue;
+    std::string value = line.substr(name.size() + 1);
+    while (i + 1 < end && IsContinuation(lines[i + 1])) value += lines[++i];
+    return value;
+  }
+  return {};
+}
+
+std::string DecodedBase64(const std::string& text) {
+  codec::TMemoryStream input(text);
+  codec::TMemoryStream output;
+  codec::TUUProcessor decoder;
+  decoder.SetMethod(codec::uuMime);
+  decoder.SetInputStream(&input);
+  decoder.SetOutputStream(&output);
+  decoder.Decode();
+  const std::vector<unsigned char>& bytes = output.Bytes();
+  return std::string(bytes.begin(), bytes.end());
+}
+
+std::string EightBitLinesOf(std::string_view bytes) {
+  std::string text;
+  for (std::size_t start = 0; start < bytes.size();) {
+    std::size_t end = bytes.find('\n', start);
+    end = end == std::string_view::npos ? bytes.size() : end + 1;
+    text += codec::ShownAsEightBit(bytes.substr(start, end - start));
+    start = end;
+  }
+  return text;
+}
+
+// One text part: its body lines decoded as its header says.
+std::string DecodedText(const std::string& raw, const pop3::TPartHeader& header, const std::string& contentType) {
+  std::string bytes = raw;
+  switch (pop3::TransferCodingOf(header.encoding)) {
+    case pop3::TransferCoding::QuotedPrintable:
+      bytes = codec::DecodeQuotedPrintable(raw);
+      break;
+    case pop3::TransferCoding::Base64:
+      bytes = DecodedBase64(raw);
+      break;
+    default:
+      break;
+  }
+  const std::string charset = codec::HeaderParameter(contentType, "charset").value_or("");
+  // Without a charset, lines of a body put together from several sources
+  // may differ: each shows as UTF-8 when it is, else as ISO-8859-1.
+  std::string text = charset.empty() ? EightBitLinesOf(bytes) : codec::DecodeCharset(bytes, charset);
+  if (header.type == "text/html") text = HtmlAsPlainText(text);
+  text = WithCrLf(text);
+  if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text += "\r\n";
+  return text;
+}
+
+// The display part as FetchMessage chose it: the first text/plain part
+// that is no attachment, else the first such text/html part.
+const pop3::TMimeLeaf* DisplayLeaf(const std::vector<pop3::TMimeLeaf>& leaves) {
+  for (const char* type : {"text/plain", "text/html"}) {
+    for (const pop3::TMimeLeaf& leaf : leaves)
+      if (leaf.header.type == type && !pop3::IsAttachment(leaf.header)) return &leaf;
+  }
+  return nullptr;
+}
+
+std::string EightBitLines(const Lines& lines, std::size_t begin) {
+  std::string text;
+  for (std::size_t i = begin; i < lines.size(); ++i) text += codec::ShownAsEightBit(lines[i]) + "\r\n";
+  return text;
+}
+
+}  // namespace
+
+std::string HeaderViewText(const pop3::TStringList& header) {
+  const Lines& lines = header.Items();
+  std::string text;
+  for (std::size_t i = 0; i < lines.size();) {
+    std::size_t end = i + 1;
+    while (end < lines.size() && IsContinuation(lines[end])) ++end;
+    const std::string field = Joined(lines, i, end);
+    const std::size_t colon = lines[i].find(':');
+    if (colon != std::string::npos && !IsContinuation(lines[i]) && NeedsDecoding(field)) {
+      std::string value = field.substr(colon + 1);
+      value.resize(value.size() - 2);  // the last CR LF
+      std::string decoded = codec::DecodeHeaderText(value);
+      for (char& c : decoded)
+        if (c == '\r' || c == '\n') c = ' ';
+      text += codec::ShownAsEightBit(lines[i].substr(0, colon + 1)) + decoded + "\r\n";
+    } else {
+      for (std::size_t k = i; k < end; ++k) text += codec::ShownAsEightBit(lines[k]) + "\r\n";
+    }
+    i = end;
+  }
+  return text;
+}
+
+std::string BodyViewText(const pop3::TMailMessage& message) {
+  const Lines& headerLines = message.Header.Items();
+  const Lines& raw = message.RawLines.Items();
+  const Lines& body = message.Body.Items();
+  const pop3::TPartHeader mainHeader = pop3::ParsePartHeader(headerLines, 0, headerLines.size(), "text/plain");
+
+  if (mainHeader.MainType() == "multipart") {
+    std::vector<pop3::TMimeLeaf> leaves;
+    std::size_t walked = 0;
+    if (!pop3::WalkMime(raw, mainHeader, leaves, walked)) return EightBitLines(body, 0);
+    const pop3::TMimeLeaf* display = DisplayLeaf(leaves);
+    if (display == nullptr) return EightBitLines(body, 0);
+    // Body holds the display part's lines (as they came, perhaps cut for
+    // display), then one note per attachment written: the notes are its
+    // last items, and the text is decoded afresh from the raw lines.
+    const std::size_t notes = message.Attachments.Items().size();
+    if (body.size() < notes) return EightBitLines(body, 0);
+    const std::string contentType = FieldIn(raw, display->headerBegin, display->headerEnd, "content-type");
+    return DecodedText(Joined(raw, display->begin, display->end), display->header, contentType) +
+           EightBitLines(body, body.size() - notes);
+  }
+  if (body == raw && !pop3::IsAttachment(mainHeader))
+    return DecodedText(Joined(raw, 0, raw.size()), mainHeader,
+                       FieldIn(headerLines, 0, headerLines.size(), "content-type"));
+  return EightBitLines(body, 0);
+}
+
+}  // namespace app

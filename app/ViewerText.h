@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+
+#include "pop3/MailMessage.h"
+#include "pop3/StringList.h"
+
+namespace app {
+
+// What the viewer shows (and saves): text a person reads, in UTF-8, every
+// line followed by CR LF.
+
+// The header view: the header lines in order; a field that carries
+// encoded words or 8-bit text is shown decoded on one line (its name, the
+// colon, its decoded value), every other line as it came.
+std::string HeaderViewText(const pop3::TStringList& header);
+
+// The body view of a message FetchMessage filled (with Parse off, as the
+// window leaves it): the display text, decoded from its transfer encoding
+// (quoted-printable, Base64) and its charset, an HTML text without tables,
+// scripts or styles as plain text (an other HTML text as it is), then the
+// notes of the attachment files written (the last Attachments-count items
+// of Body). Text of no known charset shows as
+// 8-bit text shows everywhere; nothing is dropped.
+std::string BodyViewText(const pop3::TMailMessage& message);
+
+// Simple HTML as plain text: tags dropped, line breaks for <br> and the
+// ends of blocks, blanks collapsed, character references decoded. html
+// (UTF-8) is returned as it is when it holds a tag outside the simple set
+// (tables, scripts, styles, forms, images, ...).
+std::string HtmlAsPlainText(const std::string& html);
+
+}  // namespace app

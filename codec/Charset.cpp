@@ -1,0 +1,198 @@
+#include "codec/Charset.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <map>
+#include <memory>
+
+namespace codec {
+
+namespace {
+
+// Labels seen in mail that glibc's iconv does not know, or knows only as
+// the narrower set that senders do not keep to.
+struct CharsetAlias {
+  const char* Label;
+  const char* IconvName;
+};
+constexpr CharsetAlias kMailAliases[] = {
+    {"ks_c_5601-1987", "CP949"}, {"ks_c_5601", "CP949"},     {"euc-kr", "CP949"},
+    {"gb2312", "GB18030"},       {"gbk", "GB18030"},         {"x-gbk", "GB18030"},
+    {"cp936", "GB18030"},        {"x-sjis", "SHIFT_JIS"},    {"shift-jis", "SHIFT_JIS"},
+    {"sjis", "SHIFT_JIS"},       {"x-euc-jp", "EUC-JP"},     {"iso-8859-8-i", "ISO-8859-8"},
+    {"iso-8859-6-i", "ISO-8859-6"}, {"unicode-1-1-utf-7", "UTF-7"}, {"x-mac-roman", "MACINTOSH"},
+    {"ascii", "US-ASCII"},       {"us-ascii", "US-ASCII"},   {"utf8", "UTF-8"},
+    {"x-unknown", ""},           {"unknown-8bit", ""},       {"x-user-defined", ""},
+};
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// The charset label in lower case without its language suffix; empty when
+// it holds anything but the characters of a charset token (iconv reads
+// "//" as options and must never see one).
+std::string NormalisedLabel(std::string_view charset) {
+  std::string label;
+  for (char c : charset) {
+    if (c == '*') break;
+    const bool plain = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' ||
+                       c == '_' || c == '.' || c == ':' || c == '+';
+    if (!plain || label.size() >= 64) return {};
+    label += AsciiLower(c);
+  }
+  return label;
+}
+
+std::string IconvNameFor(const std::string& label) {
+  for (const CharsetAlias& alias : kMailAliases)
+    if (label == alias.Label) return alias.IconvName;
+  return label;
+}
+
+struct IconvCloser {
+  void operator()(void* cd) const { iconv_close(static_cast<iconv_t>(cd)); }
+};
+using Converter = std::unique_ptr<void, IconvCloser>;
+
+// Opening a converter loads a module and costs far more than converting a
+// header, and mail uses a handful of charsets: converters are kept per
+// thread, by name. A name iconv refused is kept as null.
+iconv_t ConverterFor(const std::string& iconvName) {
+  thread_local std::map<std::string, Converter> converters;
+  auto found = converters.find(iconvName);
+  if (found == converters.end()) {
+    iconv_t cd = iconv_open("UTF-8", iconvName.c_str());
+    Converter kept(cd == reinterpret_cast<iconv_t>(-1) ? nullptr : cd);
+    if (converters.size() > 64) converters.clear();
+    found = converters.emplace(iconvName, std::move(kept)).first;
+  }
+  return static_cast<iconv_t>(found->second.get());
+}
+
+std::optional<std::string> Iconv(iconv_t cd, std::string_view bytes) {
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);
+  std::string out;
+  out.resize(bytes.size() * 4 + 16);
+  char* in = const_cast<char*>(bytes.data());
+  std::size_t inLeft = bytes.size();
+  std::size_t used = 0;
+  for (;;) {
+    char* to = out.data() + used;
+    std::size_t outLeft = out.size() - used;
+    const std::size_t result = iconv(cd, inLeft > 0 ? &in : nullptr, &inLeft, &to, &outLeft);
+    used = out.size() - outLeft;
+    if (result != static_cast<std::size_t>(-1)) {
+      if (inLeft == 0) break;
+      continue;
+    }
+    if (errno != E2BIG) return std::nullopt;  // EILSEQ, or a sequence cut short (EINVAL)
+    out.resize(out.size() * 2);
+  }
+  // The shift back to the initial state of stateful charsets (ISO-2022-JP).
+  for (;;) {
+    char* to = out.data() + used;
+    std::size_t outLeft = out.size() - used;
+    const std::size_t result = iconv(cd, nullptr, nullptr, &to, &outLeft);
+    used = out.size() - outLeft;
+    if (result != static_cast<std::size_t>(-1)) break;
+    if (errno != E2BIG) return std::nullopt;
+    out.resize(out.size() * 2);
+  }
+  out.resize(used);
+  return out;
+}
+
+bool IsAscii(std::string_view text) {
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
+
+}  // namespace
+
+bool IsUtf8(std::string_view text) {
+  const auto* s = reinterpret_cast<const unsigned char*>(text.data());
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  while (i < n) {
+    const unsigned char c = s[i];
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length;
+    unsigned char low = 0x80, high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+      length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      length = 3;
+      if (c == 0xE0) low = 0xA0;   // overlong
+      if (c == 0xED) high = 0x9F;  // surrogates
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      length = 4;
+      if (c == 0xF0) low = 0x90;
+      if (c == 0xF4) high = 0x8F;
+    } else {
+      return false;
+    }
+    if (n - i < length) return false;
+    if (s[i + 1] < low || s[i + 1] > high) return false;
+    for (std::size_t k = 2; k < length; ++k)
+      if (s[i + k] < 0x80 || s[i + k] > 0xBF) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string Latin1ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() * 2);
+  for (char c : bytes) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (b >> 6));
+      out += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::string ShownAsEightBit(std::string_view bytes) {
+  if (IsUtf8(bytes)) return std::string(bytes);
+  return Latin1ToUtf8(bytes);
+}
+
+std::optional<std::string> ConvertToUtf8(std::string_view bytes, std::string_view charset) {
+  const std::string label = NormalisedLabel(charset);
+  if (label.empty()) return std::nullopt;
+  const std::string name = IconvNameFor(label);
+  if (name.empty()) return std::nullopt;
+  // The common cases need no converter.
+  if (name == "UTF-8" || name == "utf-8") {
+    if (IsUtf8(bytes)) return std::string(bytes);
+    return std::nullopt;
+  }
+  if (IsAscii(bytes) && name != "UTF-7" && name != "utf-7" && label.rfind("iso-2022", 0) != 0 &&
+      label.rfind("utf-16", 0) != 0 && label.rfind("utf-32", 0) != 0 && label.rfind("ucs", 0) != 0 &&
+      label.rfind("hz", 0) != 0) {
+    // Every charset mail uses besides these keeps ASCII as it is; the name
+    // must still be one iconv knows.
+    if (ConverterFor(name) == nullptr) return std::nullopt;
+    return std::string(bytes);
+  }
+  iconv_t cd = ConverterFor(name);
+  if (cd == nullptr) return std::nullopt;
+  std::optional<std::string> converted = Iconv(cd, bytes);
+  if (converted && !IsUtf8(*converted)) return std::nullopt;
+  return converted;
+}
+
+std::string DecodeCharset(std::string_view bytes, std::string_view charset) {
+  if (std::optional<std::string> converted = ConvertToUtf8(bytes, charset)) return *std::move(converted);
+  return ShownAsEightBit(bytes);
+}
+
+}  // namespace codec

@@ -1,0 +1,77 @@
+#include "pop3/AttachmentFiles.h"
+
+#include <utility>
+
+#include "platform/core/DataFolder.h"
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
+#include "pop3/AttachmentName.h"
+#include "pop3/MimeExtractor.h"
+
+namespace pop3 {
+
+TAttachmentFiles::TAttachmentFiles(std::string folder)
+    : folder_(std::move(folder)), maxNameBytes_(platform::MaxFileNameBytes(folder_)) {}
+
+std::string TAttachmentFiles::PreparedName(const std::string& name) const {
+  const std::string fitted = FittedAttachmentName(SafeAttachmentName(name), maxNameBytes_);
+  return fitted.empty() || fitted == "." || fitted == ".." ? kDefaultAttachmentName : fitted;
+}
+
+// Each call goes on from the number where the last one for the same name
+// stopped, so n parts of one name cost n tries in all, not n * n / 2.
+std::string TAttachmentFiles::FreeName(const std::string& wanted) {
+  // Numbering keeps what comes before the last dot, so every alternative of
+  // a name like "pop3.ini.a.b" would still be a replacement file of the
+  // settings ("pop3.ini.a_1.b"). Whether an alternative is the program's
+  // does not depend on its number; such a name starts afresh with its first
+  // character made "_", which no name of the program's starts with.
+  if (platform::IsProgramFileName(NumberedAttachmentName(wanted, 1))) {
+    return FreeName("_" + (wanted.empty() ? std::string() : wanted.substr(1)));
+  }
+  std::int32_t& next = nextNumber_[wanted];
+  for (;;) {
+    std::string candidate = next == 0 ? wanted : NumberedAttachmentName(wanted, next);
+    ++next;
+    if (!platform::IsProgramFileName(candidate) && !platform::EntryExists(folder_ + candidate)) return candidate;
+  }
+}
+
+std::unique_ptr<platform::TFileStream> TAttachmentFiles::CreatePartFile(std::string& path) {
+  for (;;) {
+    ++TempCounter;
+    path = folder_ + platform::kPartFilePrefix + std::to_string(TempCounter) + platform::kPartFileSuffix;
+    try {
+      return std::make_unique<platform::TFileStream>(path, platform::FileOpenMode::CreateNew);
+    } catch (const platform::EFileExists&) {
+      // An attachment of an earlier run, or another session's part file.
+    }
+  }
+}
+
+std::unique_ptr<platform::TFileStream> TAttachmentFiles::CreateAttachment(std::string& name) {
+  const std::string wanted = name;
+  if (platform::IsProgramFileName(name)) name = FreeName(wanted);
+  for (;;) {
+    try {
+      return std::make_unique<platform::TFileStream>(folder_ + name, platform::FileOpenMode::CreateNew);
+    } catch (const platform::EFileExists&) {
+      name = FreeName(wanted);
+    }
+  }
+}
+
+void TAttachmentFiles::MoveIntoPlace(const std::string& fromPath, std::string& name) {
+  const std::string wanted = name;
+  if (platform::IsProgramFileName(name)) name = FreeName(wanted);
+  for (;;) {
+    try {
+      platform::RenameFile(fromPath, folder_ + name);
+      return;
+    } catch (const platform::EFileExists&) {
+      name = FreeName(wanted);
+    }
+  }
+}
+
+}  // namespace pop3

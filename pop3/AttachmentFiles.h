@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+
+#include "platform/core/FileStream.h"
+
+namespace pop3 {
+
+// Creates the files of one retrieval in the attachment folder, and nowhere
+// else: every file is created new (an existing entry of the name, a
+// symbolic link included even when it dangles, is never opened, emptied or
+// followed, but counts as taken), and no file takes a name the program
+// itself keeps in the data folder (platform::IsProgramFileName), in any
+// letter case. Numbered alternatives are found in linear time over one
+// retrieval: the numbers already passed for a name are not tried again.
+class TAttachmentFiles {
+ public:
+  // folder ends with its separator, or is empty for the current folder.
+  explicit TAttachmentFiles(std::string folder);
+
+  // A name taken from a message or an event handler made fit for the
+  // folder: a plain name (SafeAttachmentName), shortened to the file
+  // system's limit with room for a number suffix (FittedAttachmentName).
+  std::string PreparedName(const std::string& name) const;
+
+  // The first of wanted, wanted numbered 1, 2, ... (NumberedAttachmentName)
+  // that is no program file name and names no entry in the folder; when
+  // every numbered alternative would be a program file name, the same for
+  // wanted with its first character replaced by "_". The name is not
+  // reserved: the file is created later.
+  std::string FreeName(const std::string& wanted);
+
+  // Creates a new, empty temporary part file: the part file name of the
+  // next TempCounter value, raising the counter past every name taken.
+  // Sets path to the file's path. Raises EFileError.
+  std::unique_ptr<platform::TFileStream> CreatePartFile(std::string& path);
+
+  // Creates the attachment file new under name, or, when that has been
+  // taken (or is a program file name), under the next free alternative;
+  // name is set to the name used. Raises EFileError for any other failure.
+  std::unique_ptr<platform::TFileStream> CreateAttachment(std::string& name);
+
+  // Moves the file at fromPath to name in the folder, or to the next free
+  // alternative when name is taken; never replaces an entry. name is set to
+  // the name used. Raises EFileError for any other failure.
+  void MoveIntoPlace(const std::string& fromPath, std::string& name);
+
+ private:
+  std::string folder_;
+  std::size_t maxNameBytes_;
+  // For each wanted name, the number of the next alternative to try.
+  std::unordered_map<std::string, std::int32_t> nextNumber_;
+};
+
+}  // namespace pop3

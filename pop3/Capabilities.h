@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pop3 {
+
+// What a server said it supports in its answer to CAPA: one capability per
+// line, a tag (compared without regard to case) and its parameters.
+class TCapabilities {
+ public:
+  // Nothing known: no CAPA was answered, or it was refused.
+  TCapabilities() = default;
+  // From the lines of a CAPA answer after its "+OK" status line, line ends
+  // removed, the terminating "." line not included. Empty lines are passed
+  // over.
+  explicit TCapabilities(const std::vector<std::string>& answerLines);
+
+  // Whether the line tagged name was listed ("PIPELINING", "STLS", ...).
+  bool Has(const std::string& name) const;
+  // The server lets a client send further commands before the answers to
+  // the earlier ones have come.
+  bool Pipelining() const { return Has("PIPELINING"); }
+
+ private:
+  std::vector<std::string> tags_;  // upper-cased
+};
+
+}  // namespace pop3

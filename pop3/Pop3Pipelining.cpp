@@ -1,0 +1,139 @@
+// What the client keeps of one session to send commands ahead of their
+// answers: the answers still due, the sizes of the scan listing and the
+// server's capabilities.
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "pop3/AnswerReader.h"
+#include "pop3/Pop3Client.h"
+#include "pop3/Pop3Parsing.h"
+
+namespace pop3 {
+
+using platform::Exception;
+
+namespace {
+
+std::string CommandText(const char* verb, std::int32_t msg, const char* tail = "") {
+  return std::string(verb) + std::to_string(msg) + tail + "\r\n";
+}
+
+}  // namespace
+
+void TPop3Client::ForgetSession() {
+  answersDue_.clear();
+  capabilities_ = TCapabilities();
+  capabilitiesAsked_ = false;
+  listedSizes_.clear();
+  listingComplete_ = false;
+}
+
+void TPop3Client::NoteListedSize(const TListEntry& entry) {
+  listingComplete_ = false;
+  listedSizes_.push_back(entry);
+}
+
+// Looked up after the listing has been sorted once; a number listed twice
+// says nothing certain about either.
+std::optional<std::int32_t> TPop3Client::ListedSize(std::int32_t msg) const {
+  if (!listingComplete_) return std::nullopt;
+  auto byMsg = [](const TListEntry& a, const TListEntry& b) { return a.Msg < b.Msg; };
+  auto [first, last] = std::equal_range(listedSizes_.begin(), listedSizes_.end(), TListEntry{msg, 0}, byMsg);
+  if (last - first != 1) return std::nullopt;
+  return first->Size;
+}
+
+void TPop3Client::LearnCapabilities() {
+  if (capabilitiesAsked_ || !IsConnected()) return;
+  capabilitiesAsked_ = true;
+  if (!ReplyPasses(Command("CAPA"))) return;
+  std::vector<std::string> lines;
+  TAnswerReader answer(*this,
+                       {static_cast<std::size_t>(kMaxCapabilityLines), kMaxCapabilityBytes,
+                        "The server's list of capabilities is too long (more than " +
+                            std::to_string(kMaxCapabilityLines) + " lines or " +
+                            std::to_string(kMaxCapabilityBytes) + " bytes)"},
+                       TDotStuffing::Keep);
+  answer.ReadRest([&lines](std::string& line) { lines.push_back(std::move(line)); });
+  capabilities_ = TCapabilities(lines);
+}
+
+void TPop3Client::SendAhead(const std::vector<TAnswerDue>& answers) {
+  std::string commands;
+  for (const TAnswerDue& answer : answers)
+    commands += answer.What == TAnswerDue::Top ? CommandText("TOP ", answer.Msg, " 0") : CommandText("LIST ", answer.Msg);
+  try {
+    Write(commands);
+  } catch (...) {
+    DropConnection();
+    throw;
+  }
+  answersDue_.insert(answersDue_.end(), answers.begin(), answers.end());
+}
+
+std::string TPop3Client::TakeDueReply(TAnswerDue::Kind what, std::int32_t msg) {
+  if (answersDue_.empty() || answersDue_.front().What != what || answersDue_.front().Msg != msg) {
+    DropConnection();
+    throw Exception("Internal error: the answer due is not the one asked for; connection closed");
+  }
+  answersDue_.pop_front();
+  std::string reply;
+  try {
+    reply = ReadAnswerLine();
+  } catch (...) {
+    // A wait cut short leaves the reply, and the answers after it, to
+    // arrive later, where no command can tell them from its own.
+    DropConnection();
+    throw;
+  }
+  ReportStatus(net::kStatusReply, reply);
+  return reply;
+}
+
+// A refused TOP has no lines after its status line; an accepted one is read
+// to its end under the same caps as a summary.
+void TPop3Client::SettleAnswersDue() {
+  if (answersDue_.empty()) return;
+  try {
+    while (!answersDue_.empty()) {
+      const TAnswerDue due = answersDue_.front();
+      answersDue_.pop_front();
+      const std::string reply = ReadAnswerLine();
+      if (due.What != TAnswerDue::Top || !ReplyPasses(reply)) continue;
+      TAnswerReader answer(*this,
+                           {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
+                            "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
+                                " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)"},
+                           TDotStuffing::Keep);
+      answer.ReadRest([](std::string&) {});
+    }
+  } catch (...) {
+    DropConnection();
+    throw;
+  }
+}
+
+void TPop3Client::CompleteSummary(std::int32_t msg, const std::string& topReply,
+                                  std::optional<std::int32_t> listedSize, bool listDue) {
+  CheckReply(topReply);
+  summary_.Header.Clear();
+  summary_.Subject.clear();
+  summary_.From.clear();
+  summary_.MessageId.clear();
+  ReadSummaryHeader();
+  if (listedSize) {
+    summary_.Bytes = *listedSize;
+  } else {
+    const std::string number = std::to_string(msg);
+    std::string reply = listDue ? TakeDueReply(TAnswerDue::ListOne, msg) : Command("LIST " + number);
+    // A refusal gets its own text rather than a conversion error about "such".
+    CheckReply(reply);
+    summary_.Bytes = ParseListSize(reply);
+  }
+  ReportStatus(net::kStatusReply, "Summary Retrieved");
+  if (OnRetrieveEnd) OnRetrieveEnd(this);
+}
+
+}  // namespace pop3

@@ -1,0 +1,163 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/MessageRows.h"
+#include "platform/gui/Application.h"
+#include "platform/testing/TestAccess.h"
+#include "tests/app/FormTest.h"
+#include "tests/support/ScriptedPop3Server.h"
+
+// A server that lies or attacks: counts it does not keep, header lines far
+// too long, markup in its replies and in the messages. The window must stay
+// usable, fill what it can, tell what failed, and show text as written.
+namespace apptest {
+
+namespace {
+
+namespace access = platform::test_access;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using testsupport::ScriptedPop3Server;
+
+constexpr char kMarkup[] = "<b>bold</b> &amp; <i>tag</i>";
+
+class HostileServer : public FormTest {
+ protected:
+  void SetUp() override {
+    FormTest::SetUp();
+    EnterAccount(std::string(ScriptedPop3Server::Host()) + ":" + std::to_string(server_.Port()), "ann", "secret");
+  }
+
+  // The greeting, the capabilities asked for before the log-in (none
+  // here: the log-in goes on in plaintext), USER, PASS and STAT.
+  static std::string LogIn(const std::string& stat) {
+    return "S: +OK ready\nC: CAPA\nS: -ERR\nC: USER ann\nS: +OK\nC: PASS secret\nS: +OK logged in\nC: STAT\nS: +OK " +
+           stat + "\n";
+  }
+
+  // A check's LIST answering messages 1..count, message n of n * 100
+  // octets; then UIDL, which this server lacks, and, before a walk over two
+  // or more summaries, CAPA, which it refuses too (no pipelining).
+  static std::string Listing(int count) {
+    std::string script = "C: LIST \nS: +OK\n";
+    for (int msg = 1; msg <= count; ++msg)
+      script += "S: " + std::to_string(msg) + " " + std::to_string(msg * 100) + "\n";
+    script += "S: .\nC: UIDL\nS: -ERR not supported\n";
+    return count >= 2 ? script + "C: CAPA\nS: -ERR\n" : script;
+  }
+
+  // A summary in a check's walk: its size is known from the listing.
+  static std::string WalkSummary(int msg, const std::vector<std::string>& headerLines) {
+    std::string script = "C: TOP " + std::to_string(msg) + " 0\nS: +OK\n";
+    for (const std::string& line : headerLines) script += "S: " + line + "\n";
+    return script + "S:\nS: .\n";
+  }
+
+  static std::string Summary(int msg, const std::vector<std::string>& headerLines) {
+    const std::string number = std::to_string(msg);
+    std::string script = "C: TOP " + number + " 0\nS: +OK\n";
+    for (const std::string& line : headerLines) script += "S: " + line + "\n";
+    return script + "S:\nS: .\nC: LIST " + number + "\nS: +OK " + number + " " + std::to_string(msg * 100) + "\n";
+  }
+
+  static std::string Quit() { return "C: QUIT\nS: +OK bye\n"; }
+
+  ScriptedPop3Server server_;
+};
+
+// STAT claims 2147483647 messages, LIST gives two: both checks, the
+// "Analyse" label and the deletion walk the rows there are, and the window
+// comes back (a walk to the server's count never ended, and overflowed).
+TEST_F(HostileServer, CountsFromTheServerNeverBoundTheWalks) {
+  const std::string session = LogIn("2147483647 274") + Listing(2) + WalkSummary(2, {"From: Two"}) +
+                              WalkSummary(1, {"From: One"}) + Quit();
+  server_.AddConversation(session);
+  ClickCheck();
+  EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Two", "One"));
+  EXPECT_TRUE(WindowRestored());
+
+  access::Click(*Form().Label8);
+  EXPECT_TRUE(app::RowTicked(*Form().StringGrid1, 0));
+  EXPECT_TRUE(app::RowTicked(*Form().StringGrid1, 1));
+
+  server_.AddConversation(session);
+  Form().CheckBox2->SetChecked(true);
+  Form().Timer1Timer();
+  EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Two", "One"));
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_FALSE(Form().AutoCheckBusy);
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+}
+
+// Message 2 of 3 has a header line of 70,000 bytes and message 1's summary
+// is refused: the long line is cut, not refused; each row is filled when
+// its own message can be, and the deletion of message 2 is carried out.
+TEST_F(HostileServer, OneMessagesSummaryNeverCostsTheOthersTheirs) {
+  const std::string longSubject = "Subject: " + std::string(70000, 'x');
+  const std::string cutSubject = longSubject.substr(9, pop3::TPop3Client::kMaxHeaderLineBytes - 9);
+  server_.AddConversation(LogIn("3 600") + Listing(3) + WalkSummary(3, {"From: Three"}) +
+                          WalkSummary(2, {longSubject, "From: Two"}) + "C: TOP 1 0\nS: -ERR gone\n" + Quit());
+  ClickCheck();
+  EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Three", "Two", ""));
+  EXPECT_THAT(Column(app::kSubjectColumn), ElementsAre("", cutSubject, ""));
+
+  access::ClickCell(*Form().StringGrid1, 1, app::kTickColumn);
+  server_.AddConversation(LogIn("3 600") + Summary(2, {longSubject, "From: Two"}) +
+                          "C: DELE 2\nS: +OK deleted\n" + Quit());
+  access::Click(*Form().DeleteButton);
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_TRUE(server_.ReceivedLine("DELE 2"));
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(WindowRestored());
+}
+
+// A ticked message that is not deleted, whatever the reason (here the
+// log-in is refused), is reported once the list has been emptied.
+TEST_F(HostileServer, DeletionThatDeletesNothingSaysSo) {
+  server_.AddConversation(LogIn("1 100") + Listing(1) + WalkSummary(1, {"From: One"}) + Quit());
+  ClickCheck();
+  access::ClickCell(*Form().StringGrid1, 0, app::kTickColumn);
+  server_.AddConversation("S: +OK ready\nC: CAPA\nS: -ERR\nC: USER ann\nS: +OK\nC: PASS secret\nS: -ERR denied\nC: QUIT\nS: +OK\n");
+
+  access::Click(*Form().DeleteButton);
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  std::vector<std::string> texts = BoxTexts(BoxKind::Information);
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "User Name / Password INVALID !");
+  EXPECT_THAT(texts[1], ::testing::StartsWith("1 ticked message(s) were not deleted"));
+  EXPECT_TRUE(WindowRestored());
+}
+
+// Markup from the wire and from a message: in the error box of a refused
+// QUIT during an automatic check (no click at all), in the list's cells
+// and in the header view, it is shown as written.
+TEST_F(HostileServer, MarkupFromTheServerIsShownAsWritten) {
+  const std::string from = std::string("From: ") + kMarkup;
+  server_.AddConversation(LogIn("1 100") + Listing(1) + WalkSummary(1, {from}) + "C: QUIT\nS: -ERR " + kMarkup + "\n");
+  Form().CheckBox2->SetChecked(true);
+
+  std::vector<std::string> boxes = access::ShownRealBoxes([this] {
+    try {
+      Form().Timer1Timer();
+    } catch (const std::exception& error) {
+      platform::Application::ShowException(error);
+    }
+  });
+
+  EXPECT_THAT(boxes, ElementsAre(std::string("-ERR ") + kMarkup + "\n"));
+  EXPECT_THAT(Column(app::kSenderColumn), ElementsAre(kMarkup));
+  server_.AddConversation(LogIn("1 100") + Summary(1, {from}) + Quit());
+  access::DoubleClickCell(*Form().StringGrid1, 0, app::kSenderColumn);
+  EXPECT_THAT(access::ShownText(*Form().Memo1), ::testing::StartsWith(from + "\n"));
+  EXPECT_TRUE(server_.WaitUntilDone());
+}
+
+}  // namespace
+
+}  // namespace apptest

@@ -1,0 +1,58 @@
+// Text the security steps take from the server or the user: the Base64 of a
+// SASL challenge (an XOAUTH2 refusal), and the server edit's forms
+// (pop3s://, [IPv6]:port, host:port). The first input byte picks the check.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "FuzzCheck.h"
+#include "app/POP3Unit1.h"
+#include "pop3/Sasl.h"
+
+namespace {
+
+bool IsBase64Digit(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' || c == '/';
+}
+
+// Decoding what was encoded gives the bytes back; decoding any text gives at
+// most three bytes per four digits, and re-encoding that is a prefix-stable
+// reading of the digits.
+void CheckBase64(const std::string& text) {
+  FUZZ_CHECK(pop3::Base64Decode(pop3::Base64Encode(text)) == text);
+  const std::string decoded = pop3::Base64Decode(text);
+  std::size_t digits = 0;
+  for (char c : text) {
+    if (c == ' ' || c == '\r' || c == '\n' || c == '\t') continue;
+    if (!IsBase64Digit(c)) break;
+    ++digits;
+  }
+  FUZZ_CHECK(decoded.size() == digits * 6 / 8);
+}
+
+// Whatever is typed: a port in range, implicit TLS exactly for pop3s:// or
+// port 995, and a host that is part of the text.
+void CheckServerText(const std::string& text) {
+  const app::ServerAddress address = app::SplitServerAddress(text);
+  FUZZ_CHECK(address.Port >= 1 && address.Port <= 65535);
+  bool scheme = text.size() > 8;
+  for (std::size_t i = 0; scheme && i < 8; ++i) {
+    const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
+    scheme = c == "POP3S://"[i];
+  }
+  FUZZ_CHECK(address.ImplicitTls == (scheme || address.Port == app::kImplicitTlsPort));
+  FUZZ_CHECK(text.find(address.Host) != std::string::npos);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const std::string text(reinterpret_cast<const char*>(data) + 1, size - 1);
+  if (data[0] & 1) {
+    CheckBase64(text);
+  } else {
+    CheckServerText(text);
+  }
+  return 0;
+}

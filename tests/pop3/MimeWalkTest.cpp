@@ -1,0 +1,174 @@
+// The structure walk over a message's body lines: delimiters as whole lines,
+// nested multiparts, part headers, and bodies that end without a closing
+// delimiter or cannot be split.
+
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "pop3/MimeWalk.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct DelimiterCase {
+  const char* line;
+  bool delimiter;
+  bool closing;
+};
+
+TEST(IsDelimiterLine, OnlyWholeLinesOfTheBoundary) {
+  const DelimiterCase cases[] = {
+      {"--abc", true, false},        {"--abc--", true, true},   {"--abc \t", true, false},
+      {"--abc-- ", true, true},      {"--abc-1", false, false}, {"--abcd", false, false},
+      {"x--abc", false, false},      {"-abc", false, false},    {"--ab", false, false},
+      {"--abc--x", false, false},    {"abc", false, false},     {"", false, false},
+  };
+  for (const DelimiterCase& c : cases) {
+    bool closing = false;
+    EXPECT_EQ(pop3::IsDelimiterLine(c.line, "abc", closing), c.delimiter) << c.line;
+    EXPECT_EQ(closing, c.closing) << c.line;
+  }
+}
+
+class MimeWalk : public ::testing::Test {
+ protected:
+  // Walks lines as the body of a message whose Content-Type is type.
+  bool Walk(const std::string& type) {
+    const Lines header = {"Content-Type: " + type};
+    const pop3::TPartHeader main = pop3::ParsePartHeader(header, 0, header.size(), "text/plain");
+    return pop3::WalkMime(lines_, main, leaves_, walked_);
+  }
+
+  // The body lines of leaf i.
+  Lines Body(std::size_t i) const {
+    return Lines(lines_.begin() + static_cast<long>(leaves_.at(i).begin),
+                 lines_.begin() + static_cast<long>(leaves_.at(i).end));
+  }
+
+  Lines lines_;
+  std::vector<pop3::TMimeLeaf> leaves_;
+  std::size_t walked_ = 0;
+};
+
+TEST_F(MimeWalk, NestedMultipartsAreDescendedWithTheirOwnHeaders) {
+  lines_ = {"preamble",
+            "--out",
+            "Content-Type: multipart/alternative; boundary=in",
+            "",
+            "--in",
+            "",
+            "plain",
+            "--in",
+            "Content-Type: text/html",
+            "",
+            "<p>html</p>",
+            "--in--",
+            "--out",
+            "Content-Type: application/pdf; name=a.pdf",
+            "Content-Transfer-Encoding: base64",
+            "",
+            "QUJD",
+            "--out--",
+            "epilogue"};
+  ASSERT_TRUE(Walk("multipart/mixed; boundary=out"));
+  ASSERT_EQ(leaves_.size(), 3u);
+  EXPECT_EQ(leaves_[0].header.type, "text/plain");
+  EXPECT_EQ(Body(0), Lines{"plain"});
+  EXPECT_EQ(leaves_[1].header.type, "text/html");
+  EXPECT_EQ(Body(1), Lines{"<p>html</p>"});
+  EXPECT_EQ(leaves_[2].header.fileName, "a.pdf");
+  EXPECT_EQ(leaves_[2].header.encoding, "base64");
+  EXPECT_EQ(Body(2), Lines{"QUJD"});
+  EXPECT_FALSE(leaves_[2].lastLineEnd);
+  EXPECT_EQ(walked_, lines_.size() - 1);  // just after "--out--"
+}
+
+TEST_F(MimeWalk, InnerBoundaryExtendingTheOuterOneDoesNotEndTheOuterPart) {
+  lines_ = {"--b886",
+            "Content-Type: multipart/related; boundary=\"b886-1\"",
+            "",
+            "--b886-1",
+            "",
+            "text",
+            "--b886-1--",
+            "--b886",
+            "Content-Type: image/png",
+            "",
+            "iVBO",
+            "--b886--"};
+  ASSERT_TRUE(Walk("multipart/mixed; boundary=\"b886\""));
+  ASSERT_EQ(leaves_.size(), 2u);
+  EXPECT_EQ(Body(0), Lines{"text"});
+  EXPECT_EQ(leaves_[1].header.type, "image/png");
+  EXPECT_EQ(Body(1), Lines{"iVBO"});
+}
+
+TEST_F(MimeWalk, MissingClosingDelimiterEndsTheLastPartAtTheEnd) {
+  lines_ = {"--b", "Content-Type: image/gif", "", "R0lG", "", "--b", "Content-Type: image/png", "", "iVBO", ""};
+  ASSERT_TRUE(Walk("multipart/mixed; boundary=b"));
+  ASSERT_EQ(leaves_.size(), 2u);
+  EXPECT_EQ(Body(0), (Lines{"R0lG", ""}));
+  EXPECT_FALSE(leaves_[0].lastLineEnd);
+  EXPECT_EQ(Body(1), (Lines{"iVBO", ""}));
+  EXPECT_TRUE(leaves_[1].lastLineEnd);
+  EXPECT_EQ(walked_, lines_.size());
+}
+
+TEST_F(MimeWalk, DigestPartsDefaultToMessagesAndHeaderlessPartsToText) {
+  lines_ = {"--d", "", "Subject: inner", "", "hello", "--d", "Subject: second", "", "hi", "--d--"};
+  ASSERT_TRUE(Walk("multipart/digest; boundary=d"));
+  ASSERT_EQ(leaves_.size(), 2u);
+  EXPECT_EQ(leaves_[0].header.type, "message/rfc822");
+  EXPECT_EQ(Body(0), (Lines{"Subject: inner", "", "hello"}));
+  EXPECT_EQ(leaves_[1].header.type, "message/rfc822");
+  EXPECT_EQ(Body(1), Lines{"hi"});
+
+  ASSERT_TRUE(Walk("multipart/mixed; boundary=d"));
+  EXPECT_EQ(leaves_[0].header.type, "text/plain");
+}
+
+TEST_F(MimeWalk, PartHeaderEndsAtTheFirstLineThatIsNoHeaderLine) {
+  lines_ = {"--b", "Content-Type: image/gif", "R0lG", "--b", "Content-Type: image/png", "--b--"};
+  ASSERT_TRUE(Walk("multipart/mixed; boundary=b"));
+  ASSERT_EQ(leaves_.size(), 2u);
+  EXPECT_EQ(Body(0), Lines{"R0lG"});
+  EXPECT_TRUE(leaves_[0].headerEnded);
+  EXPECT_TRUE(Body(1).empty());
+  EXPECT_FALSE(leaves_[1].headerEnded);
+}
+
+TEST_F(MimeWalk, UnsplittableMultipartIsReported) {
+  lines_ = {"just text", "--other", "more"};
+  EXPECT_FALSE(Walk("multipart/mixed; boundary=b"));
+  EXPECT_TRUE(leaves_.empty());
+  EXPECT_FALSE(Walk("multipart/mixed"));
+  // A nested one that cannot be split is one leaf of its own.
+  lines_ = {"--b", "Content-Type: multipart/mixed; boundary=none", "", "text", "--b--"};
+  ASSERT_TRUE(Walk("multipart/mixed; boundary=b"));
+  ASSERT_EQ(leaves_.size(), 1u);
+  EXPECT_EQ(leaves_[0].header.type, "multipart/mixed");
+}
+
+TEST_F(MimeWalk, DepthIsBounded) {
+  for (int i = 0; i < 100; ++i) {
+    lines_.push_back("--b" + std::to_string(i));
+    lines_.push_back("Content-Type: multipart/mixed; boundary=b" + std::to_string(i + 1));
+    lines_.push_back("");
+  }
+  ASSERT_TRUE(Walk("multipart/mixed; boundary=b0"));
+  ASSERT_EQ(leaves_.size(), 1u);
+  EXPECT_EQ(leaves_[0].header.type, "multipart/mixed");
+}
+
+TEST_F(MimeWalk, SinglePartIsOneLeafToTheEnd) {
+  lines_ = {"%PDF-1.4", "%%EOF"};
+  ASSERT_TRUE(Walk("application/pdf; name=x.pdf"));
+  ASSERT_EQ(leaves_.size(), 1u);
+  EXPECT_EQ(Body(0), lines_);
+  EXPECT_TRUE(leaves_[0].lastLineEnd);
+}
+
+}  // namespace
