@@ -4,6 +4,7 @@
 #include "app/MatchRules.h"
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/RunThenFinish.h"
 #include "app/Settings.h"
 #include "pop3/SummaryPipeline.h"
 
@@ -56,13 +57,7 @@ void TForm1::Timer1Timer() {
   ShowListForCommand();
   // Whatever fails, even the closing QUIT, the window comes back enabled
   // and the next tick can check again.
-  try {
-    RunAutoCheck();
-  } catch (...) {
-    FinishAutoCheck();
-    throw;
-  }
-  FinishAutoCheck();
+  RunThenFinish([this] { RunAutoCheck(); }, [this] { FinishAutoCheck(); });
 }
 
 void TForm1::RunAutoCheck() {

@@ -2,6 +2,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/RunThenFinish.h"
 #include "net/LineSocket.h"
 #include "platform/gui/Application.h"
 #include "platform/core/EventLoop.h"
@@ -14,13 +15,7 @@ void TForm1::CheckButtonClick() {
   BeginManualCheck();
   // Whatever fails, even the closing QUIT, the window comes back enabled
   // with its cursor, status label and timer as they were.
-  try {
-    RunManualCheck();
-  } catch (...) {
-    FinishManualCheck();
-    throw;
-  }
-  FinishManualCheck();
+  RunThenFinish([this] { RunManualCheck(); }, [this] { FinishManualCheck(); });
 }
 
 void TForm1::BeginManualCheck() {

@@ -5,6 +5,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/RunThenFinish.h"
 #include "net/LineSocket.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/core/EventLoop.h"
@@ -59,20 +60,20 @@ std::string NotDeletedText(int count) {
 void TForm1::DeleteButtonClick() {
   TCommandScope command(*this);
   BeginDeletion();
+  // Set only once the whole run has succeeded: a failed run reports none.
   int changedCount = 0;
   int failedCount = 0;
-  try {
-    POP3->Disconnect();
-    CopyCredentials();
-    ListTotal = StringGrid1->RowCount();
-    platform::SetScreenCursor(platform::CursorShape::HourGlass);
-    changedCount = DeleteTickedMessages(failedCount);
-    ClearMessageList();
-  } catch (...) {
-    FinishDeletion(0, 0);
-    throw;
-  }
-  FinishDeletion(changedCount, failedCount);
+  RunThenFinish(
+      [&] {
+        POP3->Disconnect();
+        CopyCredentials();
+        ListTotal = StringGrid1->RowCount();
+        platform::SetScreenCursor(platform::CursorShape::HourGlass);
+        const int changed = DeleteTickedMessages(failedCount);
+        ClearMessageList();
+        changedCount = changed;
+      },
+      [&] { FinishDeletion(changedCount, failedCount); });
 }
 
 void TForm1::BeginDeletion() {

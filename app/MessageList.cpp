@@ -2,6 +2,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/RunThenFinish.h"
 #include "platform/gui/Dialogs.h"
 
 namespace app {
@@ -88,26 +89,24 @@ void TForm1::AnalyseRow(int row, std::int32_t msg) {
     SetControlsEnabled(true);
     RestartAutoCheckTimer();
   };
-  try {
-    try {
-      POP3->Disconnect();
-      CopyCredentials();
-      POP3->Connect();
-      SummaryRow = row;
-      // The row's message, wherever the mailbox has moved it since the
-      // check; a message that is gone leaves the row as it is.
-      if (std::optional<std::int32_t> current = CurrentNumber(msg, ListedId(msg))) POP3->FetchSummary(*current);
-    } catch (const std::exception&) {
-      // The failure events have told the user what they tell; the row keeps
-      // its cells.
-    }
-    POP3->Disconnect();
-  } catch (...) {
-    // A refused QUIT reaches the error box, with the window given back.
-    finish();
-    throw;
-  }
-  finish();
+  // A refused QUIT reaches the error box, with the window given back.
+  RunThenFinish(
+      [&] {
+        try {
+          POP3->Disconnect();
+          CopyCredentials();
+          POP3->Connect();
+          SummaryRow = row;
+          // The row's message, wherever the mailbox has moved it since the
+          // check; a message that is gone leaves the row as it is.
+          if (std::optional<std::int32_t> current = CurrentNumber(msg, ListedId(msg))) POP3->FetchSummary(*current);
+        } catch (const std::exception&) {
+          // The failure events have told the user what they tell; the row
+          // keeps its cells.
+        }
+        POP3->Disconnect();
+      },
+      finish);
 }
 
 // Walks the rows up to and including ListTotal, as the last check left it

@@ -58,7 +58,10 @@ std::optional<std::string> ExtractHeaderValue(const std::string& header, const s
                                               const std::string& fallbackLabel, int skip);
 
 // The main window: its controls, its POP3 client and the state that the
-// window's commands share. Every network command of the window is a POP3
+// window's commands share. The numbered control names are the window's
+// design names; the comments below say what each one is. Each group of
+// handlers names the file that holds it; the constructor and destructor
+// are in app/POP3Unit1.cpp, building the controls in app/WindowLayout.cpp. Every network command of the window is a POP3
 // session of its own: Disconnect, CopyCredentials, Connect, the work,
 // Disconnect.
 //
@@ -73,12 +76,38 @@ class TForm1 : public platform::TComponent {
 
   // Window and controls, in the order they are built.
   std::unique_ptr<platform::MainWindow> Window;
+  // The top panel: account edits, and the option tick boxes under their
+  // captions.
   std::unique_ptr<platform::Panel> Panel1;
-  std::unique_ptr<platform::Label> IPlabel, UserLabel, PasswordLabel, Label6, Label7, Label9, Label8;
+  std::unique_ptr<platform::Label> IPlabel, UserLabel, PasswordLabel;
+  std::unique_ptr<platform::Label> Label6;  // "Save": caption over CheckBox1
+  // "Auto-Check": caption over CheckBox2 and CheckBox4; a click adds five
+  // minutes to the auto-check interval, a double click resets it.
+  std::unique_ptr<platform::Label> Label7;
+  std::unique_ptr<platform::Label> Label9;  // "Sound": caption over CheckBox3
+  // "Analyse": caption over CheckBox5; a click ticks (or unticks) every
+  // listed row.
+  std::unique_ptr<platform::Label> Label8;
   std::unique_ptr<platform::Edit> IPedit, UserEdit, PasswordEdit;
-  std::unique_ptr<platform::CheckBox> CheckBox1, CheckBox2, CheckBox4, CheckBox3, CheckBox5;
-  std::unique_ptr<platform::Label> Label5, Label1, Label2, Label3, Label4;
-  std::unique_ptr<platform::Edit> Edit1, Edit2, Edit3;
+  std::unique_ptr<platform::CheckBox> CheckBox1;  // "Save Password": the password goes into the settings
+  std::unique_ptr<platform::CheckBox> CheckBox2;  // "Auto-Check Every N Minutes": the timer runs
+  // "Continuos Auto-Checking Even After Match Found": auto-checks go on
+  // after a rule raised the alert.
+  std::unique_ptr<platform::CheckBox> CheckBox4;
+  std::unique_ptr<platform::CheckBox> CheckBox3;  // "Play Wave File": the alert plays its sound
+  // "Analyse From: Subject: Date:": a check fetches each message's summary
+  // to fill those columns.
+  std::unique_ptr<platform::CheckBox> CheckBox5;
+  // Over the list: the status line, and the column captions.
+  std::unique_ptr<platform::Label> Label5;  // status ("Connecting ..." etc.), magenta, hidden when idle
+  std::unique_ptr<platform::Label> Label1;  // "From:"; a click shows or hides Edit1
+  std::unique_ptr<platform::Label> Label2;  // "Subject:"; a click shows or hides Edit2
+  std::unique_ptr<platform::Label> Label3;  // "Date:"; a click clears the list
+  std::unique_ptr<platform::Label> Label4;  // "Size:"; a click shows or hides Edit3
+  // The auto-check match rules, hidden until their caption is clicked.
+  std::unique_ptr<platform::Edit> Edit1;  // FROM: rule, text searched in the sender
+  std::unique_ptr<platform::Edit> Edit2;  // SUBJECT: rule, text searched in the subject
+  std::unique_ptr<platform::Edit> Edit3;  // SIZE: rule, a message size limit
   std::unique_ptr<platform::MessageGrid> StringGrid1;
   std::unique_ptr<platform::TextArea> Memo1;
   std::unique_ptr<platform::Button> CheckButton, DeleteButton, ExitButton;
@@ -133,6 +162,7 @@ class TForm1 : public platform::TComponent {
   int CommandDepth = 0;
   bool CloseRequested = false;
 
+  // Counts a running network command (app/WindowShell.cpp).
   class TCommandScope {
    public:
     explicit TCommandScope(TForm1& form);
@@ -144,7 +174,7 @@ class TForm1 : public platform::TComponent {
     TForm1& form_;
   };
 
-  // Check cycle.
+  // Check cycle (app/CheckCycle.cpp).
   void CheckButtonClick();
   void POP3List(std::int32_t Msg, std::int32_t Size);
   void POP3RetrieveEnd(platform::TComponent* Sender);
@@ -165,7 +195,7 @@ class TForm1 : public platform::TComponent {
   void POP3PacketRecvd(platform::TComponent* Sender);
   void FormKeyPress(char& Key);
 
-  // Group operations shared by the commands.
+  // Group operations shared by the commands (app/WindowEvents.cpp).
   void ClearMessageList();
   void SetControlsEnabled(bool enabled);
   // Copies the server, user name and password edits into the POP3 client
@@ -189,7 +219,7 @@ class TForm1 : public platform::TComponent {
   // and shows the hourglass.
   void PrepareSession();
 
-  // Auto-check and match rules.
+  // Auto-check and match rules (app/AutoCheck.cpp).
   void Timer1Timer();
   void RaiseMailAlert();
   void Label1Click();
@@ -210,7 +240,8 @@ class TForm1 : public platform::TComponent {
   void Label7Click();
   void Label7DblClick();
 
-  // Settings file, start-up and shut-down.
+  // Settings file, start-up and shut-down (start-up and the panel's
+  // handlers in app/StartUp.cpp, shut-down in app/Settings.cpp).
   void FormCreate();
   void FormShow();
   void FormClose();
@@ -221,7 +252,8 @@ class TForm1 : public platform::TComponent {
   void IPlabelDblClick();
   void CheckBox1Click();
 
-  // Message list, analysis and deletion.
+  // Message list and analysis (app/MessageList.cpp), deletion
+  // (app/Deletion.cpp).
   void StringGrid1CanEditCell(int ARow, int ACol, bool& canedit);
   void StringGrid1CheckBoxClick(int ACol, int ARow, bool State);
   void StringGrid1KeyPress(char& Key);
@@ -231,14 +263,14 @@ class TForm1 : public platform::TComponent {
   void Label8Click();
   void DeleteButtonClick();
 
-  // Message viewer.
+  // Message viewer (app/Viewer.cpp).
   void StringGrid1DblClickCell(int ARow, int ACol);
   void Memo1DblClick();
   void Memo1KeyPress(char& Key);
   void Memo1Click();
   void POP3DecodeStart(std::string& FileName);
 
-  // Window shell.
+  // Window shell (app/WindowShell.cpp).
   void AppMinimized();
   void SystemCommand(int Command);
   void Restore1Click();
@@ -247,19 +279,20 @@ class TForm1 : public platform::TComponent {
   // The window is asked to close: waits for a running command first.
   void WindowCloseQuery(bool& CanClose);
 
-  // Operations offered to the commands.
+  // Operations offered to the commands (app/WindowShell.cpp).
   void PlayAlertSound();
   void StartTrayAnimation();
   void SetApplicationTitle(const std::string& title);
 
-  // Desktop integration.
+  // Desktop integration (app/DesktopIntegration.cpp).
   void ApplyDesktopSettings();
   void NoteAlertRow(int row);
   void NotifyMailAlert();
   void Notifier1Activated();
 
  private:
-  // Building the window, step by step.
+  // Building the window, step by step (app/WindowLayout.cpp; WireEvents
+  // in app/WindowEvents.cpp).
   void CreateMainWindow();
   void CreateTopPanel();
   void CreatePanelEdits();
@@ -271,7 +304,7 @@ class TForm1 : public platform::TComponent {
   void CreatePop3Client();
   void WireEvents();
 
-  // Steps of the message viewer.
+  // Steps of the message viewer (app/Viewer.cpp).
   void WireViewerEvents();
   void SetViewerButtonsEnabled(bool enabled);
   // opened: the viewer shows the fetched text.
@@ -293,7 +326,8 @@ class TForm1 : public platform::TComponent {
   void CloseViewer();
   void ReleaseViewedMessage();
 
-  // Steps of the message list commands.
+  // Steps of the message list commands (app/MessageList.cpp,
+  // app/Deletion.cpp).
   void WireMessageListEvents();
   void AnalyseRow(int row, std::int32_t msg);
   void BeginDeletion();
@@ -308,9 +342,9 @@ class TForm1 : public platform::TComponent {
   bool TickedMessageUnchanged(int row, std::int32_t msg);
   void FinishDeletion(int changedCount, int failedCount);
 
-  // In an open session holding mail: sets ListTotal from the mailbox size
-  // and FetchLimit, then LIST fills the rows (see POP3List) and UIDL fills
-  // ListedIds.
+  // In an open session holding mail (app/CheckCycle.cpp): sets ListTotal
+  // from the mailbox size and FetchLimit, then LIST fills the rows (see
+  // POP3List) and UIDL fills ListedIds.
   void ListMailbox();
   // The id the last check took for the listed message msg; empty without.
   std::string ListedId(std::int32_t msg) const;
@@ -319,7 +353,7 @@ class TForm1 : public platform::TComponent {
   // is empty (the server has no UIDL).
   std::optional<std::int32_t> CurrentNumber(std::int32_t msg, const std::string& id);
 
-  // Steps of the manual check.
+  // Steps of the manual check (app/CheckCycle.cpp).
   void BeginManualCheck();
   void RunManualCheck();
   void ListAndSummarise();
@@ -331,7 +365,7 @@ class TForm1 : public platform::TComponent {
   bool FetchRowSummary(pop3::TSummaryPipeline& summaries, int row);
   void FinishManualCheck();
 
-  // Steps of the automatic check.
+  // Steps of the automatic check (app/AutoCheck.cpp).
   void WireAutoCheckEvents();
   void RunAutoCheck();
   void CheckMailboxForRules();
@@ -346,7 +380,8 @@ class TForm1 : public platform::TComponent {
   // Each rule label red when its rule is set, else black.
   void ColourRuleLabels();
 
-  // Steps of start-up and shut-down.
+  // Steps of start-up and shut-down (app/StartUp.cpp, app/Settings.cpp;
+  // the password's place in app/PasswordStore.cpp).
   void WireSettingsEvents();
   // Reads the settings into the window; returns the SOUND PlayWave text.
   // Raises at a value that is no number, after recording what it read.

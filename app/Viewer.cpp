@@ -4,6 +4,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "app/RunThenFinish.h"
 #include "app/ViewerText.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
@@ -74,13 +75,7 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
-  try {
-    FetchHeaderView(msg, opened);
-  } catch (...) {
-    FinishHeaderView(opened);
-    throw;
-  }
-  FinishHeaderView(opened);
+  RunThenFinish([&] { FetchHeaderView(msg, opened); }, [&] { FinishHeaderView(opened); });
 }
 
 void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
@@ -155,13 +150,7 @@ void TForm1::ShowBodyView() {
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
-  try {
-    FetchBodyView(opened);
-  } catch (...) {
-    FinishBodyView(opened);
-    throw;
-  }
-  FinishBodyView(opened);
+  RunThenFinish([&] { FetchBodyView(opened); }, [&] { FinishBodyView(opened); });
 }
 
 void TForm1::FetchBodyView(bool& opened) {
