@@ -52,7 +52,7 @@ void TForm1::Timer1Timer() {
   if (MailAlerted && !CheckBox4->Checked()) return;
   if (AutoCheckBusy || CommandDepth > 0) return;
   AutoCheckBusy = true;
-  TCommandScope command(*this);
+  CommandScope command(*this);
   SoundSuppressed = !CheckBox3->Checked();
   ShowListForCommand();
   // Whatever fails, even the closing QUIT, the window comes back enabled
@@ -92,7 +92,7 @@ void TForm1::CheckMailboxForRules() {
 // gave, never over the server's count; a failed message is passed over, a
 // failed connection ends the walk only.
 void TForm1::FetchAllSummaries() {
-  pop3::TSummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
+  pop3::SummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
   try {
     for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal) && !CloseRequested; ++row) {
       if (!StringGrid1->HasCheckBox(kTickColumn, row)) continue;

@@ -11,7 +11,7 @@
 namespace app {
 
 void TForm1::CheckButtonClick() {
-  TCommandScope command(*this);
+  CommandScope command(*this);
   BeginManualCheck();
   // Whatever fails, even the closing QUIT, the window comes back enabled
   // with its cursor, status label and timer as they were.
@@ -87,7 +87,7 @@ std::optional<std::int32_t> TForm1::CurrentNumber(std::int32_t msg, const std::s
 // taken is read when the walk ends.
 void TForm1::FetchSummaries() {
   StopRequested = false;
-  pop3::TSummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
+  pop3::SummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
   try {
     for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal); ++row) {
       platform::PumpEvents();
@@ -103,7 +103,7 @@ void TForm1::FetchSummaries() {
   summaries.Finish();
 }
 
-bool TForm1::FetchRowSummary(pop3::TSummaryPipeline& summaries, int row) {
+bool TForm1::FetchRowSummary(pop3::SummaryPipeline& summaries, int row) {
   SummaryRow = row;
   try {
     summaries.FetchSummary(RowMessageNumber(*StringGrid1, row));

@@ -14,15 +14,15 @@ namespace {
 
 struct SecurityChoice {
   const char* name;  // as in the settings file and the menu
-  pop3::TSecurity security;
+  pop3::SecurityMode security;
   int command;       // context-menu command
 };
 
 constexpr std::array<SecurityChoice, 4> kSecurityChoices{{
-    {"Auto", pop3::TSecurity::Auto, kAboutCommand + 1},
-    {"TLS", pop3::TSecurity::TLS, kAboutCommand + 2},
-    {"STARTTLS", pop3::TSecurity::STARTTLS, kAboutCommand + 3},
-    {"None", pop3::TSecurity::None, kAboutCommand + 4},
+    {"Auto", pop3::SecurityMode::Auto, kAboutCommand + 1},
+    {"TLS", pop3::SecurityMode::TLS, kAboutCommand + 2},
+    {"STARTTLS", pop3::SecurityMode::STARTTLS, kAboutCommand + 3},
+    {"None", pop3::SecurityMode::None, kAboutCommand + 4},
 }};
 
 // The settings' choice; an unknown word counts as Auto.
@@ -56,10 +56,10 @@ bool IsLocalHost(const std::string& host) {
 
 void TForm1::ApplyConnectionSecurity(const ServerAddress& address) {
   using namespace settings;
-  platform::TProfileFile file = SettingsFile();
+  platform::ProfileFile file = SettingsFile();
   // pop3s:// and port 995 mean implicit TLS whatever the choice: nothing
   // speaks plaintext POP3 there.
-  POP3->Security = address.ImplicitTls ? pop3::TSecurity::TLS : ChosenSecurity().security;
+  POP3->Security = address.ImplicitTls ? pop3::SecurityMode::TLS : ChosenSecurity().security;
   POP3->TlsRequired = file.ReadString(kTlsHosts, address.Host, "") == "Yes";
   POP3->TlsFingerprint = file.ReadString(kEmail, kTlsFingerprint, "");
   POP3->TlsCAFile = file.ReadString(kEmail, kTlsCAFile, "");

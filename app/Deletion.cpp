@@ -58,7 +58,7 @@ std::string NotDeletedText(int count) {
 }  // namespace
 
 void TForm1::DeleteButtonClick() {
-  TCommandScope command(*this);
+  CommandScope command(*this);
   BeginDeletion();
   // Set only once the whole run has succeeded: a failed run reports none.
   int changedCount = 0;

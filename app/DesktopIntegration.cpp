@@ -17,7 +17,7 @@ namespace app {
 // the user made or removed by hand stays as it is otherwise.
 void TForm1::ApplyDesktopSettings() {
   using namespace settings;
-  platform::TProfileFile file = SettingsFile();
+  platform::ProfileFile file = SettingsFile();
   NotifyAlerts = AsciiUpper(file.ReadString(kDesktop, kNotify, "Yes")) != "NO";
   std::string autostart = AsciiUpper(file.ReadString(kDesktop, kAutostart, ""));
   if (autostart == "YES") platform::WriteAutostartEntry();

@@ -76,7 +76,7 @@ void TForm1::StringGrid1RightClickCell(int ARow, int) {
 }
 
 void TForm1::AnalyseRow(int row, std::int32_t msg) {
-  TCommandScope command(*this);
+  CommandScope command(*this);
   Timer1->SetEnabled(false);
   SavedCursor = platform::ScreenCursor();
   platform::SetScreenCursor(platform::CursorShape::HourGlass);

@@ -96,7 +96,7 @@ std::string FieldHint(const ShownField& field, const std::string& value);
 
 // Every line followed by CR LF, bytes as they came from the server: the
 // text of a summary's header or of a message body.
-inline std::string LinesText(const pop3::TStringList& lines) {
+inline std::string LinesText(const pop3::StringList& lines) {
   std::string text;
   for (const std::string& line : lines) text += line + "\r\n";
   return text;

@@ -65,7 +65,7 @@ std::optional<std::string> ExtractHeaderValue(const std::string& header, const s
 // session of its own: Disconnect, CopyCredentials, Connect, the work,
 // Disconnect.
 //
-// A command that talks to the server holds a TCommandScope for its whole
+// A command that talks to the server holds a CommandScope for its whole
 // run and gives up when CloseRequested is set: closing the window while a
 // command waits cancels the wait (the client's Abort) and closes the window
 // once the command has returned.
@@ -163,12 +163,12 @@ class TForm1 : public platform::TComponent {
   bool CloseRequested = false;
 
   // Counts a running network command (app/WindowShell.cpp).
-  class TCommandScope {
+  class CommandScope {
    public:
-    explicit TCommandScope(TForm1& form);
-    ~TCommandScope();
-    TCommandScope(const TCommandScope&) = delete;
-    TCommandScope& operator=(const TCommandScope&) = delete;
+    explicit CommandScope(TForm1& form);
+    ~CommandScope();
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
 
    private:
     TForm1& form_;
@@ -362,7 +362,7 @@ class TForm1 : public platform::TComponent {
   // summaries. A failure of that message alone leaves the row as it was;
   // false when the connection failed (or the window closes) and the walk
   // over the rows must end.
-  bool FetchRowSummary(pop3::TSummaryPipeline& summaries, int row);
+  bool FetchRowSummary(pop3::SummaryPipeline& summaries, int row);
   void FinishManualCheck();
 
   // Steps of the automatic check (app/AutoCheck.cpp).
@@ -387,7 +387,7 @@ class TForm1 : public platform::TComponent {
   // Raises at a value that is no number, after recording what it read.
   std::string ReadSettings();
   // Reads one value a save writes and records it in LoadedSettings.
-  std::optional<std::string> ReadSavedSetting(const platform::TProfileFile& file, const char* section,
+  std::optional<std::string> ReadSavedSetting(const platform::ProfileFile& file, const char* section,
                                               const char* key);
   // Writes the interval as clamped and a missing PlayWave, when they differ
   // from the file; a failure is shown once and start-up goes on.
@@ -405,7 +405,7 @@ class TForm1 : public platform::TComponent {
   void SaveSettings();
   // The saved password: from the keyring when the settings file says it is
   // there, else from the settings file. Writes it back the same way.
-  std::string ReadPasswordSetting(const platform::TProfileFile& file);
+  std::string ReadPasswordSetting(const platform::ProfileFile& file);
   void SavePasswordSetting();
   void ReportNoKeyring();
   // The settings file named the keyring, but it did not answer at start-up.

@@ -18,13 +18,13 @@ namespace {
 
 namespace keyring = platform::keyring;
 
-bool MarkedInKeyring(const platform::TProfileFile& file) {
+bool MarkedInKeyring(const platform::ProfileFile& file) {
   return file.ReadString(settings::kEmail, settings::kPasswordIn, "") == settings::kInKeyring;
 }
 
 }  // namespace
 
-std::string TForm1::ReadPasswordSetting(const platform::TProfileFile& file) {
+std::string TForm1::ReadPasswordSetting(const platform::ProfileFile& file) {
   std::string stored = file.ReadString(settings::kEmail, settings::kPassword, "");
   if (!MarkedInKeyring(file)) return DecodeStoredPassword(stored);
   std::string password;

@@ -14,8 +14,8 @@
 
 namespace app {
 
-platform::TProfileFile SettingsFile() {
-  return platform::TProfileFile(platform::SettingsFilePath(), platform::FileAccess::OwnerOnly);
+platform::ProfileFile SettingsFile() {
+  return platform::ProfileFile(platform::SettingsFilePath(), platform::FileAccess::OwnerOnly);
 }
 
 // Start-up creates the folder; it is created again here in case it was

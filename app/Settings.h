@@ -50,7 +50,7 @@ inline constexpr const char* kDefaultPlayWave = "Yes";
 
 // The settings file. It holds the scrambled password, so every write leaves
 // it readable by its owner only.
-platform::TProfileFile SettingsFile();
+platform::ProfileFile SettingsFile();
 
 // Writes one value to the settings file, creating the data folder first
 // when it has gone missing. Raises platform::EFileError "Cannot create " +

@@ -62,7 +62,7 @@ void TForm1::FormCreate() {
 // every stored value.
 std::string TForm1::ReadSettings() {
   using namespace settings;
-  platform::TProfileFile file = SettingsFile();
+  platform::ProfileFile file = SettingsFile();
   IPedit->SetText(ReadSavedSetting(file, kEmail, kServer).value_or(""));
   UserEdit->SetText(ReadSavedSetting(file, kEmail, kUserID).value_or(""));
   ReadSavedSetting(file, kEmail, kPassword);
@@ -101,7 +101,7 @@ std::string TForm1::ReadSettings() {
   return playWave;
 }
 
-std::optional<std::string> TForm1::ReadSavedSetting(const platform::TProfileFile& file, const char* section,
+std::optional<std::string> TForm1::ReadSavedSetting(const platform::ProfileFile& file, const char* section,
                                                     const char* key) {
   LoadedSetting& loaded = LoadedSettings[key];
   loaded.Read = true;

@@ -38,7 +38,7 @@ class FetchRunning {
 // megabytes long, and is wrapped for display (the summary and the saved
 // attachments keep it whole).
 std::string WrappedForDisplay(const std::string& text) {
-  pop3::TStringList shown;
+  pop3::StringList shown;
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find("\r\n", start);
     if (end == std::string::npos) end = text.size();
@@ -67,7 +67,7 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
   if (StringGrid1->Cell(kNumberColumn, ARow).empty()) return;
   const std::int32_t msg = RowMessageNumber(*StringGrid1, ARow);
 
-  TCommandScope command(*this);
+  CommandScope command(*this);
   FetchRunning running(ViewerFetchRunning);
   Timer1->SetEnabled(false);
   ViewerMessage = msg;
@@ -145,7 +145,7 @@ void TForm1::Memo1DblClick() {
 }
 
 void TForm1::ShowBodyView() {
-  TCommandScope command(*this);
+  CommandScope command(*this);
   FetchRunning running(ViewerFetchRunning);
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);

@@ -68,8 +68,8 @@ std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std:
 }
 
 std::string DecodedBase64(const std::string& text) {
-  codec::TMemoryStream input(text);
-  codec::TMemoryStream output;
+  codec::MemoryStream input(text);
+  codec::MemoryStream output;
   codec::TUUProcessor decoder;
   decoder.SetMethod(codec::uuMime);
   decoder.SetInputStream(&input);
@@ -91,7 +91,7 @@ std::string EightBitLinesOf(std::string_view bytes) {
 }
 
 // One text part: its body lines decoded as its header says.
-std::string DecodedText(const std::string& raw, const pop3::TPartHeader& header, const std::string& contentType) {
+std::string DecodedText(const std::string& raw, const pop3::PartHeader& header, const std::string& contentType) {
   std::string bytes = raw;
   switch (pop3::TransferCodingOf(header.encoding)) {
     case pop3::TransferCoding::QuotedPrintable:
@@ -115,9 +115,9 @@ std::string DecodedText(const std::string& raw, const pop3::TPartHeader& header,
 
 // The display part as FetchMessage chose it: the first text/plain part
 // that is no attachment, else the first such text/html part.
-const pop3::TMimeLeaf* DisplayLeaf(const std::vector<pop3::TMimeLeaf>& leaves) {
+const pop3::MimeLeaf* DisplayLeaf(const std::vector<pop3::MimeLeaf>& leaves) {
   for (const char* type : {"text/plain", "text/html"}) {
-    for (const pop3::TMimeLeaf& leaf : leaves)
+    for (const pop3::MimeLeaf& leaf : leaves)
       if (leaf.header.type == type && !pop3::IsAttachment(leaf.header)) return &leaf;
   }
   return nullptr;
@@ -131,7 +131,7 @@ std::string EightBitLines(const Lines& lines, std::size_t begin) {
 
 }  // namespace
 
-std::string HeaderViewText(const pop3::TStringList& header) {
+std::string HeaderViewText(const pop3::StringList& header) {
   const Lines& lines = header.Items();
   std::string text;
   for (std::size_t i = 0; i < lines.size();) {
@@ -158,13 +158,13 @@ std::string BodyViewText(const pop3::TMailMessage& message) {
   const Lines& headerLines = message.Header.Items();
   const Lines& raw = message.RawLines.Items();
   const Lines& body = message.Body.Items();
-  const pop3::TPartHeader mainHeader = pop3::ParsePartHeader(headerLines, 0, headerLines.size(), "text/plain");
+  const pop3::PartHeader mainHeader = pop3::ParsePartHeader(headerLines, 0, headerLines.size(), "text/plain");
 
   if (mainHeader.MainType() == "multipart") {
-    std::vector<pop3::TMimeLeaf> leaves;
+    std::vector<pop3::MimeLeaf> leaves;
     std::size_t walked = 0;
     if (!pop3::WalkMime(raw, mainHeader, leaves, walked)) return EightBitLines(body, 0);
-    const pop3::TMimeLeaf* display = DisplayLeaf(leaves);
+    const pop3::MimeLeaf* display = DisplayLeaf(leaves);
     if (display == nullptr) return EightBitLines(body, 0);
     // Body holds the display part's lines (as they came, perhaps cut for
     // display), then one note per attachment written: the notes are its

@@ -13,7 +13,7 @@ namespace app {
 // The header view: the header lines in order; a field that carries
 // encoded words or 8-bit text is shown decoded on one line (its name, the
 // colon, its decoded value), every other line as it came.
-std::string HeaderViewText(const pop3::TStringList& header);
+std::string HeaderViewText(const pop3::StringList& header);
 
 // The body view of a message FetchMessage filled (with Parse off, as the
 // window leaves it): the display text, decoded from its transfer encoding

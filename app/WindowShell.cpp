@@ -3,10 +3,10 @@
 
 namespace app {
 
-TForm1::TCommandScope::TCommandScope(TForm1& form) : form_(form) { ++form_.CommandDepth; }
+TForm1::CommandScope::CommandScope(TForm1& form) : form_(form) { ++form_.CommandDepth; }
 
 // The last command to end carries out a close that came while it waited.
-TForm1::TCommandScope::~TCommandScope() {
+TForm1::CommandScope::~CommandScope() {
   if (--form_.CommandDepth == 0 && form_.CloseRequested) form_.Window->PostClose();
 }
 

@@ -90,7 +90,7 @@ LineResult DecodeLine(std::string_view line, unsigned char*& out) {
 
 }  // namespace
 
-void DecodeBase64(TCodedLineReader& reader, TByteSink& sink) {
+void DecodeBase64(CodedLineReader& reader, ByteSink& sink) {
   std::string_view line;
   while (reader.ReadCodedLine(line)) {
     // Four characters make at most three bytes, so the line's length is room enough.

@@ -12,6 +12,6 @@ namespace codec {
 // bytes of its group), or at a line whose first non-skipped character is
 // "=", a carriage return or a line feed. Never raises on malformed text;
 // stream errors pass through.
-void DecodeBase64(TCodedLineReader& reader, TByteSink& sink);
+void DecodeBase64(CodedLineReader& reader, ByteSink& sink);
 
 }  // namespace codec

@@ -2,14 +2,14 @@
 
 namespace codec {
 
-TByteSink::TByteSink(TStream& output, std::size_t capacity) : output_(output), buffer_(capacity) {}
+ByteSink::ByteSink(Stream& output, std::size_t capacity) : output_(output), buffer_(capacity) {}
 
-unsigned char* TByteSink::Reserve(std::size_t count) {
+unsigned char* ByteSink::Reserve(std::size_t count) {
   if (buffer_.size() - used_ < count) Flush();
   return buffer_.data() + used_;
 }
 
-void TByteSink::Flush() {
+void ByteSink::Flush() {
   if (used_ == 0) return;
   failed_ = true;
   output_.WriteBuffer(buffer_.data(), used_);
@@ -17,7 +17,7 @@ void TByteSink::Flush() {
   used_ = 0;
 }
 
-void TByteSink::FlushAfterError() noexcept {
+void ByteSink::FlushAfterError() noexcept {
   if (failed_) return;
   try {
     Flush();

@@ -9,9 +9,9 @@ namespace codec {
 
 // Collects output bytes and writes them to a stream in large blocks.
 // Nothing is written until Flush or until Reserve needs the room.
-class TByteSink {
+class ByteSink {
  public:
-  explicit TByteSink(TStream& output, std::size_t capacity = 256 * 1024);
+  explicit ByteSink(Stream& output, std::size_t capacity = 256 * 1024);
 
   // Room for at least count bytes (count <= capacity), flushing first when
   // needed. Write the bytes there, then hand the end pointer to Commit.
@@ -26,7 +26,7 @@ class TByteSink {
   void FlushAfterError() noexcept;
 
  private:
-  TStream& output_;
+  Stream& output_;
   std::vector<unsigned char> buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;

@@ -5,10 +5,10 @@
 
 namespace codec {
 
-TCodedLineReader::TCodedLineReader(TStream& input, std::size_t blockSize)
+CodedLineReader::CodedLineReader(Stream& input, std::size_t blockSize)
     : input_(input), buffer_(std::max(blockSize, 2 * kMaxLineLength)) {}
 
-bool TCodedLineReader::ReadCodedLine(std::string_view& line) {
+bool CodedLineReader::ReadCodedLine(std::string_view& line) {
   for (;;) {
     const char* data = buffer_.data();
     const auto* lf = static_cast<const char*>(std::memchr(data + scan_, '\n', end_ - scan_));
@@ -42,7 +42,7 @@ bool TCodedLineReader::ReadCodedLine(std::string_view& line) {
   }
 }
 
-void TCodedLineReader::Fill() {
+void CodedLineReader::Fill() {
   // Move the unfinished line (shorter than kMaxLineLength here) to the
   // front once the free tail gets small, so every read request stays large.
   if (begin_ > 0 && buffer_.size() - end_ < buffer_.size() / 2) {
@@ -56,7 +56,7 @@ void TCodedLineReader::Fill() {
   end_ += got;
 }
 
-void TCodedLineReader::RestorePosition() {
+void CodedLineReader::RestorePosition() {
   const std::size_t unread = end_ - begin_;
   if (unread > 0) input_.SetPosition(input_.Position() - static_cast<std::int64_t>(unread));
 }

@@ -11,7 +11,7 @@ namespace codec {
 // Splits the text of a stream into lines, reading the stream in large
 // blocks. It reads ahead of the lines it has returned; RestorePosition puts
 // the stream back just after the last returned line.
-class TCodedLineReader {
+class CodedLineReader {
  public:
   // Longest line returned whole; longer lines come in consecutive pieces of
   // this length (a multiple of 4, so Base64 groups stay aligned).
@@ -19,7 +19,7 @@ class TCodedLineReader {
 
   // Reads input from its current position. blockSize is the size of one
   // read request (raised to at least 2 * kMaxLineLength).
-  explicit TCodedLineReader(TStream& input, std::size_t blockSize = 256 * 1024);
+  explicit CodedLineReader(Stream& input, std::size_t blockSize = 256 * 1024);
 
   // Sets line to the next line without its end: the line feed and a
   // carriage return right before it are dropped (a bare line feed ends a
@@ -37,7 +37,7 @@ class TCodedLineReader {
   // Reads once into the free space; sets atEof_ when the stream has ended.
   void Fill();
 
-  TStream& input_;
+  Stream& input_;
   std::vector<char> buffer_;
   std::size_t begin_ = 0;  // first byte not yet returned
   std::size_t scan_ = 0;   // where the search for the next line feed resumes

@@ -41,7 +41,7 @@ unsigned char* EncodeLine(const unsigned char* in, std::size_t n, UUMethods meth
 // Fills buffer from input until it is full or the input ends; returns the
 // number of bytes in it. Short reads are made up, so every line but the
 // last holds 45 bytes however the stream delivers them.
-std::size_t FillBlock(TStream& input, std::vector<unsigned char>& buffer) {
+std::size_t FillBlock(Stream& input, std::vector<unsigned char>& buffer) {
   std::size_t kept = 0;
   while (kept < buffer.size()) {
     const std::size_t got = input.Read(buffer.data() + kept, buffer.size() - kept);
@@ -53,7 +53,7 @@ std::size_t FillBlock(TStream& input, std::vector<unsigned char>& buffer) {
 
 }  // namespace
 
-void EncodeLines(TStream& input, TByteSink& sink, UUMethods method) {
+void EncodeLines(Stream& input, ByteSink& sink, UUMethods method) {
   std::vector<unsigned char> block(kLineBytes * 4096);
   for (;;) {
     const std::size_t filled = FillBlock(input, block);

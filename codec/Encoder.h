@@ -12,6 +12,6 @@ namespace codec {
 // padded with "="; uuCode lines start with the count character, have no
 // padding, and a line of a lone grave accent follows the last one.
 // Stream errors pass through.
-void EncodeLines(TStream& input, TByteSink& sink, UUMethods method);
+void EncodeLines(Stream& input, ByteSink& sink, UUMethods method);
 
 }  // namespace codec

@@ -5,7 +5,7 @@
 
 namespace codec {
 
-void TStream::ReadBuffer(void* buffer, std::size_t count) {
+void Stream::ReadBuffer(void* buffer, std::size_t count) {
   auto* out = static_cast<unsigned char*>(buffer);
   while (count > 0) {
     const std::size_t got = Read(out, count);
@@ -15,13 +15,13 @@ void TStream::ReadBuffer(void* buffer, std::size_t count) {
   }
 }
 
-void TStream::WriteBuffer(const void* buffer, std::size_t count) {
+void Stream::WriteBuffer(const void* buffer, std::size_t count) {
   if (Write(buffer, count) != count) throw EStreamError("Stream write error");
 }
 
-TMemoryStream::TMemoryStream(std::string_view bytes) : data_(bytes.begin(), bytes.end()) {}
+MemoryStream::MemoryStream(std::string_view bytes) : data_(bytes.begin(), bytes.end()) {}
 
-std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
+std::size_t MemoryStream::Read(void* buffer, std::size_t count) {
   const auto size = static_cast<std::int64_t>(data_.size());
   if (position_ >= size || count == 0) return 0;
   const std::size_t n = std::min(count, static_cast<std::size_t>(size - position_));
@@ -30,7 +30,7 @@ std::size_t TMemoryStream::Read(void* buffer, std::size_t count) {
   return n;
 }
 
-std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
+std::size_t MemoryStream::Write(const void* buffer, std::size_t count) {
   if (count == 0) return 0;
   const auto start = static_cast<std::size_t>(position_);
   // A position past the end leaves a gap that reads back as zero bytes.
@@ -40,12 +40,12 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
   return count;
 }
 
-void TMemoryStream::SetPosition(std::int64_t position) {
+void MemoryStream::SetPosition(std::int64_t position) {
   if (position < 0) throw EStreamError("Stream position out of range");
   position_ = position;
 }
 
-void TMemoryStream::Clear() {
+void MemoryStream::Clear() {
   data_.clear();
   position_ = 0;
 }

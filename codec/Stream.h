@@ -35,12 +35,12 @@ class EStreamError : public std::runtime_error {
 //   the end (a later Write fills the gap, a Read returns 0); a negative
 //   position raises EStreamError.
 // - Size is the current length in bytes.
-class TStream {
+class Stream {
  public:
-  TStream() = default;
-  virtual ~TStream() = default;
-  TStream(const TStream&) = delete;
-  TStream& operator=(const TStream&) = delete;
+  Stream() = default;
+  virtual ~Stream() = default;
+  Stream(const Stream&) = delete;
+  Stream& operator=(const Stream&) = delete;
 
   virtual std::size_t Read(void* buffer, std::size_t count) = 0;
   virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
@@ -57,11 +57,11 @@ class TStream {
 };
 
 // A stream held in memory; grows as it is written.
-class TMemoryStream : public TStream {
+class MemoryStream : public Stream {
  public:
-  TMemoryStream() = default;
+  MemoryStream() = default;
   // Starts with a copy of bytes, position 0.
-  explicit TMemoryStream(std::string_view bytes);
+  explicit MemoryStream(std::string_view bytes);
 
   std::size_t Read(void* buffer, std::size_t count) override;
   std::size_t Write(const void* buffer, std::size_t count) override;

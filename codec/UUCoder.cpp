@@ -10,7 +10,7 @@ namespace codec {
 
 namespace {
 
-TStream& Require(TStream* stream, const char* what) {
+Stream& Require(Stream* stream, const char* what) {
   if (stream == nullptr) throw EStreamError(std::string(what) + " not assigned");
   return *stream;
 }
@@ -18,13 +18,13 @@ TStream& Require(TStream* stream, const char* what) {
 }  // namespace
 
 void TUUProcessor::Encode() {
-  TStream& input = Require(inputStream_, "InputStream");
-  TStream& output = Require(outputStream_, "OutputStream");
+  Stream& input = Require(inputStream_, "InputStream");
+  Stream& output = Require(outputStream_, "OutputStream");
   input.SetPosition(0);
   if (onBeginEncode_) onBeginEncode_(this);
   try {
     alphabet_ = method_ == uuCode ? kUUAlphabet : kBase64Alphabet;
-    TByteSink sink(output);
+    ByteSink sink(output);
     try {
       EncodeLines(input, sink, method_);
       sink.Flush();
@@ -43,11 +43,11 @@ void TUUProcessor::Encode() {
 }
 
 void TUUProcessor::Decode() {
-  TStream& input = Require(inputStream_, "InputStream");
-  TStream& output = Require(outputStream_, "OutputStream");
+  Stream& input = Require(inputStream_, "InputStream");
+  Stream& output = Require(outputStream_, "OutputStream");
   if (onBeginDecode_) onBeginDecode_(this);
-  TCodedLineReader reader(input);
-  TByteSink sink(output);
+  CodedLineReader reader(input);
+  ByteSink sink(output);
   try {
     if (method_ == uuCode)
       DecodeUU(reader, sink);

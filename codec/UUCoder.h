@@ -25,10 +25,10 @@ class TUUProcessor {
 
   UUMethods Method() const { return method_; }
   void SetMethod(UUMethods value) { method_ = value; }
-  TStream* InputStream() const { return inputStream_; }
-  void SetInputStream(TStream* value) { inputStream_ = value; }
-  TStream* OutputStream() const { return outputStream_; }
-  void SetOutputStream(TStream* value) { outputStream_ = value; }
+  Stream* InputStream() const { return inputStream_; }
+  void SetInputStream(Stream* value) { inputStream_ = value; }
+  Stream* OutputStream() const { return outputStream_; }
+  void SetOutputStream(Stream* value) { outputStream_ = value; }
   // The encoding table of the Method last used by Encode; empty before.
   const std::string& Alphabet() const { return alphabet_; }
 
@@ -62,8 +62,8 @@ class TUUProcessor {
 
  private:
   UUMethods method_ = uuMime;
-  TStream* inputStream_ = nullptr;
-  TStream* outputStream_ = nullptr;
+  Stream* inputStream_ = nullptr;
+  Stream* outputStream_ = nullptr;
   std::string alphabet_;
   TNotifyEvent onBeginEncode_;
   TNotifyEvent onEndEncode_;

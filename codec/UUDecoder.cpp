@@ -44,7 +44,7 @@ unsigned char* DecodeDataLine(std::string_view line, unsigned n, unsigned char* 
 
 }  // namespace
 
-void DecodeUU(TCodedLineReader& reader, TByteSink& sink) {
+void DecodeUU(CodedLineReader& reader, ByteSink& sink) {
   std::string_view line;
   while (reader.ReadCodedLine(line)) {
     if (line.size() <= 2 || line.starts_with("begin ")) continue;

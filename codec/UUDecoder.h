@@ -12,6 +12,6 @@ namespace codec {
 // count 0 also discards the line after it. Characters a line lacks for its
 // count read as 0 (as stripped trailing blanks would). Never raises on
 // malformed text; stream errors pass through.
-void DecodeUU(TCodedLineReader& reader, TByteSink& sink);
+void DecodeUU(CodedLineReader& reader, ByteSink& sink);
 
 }  // namespace codec

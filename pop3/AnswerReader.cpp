@@ -17,18 +17,18 @@ constexpr std::size_t kBatchLines = 4096;
 
 }  // namespace
 
-TAnswerReader::TAnswerReader(TPop3Client& client, TAnswerLimits limits, TDotStuffing dots)
-    : TAnswerReader(
+AnswerReader::AnswerReader(TPop3Client& client, AnswerLimits limits, DotStuffing dots)
+    : AnswerReader(
           [&client, maxLineBytes = limits.maxLineBytes](std::vector<std::string>& lines, std::size_t maxLines) {
             return client.net::TLineSocket::ReadLines(lines, maxLines, true, maxLineBytes);
           },
           [&client] { client.DropConnection(); }, std::move(limits), dots) {}
 
-TAnswerReader::TAnswerReader(BatchSource source, std::function<void()> drop, TAnswerLimits limits,
-                             TDotStuffing dots)
+AnswerReader::AnswerReader(BatchSource source, std::function<void()> drop, AnswerLimits limits,
+                             DotStuffing dots)
     : source_(std::move(source)), drop_(std::move(drop)), limits_(std::move(limits)), dots_(dots) {}
 
-bool TAnswerReader::Next(std::string& line) {
+bool AnswerReader::Next(std::string& line) {
   if (finished_) return false;
   try {
     return NextUnguarded(line);
@@ -38,7 +38,7 @@ bool TAnswerReader::Next(std::string& line) {
   }
 }
 
-void TAnswerReader::ReadRest(const std::function<void(std::string& line)>& take) {
+void AnswerReader::ReadRest(const std::function<void(std::string& line)>& take) {
   std::string line;
   while (Next(line)) {
     try {
@@ -50,7 +50,7 @@ void TAnswerReader::ReadRest(const std::function<void(std::string& line)>& take)
   }
 }
 
-bool TAnswerReader::ReadBatch() {
+bool AnswerReader::ReadBatch() {
   try {
     return source_(batch_, kBatchLines);
   } catch (const net::ERangeError&) {
@@ -60,7 +60,7 @@ bool TAnswerReader::ReadBatch() {
   }
 }
 
-bool TAnswerReader::NextUnguarded(std::string& line) {
+bool AnswerReader::NextUnguarded(std::string& line) {
   if (next_ == batch_.size()) {
     next_ = 0;
     if (!ReadBatch() || batch_.empty()) {
@@ -83,7 +83,7 @@ bool TAnswerReader::NextUnguarded(std::string& line) {
     line.pop_back();
     if (!line.empty() && line.back() == '\r') line.pop_back();
   }
-  if (dots_ == TDotStuffing::Remove && line.size() >= 2 && line[0] == '.' && line[1] == '.') line.erase(0, 1);
+  if (dots_ == DotStuffing::Remove && line.size() >= 2 && line[0] == '.' && line[1] == '.') line.erase(0, 1);
   return true;
 }
 

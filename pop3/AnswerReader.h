@@ -14,7 +14,7 @@ class TPop3Client;
 // What one multi-line answer may hold at most. Past either cap the answer
 // is given up: the connection is dropped, then platform::Exception with
 // tooLongText is raised.
-struct TAnswerLimits {
+struct AnswerLimits {
   std::size_t maxLines = 0;  // lines before the terminating one
   std::size_t maxBytes = 0;  // their bytes as received, line ends included
   std::string tooLongText;
@@ -27,7 +27,7 @@ struct TAnswerLimits {
 // Whether a line starting with ".." loses its first dot. The message text
 // of RETR is unstuffed; the listing and the TOP header keep their lines as
 // they came.
-enum class TDotStuffing { Keep, Remove };
+enum class DotStuffing { Keep, Remove };
 
 // The one reader of every multi-line answer (the listing, a TOP header, a
 // RETR message): the lines after the status line up to the terminating "."
@@ -44,7 +44,7 @@ enum class TDotStuffing { Keep, Remove };
 // answer unread, and the next command would read them as its reply. So the
 // connection is dropped without QUIT before the failure goes on; the
 // Disconnect that ends the session then has nothing to sign off.
-class TAnswerReader {
+class AnswerReader {
  public:
   // Fills lines with the next whole lines of the answer, each with its line
   // end, at most maxLines, ending a batch at the terminating line; false
@@ -54,10 +54,10 @@ class TAnswerReader {
 
   // Reads client's connection (lines up to limits.maxLineBytes long);
   // dropping means the client's DropConnection.
-  TAnswerReader(TPop3Client& client, TAnswerLimits limits, TDotStuffing dots);
+  AnswerReader(TPop3Client& client, AnswerLimits limits, DotStuffing dots);
   // Reads from any source of batches (tests, fuzzing); drop gives up the
   // connection.
-  TAnswerReader(BatchSource source, std::function<void()> drop, TAnswerLimits limits, TDotStuffing dots);
+  AnswerReader(BatchSource source, std::function<void()> drop, AnswerLimits limits, DotStuffing dots);
 
   // Sets line to the next line of the answer (line end removed, stuffed dot
   // removed when asked for); false at the terminating line, and on every
@@ -81,8 +81,8 @@ class TAnswerReader {
 
   BatchSource source_;
   std::function<void()> drop_;
-  TAnswerLimits limits_;
-  TDotStuffing dots_;
+  AnswerLimits limits_;
+  DotStuffing dots_;
   std::vector<std::string> batch_;
   std::size_t next_ = 0;
   std::size_t lines_ = 0;

@@ -10,17 +10,17 @@
 
 namespace pop3 {
 
-TAttachmentFiles::TAttachmentFiles(std::string folder)
+AttachmentFiles::AttachmentFiles(std::string folder)
     : folder_(std::move(folder)), maxNameBytes_(platform::MaxFileNameBytes(folder_)) {}
 
-std::string TAttachmentFiles::PreparedName(const std::string& name) const {
+std::string AttachmentFiles::PreparedName(const std::string& name) const {
   const std::string fitted = FittedAttachmentName(SafeAttachmentName(name), maxNameBytes_);
   return fitted.empty() || fitted == "." || fitted == ".." ? kDefaultAttachmentName : fitted;
 }
 
 // Each call goes on from the number where the last one for the same name
 // stopped, so n parts of one name cost n tries in all, not n * n / 2.
-std::string TAttachmentFiles::FreeName(const std::string& wanted) {
+std::string AttachmentFiles::FreeName(const std::string& wanted) {
   // Numbering keeps what comes before the last dot, so every alternative of
   // a name like "pop3.ini.a.b" would still be a replacement file of the
   // settings ("pop3.ini.a_1.b"). Whether an alternative is the program's
@@ -37,31 +37,31 @@ std::string TAttachmentFiles::FreeName(const std::string& wanted) {
   }
 }
 
-std::unique_ptr<platform::TFileStream> TAttachmentFiles::CreatePartFile(std::string& path) {
+std::unique_ptr<platform::FileStream> AttachmentFiles::CreatePartFile(std::string& path) {
   for (;;) {
     ++TempCounter;
     path = folder_ + platform::kPartFilePrefix + std::to_string(TempCounter) + platform::kPartFileSuffix;
     try {
-      return std::make_unique<platform::TFileStream>(path, platform::FileOpenMode::CreateNew);
+      return std::make_unique<platform::FileStream>(path, platform::FileOpenMode::CreateNew);
     } catch (const platform::EFileExists&) {
       // An attachment of an earlier run, or another session's part file.
     }
   }
 }
 
-std::unique_ptr<platform::TFileStream> TAttachmentFiles::CreateAttachment(std::string& name) {
+std::unique_ptr<platform::FileStream> AttachmentFiles::CreateAttachment(std::string& name) {
   const std::string wanted = name;
   if (platform::IsProgramFileName(name)) name = FreeName(wanted);
   for (;;) {
     try {
-      return std::make_unique<platform::TFileStream>(folder_ + name, platform::FileOpenMode::CreateNew);
+      return std::make_unique<platform::FileStream>(folder_ + name, platform::FileOpenMode::CreateNew);
     } catch (const platform::EFileExists&) {
       name = FreeName(wanted);
     }
   }
 }
 
-void TAttachmentFiles::MoveIntoPlace(const std::string& fromPath, std::string& name) {
+void AttachmentFiles::MoveIntoPlace(const std::string& fromPath, std::string& name) {
   const std::string wanted = name;
   if (platform::IsProgramFileName(name)) name = FreeName(wanted);
   for (;;) {

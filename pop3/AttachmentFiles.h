@@ -16,10 +16,10 @@ namespace pop3 {
 // itself keeps in the data folder (platform::IsProgramFileName), in any
 // letter case. Numbered alternatives are found in linear time over one
 // retrieval: the numbers already passed for a name are not tried again.
-class TAttachmentFiles {
+class AttachmentFiles {
  public:
   // folder ends with its separator, or is empty for the current folder.
-  explicit TAttachmentFiles(std::string folder);
+  explicit AttachmentFiles(std::string folder);
 
   // A name taken from a message or an event handler made fit for the
   // folder: a plain name (SafeAttachmentName), shortened to the file
@@ -36,12 +36,12 @@ class TAttachmentFiles {
   // Creates a new, empty temporary part file: the part file name of the
   // next TempCounter value, raising the counter past every name taken.
   // Sets path to the file's path. Raises EFileError.
-  std::unique_ptr<platform::TFileStream> CreatePartFile(std::string& path);
+  std::unique_ptr<platform::FileStream> CreatePartFile(std::string& path);
 
   // Creates the attachment file new under name, or, when that has been
   // taken (or is a program file name), under the next free alternative;
   // name is set to the name used. Raises EFileError for any other failure.
-  std::unique_ptr<platform::TFileStream> CreateAttachment(std::string& name);
+  std::unique_ptr<platform::FileStream> CreateAttachment(std::string& name);
 
   // Moves the file at fromPath to name in the folder, or to the next free
   // alternative when name is taken; never replaces an entry. name is set to

@@ -4,7 +4,7 @@
 
 namespace pop3 {
 
-TCapabilities::TCapabilities(const std::vector<std::string>& answerLines) {
+ServerCapabilities::ServerCapabilities(const std::vector<std::string>& answerLines) {
   for (const std::string& line : answerLines) {
     const std::size_t start = line.find_first_not_of(" \t");
     if (start == std::string::npos) continue;
@@ -13,7 +13,7 @@ TCapabilities::TCapabilities(const std::vector<std::string>& answerLines) {
   }
 }
 
-bool TCapabilities::Has(const std::string& name) const {
+bool ServerCapabilities::Has(const std::string& name) const {
   const std::string wanted = AsciiUpper(name);
   for (const std::string& tag : tags_)
     if (tag == wanted) return true;

@@ -7,14 +7,14 @@ namespace pop3 {
 
 // What a server said it supports in its answer to CAPA: one capability per
 // line, a tag (compared without regard to case) and its parameters.
-class TCapabilities {
+class ServerCapabilities {
  public:
   // Nothing known: no CAPA was answered, or it was refused.
-  TCapabilities() = default;
+  ServerCapabilities() = default;
   // From the lines of a CAPA answer after its "+OK" status line, line ends
   // removed, the terminating "." line not included. Empty lines are passed
   // over.
-  explicit TCapabilities(const std::vector<std::string>& answerLines);
+  explicit ServerCapabilities(const std::vector<std::string>& answerLines);
 
   // Whether the line tagged name was listed ("PIPELINING", "STLS", ...).
   bool Has(const std::string& name) const;

@@ -10,7 +10,7 @@ bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) 
 
 }  // namespace
 
-void AddDisplayLine(TStringList& lines, const std::string& line) {
+void AddDisplayLine(StringList& lines, const std::string& line) {
   if (line.size() <= kMaxDisplayLineBytes) {
     lines.Add(line);
     return;

@@ -16,6 +16,6 @@ inline constexpr std::size_t kMaxDisplayLineBytes = 998;
 // Appends line to lines, wrapped into pieces of at most
 // kMaxDisplayLineBytes bytes, never splitting a UTF-8 sequence (a run of
 // continuation bytes as long as a piece, which is no text, is cut anyway).
-void AddDisplayLine(TStringList& lines, const std::string& line);
+void AddDisplayLine(StringList& lines, const std::string& line);
 
 }  // namespace pop3

@@ -13,7 +13,7 @@ namespace pop3 {
 // In sorted mode the items are ordered by name first (then by their whole
 // text), so that FindField's binary search over names always agrees with
 // the order of the list.
-class TExStringList : public TStringList {
+class TExStringList : public StringList {
  public:
   // Index of the item whose name equals name, -1 when there is none (also
   // for an empty list). Unsorted: the first match from the top; items

@@ -12,9 +12,9 @@ namespace pop3 {
 // Lists hold lines without their CR LF.
 struct TMailMessage {
   TExStringList Header;       // main header lines, ending with its empty line
-  TStringList RawLines;       // every line after the header, up to the final "."
-  TStringList Body;           // the display text
-  TStringList Attachments;    // attachment file names, without folder
+  StringList RawLines;       // every line after the header, up to the final "."
+  StringList Body;           // the display text
+  StringList Attachments;    // attachment file names, without folder
   std::string ContentType;    // value of the last Content-Type line seen
   std::string From;           // value of the last From line seen
   std::string Subject;        // value of the last Subject line seen

@@ -31,9 +31,9 @@ std::string ValueFrom(const std::string& line, std::size_t from) {
 
 // The part shown as the message's text: the first text/plain part that is
 // no attachment, else the first such text/html part; none when neither.
-const TMimeLeaf* DisplayLeaf(const std::vector<TMimeLeaf>& leaves) {
+const MimeLeaf* DisplayLeaf(const std::vector<MimeLeaf>& leaves) {
   for (const char* type : {"text/plain", "text/html"}) {
-    for (const TMimeLeaf& leaf : leaves) {
+    for (const MimeLeaf& leaf : leaves) {
       if (leaf.header.type == type && !IsAttachment(leaf.header)) return &leaf;
     }
   }
@@ -44,7 +44,7 @@ const TMimeLeaf* DisplayLeaf(const std::vector<TMimeLeaf>& leaves) {
 // never points at a closed file.
 class DecoderStreams {
  public:
-  DecoderStreams(codec::TUUProcessor& decoder, codec::TStream& input, codec::TStream& output)
+  DecoderStreams(codec::TUUProcessor& decoder, codec::Stream& input, codec::Stream& output)
       : decoder_(decoder) {
     decoder_.SetInputStream(&input);
     decoder_.SetOutputStream(&output);
@@ -63,9 +63,9 @@ class DecoderStreams {
 // The decoder's input, passed through: every read first lets the event
 // loop turn when it is due, so that a large attachment does not hold the
 // window up while it is decoded.
-class EventFlowingStream : public codec::TStream {
+class EventFlowingStream : public codec::Stream {
  public:
-  EventFlowingStream(codec::TStream& inner, std::function<void()> keepFlowing)
+  EventFlowingStream(codec::Stream& inner, std::function<void()> keepFlowing)
       : inner_(inner), keepFlowing_(std::move(keepFlowing)) {}
   std::size_t Read(void* buffer, std::size_t count) override {
     keepFlowing_();
@@ -77,7 +77,7 @@ class EventFlowingStream : public codec::TStream {
   std::int64_t Size() const override { return inner_.Size(); }
 
  private:
-  codec::TStream& inner_;
+  codec::Stream& inner_;
   std::function<void()> keepFlowing_;
 };
 
@@ -94,16 +94,16 @@ TransferCoding TransferCodingOf(const std::string& encoding) {
   return TransferCoding::AsSent;
 }
 
-bool IsAttachment(const TPartHeader& header) {
+bool IsAttachment(const PartHeader& header) {
   if (header.disposition == "attachment" || header.hasFileName) return true;
   const std::string mainType = header.MainType();
   return mainType != "text" && mainType != "multipart";
 }
 
-TMimeExtractor::TMimeExtractor(TPop3Client& client)
+MimeExtractor::MimeExtractor(TPop3Client& client)
     : client_(client), message_(client.MailMessage()), files_(client.AttachFilePath()) {}
 
-void TMimeExtractor::NoteMessageField(const std::string& line) {
+void MimeExtractor::NoteMessageField(const std::string& line) {
   const std::string word = AsciiUpper(net::NthWord(line, ' ', 1));
   if (word == "SUBJECT:") {
     message_.Subject = ValueFrom(line, 9);
@@ -116,7 +116,7 @@ void TMimeExtractor::NoteMessageField(const std::string& line) {
   }
 }
 
-bool TMimeExtractor::TakeHeaderLine(const std::string& line) {
+bool MimeExtractor::TakeHeaderLine(const std::string& line) {
   if (client_.PartState == 2) message_.Header.Add(line);
   if (line.empty()) return true;
   NoteMessageField(line);
@@ -127,24 +127,24 @@ bool TMimeExtractor::TakeHeaderLine(const std::string& line) {
   return false;
 }
 
-void TMimeExtractor::EndHeader() {
+void MimeExtractor::EndHeader() {
   if (client_.PartState == 2) client_.PartState = 1;
 }
 
-TPartHeader TMimeExtractor::MainHeader() const {
+PartHeader MimeExtractor::MainHeader() const {
   const std::vector<std::string>& lines = message_.Header.Items();
   return ParsePartHeader(lines, 0, lines.size(), "text/plain");
 }
 
-void TMimeExtractor::LineHandedOn() {
+void MimeExtractor::LineHandedOn() {
   ++client_.BytesRecvd;
   if (client_.OnPacketRecvd) client_.OnPacketRecvd(&client_);
   KeepEventsFlowing();
 }
 
-void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
+void MimeExtractor::SplitMultipart(const PartHeader& mainHeader) {
   const std::vector<std::string>& lines = message_.RawLines.Items();
-  std::vector<TMimeLeaf> leaves;
+  std::vector<MimeLeaf> leaves;
   std::size_t walked = 0;
   if (!WalkMime(lines, mainHeader, leaves, walked)) {
     // Shown as it came rather than refused: the reader still sees the text.
@@ -153,13 +153,13 @@ void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
     client_.PartState = 0;
     return;
   }
-  const TMimeLeaf* display = DisplayLeaf(leaves);
-  for (const TMimeLeaf& leaf : leaves) {
+  const MimeLeaf* display = DisplayLeaf(leaves);
+  for (const MimeLeaf& leaf : leaves) {
     for (std::size_t i = leaf.headerBegin; i < leaf.headerEnd; ++i) NoteMessageField(lines[i]);
   }
   if (display) TakeDisplayText(*display);
   int parts = 0;
-  for (const TMimeLeaf& leaf : leaves) {
+  for (const MimeLeaf& leaf : leaves) {
     if (parts++ == kMaxPartsPerMessage) {
       message_.Body.Add(kPartsCappedNote);
       break;
@@ -172,16 +172,16 @@ void TMimeExtractor::SplitMultipart(const TPartHeader& mainHeader) {
   client_.PartState = 0;
 }
 
-bool TMimeExtractor::ExtractSinglePartAttachment(const TPartHeader& mainHeader) {
+bool MimeExtractor::ExtractSinglePartAttachment(const PartHeader& mainHeader) {
   if (!IsAttachment(mainHeader)) return false;
   const std::size_t count = message_.RawLines.Items().size();
-  ExtractAttachment(TMimeLeaf{mainHeader, 0, 0, 0, count, true, true});
+  ExtractAttachment(MimeLeaf{mainHeader, 0, 0, 0, count, true, true});
   LineCursor = static_cast<std::int32_t>(count);
   client_.PartState = 0;
   return true;
 }
 
-void TMimeExtractor::TakeDisplayText(const TMimeLeaf& leaf) {
+void MimeExtractor::TakeDisplayText(const MimeLeaf& leaf) {
   client_.ReportStatus(net::kStatusReply, "Extracting file");
   const std::vector<std::string>& lines = message_.RawLines.Items();
   for (std::size_t i = leaf.begin; i < leaf.end; ++i) {
@@ -190,8 +190,8 @@ void TMimeExtractor::TakeDisplayText(const TMimeLeaf& leaf) {
   }
 }
 
-void TMimeExtractor::ExtractAttachment(const TMimeLeaf& leaf) {
-  const TPartHeader& header = leaf.header;
+void MimeExtractor::ExtractAttachment(const MimeLeaf& leaf) {
+  const PartHeader& header = leaf.header;
   client_.Encoding = header.encoding.substr(0, kMaxHeaderValueLength);
   if (header.hasFileName) {
     client_.AttachName = header.fileName;
@@ -199,7 +199,7 @@ void TMimeExtractor::ExtractAttachment(const TMimeLeaf& leaf) {
     client_.AttachName = header.type == "message/rfc822" ? kDefaultMessageName : "";
   }
   std::string tempName;
-  std::unique_ptr<platform::TFileStream> temp = files_.CreatePartFile(tempName);
+  std::unique_ptr<platform::FileStream> temp = files_.CreatePartFile(tempName);
   client_.ReportStatus(net::kStatusReply, "Extracting file");
   KeepEventsFlowing();
 
@@ -217,8 +217,8 @@ void TMimeExtractor::ExtractAttachment(const TMimeLeaf& leaf) {
   FinishAttachment(tempName);
 }
 
-void TMimeExtractor::ExtractPart() {
-  std::unique_ptr<platform::TFileStream> temp;
+void MimeExtractor::ExtractPart() {
+  std::unique_ptr<platform::FileStream> temp;
   std::string tempName;
   if (client_.PartState == 0) temp = files_.CreatePartFile(tempName);
   client_.ReportStatus(net::kStatusReply, "Extracting file");
@@ -248,7 +248,7 @@ void TMimeExtractor::ExtractPart() {
   client_.PartState = 0;
 }
 
-std::string TMimeExtractor::ChooseAttachmentName() {
+std::string MimeExtractor::ChooseAttachmentName() {
   std::string& name = client_.AttachName;
   name = files_.FreeName(files_.PreparedName(name));
   if (client_.OnDecodeStart) {
@@ -275,7 +275,7 @@ void RemovePartFile(const std::string& tempName) {
 
 // The note and the list entry follow the file: an attachment is reported
 // only once it is in place under the name reported.
-void TMimeExtractor::FinishAttachment(const std::string& tempName) {
+void MimeExtractor::FinishAttachment(const std::string& tempName) {
   std::string name = ChooseAttachmentName();
   const TransferCoding coding = TransferCodingOf(client_.Encoding);
   if (coding != TransferCoding::AsSent) {
@@ -304,10 +304,10 @@ void TMimeExtractor::FinishAttachment(const std::string& tempName) {
   if (client_.OnDecodeEnd) client_.OnDecodeEnd(&client_);
 }
 
-void TMimeExtractor::DecodeAttachment(const std::string& tempName, std::string& targetName,
+void MimeExtractor::DecodeAttachment(const std::string& tempName, std::string& targetName,
                                       TransferCoding coding) {
-  platform::TFileStream input(tempName, platform::FileOpenMode::OpenRead);
-  const std::unique_ptr<platform::TFileStream> output = files_.CreateAttachment(targetName);
+  platform::FileStream input(tempName, platform::FileOpenMode::OpenRead);
+  const std::unique_ptr<platform::FileStream> output = files_.CreateAttachment(targetName);
   client_.ReportStatus(net::kStatusReply, "Decoding file");
   if (coding == TransferCoding::QuotedPrintable) {
     // Quoted-printable parts are text-sized; the part is decoded whole.
@@ -330,7 +330,7 @@ void TMimeExtractor::DecodeAttachment(const std::string& tempName, std::string& 
 
 // Extraction runs between the reads, outside the transport's waits, which
 // are what otherwise keeps the window served.
-void TMimeExtractor::KeepEventsFlowing() {
+void MimeExtractor::KeepEventsFlowing() {
   const auto now = std::chrono::steady_clock::now();
   if (now - lastEvents_ < std::chrono::milliseconds(kMaxMillisecondsWithoutEvents)) return;
   platform::PumpEvents();

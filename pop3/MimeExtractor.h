@@ -29,7 +29,7 @@ TransferCoding TransferCodingOf(const std::string& encoding);
 // A part is an attachment when its disposition says so, when it names a
 // file, or when it is no text (images, applications, audio, video,
 // messages).
-bool IsAttachment(const TPartHeader& header);
+bool IsAttachment(const PartHeader& header);
 
 // Index of the next unread item of MailMessage.RawLines; FetchMessage sets
 // it to 0 before the extraction. Shared by every client object, so two
@@ -61,14 +61,14 @@ inline constexpr int kMaxMillisecondsWithoutEvents = 50;
 // BytesRecvd and fires OnPacketRecvd, OnDecodeStart and OnDecodeEnd.
 // Attachment files and temporary part files go into the client's
 // AttachFilePath and never elsewhere, always as new files under names the
-// program does not own (TAttachmentFiles): names from part headers and from
+// program does not own (AttachmentFiles): names from part headers and from
 // the OnDecodeStart handler are made plain and short enough first. An
 // attachment is listed in Attachments, noted in Body and announced by
 // OnDecodeEnd only once its file is in place. The event loop turns now and
 // then during a long part.
-class TMimeExtractor {
+class MimeExtractor {
  public:
-  explicit TMimeExtractor(TPop3Client& client);
+  explicit MimeExtractor(TPop3Client& client);
 
   // Takes one line of the main header (line end removed): appends it to
   // MailMessage.Header while PartState is 2, and notes Subject, From,
@@ -79,7 +79,7 @@ class TMimeExtractor {
   void EndHeader();
 
   // The main header as MailMessage.Header holds it, read as a MIME header.
-  TPartHeader MainHeader() const;
+  PartHeader MainHeader() const;
 
   // Walks a multipart body (see WalkMime) and extracts it: the display
   // text (the first text/plain part that is no attachment, else the first
@@ -90,12 +90,12 @@ class TMimeExtractor {
   // Body. A body the walk cannot split becomes Body as it came. Leaves PartState at 0 and
   // LineCursor after the last line the walk took. Raises EFileError and
   // codec::EStreamError.
-  void SplitMultipart(const TPartHeader& mainHeader);
+  void SplitMultipart(const PartHeader& mainHeader);
 
   // When the single-part message with this header is an attachment (see
   // IsAttachment), extracts its whole body like an attachment part and
   // returns true; otherwise returns false and does nothing.
-  bool ExtractSinglePartAttachment(const TPartHeader& mainHeader);
+  bool ExtractSinglePartAttachment(const PartHeader& mainHeader);
 
   // Extracts the single part's body from LineCursor to the end of
   // RawLines: display text into Body (AddDisplayLine) while PartState > 0,
@@ -110,8 +110,8 @@ class TMimeExtractor {
   // the main header's, then those of the parts in order, so that the last
   // one seen stays.
   void NoteMessageField(const std::string& line);
-  void TakeDisplayText(const TMimeLeaf& leaf);
-  void ExtractAttachment(const TMimeLeaf& leaf);
+  void TakeDisplayText(const MimeLeaf& leaf);
+  void ExtractAttachment(const MimeLeaf& leaf);
   void LineHandedOn();
   void FinishAttachment(const std::string& tempName);
   std::string ChooseAttachmentName();
@@ -121,7 +121,7 @@ class TMimeExtractor {
 
   TPop3Client& client_;
   TMailMessage& message_;
-  TAttachmentFiles files_;
+  AttachmentFiles files_;
   std::chrono::steady_clock::time_point lastEvents_ = std::chrono::steady_clock::now();
 };
 

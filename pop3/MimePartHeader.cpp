@@ -152,9 +152,9 @@ std::string HeaderParameter(const std::string& value, const std::string& name, b
   return joined;
 }
 
-TPartHeader ParsePartHeader(const std::vector<std::string>& lines, std::size_t begin, std::size_t end,
+PartHeader ParsePartHeader(const std::vector<std::string>& lines, std::size_t begin, std::size_t end,
                             const std::string& defaultType) {
-  TPartHeader header;
+  PartHeader header;
   bool found = false;
   const std::string contentType = FieldValue(lines, begin, end, "content-type", found);
   std::string type = AsciiLower(Trimmed(contentType.substr(0, contentType.find(';'))));

@@ -9,7 +9,7 @@ namespace pop3 {
 // What the MIME walk needs of one entity's header (the message's own or a
 // part's), read as RFC 2045/2046/2183 give it: fields unfolded, names in
 // any letter case, the first occurrence of a field deciding.
-struct TPartHeader {
+struct PartHeader {
   // "type/subtype" lower-cased, or defaultType when the header has no
   // usable Content-Type (no field, or a value without a "/").
   std::string type;
@@ -28,7 +28,7 @@ struct TPartHeader {
 // Reads the header made of lines[begin, end) (without the empty line that
 // ends it). Continuation lines (starting with a blank or a tab) join the
 // field before them.
-TPartHeader ParsePartHeader(const std::vector<std::string>& lines, std::size_t begin, std::size_t end,
+PartHeader ParsePartHeader(const std::vector<std::string>& lines, std::size_t begin, std::size_t end,
                             const std::string& defaultType);
 
 // True when line can stand in a header: a field "name:" (printable

@@ -4,28 +4,28 @@ namespace pop3 {
 
 namespace {
 
-class TMimeWalk {
+class MimeWalk {
  public:
-  TMimeWalk(const std::vector<std::string>& lines, std::vector<TMimeLeaf>& leaves)
+  MimeWalk(const std::vector<std::string>& lines, std::vector<MimeLeaf>& leaves)
       : lines_(lines), leaves_(leaves), topLevelEnd_(lines.size()) {}
 
   // Walks the entity whose body is lines[begin, end); false when it is a
   // multipart that cannot be split.
-  bool Entity(const TPartHeader& header, std::size_t headerBegin, std::size_t begin, std::size_t end,
+  bool Entity(const PartHeader& header, std::size_t headerBegin, std::size_t begin, std::size_t end,
               bool lastLineEnd, bool headerEnded, int depth) {
     if (header.MainType() == "multipart" && depth < kMaxMimeDepth && headerEnded) {
       if (Multipart(header, begin, end, lastLineEnd, depth)) return true;
       if (depth == 0) return false;
     }
     const std::size_t headerEnd = headerEnded && begin > headerBegin && lines_[begin - 1].empty() ? begin - 1 : begin;
-    leaves_.push_back(TMimeLeaf{header, headerBegin, headerEnd, begin, end, lastLineEnd, headerEnded});
+    leaves_.push_back(MimeLeaf{header, headerBegin, headerEnd, begin, end, lastLineEnd, headerEnded});
     return true;
   }
 
   std::size_t TopLevelEnd() const { return topLevelEnd_; }
 
  private:
-  bool Multipart(const TPartHeader& header, std::size_t begin, std::size_t end, bool lastLineEnd, int depth) {
+  bool Multipart(const PartHeader& header, std::size_t begin, std::size_t end, bool lastLineEnd, int depth) {
     const std::string& boundary = header.boundary;
     if (boundary.empty()) return false;
     bool closing = false;
@@ -51,7 +51,7 @@ class TMimeWalk {
   void Part(std::size_t start, std::size_t end, bool lastLineEnd, const std::string& defaultType, int depth) {
     std::size_t body = start;
     while (body < end && IsHeaderLine(lines_[body])) ++body;
-    const TPartHeader header = ParsePartHeader(lines_, start, body, defaultType);
+    const PartHeader header = ParsePartHeader(lines_, start, body, defaultType);
     bool headerEnded = true;
     if (body < end && lines_[body].empty()) {
       ++body;
@@ -62,7 +62,7 @@ class TMimeWalk {
   }
 
   const std::vector<std::string>& lines_;
-  std::vector<TMimeLeaf>& leaves_;
+  std::vector<MimeLeaf>& leaves_;
   std::size_t topLevelEnd_ = 0;
 };
 
@@ -86,10 +86,10 @@ bool IsDelimiterLine(const std::string& line, const std::string& boundary, bool&
   return true;
 }
 
-bool WalkMime(const std::vector<std::string>& lines, const TPartHeader& mainHeader, std::vector<TMimeLeaf>& leaves,
+bool WalkMime(const std::vector<std::string>& lines, const PartHeader& mainHeader, std::vector<MimeLeaf>& leaves,
               std::size_t& walked) {
   leaves.clear();
-  TMimeWalk walk(lines, leaves);
+  MimeWalk walk(lines, leaves);
   walked = lines.size();
   if (walk.Entity(mainHeader, 0, 0, lines.size(), true, true, 0)) {
     walked = walk.TopLevelEnd();

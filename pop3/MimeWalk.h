@@ -13,8 +13,8 @@ inline constexpr int kMaxMimeDepth = 32;
 
 // One part that holds content (not a multipart): its header and the lines
 // of its body, by index into the message's body lines.
-struct TMimeLeaf {
-  TPartHeader header;
+struct MimeLeaf {
+  PartHeader header;
   std::size_t headerBegin = 0;  // the part's header lines, empty for the message itself
   std::size_t headerEnd = 0;
   std::size_t begin = 0;  // first body line
@@ -41,7 +41,7 @@ bool IsDelimiterLine(const std::string& line, const std::string& boundary, bool&
 // message says multipart but cannot be split (no boundary, or no line
 // delimits it). walked is set one past the message's closing delimiter
 // line, or to the number of lines.
-bool WalkMime(const std::vector<std::string>& lines, const TPartHeader& mainHeader, std::vector<TMimeLeaf>& leaves,
+bool WalkMime(const std::vector<std::string>& lines, const PartHeader& mainHeader, std::vector<MimeLeaf>& leaves,
               std::size_t& walked);
 
 }  // namespace pop3

@@ -31,7 +31,7 @@ using TVarFileNameEvent = std::function<void(std::string& FileName)>;
 // handshake. STARTTLS: plain greeting, then STLS and the handshake, before
 // any log-in. Auto: TLS on port 995; elsewhere CAPA after the greeting and
 // STLS when the server lists it, else plaintext. None: plaintext, no CAPA.
-enum class TSecurity { Auto, TLS, STARTTLS, None };
+enum class SecurityMode { Auto, TLS, STARTTLS, None };
 
 // The session could not be made safe enough to log in: a refused
 // certificate, a refused or missing STLS, a log-in in clear that was not
@@ -42,7 +42,7 @@ class ESecurityError : public platform::Exception {
   using Exception::Exception;
 };
 
-using TSecurityEvent = std::function<void(const std::string& Text)>;
+using SecurityEvent = std::function<void(const std::string& Text)>;
 
 // The header summary of one message, filled by FetchSummary.
 struct TSummary {
@@ -54,7 +54,7 @@ struct TSummary {
 };
 
 // An answer to a command that was sent ahead and is still to be read.
-struct TAnswerDue {
+struct AnswerDue {
   enum Kind { Top, ListOne } What;  // "TOP n 0" (multi-line) or "LIST n"
   std::int32_t Msg;
   std::size_t Bytes;  // most bytes the answer is expected to take
@@ -70,7 +70,7 @@ struct TAnswerDue {
 // sent that is no integer as EConvertError.
 //
 // No command is ever sent while an earlier answer is still unread. Answers
-// to commands sent ahead (pipelined, see TSummaryPipeline) are read and
+// to commands sent ahead (pipelined, see SummaryPipeline) are read and
 // dropped before any other command goes out; a connection found closed,
 // and a multi-line answer abandoned midway (a line that cannot be
 // converted, a cap exceeded, a failing handler), drop the connection
@@ -85,7 +85,7 @@ struct TAnswerDue {
 // "log-in completed". The transport's own connect event stays reachable as
 // TLineSocket::OnConnect but is not part of this component's surface.
 class TPop3Client : public net::TLineSocket {
-  friend class TSummaryPipeline;
+  friend class SummaryPipeline;
 
  public:
   // Most lines and bytes (line ends included) one scan listing may have; a
@@ -135,9 +135,9 @@ class TPop3Client : public net::TLineSocket {
   TNotifyEvent OnFailure;
   TNotifyEvent OnConnect;
 
-  // Protection of the session (see TSecurity); None keeps the plaintext
+  // Protection of the session (see SecurityMode); None keeps the plaintext
   // conversation of old.
-  TSecurity Security = TSecurity::None;
+  SecurityMode Security = SecurityMode::None;
   // The host was seen offering TLS before: a session that would log in
   // without it is refused (a stripped STLS is an attack sign).
   bool TlsRequired = false;
@@ -146,7 +146,7 @@ class TPop3Client : public net::TLineSocket {
   // /bin/sh -c within TimeOut) instead of USER and PASS.
   std::string TokenCommand;
   // Fired with the text of every ESecurityError before it is raised.
-  TSecurityEvent OnSecurityFailure;
+  SecurityEvent OnSecurityFailure;
   // Fired before credentials would go to the server without TLS; the
   // handler sets Handled to allow it. Unassigned: allowed.
   THandlerEvent OnPlaintextLogin;
@@ -195,7 +195,7 @@ class TPop3Client : public net::TLineSocket {
 
   // Drops the connection without QUIT, for a session that cannot go on:
   // the connection was found closed, or an answer was broken off (see
-  // TAnswerReader).
+  // AnswerReader).
   void DropConnection();
 
   // "LIST " and one OnList call per listed message, in the server's order.
@@ -219,7 +219,7 @@ class TPop3Client : public net::TLineSocket {
   void LearnCapabilities();
   // What this session's CAPA answer listed; nothing before LearnCapabilities
   // or after a refusal.
-  const TCapabilities& Capabilities() const { return capabilities_; }
+  const ServerCapabilities& Capabilities() const { return capabilities_; }
   // The size this session's scan listing gave msg; nothing when the listing
   // did not run, did not list msg, or listed it more than once.
   std::optional<std::int32_t> ListedSize(std::int32_t msg) const;
@@ -287,14 +287,14 @@ class TPop3Client : public net::TLineSocket {
   // Forgets what belonged to the session: answers due, listed sizes,
   // capabilities.
   void ForgetSession();
-  void NoteListedSize(const TListEntry& entry);
+  void NoteListedSize(const ListEntry& entry);
   // Sends the commands of answers in one write and notes them as due. A
   // failed send drops the connection (what went out is unknown).
-  void SendAhead(const std::vector<TAnswerDue>& answers);
+  void SendAhead(const std::vector<AnswerDue>& answers);
   // Reads the status line of the answer due first (it must be what/msg),
   // reported as Transaction reports a reply. When the read fails the
   // connection is dropped.
-  std::string TakeDueReply(TAnswerDue::Kind what, std::int32_t msg);
+  std::string TakeDueReply(AnswerDue::Kind what, std::int32_t msg);
   // Reads and drops every answer still due. When that fails, the
   // connection is dropped and the failure raised.
   void SettleAnswersDue();
@@ -312,10 +312,10 @@ class TPop3Client : public net::TLineSocket {
   TSummary summary_;
   TMailMessage mailMessage_;
   std::int32_t mailCount_ = 0;
-  std::deque<TAnswerDue> answersDue_;
-  TCapabilities capabilities_;
+  std::deque<AnswerDue> answersDue_;
+  ServerCapabilities capabilities_;
   bool capabilitiesAsked_ = false;
-  std::vector<TListEntry> listedSizes_;  // sorted by Msg once the listing is complete
+  std::vector<ListEntry> listedSizes_;  // sorted by Msg once the listing is complete
   bool listingComplete_ = false;
   std::string sessionTls_;
   bool tlsOffered_ = false;

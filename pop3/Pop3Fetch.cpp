@@ -12,7 +12,7 @@
 
 namespace pop3 {
 
-TAnswerLimits MessageLimits(std::size_t maxBytes, std::size_t maxLines) {
+AnswerLimits MessageLimits(std::size_t maxBytes, std::size_t maxLines) {
   // A line may be as long as the whole message: only the message is capped.
   return {maxLines, maxBytes,
           "Message too large (more than " + std::to_string(maxBytes) + " bytes or " + std::to_string(maxLines) +
@@ -39,7 +39,7 @@ void ClearMessage(TPop3Client& client) {
 // The main header up to its empty line, then every line up to the
 // terminating one into RawLines. A message that ends inside its header has
 // no body.
-void ReceiveMessage(TPop3Client& client, TAnswerReader& answer, TMimeExtractor& extractor) {
+void ReceiveMessage(TPop3Client& client, AnswerReader& answer, MimeExtractor& extractor) {
   TMailMessage& message = client.MailMessage();
   bool inHeader = true;
   answer.ReadRest([&](std::string& line) {
@@ -53,9 +53,9 @@ void ReceiveMessage(TPop3Client& client, TAnswerReader& answer, TMimeExtractor& 
   if (inHeader) extractor.EndHeader();
 }
 
-void ExtractMessage(TPop3Client& client, TMimeExtractor& extractor) {
+void ExtractMessage(TPop3Client& client, MimeExtractor& extractor) {
   TMailMessage& message = client.MailMessage();
-  const TPartHeader header = extractor.MainHeader();
+  const PartHeader header = extractor.MainHeader();
   message.Boundary = header.boundary.substr(0, kMaxHeaderValueLength);
   if (header.MainType() == "multipart") {
     extractor.SplitMultipart(header);
@@ -77,9 +77,9 @@ void ExtractMessage(TPop3Client& client, TMimeExtractor& extractor) {
 
 }  // namespace
 
-void ReadMessage(TPop3Client& client, TAnswerReader& answer) {
+void ReadMessage(TPop3Client& client, AnswerReader& answer) {
   ClearMessage(client);
-  TMimeExtractor extractor(client);
+  MimeExtractor extractor(client);
   ReceiveMessage(client, answer, extractor);
   ExtractMessage(client, extractor);
 }
@@ -97,7 +97,7 @@ void TPop3Client::FetchMessage(std::int32_t msg) {
     const std::string number = std::to_string(msg);
     CheckReply(Command("RETR " + number));
 
-    TAnswerReader answer(*this, MessageLimits(), TDotStuffing::Remove);
+    AnswerReader answer(*this, MessageLimits(), DotStuffing::Remove);
     ReadMessage(*this, answer);
 
     if (DeleteOnRead) {

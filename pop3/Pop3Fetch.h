@@ -20,7 +20,7 @@ static_assert(kMaxMessageLines >= kMaxMessageBytes / 78, "MIME text of 76-charac
 
 // The caps of one RETR answer, with the failure's text "Message too large
 // (more than N bytes or M lines); connection closed".
-TAnswerLimits MessageLimits(std::size_t maxBytes = kMaxMessageBytes, std::size_t maxLines = kMaxMessageLines);
+AnswerLimits MessageLimits(std::size_t maxBytes = kMaxMessageBytes, std::size_t maxLines = kMaxMessageLines);
 
 // What FetchMessage does with the answer to RETR once "+OK" has come:
 // clears the client's MailMessage (all but Boundary), LineCursor and
@@ -36,6 +36,6 @@ TAnswerLimits MessageLimits(std::size_t maxBytes = kMaxMessageBytes, std::size_t
 // Raises what the reader raises (having dropped the connection),
 // EListError (a Base64 body that wrote no attachment), EFileError, and
 // codec::EStreamError.
-void ReadMessage(TPop3Client& client, TAnswerReader& answer);
+void ReadMessage(TPop3Client& client, AnswerReader& answer);
 
 }  // namespace pop3

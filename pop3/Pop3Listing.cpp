@@ -17,14 +17,14 @@ void TPop3Client::ListMessages() {
   CheckReply(Command("LIST "));
   listedSizes_.clear();
   listingComplete_ = false;
-  TAnswerReader answer(*this,
+  AnswerReader answer(*this,
                        {kMaxListLines, kMaxListBytes,
                         "The server listed more than " + std::to_string(kMaxListLines) + " messages or " +
                             std::to_string(kMaxListBytes) + " bytes"},
-                       TDotStuffing::Keep);
+                       DotStuffing::Keep);
   answer.ReadRest([this](std::string& line) {
     if (OnList) {
-      const TListEntry entry = ParseListLine(line);
+      const ListEntry entry = ParseListLine(line);
       NoteListedSize(entry);
       OnList(entry.Msg, entry.Size);
     } else if (auto entry = TryParseListLine(line)) {
@@ -32,7 +32,7 @@ void TPop3Client::ListMessages() {
     }
   });
   std::stable_sort(listedSizes_.begin(), listedSizes_.end(),
-                   [](const TListEntry& a, const TListEntry& b) { return a.Msg < b.Msg; });
+                   [](const ListEntry& a, const ListEntry& b) { return a.Msg < b.Msg; });
   listingComplete_ = true;
 }
 
@@ -51,12 +51,12 @@ void CutHeaderLine(std::string& line, std::size_t maxBytes) {
 }  // namespace
 
 void TPop3Client::ReadSummaryHeader() {
-  TAnswerReader answer(*this,
+  AnswerReader answer(*this,
                        {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
                         "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
                             " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)",
                         kMaxHeaderBytes},
-                       TDotStuffing::Keep);
+                       DotStuffing::Keep);
   answer.ReadRest([this](std::string& line) {
     CutHeaderLine(line, kMaxHeaderLineBytes);
     NoteSummaryLine(summary_, line);
@@ -77,8 +77,8 @@ void TPop3Client::FetchSummary(std::int32_t msg) {
   // Both commands in one round trip; when TOP is refused, LIST's reply is
   // read and dropped before the next command.
   SettleAnswersDue();
-  SendAhead({{TAnswerDue::Top, msg, 0}, {TAnswerDue::ListOne, msg, 0}});
-  CompleteSummary(msg, TakeDueReply(TAnswerDue::Top, msg), std::nullopt, true);
+  SendAhead({{AnswerDue::Top, msg, 0}, {AnswerDue::ListOne, msg, 0}});
+  CompleteSummary(msg, TakeDueReply(AnswerDue::Top, msg), std::nullopt, true);
 }
 
 void TPop3Client::DeleteMessage(std::int32_t msg) {

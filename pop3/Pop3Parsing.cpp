@@ -12,14 +12,14 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 
 }  // namespace
 
-TListEntry ParseListLine(const std::string& line) {
-  TListEntry entry;
+ListEntry ParseListLine(const std::string& line) {
+  ListEntry entry;
   entry.Msg = StrToIntNoBlanks(net::NthWord(line, ' ', 1));
   entry.Size = StrToIntNoBlanks(net::NthWord(line, ' ', 2));
   return entry;
 }
 
-std::optional<TListEntry> TryParseListLine(const std::string& line) {
+std::optional<ListEntry> TryParseListLine(const std::string& line) {
   try {
     return ParseListLine(line);
   } catch (const EConvertError&) {
@@ -40,8 +40,8 @@ std::string CheckedUniqueId(const std::string& id) {
 
 }  // namespace
 
-TUniqueIdEntry ParseUniqueIdLine(const std::string& line) {
-  TUniqueIdEntry entry;
+UniqueIdEntry ParseUniqueIdLine(const std::string& line) {
+  UniqueIdEntry entry;
   entry.Msg = StrToIntNoBlanks(net::NthWord(line, ' ', 1));
   std::string::size_type blank = line.find(' ');
   entry.Id = CheckedUniqueId(TrimControl(blank == std::string::npos ? std::string() : line.substr(blank + 1)));

@@ -9,26 +9,26 @@ namespace pop3 {
 struct TSummary;
 
 // One line of a scan listing as the client reads it, line end removed.
-struct TListEntry {
+struct ListEntry {
   std::int32_t Msg = 0;   // first blank-delimited field
   std::int32_t Size = 0;  // second blank-delimited field
 };
 
 // "msg size" of one listing line (line end removed). Raises EConvertError
 // when either field is no integer (the message number is judged first).
-TListEntry ParseListLine(const std::string& line);
+ListEntry ParseListLine(const std::string& line);
 // The same, nothing instead of the error.
-std::optional<TListEntry> TryParseListLine(const std::string& line);
+std::optional<ListEntry> TryParseListLine(const std::string& line);
 
 // One line of a "UIDL" listing ("msg id", line end removed): the message
 // number and the id, the rest of the line after the blank. Raises
 // EConvertError when the number is no integer, and platform::Exception when
 // the id is empty or longer than kMaxUniqueIdLength.
-struct TUniqueIdEntry {
+struct UniqueIdEntry {
   std::int32_t Msg = 0;
   std::string Id;
 };
-TUniqueIdEntry ParseUniqueIdLine(const std::string& line);
+UniqueIdEntry ParseUniqueIdLine(const std::string& line);
 
 // The id in the reply to "UIDL n" ("+OK n id" as received), checked as in
 // ParseUniqueIdLine.

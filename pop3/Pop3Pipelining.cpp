@@ -24,13 +24,13 @@ std::string CommandText(const char* verb, std::int32_t msg, const char* tail = "
 
 void TPop3Client::ForgetSession() {
   answersDue_.clear();
-  capabilities_ = TCapabilities();
+  capabilities_ = ServerCapabilities();
   capabilitiesAsked_ = false;
   listedSizes_.clear();
   listingComplete_ = false;
 }
 
-void TPop3Client::NoteListedSize(const TListEntry& entry) {
+void TPop3Client::NoteListedSize(const ListEntry& entry) {
   listingComplete_ = false;
   listedSizes_.push_back(entry);
 }
@@ -39,8 +39,8 @@ void TPop3Client::NoteListedSize(const TListEntry& entry) {
 // says nothing certain about either.
 std::optional<std::int32_t> TPop3Client::ListedSize(std::int32_t msg) const {
   if (!listingComplete_) return std::nullopt;
-  auto byMsg = [](const TListEntry& a, const TListEntry& b) { return a.Msg < b.Msg; };
-  auto [first, last] = std::equal_range(listedSizes_.begin(), listedSizes_.end(), TListEntry{msg, 0}, byMsg);
+  auto byMsg = [](const ListEntry& a, const ListEntry& b) { return a.Msg < b.Msg; };
+  auto [first, last] = std::equal_range(listedSizes_.begin(), listedSizes_.end(), ListEntry{msg, 0}, byMsg);
   if (last - first != 1) return std::nullopt;
   return first->Size;
 }
@@ -50,20 +50,20 @@ void TPop3Client::LearnCapabilities() {
   capabilitiesAsked_ = true;
   if (!ReplyPasses(Command("CAPA"))) return;
   std::vector<std::string> lines;
-  TAnswerReader answer(*this,
+  AnswerReader answer(*this,
                        {static_cast<std::size_t>(kMaxCapabilityLines), kMaxCapabilityBytes,
                         "The server's list of capabilities is too long (more than " +
                             std::to_string(kMaxCapabilityLines) + " lines or " +
                             std::to_string(kMaxCapabilityBytes) + " bytes)"},
-                       TDotStuffing::Keep);
+                       DotStuffing::Keep);
   answer.ReadRest([&lines](std::string& line) { lines.push_back(std::move(line)); });
-  capabilities_ = TCapabilities(lines);
+  capabilities_ = ServerCapabilities(lines);
 }
 
-void TPop3Client::SendAhead(const std::vector<TAnswerDue>& answers) {
+void TPop3Client::SendAhead(const std::vector<AnswerDue>& answers) {
   std::string commands;
-  for (const TAnswerDue& answer : answers)
-    commands += answer.What == TAnswerDue::Top ? CommandText("TOP ", answer.Msg, " 0") : CommandText("LIST ", answer.Msg);
+  for (const AnswerDue& answer : answers)
+    commands += answer.What == AnswerDue::Top ? CommandText("TOP ", answer.Msg, " 0") : CommandText("LIST ", answer.Msg);
   try {
     Write(commands);
   } catch (...) {
@@ -73,7 +73,7 @@ void TPop3Client::SendAhead(const std::vector<TAnswerDue>& answers) {
   answersDue_.insert(answersDue_.end(), answers.begin(), answers.end());
 }
 
-std::string TPop3Client::TakeDueReply(TAnswerDue::Kind what, std::int32_t msg) {
+std::string TPop3Client::TakeDueReply(AnswerDue::Kind what, std::int32_t msg) {
   if (answersDue_.empty() || answersDue_.front().What != what || answersDue_.front().Msg != msg) {
     DropConnection();
     throw Exception("Internal error: the answer due is not the one asked for; connection closed");
@@ -98,15 +98,15 @@ void TPop3Client::SettleAnswersDue() {
   if (answersDue_.empty()) return;
   try {
     while (!answersDue_.empty()) {
-      const TAnswerDue due = answersDue_.front();
+      const AnswerDue due = answersDue_.front();
       answersDue_.pop_front();
       const std::string reply = ReadAnswerLine();
-      if (due.What != TAnswerDue::Top || !ReplyPasses(reply)) continue;
-      TAnswerReader answer(*this,
+      if (due.What != AnswerDue::Top || !ReplyPasses(reply)) continue;
+      AnswerReader answer(*this,
                            {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
                             "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
                                 " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)"},
-                           TDotStuffing::Keep);
+                           DotStuffing::Keep);
       answer.ReadRest([](std::string&) {});
     }
   } catch (...) {
@@ -127,7 +127,7 @@ void TPop3Client::CompleteSummary(std::int32_t msg, const std::string& topReply,
     summary_.Bytes = *listedSize;
   } else {
     const std::string number = std::to_string(msg);
-    std::string reply = listDue ? TakeDueReply(TAnswerDue::ListOne, msg) : Command("LIST " + number);
+    std::string reply = listDue ? TakeDueReply(AnswerDue::ListOne, msg) : Command("LIST " + number);
     // A refusal gets its own text rather than a conversion error about "such".
     CheckReply(reply);
     summary_.Bytes = ParseListSize(reply);

@@ -56,7 +56,7 @@ void TPop3Client::StartTlsSession() {
 
 void TPop3Client::SecureBeforeGreeting() {
   const bool implicitTls =
-      Security == TSecurity::TLS || (Security == TSecurity::Auto && (Port & 0xFFFF) == kImplicitTlsPort);
+      Security == SecurityMode::TLS || (Security == SecurityMode::Auto && (Port & 0xFFFF) == kImplicitTlsPort);
   if (implicitTls) StartTlsSession();
 }
 
@@ -65,23 +65,23 @@ bool TPop3Client::RequestCapabilities() {
   capabilityLines_.clear();
   if (!ReplyPasses(Command("CAPA"))) return false;
   std::vector<std::string> lines;
-  TAnswerReader answer(*this,
+  AnswerReader answer(*this,
                        {static_cast<std::size_t>(kMaxCapabilityLines), kMaxCapabilityBytes,
                         "The server's CAPA answer is too long"},
-                       TDotStuffing::Remove);
+                       DotStuffing::Remove);
   answer.ReadRest([&lines](std::string& line) { lines.push_back(std::move(line)); });
   capabilityLines_ = std::move(lines);
   return true;
 }
 
 void TPop3Client::SecureAfterGreeting() {
-  if (!sessionTls_.empty() || Security == TSecurity::None || Security == TSecurity::TLS) return;
-  bool offered = Security == TSecurity::STARTTLS;
-  if (Security == TSecurity::Auto) offered = RequestCapabilities() && Lists(capabilityLines_, "STLS");
+  if (!sessionTls_.empty() || Security == SecurityMode::None || Security == SecurityMode::TLS) return;
+  bool offered = Security == SecurityMode::STARTTLS;
+  if (Security == SecurityMode::Auto) offered = RequestCapabilities() && Lists(capabilityLines_, "STLS");
   if (offered) {
     const std::string reply = Command("STLS");
     if (!ReplyPasses(reply)) {
-      tlsOffered_ = Security == TSecurity::Auto;  // listed, then refused
+      tlsOffered_ = Security == SecurityMode::Auto;  // listed, then refused
       RefuseSession(Host + " refused STLS: " + WithoutLineEnd(reply) +
                     "\nNothing more was sent. Choose another connection security, or port 995 for TLS.");
     }
@@ -94,7 +94,7 @@ void TPop3Client::SecureAfterGreeting() {
                   "removing it to read your password, so nothing was sent. If the server really dropped TLS, "
                   "choose the connection security None.");
   }
-  if (Security == TSecurity::Auto && TokenCommand.empty()) ConfirmPlaintextLogIn();
+  if (Security == SecurityMode::Auto && TokenCommand.empty()) ConfirmPlaintextLogIn();
 }
 
 void TPop3Client::ConfirmPlaintextLogIn() {

@@ -37,13 +37,13 @@ std::optional<std::int32_t> TPop3Client::LocateMessage(std::int32_t msg, const s
 // Without +OK no listing and no "." follow.
 bool TPop3Client::ReadUniqueIdListing(std::map<std::int32_t, std::string>& ids) {
   if (!ReplyPasses(Command("UIDL"))) return false;
-  TAnswerReader answer(*this,
+  AnswerReader answer(*this,
                        {kMaxListLines, kMaxListBytes,
                         "The server listed more than " + std::to_string(kMaxListLines) + " unique ids or " +
                             std::to_string(kMaxListBytes) + " bytes"},
-                       TDotStuffing::Keep);
+                       DotStuffing::Keep);
   answer.ReadRest([&ids](std::string& line) {
-    TUniqueIdEntry entry = ParseUniqueIdLine(line);
+    UniqueIdEntry entry = ParseUniqueIdLine(line);
     ids[entry.Msg] = std::move(entry.Id);
   });
   return true;

@@ -24,22 +24,22 @@ int CompareText(const std::string& a, const std::string& b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
-int TStringList::Compare(const std::string& a, const std::string& b) const {
+int StringList::Compare(const std::string& a, const std::string& b) const {
   return CompareText(a, b);
 }
 
-void TStringList::CheckIndex(int index, int limit) const {
+void StringList::CheckIndex(int index, int limit) const {
   if (index < 0 || index >= limit) {
     throw EListError("List index out of bounds (" + std::to_string(index) + ")");
   }
 }
 
-const std::string& TStringList::Get(int index) const {
+const std::string& StringList::Get(int index) const {
   CheckIndex(index, Count());
   return items_[static_cast<std::size_t>(index)];
 }
 
-void TStringList::Put(int index, const std::string& text) {
+void StringList::Put(int index, const std::string& text) {
   CheckIndex(index, Count());
   if (!sorted_) {
     items_[static_cast<std::size_t>(index)] = text;
@@ -49,37 +49,37 @@ void TStringList::Put(int index, const std::string& text) {
   Add(text);
 }
 
-void TStringList::Delete(int index) {
+void StringList::Delete(int index) {
   CheckIndex(index, Count());
   items_.erase(items_.begin() + index);
 }
 
-int TStringList::SortedPosition(const std::string& text) const {
+int StringList::SortedPosition(const std::string& text) const {
   auto at = std::upper_bound(items_.begin(), items_.end(), text,
                              [this](const std::string& a, const std::string& b) { return Compare(a, b) < 0; });
   return static_cast<int>(at - items_.begin());
 }
 
-int TStringList::Add(const std::string& text) {
+int StringList::Add(const std::string& text) {
   int index = sorted_ ? SortedPosition(text) : Count();
   items_.insert(items_.begin() + index, text);
   return index;
 }
 
-void TStringList::Insert(int index, const std::string& text) {
+void StringList::Insert(int index, const std::string& text) {
   if (sorted_) throw EListError("Operation not allowed on sorted list");
   CheckIndex(index, Count() + 1);
   items_.insert(items_.begin() + index, text);
 }
 
-int TStringList::IndexOf(const std::string& text) const {
+int StringList::IndexOf(const std::string& text) const {
   for (int i = 0; i < Count(); ++i) {
     if (Compare(items_[static_cast<std::size_t>(i)], text) == 0) return i;
   }
   return -1;
 }
 
-std::string TStringList::Text() const {
+std::string StringList::Text() const {
   std::string text;
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (i > 0) text += "\r\n";
@@ -88,7 +88,7 @@ std::string TStringList::Text() const {
   return text;
 }
 
-void TStringList::SetText(const std::string& text) {
+void StringList::SetText(const std::string& text) {
   items_.clear();
   std::size_t start = 0;
   while (start < text.size()) {
@@ -101,12 +101,12 @@ void TStringList::SetText(const std::string& text) {
   if (sorted_) SortItems();
 }
 
-void TStringList::SetSorted(bool value) {
+void StringList::SetSorted(bool value) {
   if (value && !sorted_) SortItems();
   sorted_ = value;
 }
 
-void TStringList::SortItems() {
+void StringList::SortItems() {
   std::stable_sort(items_.begin(), items_.end(),
                    [this](const std::string& a, const std::string& b) { return Compare(a, b) < 0; });
 }

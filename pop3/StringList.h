@@ -16,12 +16,12 @@ class EListError : public platform::Exception {
 // An ordered list of strings, optionally kept sorted. Indexes count from 0.
 // In sorted mode Add inserts at the item's sorted place (after equal items)
 // and Put moves the replaced item to its sorted place; Insert is refused.
-class TStringList {
+class StringList {
  public:
-  TStringList() = default;
-  virtual ~TStringList() = default;
-  TStringList(const TStringList&) = default;
-  TStringList& operator=(const TStringList&) = default;
+  StringList() = default;
+  virtual ~StringList() = default;
+  StringList(const StringList&) = default;
+  StringList& operator=(const StringList&) = default;
 
   int Count() const { return static_cast<int>(items_.size()); }
   bool Empty() const { return items_.empty(); }

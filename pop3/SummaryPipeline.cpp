@@ -18,7 +18,7 @@ constexpr std::size_t kUnknownHeaderBytes = 64 * 1024;
 
 }  // namespace
 
-TSummaryPipeline::TSummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned, Limits limits)
+SummaryPipeline::SummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned, Limits limits)
     : client_(client), planned_(planned.begin(), planned.end()), limits_(limits) {
   limits_.MaxCommands = std::max<std::size_t>(limits_.MaxCommands, 1);
   if (!client_.busy_) {
@@ -27,12 +27,12 @@ TSummaryPipeline::TSummaryPipeline(TPop3Client& client, std::vector<std::int32_t
   }
 }
 
-TSummaryPipeline::TSummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned)
-    : TSummaryPipeline(client, std::move(planned), Limits()) {}
+SummaryPipeline::SummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned)
+    : SummaryPipeline(client, std::move(planned), Limits()) {}
 
-TSummaryPipeline::~TSummaryPipeline() { Finish(); }
+SummaryPipeline::~SummaryPipeline() { Finish(); }
 
-void TSummaryPipeline::Finish() {
+void SummaryPipeline::Finish() {
   if (!holdsBusy_) return;
   planned_.clear();
   try {
@@ -44,7 +44,7 @@ void TSummaryPipeline::Finish() {
   holdsBusy_ = false;
 }
 
-void TSummaryPipeline::FetchSummary(std::int32_t msg) {
+void SummaryPipeline::FetchSummary(std::int32_t msg) {
   if (!holdsBusy_) return;
   client_.CheckConnection();
   if (client_.OnRetrieveStart) client_.OnRetrieveStart(&client_);
@@ -54,7 +54,7 @@ void TSummaryPipeline::FetchSummary(std::int32_t msg) {
   started_ = true;
 
   const auto& due = client_.answersDue_;
-  const bool sentAhead = !due.empty() && due.front().What == TAnswerDue::Top && due.front().Msg == msg;
+  const bool sentAhead = !due.empty() && due.front().What == AnswerDue::Top && due.front().Msg == msg;
   if (!sentAhead) {
     client_.SettleAnswersDue();
     FollowPlan(msg);
@@ -63,12 +63,12 @@ void TSummaryPipeline::FetchSummary(std::int32_t msg) {
     TopUp();
   }
   const std::optional<std::int32_t> listed = client_.ListedSize(msg);
-  const bool listDue = due.size() >= 2 && due[1].What == TAnswerDue::ListOne && due[1].Msg == msg;
-  const std::string reply = client_.TakeDueReply(TAnswerDue::Top, msg);
+  const bool listDue = due.size() >= 2 && due[1].What == AnswerDue::ListOne && due[1].Msg == msg;
+  const std::string reply = client_.TakeDueReply(AnswerDue::Top, msg);
   client_.CompleteSummary(msg, reply, listed, listDue);
 }
 
-bool TSummaryPipeline::FollowPlan(std::int32_t msg) {
+bool SummaryPipeline::FollowPlan(std::int32_t msg) {
   auto planned = std::find(planned_.begin(), planned_.end(), msg);
   if (planned == planned_.end()) {
     planned_.clear();
@@ -82,41 +82,41 @@ namespace {
 
 // The commands a summary of msg needs: TOP, and LIST when the listing did
 // not give the size and the server lets it go out before TOP's answer.
-std::vector<TAnswerDue> SummaryCommands(const TPop3Client& client, std::int32_t msg) {
+std::vector<AnswerDue> SummaryCommands(const TPop3Client& client, std::int32_t msg) {
   const std::optional<std::int32_t> listed = client.ListedSize(msg);
   const std::size_t headerBytes =
       listed && *listed >= 0 ? std::min<std::size_t>(static_cast<std::size_t>(*listed), TPop3Client::kMaxHeaderBytes)
                              : kUnknownHeaderBytes;
-  std::vector<TAnswerDue> commands = {{TAnswerDue::Top, msg, headerBytes + kAnswerOverhead}};
-  if (!listed && client.Capabilities().Pipelining()) commands.push_back({TAnswerDue::ListOne, msg, kAnswerOverhead});
+  std::vector<AnswerDue> commands = {{AnswerDue::Top, msg, headerBytes + kAnswerOverhead}};
+  if (!listed && client.Capabilities().Pipelining()) commands.push_back({AnswerDue::ListOne, msg, kAnswerOverhead});
   return commands;
 }
 
 }  // namespace
 
-void TSummaryPipeline::SendCommands(std::int32_t msg) {
-  std::vector<TAnswerDue> commands = SummaryCommands(client_, msg);
+void SummaryPipeline::SendCommands(std::int32_t msg) {
+  std::vector<AnswerDue> commands = SummaryCommands(client_, msg);
   if (client_.Capabilities().Pipelining()) AddPlanned(commands);
   client_.SendAhead(commands);
 }
 
-void TSummaryPipeline::TopUp() {
-  std::vector<TAnswerDue> more;
+void SummaryPipeline::TopUp() {
+  std::vector<AnswerDue> more;
   AddPlanned(more);
   if (!more.empty()) client_.SendAhead(more);
 }
 
 // Counts what is due already and what commands holds (not sent yet), so
 // that everything goes out in one write.
-void TSummaryPipeline::AddPlanned(std::vector<TAnswerDue>& commands) {
+void SummaryPipeline::AddPlanned(std::vector<AnswerDue>& commands) {
   std::size_t count = client_.answersDue_.size() + commands.size();
   std::size_t bytes = 0;
-  for (const TAnswerDue& due : client_.answersDue_) bytes += due.Bytes;
-  for (const TAnswerDue& due : commands) bytes += due.Bytes;
+  for (const AnswerDue& due : client_.answersDue_) bytes += due.Bytes;
+  for (const AnswerDue& due : commands) bytes += due.Bytes;
   while (!planned_.empty()) {
-    const std::vector<TAnswerDue> next = SummaryCommands(client_, planned_.front());
+    const std::vector<AnswerDue> next = SummaryCommands(client_, planned_.front());
     std::size_t nextBytes = 0;
-    for (const TAnswerDue& due : next) nextBytes += due.Bytes;
+    for (const AnswerDue& due : next) nextBytes += due.Bytes;
     if (count + next.size() > limits_.MaxCommands || bytes + nextBytes > limits_.MaxAnswerBytes) break;
     commands.insert(commands.end(), next.begin(), next.end());
     count += next.size();

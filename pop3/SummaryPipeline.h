@@ -29,7 +29,7 @@ namespace pop3 {
 // server block on a full socket buffer. The commands themselves take a few
 // kilobytes at most, so sending them never blocks the client while the
 // server waits for it to read: neither side can deadlock.
-class TSummaryPipeline {
+class SummaryPipeline {
  public:
   struct Limits {
     std::size_t MaxCommands = 100;              // commands whose answers are due at most
@@ -38,12 +38,12 @@ class TSummaryPipeline {
 
   // planned: the messages whose summaries will be asked for, in that order.
   // Sends nothing yet.
-  TSummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned, Limits limits);
-  TSummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned);
+  SummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned, Limits limits);
+  SummaryPipeline(TPop3Client& client, std::vector<std::int32_t> planned);
   // Finish.
-  ~TSummaryPipeline();
-  TSummaryPipeline(const TSummaryPipeline&) = delete;
-  TSummaryPipeline& operator=(const TSummaryPipeline&) = delete;
+  ~SummaryPipeline();
+  SummaryPipeline(const SummaryPipeline&) = delete;
+  SummaryPipeline& operator=(const SummaryPipeline&) = delete;
 
   // What FetchSummary(msg) does: fills the client's Summary and fires
   // OnRetrieveStart and OnRetrieveEnd, raising what FetchSummary raises
@@ -69,7 +69,7 @@ class TSummaryPipeline {
   void SendCommands(std::int32_t msg);
   // Sends the commands for the planned messages that the limits let go out.
   void TopUp();
-  void AddPlanned(std::vector<TAnswerDue>& commands);
+  void AddPlanned(std::vector<AnswerDue>& commands);
 
   TPop3Client& client_;
   std::deque<std::int32_t> planned_;  // not sent yet

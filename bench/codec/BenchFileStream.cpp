@@ -15,14 +15,14 @@ namespace {
 
 }  // namespace
 
-TBenchFileStream::TBenchFileStream(const std::string& path, Mode mode)
+BenchFileStream::BenchFileStream(const std::string& path, Mode mode)
     : fd_(mode == Mode::kRead ? ::open(path.c_str(), O_RDONLY) : ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)) {
   if (fd_ < 0) Fail("cannot open " + path);
 }
 
-TBenchFileStream::~TBenchFileStream() { ::close(fd_); }
+BenchFileStream::~BenchFileStream() { ::close(fd_); }
 
-std::size_t TBenchFileStream::Read(void* buffer, std::size_t count) {
+std::size_t BenchFileStream::Read(void* buffer, std::size_t count) {
   for (;;) {
     const ssize_t got = ::read(fd_, buffer, count);
     if (got >= 0) return static_cast<std::size_t>(got);
@@ -30,7 +30,7 @@ std::size_t TBenchFileStream::Read(void* buffer, std::size_t count) {
   }
 }
 
-std::size_t TBenchFileStream::Write(const void* buffer, std::size_t count) {
+std::size_t BenchFileStream::Write(const void* buffer, std::size_t count) {
   const auto* bytes = static_cast<const char*>(buffer);
   std::size_t done = 0;
   while (done < count) {
@@ -42,17 +42,17 @@ std::size_t TBenchFileStream::Write(const void* buffer, std::size_t count) {
   return done;
 }
 
-std::int64_t TBenchFileStream::Position() const {
+std::int64_t BenchFileStream::Position() const {
   const off_t at = ::lseek(fd_, 0, SEEK_CUR);
   if (at < 0) Fail("seek");
   return at;
 }
 
-void TBenchFileStream::SetPosition(std::int64_t position) {
+void BenchFileStream::SetPosition(std::int64_t position) {
   if (::lseek(fd_, position, SEEK_SET) < 0) Fail("seek");
 }
 
-std::int64_t TBenchFileStream::Size() const {
+std::int64_t BenchFileStream::Size() const {
   struct stat info {};
   if (::fstat(fd_, &info) != 0) Fail("stat");
   return info.st_size;

@@ -6,13 +6,13 @@
 
 namespace codec::bench {
 
-// A plain POSIX file as a TStream, for the benchmark only: the program's own
+// A plain POSIX file as a Stream, for the benchmark only: the program's own
 // file stream lives in the platform layer, which the coder does not see.
-class TBenchFileStream : public TStream {
+class BenchFileStream : public Stream {
  public:
   enum class Mode { kRead, kCreate };
-  TBenchFileStream(const std::string& path, Mode mode);
-  ~TBenchFileStream() override;
+  BenchFileStream(const std::string& path, Mode mode);
+  ~BenchFileStream() override;
 
   std::size_t Read(void* buffer, std::size_t count) override;
   std::size_t Write(const void* buffer, std::size_t count) override;

@@ -20,10 +20,10 @@
 #include "codec/UUCoder.h"
 
 namespace fs = std::filesystem;
-using codec::TMemoryStream;
+using codec::MemoryStream;
 using codec::TUUProcessor;
 using codec::UUMethods;
-using codec::bench::TBenchFileStream;
+using codec::bench::BenchFileStream;
 
 namespace {
 
@@ -77,8 +77,8 @@ double Time(const std::function<void()>& run) {
 }
 
 void DecodeFile(UUMethods method, const fs::path& in, const fs::path& out) {
-  TBenchFileStream input(in.string(), TBenchFileStream::Mode::kRead);
-  TBenchFileStream output(out.string(), TBenchFileStream::Mode::kCreate);
+  BenchFileStream input(in.string(), BenchFileStream::Mode::kRead);
+  BenchFileStream output(out.string(), BenchFileStream::Mode::kCreate);
   TUUProcessor processor;
   processor.SetMethod(method);
   processor.SetInputStream(&input);
@@ -87,8 +87,8 @@ void DecodeFile(UUMethods method, const fs::path& in, const fs::path& out) {
 }
 
 double DecodeInMemory(UUMethods method, const std::string& text, const std::string& expected) {
-  TMemoryStream input(text);
-  TMemoryStream output;
+  MemoryStream input(text);
+  MemoryStream output;
   TUUProcessor processor;
   processor.SetMethod(method);
   processor.SetInputStream(&input);

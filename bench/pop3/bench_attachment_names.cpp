@@ -47,13 +47,13 @@ double View(pop3::TPop3Client& client, const std::vector<std::string>& message) 
   client.AttachName.clear();
   client.PartState = 2;
   bool sent = false;
-  pop3::TAnswerReader answer(
+  pop3::AnswerReader answer(
       [&](std::vector<std::string>& lines, std::size_t) {
         lines = sent ? std::vector<std::string>() : message;
         sent = true;
         return !lines.empty();
       },
-      [] {}, pop3::MessageLimits(), pop3::TDotStuffing::Remove);
+      [] {}, pop3::MessageLimits(), pop3::DotStuffing::Remove);
   const auto start = std::chrono::steady_clock::now();
   pop3::ReadMessage(client, answer);
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

@@ -3,7 +3,7 @@
 //
 // Usage: pop3_bench HOST PORT USER PASSWORD [RUNS] [walk|walk1|single] [decode] [tls:CAFILE]
 // walk (the default) fetches the summaries as the window's check does, with
-// TSummaryPipeline (pipelined where the server allows it, sizes from the
+// SummaryPipeline (pipelined where the server allows it, sizes from the
 // listing); walk1 is the same walk with one command out at a time, the
 // conversation the check has with a server that does not list PIPELINING;
 // single calls FetchSummary per message (TOP n 0 and LIST n, one command at
@@ -75,9 +75,9 @@ int Session(pop3::TPop3Client& client) {
   client.ListMessages();
   int subjects = 0;
   if (mode != Mode::Single) {
-    pop3::TSummaryPipeline::Limits limits;
+    pop3::SummaryPipeline::Limits limits;
     if (mode == Mode::WalkOneAtATime) limits.MaxCommands = 1;
-    pop3::TSummaryPipeline summaries(client, numbers, limits);
+    pop3::SummaryPipeline summaries(client, numbers, limits);
     for (std::int32_t msg : numbers) {
       summaries.FetchSummary(msg);
       subjects += client.Summary().Header.FindField("Subject") >= 0;
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
     } else if (arg == "walk1") {
       mode = Mode::WalkOneAtATime;
     } else if (arg.rfind("tls:", 0) == 0) {
-      client.Security = pop3::TSecurity::TLS;
+      client.Security = pop3::SecurityMode::TLS;
       client.TlsCAFile = arg.substr(4);
     }
   }
@@ -149,7 +149,7 @@ int main(int argc, char** argv) {
     std::vector<Sample> samples;
     for (int i = 0; i < runs; ++i) samples.push_back(Timed(client, count));
     std::printf("pop3check%s %s x%d (1 session, summaries filled%s): wall median %s cpu median %s first %.3fs runs %d\n",
-                client.Security == pop3::TSecurity::TLS ? " TLS" : "",
+                client.Security == pop3::SecurityMode::TLS ? " TLS" : "",
                 mode == Mode::Walk             ? "summary walk"
                 : mode == Mode::WalkOneAtATime ? "summary walk one command at a time (as without PIPELINING)"
                                                : "FetchSummary one by one (TOP+LIST)", count, decodeSummaries ? ", sender/subject/date decoded" : "", Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,

@@ -22,7 +22,7 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 }  // namespace
 
-TFileStream::TFileStream(const std::string& fileName, FileOpenMode mode, FileAccess access)
+FileStream::FileStream(const std::string& fileName, FileOpenMode mode, FileAccess access)
     : fileName_(fileName), writable_(mode != FileOpenMode::OpenRead) {
   if (writable_) {
     mode_t permissions = access == FileAccess::OwnerOnly ? 0600 : 0666;
@@ -40,7 +40,7 @@ TFileStream::TFileStream(const std::string& fileName, FileOpenMode mode, FileAcc
   }
 }
 
-TFileStream::~TFileStream() {
+FileStream::~FileStream() {
   if (fd_ < 0) return;
   try {
     Flush();
@@ -50,11 +50,11 @@ TFileStream::~TFileStream() {
   ::close(fd_);
 }
 
-void TFileStream::RequireOpen() const {
+void FileStream::RequireOpen() const {
   if (fd_ < 0) Raise("Cannot use closed file", fileName_, EBADF);
 }
 
-void TFileStream::Flush() {
+void FileStream::Flush() {
   RequireOpen();
   std::size_t done = 0;
   while (done < writeBuffer_.size()) {
@@ -69,7 +69,7 @@ void TFileStream::Flush() {
   writeBuffer_.clear();
 }
 
-void TFileStream::Close() {
+void FileStream::Close() {
   RequireOpen();
   int fd = fd_;
   try {
@@ -83,7 +83,7 @@ void TFileStream::Close() {
   if (::close(fd) != 0) Raise("Cannot write to file", fileName_, errno);
 }
 
-void TFileStream::FillReadBuffer() {
+void FileStream::FillReadBuffer() {
   readBuffer_.resize(kBufferSize);
   for (;;) {
     ssize_t got = ::pread(fd_, readBuffer_.data(), kBufferSize, static_cast<off_t>(position_));
@@ -99,7 +99,7 @@ void TFileStream::FillReadBuffer() {
   }
 }
 
-std::size_t TFileStream::Read(void* buffer, std::size_t count) {
+std::size_t FileStream::Read(void* buffer, std::size_t count) {
   RequireOpen();
   if (count == 0) return 0;
   // Pending writes first, so that a read sees them.
@@ -116,7 +116,7 @@ std::size_t TFileStream::Read(void* buffer, std::size_t count) {
   return copied;
 }
 
-std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
+std::size_t FileStream::Write(const void* buffer, std::size_t count) {
   RequireOpen();
   if (!writable_) Raise("Cannot write to file", fileName_, EBADF);
   if (count == 0) return 0;
@@ -130,12 +130,12 @@ std::size_t TFileStream::Write(const void* buffer, std::size_t count) {
   return count;
 }
 
-void TFileStream::SetPosition(std::int64_t position) {
+void FileStream::SetPosition(std::int64_t position) {
   if (position < 0) throw codec::EStreamError("Invalid stream position in \"" + fileName_ + "\"");
   position_ = position;
 }
 
-std::int64_t TFileStream::Size() const {
+std::int64_t FileStream::Size() const {
   RequireOpen();
   struct stat info {};
   if (::fstat(fd_, &info) != 0) Raise("Cannot read the size of file", fileName_, errno);

@@ -9,7 +9,7 @@
 
 namespace platform {
 
-// How TFileStream opens its file.
+// How FileStream opens its file.
 enum class FileOpenMode {
   Create,    // create, or empty an existing file; readable and writable
   CreateNew, // create a file that did not exist; readable and writable.
@@ -23,15 +23,15 @@ enum class FileOpenMode {
 // them, before a read, on Flush and on Close. Every failure raises
 // EFileError naming the file (a negative position raises codec's
 // EStreamError, as every stream does).
-class TFileStream : public codec::TStream {
+class FileStream : public codec::Stream {
  public:
   // Opens fileName; raises EFileError "Cannot create file ..." or "Cannot
   // open file ..." with the reason (EFileExists for CreateNew on a name
   // that is taken). access sets the mode of a new file.
-  TFileStream(const std::string& fileName, FileOpenMode mode, FileAccess access = FileAccess::Shared);
+  FileStream(const std::string& fileName, FileOpenMode mode, FileAccess access = FileAccess::Shared);
   // Writes what is pending and closes; a failure here is lost, so callers
   // that must know call Close first.
-  ~TFileStream() override;
+  ~FileStream() override;
 
   std::size_t Read(void* buffer, std::size_t count) override;
   // Raises EFileError on a stream opened for reading.

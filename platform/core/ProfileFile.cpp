@@ -96,34 +96,34 @@ void DropCutLine(std::string& content) {
 
 // Why section, key or value cannot be written, or empty when they can.
 std::string UnwritableReason(std::string_view section, std::string_view key, std::string_view value) {
-  if (!TProfileFile::CanHoldValue(section) || section.find(']') != std::string_view::npos)
+  if (!ProfileFile::CanHoldValue(section) || section.find(']') != std::string_view::npos)
     return "the section name " + std::string(section) + " cannot be held in a line";
   std::string_view name = Trimmed(key);
-  if (!TProfileFile::CanHoldValue(key) || name.empty() || name.find('=') != std::string_view::npos ||
+  if (!ProfileFile::CanHoldValue(key) || name.empty() || name.find('=') != std::string_view::npos ||
       name.front() == '[' || name.front() == ';')
     return "the key name " + std::string(key) + " cannot be held in a line";
-  if (!TProfileFile::CanHoldValue(value))
+  if (!ProfileFile::CanHoldValue(value))
     return "the value of " + std::string(key) + " holds a line break or NUL character";
   return {};
 }
 
 }  // namespace
 
-TProfileFile::TProfileFile(std::string fileName, FileAccess access)
+ProfileFile::ProfileFile(std::string fileName, FileAccess access)
     : fileName_(std::move(fileName)), access_(access) {}
 
-bool TProfileFile::CanHoldValue(std::string_view value) {
+bool ProfileFile::CanHoldValue(std::string_view value) {
   return value.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-std::string TProfileFile::ReadString(const std::string& section, const std::string& key,
+std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
                                      const std::string& defaultValue) const {
   std::string result = ReadValue(section, key).value_or(defaultValue);
   if (result.size() > kMaxValueLength) result.resize(kMaxValueLength);
   return result;
 }
 
-std::optional<std::string> TProfileFile::ReadValue(const std::string& section, const std::string& key) const {
+std::optional<std::string> ProfileFile::ReadValue(const std::string& section, const std::string& key) const {
   std::optional<std::string> content;
   bool truncated = false;
   try {
@@ -147,7 +147,7 @@ std::optional<std::string> TProfileFile::ReadValue(const std::string& section, c
   return std::nullopt;
 }
 
-void TProfileFile::WriteString(const std::string& section, const std::string& key,
+void ProfileFile::WriteString(const std::string& section, const std::string& key,
                                const std::string& value) const {
   const std::string failure = "Unable to write to " + fileName_;
   std::string reason = UnwritableReason(section, key, value);

@@ -29,7 +29,7 @@ namespace platform {
 // file is small: only its first kMaxFileSize bytes are read (a line cut
 // there is dropped), and a longer file is never rewritten, so that what was
 // not read is not lost.
-class TProfileFile {
+class ProfileFile {
  public:
   // A value read back holds at most this many characters.
   static constexpr std::size_t kMaxValueLength = 2047;
@@ -38,7 +38,7 @@ class TProfileFile {
 
   // access applies to the file whenever a write creates or replaces it:
   // OwnerOnly keeps it readable by its owner alone (mode 0600).
-  explicit TProfileFile(std::string fileName, FileAccess access = FileAccess::Shared);
+  explicit ProfileFile(std::string fileName, FileAccess access = FileAccess::Shared);
 
   const std::string& FileName() const { return fileName_; }
 

@@ -193,7 +193,7 @@ TEST_F(MessageList, RightClickDuringAutoCheckDoesNothing) {
 TEST_F(MessageList, RightClickWhileAnotherCommandWaitsDoesNothing) {
   EnterAccount(ScriptedServerText(), "ann", "secret");
   ListMessages(2);
-  app::TForm1::TCommandScope running(Form());
+  app::TForm1::CommandScope running(Form());
   platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
 
   access::RightClickCell(*Form().StringGrid1, 0, 1);

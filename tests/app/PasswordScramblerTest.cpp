@@ -30,7 +30,7 @@ class SettingsFile {
 
   // What start-up makes of a password saved at close.
   std::string RoundTrip(const std::string& password) const {
-    platform::TProfileFile profile(Path(), platform::FileAccess::OwnerOnly);
+    platform::ProfileFile profile(Path(), platform::FileAccess::OwnerOnly);
     profile.WriteString("EMAIL", "Password", EncodeStoredPassword(password));
     return DecodeStoredPassword(profile.ReadString("EMAIL", "Password", ""));
   }
@@ -74,7 +74,7 @@ TEST(StoredPasswordTest, UnstorablePasswordsTakeTheLineSafeEscapedForm) {
   std::string password = "Stra\xDF" "e";
   std::string stored = EncodeStoredPassword(password);
   EXPECT_EQ(stored, "\xD5" "86a1a7b40ab0");
-  EXPECT_TRUE(platform::TProfileFile::CanHoldValue(stored));
+  EXPECT_TRUE(platform::ProfileFile::CanHoldValue(stored));
   EXPECT_EQ(DecodeStoredPassword(stored), password);
   EXPECT_EQ(EncodeStoredPassword(Bytes({0x00, 'a'})), "\xD5" "d5b4");
   // A password starting with NUL whose rest scrambles to hexadecimal digits

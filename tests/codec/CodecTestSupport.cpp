@@ -13,23 +13,23 @@
 
 namespace codec::test {
 
-std::size_t TChunkedStream::Read(void* buffer, std::size_t count) {
+std::size_t ChunkedStream::Read(void* buffer, std::size_t count) {
   if (failAt_ >= 0 && Position() >= failAt_) throw EStreamError("read failed");
   std::size_t n = std::min(count, chunk_);
   if (failAt_ >= 0) n = std::min(n, static_cast<std::size_t>(failAt_ - Position()));
-  return TMemoryStream::Read(buffer, n);
+  return MemoryStream::Read(buffer, n);
 }
 
-std::size_t TChunkedStream::Write(const void* buffer, std::size_t count) {
+std::size_t ChunkedStream::Write(const void* buffer, std::size_t count) {
   const auto size = static_cast<std::size_t>(Size());
-  return TMemoryStream::Write(buffer, std::min(count, writeLimit_ > size ? writeLimit_ - size : 0));
+  return MemoryStream::Write(buffer, std::min(count, writeLimit_ > size ? writeLimit_ - size : 0));
 }
 
 namespace {
 
 std::string Run(UUMethods method, std::string_view text, std::size_t chunk, bool decode) {
-  TChunkedStream input(text, chunk);
-  TMemoryStream output;
+  ChunkedStream input(text, chunk);
+  MemoryStream output;
   TUUProcessor processor;
   processor.SetMethod(method);
   processor.SetInputStream(&input);

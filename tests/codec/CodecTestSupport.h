@@ -12,10 +12,10 @@ namespace codec::test {
 // Stream over a text that hands out at most chunk bytes per Read, raises
 // EStreamError once the position reaches failAt (when set), and takes at
 // most writeLimit bytes in all when written.
-class TChunkedStream : public TMemoryStream {
+class ChunkedStream : public MemoryStream {
  public:
-  TChunkedStream(std::string_view text, std::size_t chunk, std::int64_t failAt = -1, std::size_t writeLimit = SIZE_MAX)
-      : TMemoryStream(text), chunk_(chunk), failAt_(failAt), writeLimit_(writeLimit) {}
+  ChunkedStream(std::string_view text, std::size_t chunk, std::int64_t failAt = -1, std::size_t writeLimit = SIZE_MAX)
+      : MemoryStream(text), chunk_(chunk), failAt_(failAt), writeLimit_(writeLimit) {}
   std::size_t Read(void* buffer, std::size_t count) override;
   std::size_t Write(const void* buffer, std::size_t count) override;
 

@@ -38,7 +38,7 @@ class TUUProcessorCalls : public ::testing::Test {
                                 {&TUUProcessor::SetOnEndDecode, "EndDecode"}})
       (processor.*setter)([this, name](TUUProcessor* sender) { calls.push_back(sender == &processor ? name : "?"); });
   }
-  void Use(TStream& input, TStream& output) {
+  void Use(Stream& input, Stream& output) {
     processor.SetInputStream(&input);
     processor.SetOutputStream(&output);
   }
@@ -48,7 +48,7 @@ class TUUProcessorCalls : public ::testing::Test {
 
 TEST_F(TUUProcessorCalls, EncodeReadsFromTheStartAndRewindsTheOutput) {
   EXPECT_EQ(processor.Method(), uuMime);
-  TMemoryStream input("ABCABC"), output;
+  MemoryStream input("ABCABC"), output;
   input.SetPosition(4);
   Use(input, output);
   processor.SetMethod(uuCode);
@@ -60,8 +60,8 @@ TEST_F(TUUProcessorCalls, EncodeReadsFromTheStartAndRewindsTheOutput) {
 }
 
 TEST_F(TUUProcessorCalls, EncodeFinishesEvenWhenReadingFails) {
-  TChunkedStream input(std::string(500, 'x'), 64, 200);
-  TMemoryStream output;
+  ChunkedStream input(std::string(500, 'x'), 64, 200);
+  MemoryStream output;
   Use(input, output);
   EXPECT_THROW(processor.Encode(), EStreamError);
   EXPECT_EQ(output.Position(), 0);
@@ -69,7 +69,7 @@ TEST_F(TUUProcessorCalls, EncodeFinishesEvenWhenReadingFails) {
 }
 
 TEST_F(TUUProcessorCalls, DecodeWorksFromBothCurrentPositionsAndStopsAfterPadding) {
-  TMemoryStream input("skip\r\nQUJD\r\nQUI=\r\nQUJD\r\n"), output("xy");
+  MemoryStream input("skip\r\nQUJD\r\nQUI=\r\nQUJD\r\n"), output("xy");
   input.SetPosition(6);
   output.SetPosition(2);
   Use(input, output);
@@ -81,8 +81,8 @@ TEST_F(TUUProcessorCalls, DecodeWorksFromBothCurrentPositionsAndStopsAfterPaddin
 
 TEST_F(TUUProcessorCalls, ReadErrorKeepsDecodedBytesAndSkipsEndEvent) {
   const std::string data = RandomBytes(4500, 5);
-  TChunkedStream input(Encode(uuMime, data), 100, 620);  // ten lines of 62 bytes, then an error
-  TMemoryStream output;
+  ChunkedStream input(Encode(uuMime, data), 100, 620);  // ten lines of 62 bytes, then an error
+  MemoryStream output;
   Use(input, output);
   EXPECT_THROW(processor.Decode(), EStreamError);
   EXPECT_EQ(output.ToString(), data.substr(0, 450));
@@ -90,8 +90,8 @@ TEST_F(TUUProcessorCalls, ReadErrorKeepsDecodedBytesAndSkipsEndEvent) {
 }
 
 TEST_F(TUUProcessorCalls, ShortWriteAndMissingStreamRaise) {
-  TMemoryStream input(Encode(uuCode, RandomBytes(900, 6)));
-  TChunkedStream output("", 4096, -1, 100);
+  MemoryStream input(Encode(uuCode, RandomBytes(900, 6)));
+  ChunkedStream output("", 4096, -1, 100);
   processor.SetMethod(uuCode);
   EXPECT_THROW(processor.Decode(), EStreamError);
   EXPECT_TRUE(calls.empty());
@@ -101,23 +101,23 @@ TEST_F(TUUProcessorCalls, ShortWriteAndMissingStreamRaise) {
 }
 
 std::vector<std::string> Lines(const std::string& text, std::size_t chunk) {
-  TChunkedStream input(text, chunk);
-  TCodedLineReader reader(input);
+  ChunkedStream input(text, chunk);
+  CodedLineReader reader(input);
   std::vector<std::string> lines;
   std::string_view line;
   while (reader.ReadCodedLine(line)) lines.emplace_back(line);
   return lines;
 }
 
-TEST(TCodedLineReader, SplitsLinesHoweverTheBytesArrive) {
+TEST(CodedLineReader, SplitsLinesHoweverTheBytesArrive) {
   const std::vector<std::string> expected{"one", "", "two", "three\r", "last"};
   for (std::size_t chunk : {1U, 2U, 16U, 1024U, 4096U})
     EXPECT_EQ(Lines("one\r\n\r\ntwo\nthree\r\r\nlast", chunk), expected) << chunk;
   EXPECT_TRUE(Lines("", 1).empty());
 }
 
-TEST(TCodedLineReader, CutsOverlongLinesIntoConsecutivePieces) {
-  const std::size_t max = TCodedLineReader::kMaxLineLength;
+TEST(CodedLineReader, CutsOverlongLinesIntoConsecutivePieces) {
+  const std::size_t max = CodedLineReader::kMaxLineLength;
   std::string text = RandomBytes(2 * max + 10, 9);
   std::replace(text.begin(), text.end(), '\n', 'x');
   for (std::size_t chunk : {1000U, 70000U}) {
@@ -129,8 +129,8 @@ TEST(TCodedLineReader, CutsOverlongLinesIntoConsecutivePieces) {
   }
 }
 
-TEST(TMemoryStream, GapsReadAsZerosAndBufferCallsRaise) {
-  TMemoryStream stream("hello");
+TEST(MemoryStream, GapsReadAsZerosAndBufferCallsRaise) {
+  MemoryStream stream("hello");
   stream.SetPosition(7);
   stream.WriteBuffer("!", 1);
   EXPECT_EQ(stream.ToString(), std::string("hello\0\0!", 8));

@@ -1,5 +1,5 @@
 // Message retrieval after the wire: the answer's lines go through the
-// client's own answer reader (TAnswerReader) and the step FetchMessage runs
+// client's own answer reader (AnswerReader) and the step FetchMessage runs
 // on them (ReadMessage: the main header through the extractor, every later
 // line into RawLines, then the multipart split, plain body, or a single
 // part as an attachment), which writes its files into a private attachment
@@ -102,9 +102,9 @@ class LineSource {
 
 // What FetchMessage does between RETR and the optional DELE.
 void Retrieve(TPop3Client& client, LineSource& source) {
-  pop3::TAnswerReader answer([&source](std::vector<std::string>& lines,
+  pop3::AnswerReader answer([&source](std::vector<std::string>& lines,
                                        std::size_t maxLines) { return source.Next(lines, maxLines); },
-                             [] {}, pop3::MessageLimits(), pop3::TDotStuffing::Remove);
+                             [] {}, pop3::MessageLimits(), pop3::DotStuffing::Remove);
   pop3::ReadMessage(client, answer);
 }
 

@@ -114,7 +114,7 @@ void CheckClientNumbers(const std::string& reply) {
   const std::optional<std::int32_t> msg = ReferenceInt(net::NthWord(bare, ' ', 1));
   const std::optional<std::int32_t> size = ReferenceInt(net::NthWord(bare, ' ', 2));
   try {
-    const pop3::TListEntry entry = pop3::ParseListLine(bare);
+    const pop3::ListEntry entry = pop3::ParseListLine(bare);
     FUZZ_CHECK(msg && size && entry.Msg == *msg && entry.Size == *size);
   } catch (const EConvertError&) {
     FUZZ_CHECK(!msg || !size);
@@ -122,7 +122,7 @@ void CheckClientNumbers(const std::string& reply) {
 
   // A unique id is the non-empty, capped rest of the line after the number.
   try {
-    const pop3::TUniqueIdEntry entry = pop3::ParseUniqueIdLine(bare);
+    const pop3::UniqueIdEntry entry = pop3::ParseUniqueIdLine(bare);
     FUZZ_CHECK(msg && entry.Msg == *msg);
     FUZZ_CHECK(!entry.Id.empty() && entry.Id.size() <= pop3::TPop3Client::kMaxUniqueIdLength);
     FUZZ_CHECK(entry.Id == pop3::TrimControl(entry.Id));

@@ -22,7 +22,7 @@
 
 namespace {
 
-using platform::TProfileFile;
+using platform::ProfileFile;
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -44,7 +44,7 @@ bool SameName(std::string_view a, std::string_view b) {
 // Names plainly fit for a line: no line break, NUL, "]" in a section, "=",
 // or a leading "[" or ";" in a key, and a key that is not blank.
 bool PlainNames(std::string_view section, std::string_view key) {
-  if (!TProfileFile::CanHoldValue(section) || !TProfileFile::CanHoldValue(key)) return false;
+  if (!ProfileFile::CanHoldValue(section) || !ProfileFile::CanHoldValue(key)) return false;
   if (section.find(']') != std::string_view::npos) return false;
   const std::string_view name = Trim(key);
   return !name.empty() && name.find('=') == std::string_view::npos && name.front() != '[' && name.front() != ';';
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << old;
   }
-  const TProfileFile file(path);
+  const ProfileFile file(path);
   const std::string kAbsent = "\x01(absent)";
   const auto probes = Probes(old, section);
   std::vector<std::string> before;
@@ -107,8 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     written = false;
     FUZZ_CHECK(std::string(error.what()).rfind("Unable to write to " + path, 0) == 0);
   }
-  const bool holdable = TProfileFile::CanHoldValue(value) && TProfileFile::CanHoldValue(section) &&
-                        TProfileFile::CanHoldValue(key);
+  const bool holdable = ProfileFile::CanHoldValue(value) && ProfileFile::CanHoldValue(section) &&
+                        ProfileFile::CanHoldValue(key);
   if (!holdable) FUZZ_CHECK(!written);
   if (holdable && PlainNames(section, key)) FUZZ_CHECK(written);
   if (!written) {
@@ -116,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;
   }
 
-  FUZZ_CHECK(file.ReadString(section, key, kAbsent) == value.substr(0, TProfileFile::kMaxValueLength));
+  FUZZ_CHECK(file.ReadString(section, key, kAbsent) == value.substr(0, ProfileFile::kMaxValueLength));
   for (std::size_t i = 0; i < probes.size(); ++i) {
     const auto& [s, k] = probes[i];
     if (SameName(s, section) && SameName(k, key)) continue;

@@ -19,11 +19,11 @@ namespace {
 
 // A memory stream whose Read hands over at most chunk bytes per call, as
 // the stream contract allows.
-class ShortReadStream : public codec::TMemoryStream {
+class ShortReadStream : public codec::MemoryStream {
  public:
-  ShortReadStream(std::string_view bytes, std::size_t chunk) : TMemoryStream(bytes), chunk_(chunk) {}
+  ShortReadStream(std::string_view bytes, std::size_t chunk) : MemoryStream(bytes), chunk_(chunk) {}
   std::size_t Read(void* buffer, std::size_t count) override {
-    return TMemoryStream::Read(buffer, std::min(count, chunk_));
+    return MemoryStream::Read(buffer, std::min(count, chunk_));
   }
 
  private:
@@ -32,8 +32,8 @@ class ShortReadStream : public codec::TMemoryStream {
 
 std::string Encoded(codec::UUMethods method, std::string_view data) {
   codec::TUUProcessor coder;
-  codec::TMemoryStream input(data);
-  codec::TMemoryStream output;
+  codec::MemoryStream input(data);
+  codec::MemoryStream output;
   coder.SetMethod(method);
   coder.SetInputStream(&input);
   coder.SetOutputStream(&output);
@@ -43,9 +43,9 @@ std::string Encoded(codec::UUMethods method, std::string_view data) {
 }
 
 // Decodes input from its current position; checks where it is left.
-std::string Decoded(codec::UUMethods method, codec::TStream& input) {
+std::string Decoded(codec::UUMethods method, codec::Stream& input) {
   codec::TUUProcessor coder;
-  codec::TMemoryStream output;
+  codec::MemoryStream output;
   coder.SetMethod(method);
   coder.SetInputStream(&input);
   coder.SetOutputStream(&output);
@@ -64,12 +64,12 @@ void CheckRoundTrip(codec::UUMethods method, std::string_view data) {
   const std::string_view alphabet = method == codec::uuCode ? codec::kUUAlphabet : codec::kBase64Alphabet;
   const std::string allowed = std::string(alphabet) + "=\r\n";
   FUZZ_CHECK(text.find_first_not_of(allowed) == std::string::npos);
-  codec::TMemoryStream encoded(text);
+  codec::MemoryStream encoded(text);
   FUZZ_CHECK(Decoded(method, encoded) == data);
 }
 
 void CheckArbitraryText(codec::UUMethods method, std::string_view text, std::size_t chunk) {
-  codec::TMemoryStream whole(text);
+  codec::MemoryStream whole(text);
   const std::string decoded = Decoded(method, whole);
   // A Base64 group of 4 characters gives at most 3 bytes; a UU line of at
   // least 3 characters and its end gives at most 63.

@@ -57,10 +57,10 @@ TEST(DataFolderTest, FirstRunCreatesTheFolderAndThePrivateSettingsFile) {
   EXPECT_TRUE(platform::FolderExists(temporaryHome.Path() + "/pop3"));
   EXPECT_FALSE(platform::FileExists(platform::WaveFilePath()));
 
-  platform::TProfileFile settings(platform::SettingsFilePath(), platform::FileAccess::OwnerOnly);
+  platform::ProfileFile settings(platform::SettingsFilePath(), platform::FileAccess::OwnerOnly);
   settings.WriteString("AUTOCHECK", "Interval", "30");
   EXPECT_TRUE(platform::FileExists(temporaryHome.Path() + "/pop3/pop3.ini"));
-  EXPECT_EQ(platform::TProfileFile(platform::SettingsFilePath()).ReadString("autocheck", "interval", ""), "30");
+  EXPECT_EQ(platform::ProfileFile(platform::SettingsFilePath()).ReadString("autocheck", "interval", ""), "30");
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ using files_test::TempFolder;
 using files_test::WriteBytes;
 using platform::EFileError;
 using platform::FileOpenMode;
-using platform::TFileStream;
+using platform::FileStream;
 
 std::string RandomBytes(std::size_t size, unsigned seed) {
   std::mt19937 random(seed);
@@ -27,7 +27,7 @@ std::string RandomBytes(std::size_t size, unsigned seed) {
   return bytes;
 }
 
-std::string ReadAllInChunks(TFileStream& stream, std::size_t chunk) {
+std::string ReadAllInChunks(FileStream& stream, std::size_t chunk) {
   std::string result;
   std::string buffer(chunk, '\0');
   while (std::size_t got = stream.Read(buffer.data(), chunk)) result.append(buffer, 0, got);
@@ -38,7 +38,7 @@ TEST(TFileStreamTest, CreateWritesAndReplacesTheFile) {
   TempFolder folder;
   std::string path = folder.File("out.bin");
   WriteBytes(path, "a much longer old content");
-  TFileStream stream(path, FileOpenMode::Create);
+  FileStream stream(path, FileOpenMode::Create);
   EXPECT_EQ(stream.Size(), 0);
   stream.WriteBuffer("hello", 5);
   EXPECT_EQ(stream.Position(), 5);
@@ -61,13 +61,13 @@ TEST(TFileStreamTest, CreateNewAndRenameRefuseEveryExistingEntryAndFollowNoLink)
   WriteBytes(folder.File("source"), "moved");
   for (const char* taken : {"file", "folder", "dangling", "link"}) {
     EXPECT_TRUE(platform::EntryExists(folder.File(taken))) << taken;
-    EXPECT_THROW(TFileStream(folder.File(taken), FileOpenMode::CreateNew), platform::EFileExists) << taken;
+    EXPECT_THROW(FileStream(folder.File(taken), FileOpenMode::CreateNew), platform::EFileExists) << taken;
     EXPECT_THROW(platform::RenameFile(folder.File("source"), folder.File(taken)), platform::EFileExists) << taken;
   }
   EXPECT_FALSE(std::filesystem::exists(outside.File("target"))) << "written through a dangling link";
   EXPECT_EQ(ReadBytes(folder.File("file")), "kept");
   EXPECT_FALSE(platform::EntryExists(folder.File("new")));
-  TFileStream fresh(folder.File("new"), FileOpenMode::CreateNew);
+  FileStream fresh(folder.File("new"), FileOpenMode::CreateNew);
   fresh.WriteBuffer("x", 1);
   fresh.Close();
   EXPECT_EQ(ReadBytes(folder.File("new")), "x");
@@ -79,7 +79,7 @@ TEST(TFileStreamTest, ReadsAFileWhateverTheChunkSize) {
   std::string content = RandomBytes(200000, 7);
   WriteBytes(path, content);
   for (std::size_t chunk : {1u, 16u, 1024u, 4096u, 100000u}) {
-    TFileStream stream(path, FileOpenMode::OpenRead);
+    FileStream stream(path, FileOpenMode::OpenRead);
     EXPECT_EQ(stream.Size(), 200000);
     EXPECT_EQ(ReadAllInChunks(stream, chunk), content) << "chunk " << chunk;
     EXPECT_EQ(stream.Position(), 200000);
@@ -92,7 +92,7 @@ TEST(TFileStreamTest, WritesReachTheFileWhateverTheChunkSize) {
   for (std::size_t chunk : {1u, 16u, 4096u, 70000u}) {
     std::string path = folder.File("chunk" + std::to_string(chunk));
     {
-      TFileStream stream(path, FileOpenMode::Create);
+      FileStream stream(path, FileOpenMode::Create);
       for (std::size_t at = 0; at < content.size(); at += chunk) {
         std::size_t count = std::min(chunk, content.size() - at);
         EXPECT_EQ(stream.Write(content.data() + at, count), count);
@@ -106,7 +106,7 @@ TEST(TFileStreamTest, WritesReachTheFileWhateverTheChunkSize) {
 TEST(TFileStreamTest, PositionMovesReadsAndOverwrites) {
   TempFolder folder;
   std::string path = folder.File("seek.bin");
-  TFileStream stream(path, FileOpenMode::Create);
+  FileStream stream(path, FileOpenMode::Create);
   stream.WriteBuffer("0123456789", 10);
   stream.SetPosition(2);
   stream.WriteBuffer("AB", 2);
@@ -131,15 +131,15 @@ TEST(TFileStreamTest, FailuresNameTheFile) {
   TempFolder folder;
   std::string missing = folder.File("missing.mme");
   try {
-    TFileStream stream(missing, FileOpenMode::OpenRead);
+    FileStream stream(missing, FileOpenMode::OpenRead);
     FAIL() << "no error";
   } catch (const EFileError& error) {
     EXPECT_NE(std::string(error.what()).find("\"" + missing + "\""), std::string::npos) << error.what();
   }
-  EXPECT_THROW(TFileStream(folder.File("no/folder.txt"), FileOpenMode::Create), EFileError);
+  EXPECT_THROW(FileStream(folder.File("no/folder.txt"), FileOpenMode::Create), EFileError);
 
   WriteBytes(missing, "data");
-  TFileStream reader(missing, FileOpenMode::OpenRead);
+  FileStream reader(missing, FileOpenMode::OpenRead);
   EXPECT_THROW(reader.Write("x", 1), EFileError);
   EXPECT_EQ(ReadBytes(missing), "data");
 }

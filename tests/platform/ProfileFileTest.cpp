@@ -18,17 +18,17 @@ using files_test::TempFolder;
 using files_test::WriteBytes;
 using platform::EFileError;
 using platform::FileAccess;
-using platform::TProfileFile;
+using platform::ProfileFile;
 
-class TProfileFileTest : public ::testing::Test {
+class ProfileFileTest : public ::testing::Test {
  protected:
   std::string Path() const { return folder_.File("pop3.ini"); }
-  TProfileFile Profile(FileAccess access = FileAccess::Shared) const { return TProfileFile(Path(), access); }
+  ProfileFile Profile(FileAccess access = FileAccess::Shared) const { return ProfileFile(Path(), access); }
 
   TempFolder folder_;
 };
 
-TEST_F(TProfileFileTest, MissingFileSectionOrKeyGivesDefault) {
+TEST_F(ProfileFileTest, MissingFileSectionOrKeyGivesDefault) {
   EXPECT_EQ(Profile().ReadString("EMAIL", "Server", "none"), "none");
   WriteBytes(Path(), "[EMAIL]\r\nUserID=bob\r\n");
   EXPECT_EQ(Profile().ReadString("SOUND", "PlayWave", "Yes"), "Yes");
@@ -36,20 +36,20 @@ TEST_F(TProfileFileTest, MissingFileSectionOrKeyGivesDefault) {
   EXPECT_EQ(Profile().ReadString("EMAIL", "UserID", "x"), "bob");
 }
 
-TEST_F(TProfileFileTest, WriteCreatesFileAndSectionWithCrLf) {
+TEST_F(ProfileFileTest, WriteCreatesFileAndSectionWithCrLf) {
   Profile().WriteString("AUTOCHECK", "Interval", "30");
   Profile().WriteString("SOUND", "PlayWave", "Yes");
   EXPECT_EQ(ReadBytes(Path()), "[AUTOCHECK]\r\nInterval=30\r\n[SOUND]\r\nPlayWave=Yes\r\n");
 }
 
-TEST_F(TProfileFileTest, SectionsAndKeysMatchWithoutRegardToCase) {
+TEST_F(ProfileFileTest, SectionsAndKeysMatchWithoutRegardToCase) {
   WriteBytes(Path(), "[email]\r\nserver=old\r\n");
   EXPECT_EQ(Profile().ReadString("EMAIL", "Server", ""), "old");
   Profile().WriteString("Email", "SERVER", "new");
   EXPECT_EQ(ReadBytes(Path()), "[email]\r\nserver=new\r\n");
 }
 
-TEST_F(TProfileFileTest, WriteKeepsEveryOtherLine) {
+TEST_F(ProfileFileTest, WriteKeepsEveryOtherLine) {
   WriteBytes(Path(),
              "; settings\n"
              "stray line\n"
@@ -84,7 +84,7 @@ TEST_F(TProfileFileTest, WriteKeepsEveryOtherLine) {
             "FetchCount=2\r\n");
 }
 
-TEST_F(TProfileFileTest, ReadsLfCrLfAndCrLineEnds) {
+TEST_F(ProfileFileTest, ReadsLfCrLfAndCrLineEnds) {
   for (const char* content : {"[A]\nK=v\n[B]\nK=w\n", "[A]\r\nK=v\r\n[B]\r\nK=w\r\n", "[A]\rK=v\r[B]\rK=w"}) {
     WriteBytes(Path(), content);
     EXPECT_EQ(Profile().ReadString("A", "K", ""), "v") << content;
@@ -92,7 +92,7 @@ TEST_F(TProfileFileTest, ReadsLfCrLfAndCrLineEnds) {
   }
 }
 
-TEST_F(TProfileFileTest, NamesIgnoreSurroundingBlanksCommentsAndLaterDuplicates) {
+TEST_F(ProfileFileTest, NamesIgnoreSurroundingBlanksCommentsAndLaterDuplicates) {
   WriteBytes(Path(),
              "UserID=outside\r\n  [ EMAIL ]\r\n;Server=commented\r\n  Server = first\r\nServer=second\r\n"
              "[EMAIL]\r\nUserID=later\r\n");
@@ -104,7 +104,7 @@ TEST_F(TProfileFileTest, NamesIgnoreSurroundingBlanksCommentsAndLaterDuplicates)
             "[EMAIL]\r\nUserID=later\r\n");
 }
 
-TEST_F(TProfileFileTest, ValuesRoundTripAsTheyStand) {
+TEST_F(ProfileFileTest, ValuesRoundTripAsTheyStand) {
   std::string highBytes;
   for (int c = 0x80; c <= 0xFF; ++c) highBytes.push_back(static_cast<char>(c));
   const std::string values[] = {"", "  padded  ", "a=b=c", "; not a comment", "[not a section]",
@@ -115,7 +115,7 @@ TEST_F(TProfileFileTest, ValuesRoundTripAsTheyStand) {
   }
 }
 
-TEST_F(TProfileFileTest, ValueReadBackIsCutAt2047Characters) {
+TEST_F(ProfileFileTest, ValueReadBackIsCutAt2047Characters) {
   std::string longValue(3000, 'x');
   longValue[2046] = 'y';
   Profile().WriteString("AUTOCHECK", "From", longValue);
@@ -128,9 +128,9 @@ TEST_F(TProfileFileTest, ValueReadBackIsCutAt2047Characters) {
 // A settings file is small: of a huge one only the first part is read, a
 // line cut there is dropped, and the file is never rewritten, since that
 // would lose what was not read.
-TEST_F(TProfileFileTest, OversizedFileIsReadInPartAndNeverRewritten) {
+TEST_F(ProfileFileTest, OversizedFileIsReadInPartAndNeverRewritten) {
   const std::string head = "[EMAIL]\r\nServer=mail.example.org\r\n";
-  std::string body = head + "Junk=" + std::string(TProfileFile::kMaxFileSize - head.size() - 8, 'x') +
+  std::string body = head + "Junk=" + std::string(ProfileFile::kMaxFileSize - head.size() - 8, 'x') +
                      "\r\nUserID=cut off here\r\n[SOUND]\r\nPlayWave=No\r\n";
   WriteBytes(Path(), body);
   EXPECT_EQ(Profile().ReadValue("EMAIL", "Server"), "mail.example.org");
@@ -146,15 +146,15 @@ TEST_F(TProfileFileTest, OversizedFileIsReadInPartAndNeverRewritten) {
   EXPECT_EQ(ReadBytes(Path()), body);
 
   const std::string tail = "\r\nUserID=ann\r\n";
-  const std::string exact = head + "Junk=" + std::string(TProfileFile::kMaxFileSize - head.size() - 5 - tail.size(), 'x') + tail;
-  ASSERT_EQ(exact.size(), TProfileFile::kMaxFileSize);
+  const std::string exact = head + "Junk=" + std::string(ProfileFile::kMaxFileSize - head.size() - 5 - tail.size(), 'x') + tail;
+  ASSERT_EQ(exact.size(), ProfileFile::kMaxFileSize);
   WriteBytes(Path(), exact);
   EXPECT_EQ(Profile().ReadValue("EMAIL", "UserID"), "ann") << "a file of exactly the limit is read whole";
   Profile().WriteString("EMAIL", "Server", "new");
   EXPECT_EQ(Profile().ReadValue("EMAIL", "Server"), "new");
 }
 
-TEST_F(TProfileFileTest, RefusesWhatALineCannotHoldAndLeavesFileUnchanged) {
+TEST_F(ProfileFileTest, RefusesWhatALineCannotHoldAndLeavesFileUnchanged) {
   WriteBytes(Path(), "[EMAIL]\r\nServer=host\r\n");
   const std::string bad[][3] = {{"EMAIL", "Server", "a\r\nUserID=evil"},
                                 {"EMAIL", "Server", std::string("nul\0byte", 8)},
@@ -171,12 +171,12 @@ TEST_F(TProfileFileTest, RefusesWhatALineCannotHoldAndLeavesFileUnchanged) {
     }
   }
   EXPECT_EQ(ReadBytes(Path()), "[EMAIL]\r\nServer=host\r\n");
-  EXPECT_TRUE(TProfileFile::CanHoldValue("plain \xD5 text"));
-  EXPECT_FALSE(TProfileFile::CanHoldValue(std::string(1, '\0')));
+  EXPECT_TRUE(ProfileFile::CanHoldValue("plain \xD5 text"));
+  EXPECT_FALSE(ProfileFile::CanHoldValue(std::string(1, '\0')));
 }
 
-TEST_F(TProfileFileTest, WriteFailureRaisesUnableToWriteNamingTheFile) {
-  TProfileFile missingFolder(folder_.File("no-such-folder/pop3.ini"));
+TEST_F(ProfileFileTest, WriteFailureRaisesUnableToWriteNamingTheFile) {
+  ProfileFile missingFolder(folder_.File("no-such-folder/pop3.ini"));
   try {
     missingFolder.WriteString("EMAIL", "Server", "host");
     FAIL() << "no error";
@@ -190,7 +190,7 @@ TEST_F(TProfileFileTest, WriteFailureRaisesUnableToWriteNamingTheFile) {
   EXPECT_EQ(Profile().ReadString("EMAIL", "Server", "dflt"), "dflt");
 }
 
-TEST_F(TProfileFileTest, OwnerOnlyFileIsMode0600WhateverTheUmask) {
+TEST_F(ProfileFileTest, OwnerOnlyFileIsMode0600WhateverTheUmask) {
   mode_t oldMask = ::umask(0);
   Profile(FileAccess::OwnerOnly).WriteString("EMAIL", "Password", "secret");
   ::umask(oldMask);
@@ -204,7 +204,7 @@ TEST_F(TProfileFileTest, OwnerOnlyFileIsMode0600WhateverTheUmask) {
   EXPECT_EQ(info.st_mode & 07777, 0600u);
 }
 
-TEST_F(TProfileFileTest, SharedWriteKeepsTheModeOfAnExistingFile) {
+TEST_F(ProfileFileTest, SharedWriteKeepsTheModeOfAnExistingFile) {
   WriteBytes(Path(), "[EMAIL]\r\n");
   ::chmod(Path().c_str(), 0640);
   Profile().WriteString("EMAIL", "Server", "host");
@@ -213,7 +213,7 @@ TEST_F(TProfileFileTest, SharedWriteKeepsTheModeOfAnExistingFile) {
   EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
-TEST_F(TProfileFileTest, WriteThroughSymbolicLinkUpdatesItsTarget) {
+TEST_F(ProfileFileTest, WriteThroughSymbolicLinkUpdatesItsTarget) {
   std::string target = folder_.File("real.ini");
   WriteBytes(target, "[EMAIL]\r\nServer=old\r\n");
   std::filesystem::create_symlink(target, Path());

@@ -25,14 +25,14 @@
 namespace {
 
 using Lines = std::vector<std::string>;
-using pop3::TAnswerLimits;
-using pop3::TAnswerReader;
-using pop3::TDotStuffing;
+using pop3::AnswerLimits;
+using pop3::AnswerReader;
+using pop3::DotStuffing;
 
-TAnswerLimits Roomy() { return {1000, 100000, "too long"}; }
+AnswerLimits Roomy() { return {1000, 100000, "too long"}; }
 
 // Every line up to the terminating one.
-Lines ReadAll(TAnswerReader& reader) {
+Lines ReadAll(AnswerReader& reader) {
   Lines lines;
   reader.ReadRest([&](std::string& line) { lines.push_back(line); });
   return lines;
@@ -42,8 +42,8 @@ Lines ReadAll(TAnswerReader& reader) {
 // line ending a batch.
 class AnswerReaderBatches : public ::testing::Test {
  protected:
-  TAnswerReader Reader(TAnswerLimits limits = Roomy(), TDotStuffing dots = TDotStuffing::Remove) {
-    return TAnswerReader(
+  AnswerReader Reader(AnswerLimits limits = Roomy(), DotStuffing dots = DotStuffing::Remove) {
+    return AnswerReader(
         [this](Lines& lines, std::size_t maxLines) {
           lines.clear();
           if (wire_.empty()) return false;
@@ -74,7 +74,7 @@ TEST_F(AnswerReaderBatches, StripsLineEndsAndStuffedDotsAndStopsAtTheTerminator)
 
 TEST_F(AnswerReaderBatches, KeepsStuffedDotsWhenAskedTo) {
   wire_ = {"..stuffed\r\n", "..\r\n", ". \r\n", ".\n"};
-  auto reader = Reader(Roomy(), TDotStuffing::Keep);
+  auto reader = Reader(Roomy(), DotStuffing::Keep);
   EXPECT_EQ(ReadAll(reader), (Lines{"..stuffed", "..", ". "}));
 }
 
@@ -130,8 +130,8 @@ TEST_F(AnswerReaderBatches, FailuresMidwayDropTheConnectionOnce) {
   }
   EXPECT_EQ(dropped_, 2);
   // The source itself fails (a line too long for the transport, a cancel).
-  auto failing = TAnswerReader([](Lines&, std::size_t) -> bool { throw net::ERangeError("Range check error"); },
-                               [this] { ++dropped_; }, Roomy(), TDotStuffing::Remove);
+  auto failing = AnswerReader([](Lines&, std::size_t) -> bool { throw net::ERangeError("Range check error"); },
+                               [this] { ++dropped_; }, Roomy(), DotStuffing::Remove);
   std::string line;
   EXPECT_THROW(failing.Next(line), net::ERangeError);
   EXPECT_EQ(dropped_, 3);
@@ -161,8 +161,8 @@ class AnswerReaderPieces : public ::testing::TestWithParam<std::size_t> {
     client_->net::TLineSocket::Connect();
   }
 
-  TAnswerReader Reader(TAnswerLimits limits, TDotStuffing dots) {
-    return TAnswerReader(*client_, std::move(limits), dots);
+  AnswerReader Reader(AnswerLimits limits, DotStuffing dots) {
+    return AnswerReader(*client_, std::move(limits), dots);
   }
 
   // The client gave the connection up by itself, and the server saw it go.
@@ -187,9 +187,9 @@ TEST_P(AnswerReaderPieces, AnswersEndAtTheirTerminatorWhateverThePieces) {
   Serve("1 120\r\n..kept\r\n. \r\n.\r\n"
         "Subject: hi\r\n\r\n..stuffed\n..\r\n" + longLine + "\r\nlast\r\n.\r\n"
         "+OK next\r\n");
-  auto listing = Reader(Roomy(), TDotStuffing::Keep);
+  auto listing = Reader(Roomy(), DotStuffing::Keep);
   EXPECT_EQ(ReadAll(listing), (Lines{"1 120", "..kept", ". "}));
-  auto message = Reader(pop3::MessageLimits(), TDotStuffing::Remove);
+  auto message = Reader(pop3::MessageLimits(), DotStuffing::Remove);
   EXPECT_EQ(ReadAll(message), (Lines{"Subject: hi", "", ".stuffed", ".", longLine, "last"}));
   std::string reply;
   client_->ReadLn(reply);
@@ -200,7 +200,7 @@ TEST_P(AnswerReaderPieces, AnswersEndAtTheirTerminatorWhateverThePieces) {
 
 TEST_P(AnswerReaderPieces, CapsDropTheConnection) {
   Serve("1\r\n2\r\n3\r\n.\r\n");
-  auto reader = Reader({2, 1000, "The listing is too long"}, TDotStuffing::Keep);
+  auto reader = Reader({2, 1000, "The listing is too long"}, DotStuffing::Keep);
   Lines lines;
   try {
     reader.ReadRest([&](std::string& line) { lines.push_back(line); });
@@ -219,7 +219,7 @@ TEST_P(AnswerReaderPieces, ConnectionClosedMidAnswerFailsAndDrops) {
   client_->Host = testsupport::LoopbackServer::kHost;
   client_->Port = server_.Port();
   client_->net::TLineSocket::Connect();
-  auto reader = Reader(pop3::MessageLimits(), TDotStuffing::Remove);
+  auto reader = Reader(pop3::MessageLimits(), DotStuffing::Remove);
   Lines lines;
   try {
     reader.ReadRest([&](std::string& line) { lines.push_back(line); });
@@ -233,7 +233,7 @@ TEST_P(AnswerReaderPieces, ConnectionClosedMidAnswerFailsAndDrops) {
 
 TEST_P(AnswerReaderPieces, FailingWorkOnALineDropsTheConnection) {
   Serve("1 120\r\nnot a listing line\r\n3 7\r\n.\r\n");
-  auto reader = Reader(Roomy(), TDotStuffing::Keep);
+  auto reader = Reader(Roomy(), DotStuffing::Keep);
   EXPECT_THROW(reader.ReadRest([](std::string& line) {
     if (line.find(' ') != 1) throw platform::Exception("bad line");
   }),

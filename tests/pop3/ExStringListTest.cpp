@@ -8,7 +8,7 @@
 namespace {
 
 using pop3::TExStringList;
-using pop3::TStringList;
+using pop3::StringList;
 
 TExStringList ListOf(const std::vector<std::string>& items, bool sorted) {
   TExStringList list;
@@ -108,7 +108,7 @@ TEST(ExStringList, SortedListKeepsItemsOrderedByName) {
 }
 
 TEST(StringList, TextJoinsWithCrLfAndSetTextSplitsEitherEnding) {
-  TStringList list;
+  StringList list;
   list.SetText("one\r\ntwo\nthree\r\n");
   ASSERT_EQ(list.Count(), 3);
   EXPECT_EQ(list[1], "two");
@@ -119,7 +119,7 @@ TEST(StringList, TextJoinsWithCrLfAndSetTextSplitsEitherEnding) {
 }
 
 TEST(StringList, IndexOutsideTheListRaises) {
-  TStringList list;
+  StringList list;
   EXPECT_THROW(list.Get(0), pop3::EListError);
   list.Add("x");
   EXPECT_THROW(list.Get(1), pop3::EListError);

@@ -78,6 +78,6 @@ std::vector<std::string> TempFiles(const std::string& folder) {
   return names;
 }
 
-std::vector<std::string> Items(const pop3::TStringList& list) { return list.Items(); }
+std::vector<std::string> Items(const pop3::StringList& list) { return list.Items(); }
 
 }  // namespace fetchtest

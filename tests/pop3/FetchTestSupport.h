@@ -37,6 +37,6 @@ std::vector<std::string> FilesBelow(const std::string& folder);
 // Names in folder matching Temp*.mme, sorted.
 std::vector<std::string> TempFiles(const std::string& folder);
 
-std::vector<std::string> Items(const pop3::TStringList& list);
+std::vector<std::string> Items(const pop3::StringList& list);
 
 }  // namespace fetchtest

@@ -55,7 +55,7 @@ TEST(HeaderParameter, OtherParametersAndPlainTextAreNoBoundary) {
 TEST(ParsePartHeader, FoldedFieldsAnyCaseFirstOccurrence) {
   const Lines lines = {"Content-Type: application/pdf;", "\tname=report.pdf", "content-transfer-encoding:  Base64 ",
                        "Content-Disposition: ATTACHMENT; filename=\"a b.pdf\"", "Content-Type: text/plain"};
-  const pop3::TPartHeader header = ParsePartHeader(lines, 0, lines.size(), "text/plain");
+  const pop3::PartHeader header = ParsePartHeader(lines, 0, lines.size(), "text/plain");
   EXPECT_EQ(header.type, "application/pdf");
   EXPECT_EQ(header.encoding, "base64");
   EXPECT_EQ(header.disposition, "attachment");
@@ -65,11 +65,11 @@ TEST(ParsePartHeader, FoldedFieldsAnyCaseFirstOccurrence) {
 
 TEST(ParsePartHeader, NameFromTheTypeAndDefaultsWithout) {
   const Lines named = {"Content-Type: image/gif; name=x.gif", "X-Other: name=\"no.txt\""};
-  const pop3::TPartHeader gif = ParsePartHeader(named, 0, named.size(), "text/plain");
+  const pop3::PartHeader gif = ParsePartHeader(named, 0, named.size(), "text/plain");
   EXPECT_EQ(gif.fileName, "x.gif");
   EXPECT_EQ(gif.encoding, "");
   const Lines bare = {"Content-Type: garbage", "Subject: filename=\"no.txt\""};
-  const pop3::TPartHeader text = ParsePartHeader(bare, 0, bare.size(), "message/rfc822");
+  const pop3::PartHeader text = ParsePartHeader(bare, 0, bare.size(), "message/rfc822");
   EXPECT_EQ(text.type, "message/rfc822");
   EXPECT_FALSE(text.hasFileName);
   EXPECT_EQ(text.fileName, "");
@@ -89,7 +89,7 @@ TEST(ParsePartHeader, NamesDecodedBoundaryAsSent) {
 }
 
 TEST(IsAttachment, DispositionNameOrNonText) {
-  pop3::TPartHeader header;
+  pop3::PartHeader header;
   header.type = "text/plain";
   EXPECT_FALSE(pop3::IsAttachment(header));
   header.type = "text/html";
@@ -125,7 +125,7 @@ class MimeHeader : public ::testing::Test {
   bool Take(const std::string& line) { return extractor_.TakeHeaderLine(line); }
 
   pop3::TPop3Client client_;
-  pop3::TMimeExtractor extractor_{client_};
+  pop3::MimeExtractor extractor_{client_};
 };
 
 TEST_F(MimeHeader, FieldValuesStartAtFixedColumns) {

@@ -33,12 +33,12 @@ TEST(IsDelimiterLine, OnlyWholeLinesOfTheBoundary) {
   }
 }
 
-class MimeWalk : public ::testing::Test {
+class MimeWalkTest : public ::testing::Test {
  protected:
   // Walks lines as the body of a message whose Content-Type is type.
   bool Walk(const std::string& type) {
     const Lines header = {"Content-Type: " + type};
-    const pop3::TPartHeader main = pop3::ParsePartHeader(header, 0, header.size(), "text/plain");
+    const pop3::PartHeader main = pop3::ParsePartHeader(header, 0, header.size(), "text/plain");
     return pop3::WalkMime(lines_, main, leaves_, walked_);
   }
 
@@ -49,11 +49,11 @@ class MimeWalk : public ::testing::Test {
   }
 
   Lines lines_;
-  std::vector<pop3::TMimeLeaf> leaves_;
+  std::vector<pop3::MimeLeaf> leaves_;
   std::size_t walked_ = 0;
 };
 
-TEST_F(MimeWalk, NestedMultipartsAreDescendedWithTheirOwnHeaders) {
+TEST_F(MimeWalkTest, NestedMultipartsAreDescendedWithTheirOwnHeaders) {
   lines_ = {"preamble",
             "--out",
             "Content-Type: multipart/alternative; boundary=in",
@@ -86,7 +86,7 @@ TEST_F(MimeWalk, NestedMultipartsAreDescendedWithTheirOwnHeaders) {
   EXPECT_EQ(walked_, lines_.size() - 1);  // just after "--out--"
 }
 
-TEST_F(MimeWalk, InnerBoundaryExtendingTheOuterOneDoesNotEndTheOuterPart) {
+TEST_F(MimeWalkTest, InnerBoundaryExtendingTheOuterOneDoesNotEndTheOuterPart) {
   lines_ = {"--b886",
             "Content-Type: multipart/related; boundary=\"b886-1\"",
             "",
@@ -106,7 +106,7 @@ TEST_F(MimeWalk, InnerBoundaryExtendingTheOuterOneDoesNotEndTheOuterPart) {
   EXPECT_EQ(Body(1), Lines{"iVBO"});
 }
 
-TEST_F(MimeWalk, MissingClosingDelimiterEndsTheLastPartAtTheEnd) {
+TEST_F(MimeWalkTest, MissingClosingDelimiterEndsTheLastPartAtTheEnd) {
   lines_ = {"--b", "Content-Type: image/gif", "", "R0lG", "", "--b", "Content-Type: image/png", "", "iVBO", ""};
   ASSERT_TRUE(Walk("multipart/mixed; boundary=b"));
   ASSERT_EQ(leaves_.size(), 2u);
@@ -117,7 +117,7 @@ TEST_F(MimeWalk, MissingClosingDelimiterEndsTheLastPartAtTheEnd) {
   EXPECT_EQ(walked_, lines_.size());
 }
 
-TEST_F(MimeWalk, DigestPartsDefaultToMessagesAndHeaderlessPartsToText) {
+TEST_F(MimeWalkTest, DigestPartsDefaultToMessagesAndHeaderlessPartsToText) {
   lines_ = {"--d", "", "Subject: inner", "", "hello", "--d", "Subject: second", "", "hi", "--d--"};
   ASSERT_TRUE(Walk("multipart/digest; boundary=d"));
   ASSERT_EQ(leaves_.size(), 2u);
@@ -130,7 +130,7 @@ TEST_F(MimeWalk, DigestPartsDefaultToMessagesAndHeaderlessPartsToText) {
   EXPECT_EQ(leaves_[0].header.type, "text/plain");
 }
 
-TEST_F(MimeWalk, PartHeaderEndsAtTheFirstLineThatIsNoHeaderLine) {
+TEST_F(MimeWalkTest, PartHeaderEndsAtTheFirstLineThatIsNoHeaderLine) {
   lines_ = {"--b", "Content-Type: image/gif", "R0lG", "--b", "Content-Type: image/png", "--b--"};
   ASSERT_TRUE(Walk("multipart/mixed; boundary=b"));
   ASSERT_EQ(leaves_.size(), 2u);
@@ -140,7 +140,7 @@ TEST_F(MimeWalk, PartHeaderEndsAtTheFirstLineThatIsNoHeaderLine) {
   EXPECT_FALSE(leaves_[1].headerEnded);
 }
 
-TEST_F(MimeWalk, UnsplittableMultipartIsReported) {
+TEST_F(MimeWalkTest, UnsplittableMultipartIsReported) {
   lines_ = {"just text", "--other", "more"};
   EXPECT_FALSE(Walk("multipart/mixed; boundary=b"));
   EXPECT_TRUE(leaves_.empty());
@@ -152,7 +152,7 @@ TEST_F(MimeWalk, UnsplittableMultipartIsReported) {
   EXPECT_EQ(leaves_[0].header.type, "multipart/mixed");
 }
 
-TEST_F(MimeWalk, DepthIsBounded) {
+TEST_F(MimeWalkTest, DepthIsBounded) {
   for (int i = 0; i < 100; ++i) {
     lines_.push_back("--b" + std::to_string(i));
     lines_.push_back("Content-Type: multipart/mixed; boundary=b" + std::to_string(i + 1));
@@ -163,7 +163,7 @@ TEST_F(MimeWalk, DepthIsBounded) {
   EXPECT_EQ(leaves_[0].header.type, "multipart/mixed");
 }
 
-TEST_F(MimeWalk, SinglePartIsOneLeafToTheEnd) {
+TEST_F(MimeWalkTest, SinglePartIsOneLeafToTheEnd) {
   lines_ = {"%PDF-1.4", "%%EOF"};
   ASSERT_TRUE(Walk("application/pdf; name=x.pdf"));
   ASSERT_EQ(leaves_.size(), 1u);

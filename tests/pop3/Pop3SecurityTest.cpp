@@ -12,7 +12,7 @@ namespace pop3test {
 namespace {
 
 using pop3::ESecurityError;
-using pop3::TSecurity;
+using pop3::SecurityMode;
 
 constexpr const char* kCapaWithoutStls = R"(
   S: +OK POP3 ready
@@ -59,7 +59,7 @@ class Pop3Security : public ScriptedClientTest {
 };
 
 TEST_F(Pop3Security, NoneKeepsThePlainConversationWithoutCapa) {
-  client().Security = TSecurity::None;
+  client().Security = SecurityMode::None;
   Expect("");
   client().Connect();
   client().Disconnect();
@@ -67,7 +67,7 @@ TEST_F(Pop3Security, NoneKeepsThePlainConversationWithoutCapa) {
 }
 
 TEST_F(Pop3Security, AutoSendsOneCapaAndLogsInInClearWhenNoStlsIsListed) {
-  client().Security = TSecurity::Auto;
+  client().Security = SecurityMode::Auto;
   server_.AddConversation(std::string(kCapaWithoutStls) + kLogInAfterGreeting + kQuit);
   client().Connect();
   EXPECT_TRUE(client().SessionTls().empty());
@@ -77,7 +77,7 @@ TEST_F(Pop3Security, AutoSendsOneCapaAndLogsInInClearWhenNoStlsIsListed) {
 }
 
 TEST_F(Pop3Security, AutoTakesARefusedCapaAsPlaintext) {
-  client().Security = TSecurity::Auto;
+  client().Security = SecurityMode::Auto;
   server_.AddConversation(std::string("S: +OK ready\nC: CAPA\nS: -ERR unknown command\n") + kLogInAfterGreeting +
                           kQuit);
   client().Connect();
@@ -86,7 +86,7 @@ TEST_F(Pop3Security, AutoTakesARefusedCapaAsPlaintext) {
 }
 
 TEST_F(Pop3Security, ARefusedStlsEndsTheSessionWithNothingMoreSent) {
-  client().Security = TSecurity::STARTTLS;
+  client().Security = SecurityMode::STARTTLS;
   server_.AddConversation("S: +OK ready\nC: STLS\nS: -ERR not today\n");
   const std::string text = Refused();
   EXPECT_NE(text.find("refused STLS: -ERR not today"), std::string::npos) << text;
@@ -94,7 +94,7 @@ TEST_F(Pop3Security, ARefusedStlsEndsTheSessionWithNothingMoreSent) {
 }
 
 TEST_F(Pop3Security, AutoRefusesAListedStlsThatIsThenRefused) {
-  client().Security = TSecurity::Auto;
+  client().Security = SecurityMode::Auto;
   server_.AddConversation("S: +OK ready\nC: CAPA\nS: +OK\nS: STLS\nS: .\nC: STLS\nS: -ERR gone\n");
   Refused();
   EXPECT_TRUE(client().TlsOffered());
@@ -102,7 +102,7 @@ TEST_F(Pop3Security, AutoRefusesAListedStlsThatIsThenRefused) {
 }
 
 TEST_F(Pop3Security, AHostKnownForTlsWhoseStlsIsStrippedGetsNoPassword) {
-  client().Security = TSecurity::Auto;
+  client().Security = SecurityMode::Auto;
   client().TlsRequired = true;
   server_.AddConversation(kCapaWithoutStls);
   const std::string text = Refused();
@@ -111,7 +111,7 @@ TEST_F(Pop3Security, AHostKnownForTlsWhoseStlsIsStrippedGetsNoPassword) {
 }
 
 TEST_F(Pop3Security, PlaintextLogInAsksFirstAndSendsNothingWhenRefused) {
-  client().Security = TSecurity::Auto;
+  client().Security = SecurityMode::Auto;
   int asked = 0;
   client().OnPlaintextLogin = [&](bool& handled) {
     ++asked;
@@ -125,7 +125,7 @@ TEST_F(Pop3Security, PlaintextLogInAsksFirstAndSendsNothingWhenRefused) {
 }
 
 TEST_F(Pop3Security, PlaintextLogInGoesOnWhenAllowed) {
-  client().Security = TSecurity::Auto;
+  client().Security = SecurityMode::Auto;
   client().OnPlaintextLogin = [](bool& handled) { handled = true; };
   server_.AddConversation(std::string(kCapaWithoutStls) + kLogInAfterGreeting + kQuit);
   client().Connect();
@@ -136,7 +136,7 @@ TEST_F(Pop3Security, PlaintextLogInGoesOnWhenAllowed) {
 // The token in these tests goes in clear: the scripted server is on the
 // loopback address, the one place where that is allowed.
 TEST_F(Pop3Security, XOAuth2SendsTheTokenOfTheCommandOnTheContinuationLine) {
-  client().Security = TSecurity::None;
+  client().Security = SecurityMode::None;
   client().Password.clear();
   client().TokenCommand = "echo tok-123; echo second-line-ignored";
   server_.AddConversation(std::string("S: +OK ready\nC: AUTH XOAUTH2\nS: + \nC: ") +
@@ -149,7 +149,7 @@ TEST_F(Pop3Security, XOAuth2SendsTheTokenOfTheCommandOnTheContinuationLine) {
 }
 
 TEST_F(Pop3Security, XOAuth2RefusalShowsTheServersDecodedError) {
-  client().Security = TSecurity::None;
+  client().Security = SecurityMode::None;
   client().TokenCommand = "printf 'tok-123\\n'";
   server_.AddConversation(std::string("S: +OK ready\nC: AUTH XOAUTH2\nS: +\nC: dXNlcj1ib2IBYXV0aD1CZWFyZXIgdG9rLTEyMwEB\n") +
                           "S: + eyJzdGF0dXMiOiI0MDEiLCJzY2hlbWVzIjoiYmVhcmVyIn0=\nC: \nS: -ERR authentication failed\n");
@@ -160,7 +160,7 @@ TEST_F(Pop3Security, XOAuth2RefusalShowsTheServersDecodedError) {
 }
 
 TEST_F(Pop3Security, AFailingTokenCommandIsReportedWithItsStatusAndErrors) {
-  client().Security = TSecurity::None;
+  client().Security = SecurityMode::None;
   client().TokenCommand = "echo 'refresh token expired' >&2; exit 3";
   server_.AddConversation("S: +OK ready\n");
   const std::string text = Refused();
@@ -170,7 +170,7 @@ TEST_F(Pop3Security, AFailingTokenCommandIsReportedWithItsStatusAndErrors) {
 }
 
 TEST_F(Pop3Security, ATokenCommandThatHangsIsBoundedByTheTimeOut) {
-  client().Security = TSecurity::None;
+  client().Security = SecurityMode::None;
   client().SetTimeOut(300);
   client().TokenCommand = "exec sleep 30";
   server_.AddConversation("S: +OK ready\n");
@@ -200,7 +200,7 @@ namespace {
 class Pop3TlsHandshakeFault : public Pop3Security {};
 
 TEST_F(Pop3TlsHandshakeFault, AStalledHandshakeEndsByTheTimeOutWithNothingSentInClear) {
-  client().Security = TSecurity::TLS;
+  client().Security = SecurityMode::TLS;
   client().SetTimeOut(400);
   server_.AddConversation("STALL\n");
   const std::string text = FailureOf<net::ESockError>([&] { client().Connect(); });
@@ -213,7 +213,7 @@ TEST_F(Pop3TlsHandshakeFault, AStalledHandshakeEndsByTheTimeOutWithNothingSentIn
 }
 
 TEST_F(Pop3TlsHandshakeFault, APlaintextGreetingOnATlsPortIsAFailedHandshake) {
-  client().Security = TSecurity::TLS;
+  client().Security = SecurityMode::TLS;
   client().SetTimeOut(5000);
   server_.AddConversation("S: +OK plaintext POP3 here\nCLOSE\n");
   const std::string text = Refused();
@@ -222,7 +222,7 @@ TEST_F(Pop3TlsHandshakeFault, APlaintextGreetingOnATlsPortIsAFailedHandshake) {
 }
 
 TEST_F(Pop3TlsHandshakeFault, ACancelDuringTheHandshakeEndsIt) {
-  client().Security = TSecurity::TLS;
+  client().Security = SecurityMode::TLS;
   client().SetTimeOut(0);
   server_.AddConversation("STALL\n");
   client().ReportLevel = net::kStatusTrace;  // the handshake begins with "Starting TLS"

@@ -15,7 +15,7 @@
 namespace pop3test {
 namespace {
 
-using pop3::TSecurity;
+using pop3::SecurityMode;
 
 // The SHA-256 fingerprint of a certificate file as openssl prints it
 // ("AB:CD:..."), an independent check of the one the client shows.
@@ -55,7 +55,7 @@ class Pop3TlsDovecot : public testsupport::TlsDovecotTest {
     };
   }
 
-  void Use(TSecurity security, int port, const std::string& host = "") {
+  void Use(SecurityMode security, int port, const std::string& host = "") {
     client_->Security = security;
     client_->Port = port;
     if (!host.empty()) client_->Host = host;
@@ -84,7 +84,7 @@ TEST_F(Pop3TlsDovecot, ImplicitTlsChecksViewsAndDeletes) {
   mailbox_->AddMessage(Message(1));
   mailbox_->AddMessage(Message(2));
   const auto logStart = server_->LogSize();
-  Use(TSecurity::TLS, server_->TlsPort());
+  Use(SecurityMode::TLS, server_->TlsPort());
   client_->Connect();
   EXPECT_EQ(client_->SessionTls().rfind("TLSv1.", 0), 0u) << client_->SessionTls();
   EXPECT_NE(client_->SessionTls(), "TLSv1.1");
@@ -105,7 +105,7 @@ TEST_F(Pop3TlsDovecot, ImplicitTlsChecksViewsAndDeletes) {
 TEST_F(Pop3TlsDovecot, StlsOnThePlainPortBeforeTheLogIn) {
   mailbox_->AddMessage(Message(1));
   const auto logStart = server_->LogSize();
-  Use(TSecurity::STARTTLS, server_->Port());
+  Use(SecurityMode::STARTTLS, server_->Port());
   client_->Connect();
   EXPECT_FALSE(client_->SessionTls().empty());
   EXPECT_EQ(client_->MailCount(), 1);
@@ -114,7 +114,7 @@ TEST_F(Pop3TlsDovecot, StlsOnThePlainPortBeforeTheLogIn) {
 }
 
 TEST_F(Pop3TlsDovecot, AutoTakesTheStlsThatCapaLists) {
-  Use(TSecurity::Auto, server_->Port(), "localhost");  // the name, checked against DNS:localhost
+  Use(SecurityMode::Auto, server_->Port(), "localhost");  // the name, checked against DNS:localhost
   client_->Connect();
   EXPECT_TRUE(client_->TlsOffered());
   EXPECT_FALSE(client_->SessionTls().empty());
@@ -127,7 +127,7 @@ TEST_F(Pop3TlsDovecot, IPv6LoopbackLiteralIsReachedAndCheckedAgainstTheCertifica
     GTEST_SKIP() << "no IPv6 loopback on this machine";
   }
   mailbox_->AddMessage(Message(1));
-  Use(TSecurity::TLS, server_->TlsPort(), "::1");  // the certificate names IP:::1
+  Use(SecurityMode::TLS, server_->TlsPort(), "::1");  // the certificate names IP:::1
   client_->Connect();
   EXPECT_EQ(client_->RemoteAddressText(), "::1");
   EXPECT_EQ(client_->RemoteAddress(), 0u) << "no IPv4 address was used";
@@ -143,7 +143,7 @@ TEST_F(Pop3TlsDovecot, IPv6LoopbackLiteralIsReachedAndCheckedAgainstTheCertifica
 TEST_F(Pop3TlsDovecot, EveryAddressOfTheHostIsTriedInTurn) {
   const char* name = std::getenv("POP3CHECK_TEST_DUAL_STACK_HOST");
   if (name == nullptr || *name == '\0') GTEST_SKIP() << "POP3CHECK_TEST_DUAL_STACK_HOST is not set";
-  Use(TSecurity::STARTTLS, server_->Port(), name);
+  Use(SecurityMode::STARTTLS, server_->Port(), name);
   client_->TlsFingerprint = OpenSslFingerprint(server_->CertificateFile("server"));  // the name is not in it
   client_->Connect();
   EXPECT_EQ(client_->RemoteAddressText(), "127.0.0.1");
@@ -161,7 +161,7 @@ TEST_P(Pop3TlsCertificateFault, EndsTheSessionBeforeAnyCredentialWithItsOwnReaso
   const CertificateFault& c = GetParam();
   const std::string address = server_->FaultAddress(c.fault);
   const auto logStart = server_->LogSize();
-  Use(TSecurity::TLS, server_->TlsPort(), address);
+  Use(SecurityMode::TLS, server_->TlsPort(), address);
   const std::string text = RefusedConnect();
   EXPECT_NE(text.find(c.words), std::string::npos) << text;
   const std::string fingerprint = OpenSslFingerprint(server_->CertificateFile(c.fault));
@@ -190,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Pop3TlsDovecot, TheTrustStoreAloneDoesNotTrustTheTestCa) {
   client_->TlsCAFile.clear();
-  Use(TSecurity::TLS, server_->TlsPort());
+  Use(SecurityMode::TLS, server_->TlsPort());
   EXPECT_NE(RefusedConnect().find("not trusted"), std::string::npos);
 }
 
@@ -198,7 +198,7 @@ TEST_F(Pop3TlsDovecot, PinnedSelfSignedCertificateIsAccepted) {
   client_->TlsCAFile.clear();
   client_->TlsFingerprint = OpenSslFingerprint(server_->CertificateFile("selfsigned"));
   ASSERT_FALSE(client_->TlsFingerprint.empty());
-  Use(TSecurity::TLS, server_->TlsPort(), server_->FaultAddress("selfsigned"));
+  Use(SecurityMode::TLS, server_->TlsPort(), server_->FaultAddress("selfsigned"));
   client_->Connect();
   EXPECT_FALSE(client_->SessionTls().empty());
   client_->Disconnect();
@@ -206,7 +206,7 @@ TEST_F(Pop3TlsDovecot, PinnedSelfSignedCertificateIsAccepted) {
 
 TEST_F(Pop3TlsDovecot, APinThatDoesNotMatchIsRefusedEvenForATrustedChain) {
   client_->TlsFingerprint = OpenSslFingerprint(server_->CertificateFile("selfsigned"));
-  Use(TSecurity::TLS, server_->TlsPort());  // the good, CA-signed certificate
+  Use(SecurityMode::TLS, server_->TlsPort());  // the good, CA-signed certificate
   EXPECT_NE(RefusedConnect().find("pinned"), std::string::npos);
 }
 

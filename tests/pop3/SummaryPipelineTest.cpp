@@ -1,4 +1,4 @@
-// TSummaryPipeline and the pipelined FetchSummary against scripted
+// SummaryPipeline and the pipelined FetchSummary against scripted
 // conversations: what goes out ahead, in which batches, and that every
 // answer is read as its own command's, whatever breaks in between.
 
@@ -13,7 +13,7 @@ namespace {
 
 using net::ESockError;
 using platform::Exception;
-using pop3::TSummaryPipeline;
+using pop3::SummaryPipeline;
 
 constexpr const char* kPipelining = R"(
   C: CAPA
@@ -74,8 +74,8 @@ class SummaryPipelineTest : public ScriptedClientTest {
   }
 
   // Fetches every message of plan in order through one walk.
-  void Walk(const std::vector<std::int32_t>& plan, TSummaryPipeline::Limits limits = {}) {
-    TSummaryPipeline walk(client(), plan, limits);
+  void Walk(const std::vector<std::int32_t>& plan, SummaryPipeline::Limits limits = {}) {
+    SummaryPipeline walk(client(), plan, limits);
     for (std::int32_t msg : plan) walk.FetchSummary(msg);
     walk.Finish();
   }
@@ -118,7 +118,7 @@ TEST_F(SummaryPipelineTest, AnswersMergedInOnePacketOrSplitIntoBytesAreReadWhole
 TEST_F(SummaryPipelineTest, RefusedMessageInTheMiddleAffectsOnlyItsOwn) {
   Expect(Listing(3) + kPipelining + Tops({1, 2, 3}) + Header(1) + "S: -ERR no such message\n" + Header(3));
   ConnectAndList();
-  TSummaryPipeline walk(client(), {1, 2, 3});
+  SummaryPipeline walk(client(), {1, 2, 3});
   walk.FetchSummary(1);
   EXPECT_EQ(FailureOf<Exception>([&] { walk.FetchSummary(2); }), "-ERR no such message\r\n");
   EXPECT_EQ(client().Summary().From, " Sender 1") << "a refused TOP leaves the summary as it was";
@@ -135,7 +135,7 @@ TEST_F(SummaryPipelineTest, EndingEarlyReadsTheAnswersAskedForBeforeTheNextComma
          "C: LIST \nS: +OK\nS: 7 70\nS: .\n");
   ConnectAndList();
   {
-    TSummaryPipeline walk(client(), {1, 2, 3});
+    SummaryPipeline walk(client(), {1, 2, 3});
     walk.FetchSummary(1);
     walk.Finish();
   }
@@ -151,7 +151,7 @@ TEST_F(SummaryPipelineTest, WalkLeftUnfinishedIsSettledBeforeQuit) {
   // No Finish: the QUIT of Disconnect still waits for answers 2 and 3.
   Expect(Listing(3) + kPipelining + Tops({1, 2, 3}) + Header(1) + "IDLE\n" + Header(2) + Header(3));
   ConnectAndList();
-  TSummaryPipeline walk(client(), {1, 2, 3});
+  SummaryPipeline walk(client(), {1, 2, 3});
   walk.FetchSummary(1);
   client().Disconnect();
   EXPECT_EQ(server_.Received().back(), "QUIT");
@@ -160,7 +160,7 @@ TEST_F(SummaryPipelineTest, WalkLeftUnfinishedIsSettledBeforeQuit) {
 TEST_F(SummaryPipelineTest, DropInTheMiddleOfABatchEndsTheSessionWithoutQuit) {
   Expect(Listing(3) + kPipelining + Tops({1, 2, 3}) + Header(1) + "S: +OK\nS: From: Sen\nCLOSE\n", false);
   ConnectAndList();
-  TSummaryPipeline walk(client(), {1, 2, 3});
+  SummaryPipeline walk(client(), {1, 2, 3});
   walk.FetchSummary(1);
   EXPECT_EQ(FailureOf<ESockError>([&] { walk.FetchSummary(2); }), pop3::kConnectionClosedText);
   walk.Finish();
@@ -212,7 +212,7 @@ TEST_F(SummaryPipelineTest, SizeTheListingDidNotGiveIsAskedForWithItsTop) {
 TEST_F(SummaryPipelineTest, MessageOffThePlanIsServedAfterTheAnswersAskedFor) {
   Expect(Listing(3) + kPipelining + Tops({1, 2}) + Header(1) + Header(2) + "C: TOP 3 0\n" + Header(3));
   ConnectAndList();
-  TSummaryPipeline walk(client(), {1, 2});
+  SummaryPipeline walk(client(), {1, 2});
   walk.FetchSummary(1);
   walk.FetchSummary(3);
   walk.Finish();
@@ -224,9 +224,9 @@ TEST_F(SummaryPipelineTest, WalkHoldsBusyAndOneBegunWhileBusyDoesNothing) {
   Expect(Listing(2) + kPipelining + Tops({1, 2}) + Header(1) + Header(2));
   ConnectAndList();
   {
-    TSummaryPipeline walk(client(), {1, 2});
+    SummaryPipeline walk(client(), {1, 2});
     EXPECT_TRUE(client().Busy());
-    TSummaryPipeline nested(client(), {1, 2});
+    SummaryPipeline nested(client(), {1, 2});
     nested.FetchSummary(1);  // no effect: the client is busy
     client().ListMessages();  // no effect either
     walk.FetchSummary(1);

@@ -1,7 +1,7 @@
 // Extracts real messages the way the body view does: each message file is
 // handed out line by line as a POP3 server sends it (line ends made CR LF,
 // lines starting with "." doubled, then the terminating line), read by the
-// client's own answer reader (TAnswerReader) and extracted by ReadMessage,
+// client's own answer reader (AnswerReader) and extracted by ReadMessage,
 // with Parse off, into a folder of its own.
 //
 // Usage: mime_corpus_extract OUT MESSAGE...
@@ -71,9 +71,9 @@ double Extract(const std::string& path, const std::filesystem::path& out) {
   std::string outcome = "ok";
   const auto start = std::chrono::steady_clock::now();
   try {
-    pop3::TAnswerReader answer(
+    pop3::AnswerReader answer(
         [&source](std::vector<std::string>& lines, std::size_t maxLines) { return source.Next(lines, maxLines); },
-        [] {}, pop3::MessageLimits(), pop3::TDotStuffing::Remove);
+        [] {}, pop3::MessageLimits(), pop3::DotStuffing::Remove);
     pop3::ReadMessage(client, answer);
   } catch (const std::exception& error) {
     outcome = std::string("error ") + error.what();
