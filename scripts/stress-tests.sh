@@ -26,22 +26,14 @@ if ! command -v stress-ng >/dev/null; then
 fi
 
 export QT_QPA_PLATFORM=offscreen
-SERVER_DIR=$(mktemp -d /tmp/pop3check-stress.XXXXXX)
-COURIER_DIR=$(mktemp -d /tmp/pop3check-stress-courier.XXXXXX)
-TLS_DIR=$(mktemp -d /tmp/pop3check-stress-tls.XXXXXX)
-export POP3CHECK_TEST_SERVER_DIR="$SERVER_DIR" POP3CHECK_TEST_COURIER_DIR="$COURIER_DIR"
-export POP3CHECK_TEST_TLS_SERVER_DIR="$TLS_DIR"
+. scripts/test-servers.sh
 LOAD_PID=""
 cleanup() {
   [ -n "$LOAD_PID" ] && kill "$LOAD_PID" 2>/dev/null && wait "$LOAD_PID" 2>/dev/null
-  "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" stop >/dev/null 2>&1 || true
-  "$ROOT/scripts/pop3-server-courier.sh" --dir "$COURIER_DIR" stop >/dev/null 2>&1 || true
-  "$ROOT/scripts/pop3-server.sh" --dir "$TLS_DIR" stop >/dev/null 2>&1 || true
+  stop_test_servers
 }
 trap cleanup EXIT
-scripts/pop3-server.sh --dir "$SERVER_DIR" --port auto start
-scripts/pop3-server-courier.sh --dir "$COURIER_DIR" --port auto start
-scripts/pop3-server.sh --dir "$TLS_DIR" --port auto --tls start
+start_test_servers stress
 
 stress-ng --cpu "$(nproc)" --quiet &
 LOAD_PID=$!

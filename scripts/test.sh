@@ -11,24 +11,9 @@ scripts/install-deps.sh --with-tests
 scripts/build.sh
 
 export QT_QPA_PLATFORM=offscreen
-SERVER_DIR=$(mktemp -d /tmp/pop3check-tests.XXXXXX)
-COURIER_DIR=$(mktemp -d /tmp/pop3check-courier.XXXXXX)
-TLS_DIR=$(mktemp -d /tmp/pop3check-tls.XXXXXX)
-export POP3CHECK_TEST_SERVER_DIR="$SERVER_DIR"
-export POP3CHECK_TEST_COURIER_DIR="$COURIER_DIR"
-export POP3CHECK_TEST_TLS_SERVER_DIR="$TLS_DIR"
-# Each stop ends only the processes named by its instance's pid files.
-cleanup() {
-  "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" stop >/dev/null 2>&1 || true
-  "$ROOT/scripts/pop3-server-courier.sh" --dir "$COURIER_DIR" stop >/dev/null 2>&1 || true
-  "$ROOT/scripts/pop3-server.sh" --dir "$TLS_DIR" stop >/dev/null 2>&1 || true
-}
-trap cleanup EXIT
-scripts/pop3-server.sh --dir "$SERVER_DIR" --port auto start
-scripts/pop3-server-courier.sh --dir "$COURIER_DIR" --port auto start
-# Dovecot with TLS: STLS on its plain port, implicit TLS on a second one,
-# certificates from a test CA and one loopback address per certificate fault.
-scripts/pop3-server.sh --dir "$TLS_DIR" --port auto --tls start
+. scripts/test-servers.sh
+trap stop_test_servers EXIT
+start_test_servers tests
 
 # Every stage runs even when an earlier one failed, so one run reports all
 # of them; ctest comes last so that its summary closes the output.
