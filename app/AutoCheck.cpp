@@ -6,7 +6,6 @@
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/Settings.h"
-#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -88,21 +87,8 @@ void TForm1::CheckMailboxForRules() {
 }
 
 // Every listed row gets its summary whatever "Analyse" says: the rules
-// need the senders and subjects. The walk goes over the rows the listing
-// gave, never over the server's count; a failed message is passed over, a
-// failed connection ends the walk only.
-void TForm1::FetchAllSummaries() {
-  pop3::SummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
-  try {
-    for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal) && !CloseRequested; ++row) {
-      if (!StringGrid1->HasCheckBox(kTickColumn, row)) continue;
-      if (!FetchRowSummary(summaries, row)) break;
-    }
-  } catch (const std::exception&) {
-    // The rules run on what the list holds.
-  }
-  summaries.Finish();
-}
+// need the senders and subjects. A key press does not end this walk.
+void TForm1::FetchAllSummaries() { WalkSummaries(false); }
 
 void TForm1::ApplyMatchRules() {
   MatchTextRule(Edit1->Text(), kSenderColumn);

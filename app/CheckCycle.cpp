@@ -3,10 +3,8 @@
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
-#include "net/LineSocket.h"
 #include "platform/gui/Application.h"
 #include "platform/core/EventLoop.h"
-#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -78,43 +76,9 @@ std::optional<std::int32_t> TForm1::CurrentNumber(std::int32_t msg, const std::s
   return POP3->LocateMessage(msg, id);
 }
 
-// Walks the rows up to and including ListTotal, never past the rows the
-// listing gave (ListTotal comes from the server's STAT). A message whose
-// summary fails while the connection holds keeps its row empty and the walk
-// goes on; a failure that costs the connection ends the walk; a key press
-// ends it after the current row. The summaries' commands go out ahead of
-// their answers where the server allows it; what was asked for and not
-// taken is read when the walk ends.
 void TForm1::FetchSummaries() {
   StopRequested = false;
-  pop3::SummaryPipeline summaries(*POP3, SummaryPlan(*StringGrid1, ListTotal));
-  try {
-    for (int row = 0; row <= WalkEnd(*StringGrid1, ListTotal); ++row) {
-      platform::PumpEvents();
-      if (StringGrid1->HasCheckBox(kTickColumn, row)) {
-        if (!FetchRowSummary(summaries, row)) break;
-        ShowStatus(std::to_string(row + 1) + " / " + std::to_string(ListTotal));
-      }
-      if (StopRequested || CloseRequested) break;
-    }
-  } catch (const std::exception&) {
-    // Rows keep what they have; the check goes on.
-  }
-  summaries.Finish();
-}
-
-bool TForm1::FetchRowSummary(pop3::SummaryPipeline& summaries, int row) {
-  SummaryRow = row;
-  try {
-    summaries.FetchSummary(RowMessageNumber(*StringGrid1, row));
-  } catch (const net::ESockError&) {
-    return false;
-  } catch (const platform::Exception&) {
-    // Refused or unreadable: this message alone, while the connection
-    // holds. An answer given up midway costs the connection, and the walk.
-    if (CloseRequested || !POP3->IsConnected()) return false;
-  }
-  return true;
+  WalkSummaries(true);
 }
 
 void TForm1::FinishManualCheck() {

@@ -38,12 +38,13 @@ inline std::int32_t RowMessageNumberOrZero(const platform::MessageGrid& grid, in
 // the server sent).
 inline int WalkEnd(const platform::MessageGrid& grid, int lastIndex) { return std::min(lastIndex, grid.RowCount()); }
 
-// The message numbers of the rows with a tick box from row 0 to lastIndex,
-// in that order, as a walk over them will ask for their summaries; the plan
-// ends before a row whose number is no integer (the walk fails there).
-inline std::vector<std::int32_t> SummaryPlan(const platform::MessageGrid& grid, int lastIndex) {
+// The message numbers of the rows with a tick box from row firstIndex to
+// lastIndex, in that order, as a walk over them will ask for their
+// summaries; the plan ends before a row whose number is no integer (the
+// walk fails there).
+inline std::vector<std::int32_t> SummaryPlan(const platform::MessageGrid& grid, int lastIndex, int firstIndex = 0) {
   std::vector<std::int32_t> plan;
-  for (int row = 0; row <= WalkEnd(grid, lastIndex); ++row) {
+  for (int row = firstIndex; row <= WalkEnd(grid, lastIndex); ++row) {
     if (!grid.HasCheckBox(kTickColumn, row)) continue;
     try {
       plan.push_back(RowMessageNumber(grid, row));

@@ -358,11 +358,6 @@ class TForm1 : public platform::TComponent {
   void RunManualCheck();
   void ListAndSummarise();
   void FetchSummaries();
-  // The summary of the row's message into the row, through the walk's
-  // summaries. A failure of that message alone leaves the row as it was;
-  // false when the connection failed (or the window closes) and the walk
-  // over the rows must end.
-  bool FetchRowSummary(pop3::SummaryPipeline& summaries, int row);
   void FinishManualCheck();
 
   // Steps of the automatic check (app/AutoCheck.cpp).
@@ -379,6 +374,24 @@ class TForm1 : public platform::TComponent {
   void ApplyIntervalChange();
   // Each rule label red when its rule is set, else black.
   void ColourRuleLabels();
+
+  // The summaries of the listed rows into the rows, for both checks
+  // (app/SummaryWalk.cpp). The manual check's walk pumps events, shows its
+  // progress and ends at a key press.
+  void WalkSummaries(bool manual);
+  // One session's walk from row from on; the row whose header was past the
+  // caps and cost the connection, if one did.
+  std::optional<int> WalkRowsFrom(int from, bool manual);
+  // The summary of the row's message into the row, through the walk's
+  // summaries. A failure of that message alone, while the connection
+  // holds, leaves the row as it was and counts as Done; the others end this
+  // session's walk (ConnectionLost also stands for a failure while the
+  // window closes).
+  enum class RowSummary { Done, HeaderTooLong, ConnectionLost };
+  RowSummary FetchRowSummary(pop3::SummaryPipeline& summaries, int row);
+  // A new session for the rows after a lost connection; false when it
+  // cannot serve them (see the .cpp).
+  bool ResumeSummarySession();
 
   // Steps of start-up and shut-down (app/StartUp.cpp, app/Settings.cpp;
   // the password's place in app/PasswordStore.cpp).

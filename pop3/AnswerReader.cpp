@@ -55,7 +55,7 @@ bool AnswerReader::ReadBatch() {
     return source_(batch_, kBatchLines);
   } catch (const net::ERangeError&) {
     // A line as long as the whole answer may be is an answer too long.
-    if (limits_.maxLineBytes >= limits_.maxBytes) throw platform::Exception(limits_.tooLongText);
+    if (limits_.maxLineBytes >= limits_.maxBytes) throw EAnswerTooLong(limits_.tooLongText);
     throw;
   }
 }
@@ -76,7 +76,7 @@ bool AnswerReader::NextUnguarded(std::string& line) {
     return false;
   }
   bytes_ += line.size();
-  if (++lines_ > limits_.maxLines || bytes_ > limits_.maxBytes) throw platform::Exception(limits_.tooLongText);
+  if (++lines_ > limits_.maxLines || bytes_ > limits_.maxBytes) throw EAnswerTooLong(limits_.tooLongText);
   // A line without its line end can only be the last one of a closing
   // connection; the next read reports the close.
   if (!line.empty() && line.back() == '\n') {

@@ -6,13 +6,20 @@
 #include <vector>
 
 #include "net/LineSocket.h"
+#include "platform/core/Exception.h"
 
 namespace pop3 {
 
 class TPop3Client;
 
+// An answer past its caps; the connection has been dropped.
+class EAnswerTooLong : public platform::Exception {
+ public:
+  using Exception::Exception;
+};
+
 // What one multi-line answer may hold at most. Past either cap the answer
-// is given up: the connection is dropped, then platform::Exception with
+// is given up: the connection is dropped, then EAnswerTooLong with
 // tooLongText is raised.
 struct AnswerLimits {
   std::size_t maxLines = 0;  // lines before the terminating one
@@ -63,7 +70,7 @@ class AnswerReader {
   // removed when asked for); false at the terminating line, and on every
   // call after it. Raises, after dropping the connection: ESockError
   // kConnectionClosedText when the connection is closed before the
-  // terminating line; platform::Exception tooLongText past a cap; and what
+  // terminating line; EAnswerTooLong tooLongText past a cap; and what
   // the source raises.
   bool Next(std::string& line);
 

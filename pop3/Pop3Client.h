@@ -10,6 +10,7 @@
 
 #include "codec/UUCoder.h"
 #include "net/LineSocket.h"
+#include "pop3/AnswerReader.h"
 #include "pop3/Capabilities.h"
 #include "pop3/ExStringList.h"
 #include "pop3/MailMessage.h"
@@ -38,6 +39,14 @@ enum class SecurityMode { Auto, TLS, STARTTLS, None };
 // allowed, a refused access token. Nothing secret was sent. The message
 // tells the user what happened and what to do.
 class ESecurityError : public platform::Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A message's header past the summary caps (kMaxHeaderLines,
+// kMaxHeaderBytes): that message alone is at fault, though its unread
+// answer has cost the connection.
+class EHeaderTooLong : public platform::Exception {
  public:
   using Exception::Exception;
 };
@@ -283,6 +292,9 @@ class TPop3Client : public net::TLineSocket {
   void LogInWithToken();
   std::string FetchAccessToken();
   [[noreturn]] void RefuseSession(const std::string& text);
+  // The caps of a TOP header, read for a summary or drained unread.
+  static AnswerLimits SummaryHeaderLimits();
+  // Raises EHeaderTooLong past those caps.
   void ReadSummaryHeader();
   // Forgets what belonged to the session: answers due, listed sizes,
   // capabilities.

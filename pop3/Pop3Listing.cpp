@@ -50,18 +50,24 @@ void CutHeaderLine(std::string& line, std::size_t maxBytes) {
 
 }  // namespace
 
+AnswerLimits TPop3Client::SummaryHeaderLimits() {
+  return {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
+          "The message header is too long (more than " + std::to_string(kMaxHeaderLines) + " lines or " +
+              std::to_string(kMaxHeaderBytes) + " bytes)",
+          kMaxHeaderBytes};
+}
+
 void TPop3Client::ReadSummaryHeader() {
-  AnswerReader answer(*this,
-                       {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
-                        "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
-                            " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)",
-                        kMaxHeaderBytes},
-                       DotStuffing::Keep);
-  answer.ReadRest([this](std::string& line) {
-    CutHeaderLine(line, kMaxHeaderLineBytes);
-    NoteSummaryLine(summary_, line);
-    summary_.Header.Add(line);
-  });
+  AnswerReader answer(*this, SummaryHeaderLimits(), DotStuffing::Keep);
+  try {
+    answer.ReadRest([this](std::string& line) {
+      CutHeaderLine(line, kMaxHeaderLineBytes);
+      NoteSummaryLine(summary_, line);
+      summary_.Header.Add(line);
+    });
+  } catch (const EAnswerTooLong& error) {
+    throw EHeaderTooLong(error.what());
+  }
   summary_.Header.Add(".");
 }
 

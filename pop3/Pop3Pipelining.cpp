@@ -102,11 +102,7 @@ void TPop3Client::SettleAnswersDue() {
       answersDue_.pop_front();
       const std::string reply = ReadAnswerLine();
       if (due.What != AnswerDue::Top || !ReplyPasses(reply)) continue;
-      AnswerReader answer(*this,
-                           {static_cast<std::size_t>(kMaxHeaderLines), kMaxHeaderBytes,
-                            "The message header is too long (more than " + std::to_string(kMaxHeaderLines) +
-                                " lines or " + std::to_string(kMaxHeaderBytes) + " bytes)"},
-                           DotStuffing::Keep);
+      AnswerReader answer(*this, SummaryHeaderLimits(), DotStuffing::Keep);
       answer.ReadRest([](std::string&) {});
     }
   } catch (...) {

@@ -116,6 +116,35 @@ TEST_F(HostileServer, OneMessagesSummaryNeverCostsTheOthersTheirs) {
   EXPECT_TRUE(WindowRestored());
 }
 
+// Message 2 of 3 sends a header past the line cap, which costs the
+// connection: its row stays empty, and message 1 is summarised in a new
+// session while the mailbox holds what it held. When the mailbox changed
+// meanwhile the numbers may name other messages, and the walk ends there
+// (the automatic check's walk here).
+TEST_F(HostileServer, SummaryThatCostsTheConnectionLeavesTheOtherRowsFilled) {
+  std::string flood = "C: TOP 2 0\nS: +OK\n";
+  for (int i = 0; i <= pop3::TPop3Client::kMaxHeaderLines; ++i) flood += "S: X-Spam: y\n";
+  const std::string lostSession = LogIn("3 600") + Listing(3) + WalkSummary(3, {"From: Three"}) + flood + "S: .\n";
+
+  server_.AddConversation(lostSession);
+  server_.AddConversation(LogIn("3 600") + Summary(1, {"From: One"}) + Quit());
+  ClickCheck();
+  EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Three", "", "One"));
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+
+  server_.AddConversation(lostSession);
+  server_.AddConversation(LogIn("2 300") + Quit());
+  Form().CheckBox2->SetChecked(true);
+  Form().Timer1Timer();
+  EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Three", "", ""));
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_EQ(server_.ConnectionsServed(), 4);
+}
+
 // A ticked message that is not deleted, whatever the reason (here the
 // log-in is refused), is reported once the list has been emptied.
 TEST_F(HostileServer, DeletionThatDeletesNothingSaysSo) {
