@@ -207,8 +207,8 @@ std::string FormatLocalDateTime(std::int64_t when) {
   std::tm local{};
   if (localtime_r(&moment, &local) == nullptr) return {};
   char text[64];
-  std::snprintf(text, sizeof text, "%02d.%02d.%04d %02d:%02d", local.tm_mday, local.tm_mon + 1,
-                local.tm_year + 1900, local.tm_hour, local.tm_min);
+  std::snprintf(text, sizeof text, "%02d.%02d.%02d %02d:%02d", local.tm_mday, local.tm_mon + 1,
+                ((local.tm_year + 1900) % 100 + 100) % 100, local.tm_hour, local.tm_min);
   return text;
 }
 

@@ -20,8 +20,9 @@ namespace codec {
 // or a value is out of range (day past the month's end, hour 24, ...).
 std::optional<std::int64_t> ParseMailDate(std::string_view text);
 
-// when in the local time zone, as "07.12.2026 10:31" (day, month, year,
-// hours and minutes, always this wide).
+// when in the local time zone, as "07.12.26 10:31" (day, month, year of
+// the century, hours and minutes, always this wide): complete, and short
+// enough for the list's 100-pixel date column in its 8-point font.
 std::string FormatLocalDateTime(std::int64_t when);
 
 // What the list's date column shows for a Date: header value: the local

@@ -224,6 +224,15 @@ via_tray() {
     wait_until 10 "the restored window to be idle" window_idle
 }
 
+# resize_window W H: the main window's client area to W x H, waiting until
+# the screen shows it so.
+window_is_sized() { locate_window; [ "$WW" = "$1" ] && [ "$WH" = "$2" ]; }
+resize_window() {
+    locate_window
+    xdo windowsize "$MAIN_WID" "$1" "$2"
+    wait_until 10 "the window to take the size $1x$2" window_is_sized "$1" "$2"
+}
+
 program_ended() { ! pid_alive "$APP_PID"; }
 tray_is_empty() { ! tray_has_icon; }
 
@@ -263,6 +272,11 @@ xdo key ctrl+a
 xdo type --delay 40 127.0.0.1:995
 check_mail 3 3
 shot checked-again
+# The smallest window the design is drawn for: every control, column and
+# font shrinks with it (a screenshot to look at), then back to the design.
+resize_window 400 300
+shot small-window
+resize_window "$DESIGN_W" "$DESIGN_H"
 open_header
 shot header
 open_body

@@ -7,7 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QValidator>
 
 #include "platform/gui/qt/ControlCore.h"
@@ -32,6 +35,27 @@ template <typename Widget>
 const Widget* WidgetOf(const Control& control) {
   return static_cast<const Widget*>(control.Core().widget.data());
 }
+
+// A tick box without a caption (the window's captions are labels of their
+// own) whose box is drawn whole in any size the window scales it to: the
+// style's box is 13 pixels or more, the smallest window gives it 9 x 11.
+// It sits at the left, centred from top to bottom, as the style places it.
+class FittingCheckBox : public QCheckBox {
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    if (!text().isEmpty()) {
+      QCheckBox::paintEvent(event);
+      return;
+    }
+    QStyleOptionButton box;
+    initStyleOption(&box);
+    const int natural = style()->pixelMetric(QStyle::PM_IndicatorWidth, &box, this);
+    const int side = std::max(4, std::min({natural, width(), height()}));
+    box.rect = QRect(0, (height() - side) / 2, side, side);
+    QPainter painter(this);
+    style()->drawPrimitive(QStyle::PE_IndicatorCheckBox, &box, &painter, this);
+  }
+};
 
 bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
 
@@ -146,7 +170,7 @@ void Edit::SetPasswordEcho(bool hidden) {
   WidgetOf<QLineEdit>(*this)->setEchoMode(hidden ? QLineEdit::Password : QLineEdit::Normal);
 }
 
-CheckBox::CheckBox(Container& parent) : Control(MakeCore<QCheckBox>(), &parent) {
+CheckBox::CheckBox(Container& parent) : Control(MakeCore<FittingCheckBox>(), &parent) {
   QObject::connect(WidgetOf<QCheckBox>(*this), &QCheckBox::clicked, [this] { CallHandler(OnClick); });
 }
 

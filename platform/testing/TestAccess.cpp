@@ -15,7 +15,12 @@
 #include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
+#include <QStyledItemDelegate>
 #include <QTest>
+#include <QImage>
+#include <QPixmap>
+#include <cstdlib>
+#include <optional>
 #include <QWindow>
 
 #include "platform/gui/Controls.h"
@@ -239,6 +244,82 @@ unsigned ShownTextColor(Control& label) {
   QWidget* widget = WidgetOf(label);
   const QPalette::ColorGroup group = widget->isEnabled() ? QPalette::Active : QPalette::Disabled;
   return widget->palette().color(group, QPalette::WindowText).rgb() & 0xFFFFFFu;
+}
+
+namespace {
+
+// The grid's delegate fills its style options as below; the reader only
+// makes that step reachable.
+struct CellOptionReader : QStyledItemDelegate {
+  using QStyledItemDelegate::initStyleOption;
+};
+
+}  // namespace
+
+bool CellTextCut(MessageGrid& grid, int row, int col) {
+  qt::GridView* view = ViewOf(grid);
+  const QModelIndex index = view->model()->index(row, col);
+  QStyleOptionViewItem option;
+  option.initFrom(view->viewport());
+  option.rect = view->visualRect(index);
+  option.font = view->font();
+  option.fontMetrics = QFontMetrics(option.font);
+  CellOptionReader().initStyleOption(&option, index);
+  QStyle* style = view->style();
+  // The style draws the text inside the text rectangle less a margin on
+  // either side, and elides what does not fit there.
+  const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1;
+  const QRect textRect = style->subElementRect(QStyle::SE_ItemViewItemText, &option, view);
+  return option.fontMetrics.horizontalAdvance(option.text) > textRect.width() - 2 * margin;
+}
+
+namespace {
+
+bool Alike(QRgb a, QRgb b) {
+  return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) + std::abs(qBlue(a) - qBlue(b)) < 60;
+}
+
+// Along the line of count pixels from start by step: the first and the last
+// pixel unlike background, when they are alike (a border on both sides) and
+// apart.
+std::optional<std::pair<QPoint, QPoint>> BorderAlong(const QImage& image, QPoint start, QPoint step, int count,
+                                                     QRgb background) {
+  std::optional<QPoint> first, last;
+  for (int i = 0; i < count; ++i) {
+    const QPoint at = start + step * i;
+    if (Alike(image.pixel(at), background)) continue;
+    if (!first) first = at;
+    last = at;
+  }
+  if (!first || (*last - *first).manhattanLength() < 3 || !Alike(image.pixel(*first), image.pixel(*last)))
+    return std::nullopt;
+  return std::pair{*first, *last};
+}
+
+// Whether the box drawn in area (its corner shows the background) has its
+// border across the area's middle row and down the box's middle column.
+bool BoxDrawnWhole(const QImage& image, const QRect& area) {
+  const QRgb background = image.pixel(area.topLeft());
+  const auto across = BorderAlong(image, {area.left(), area.center().y()}, {1, 0}, area.width(), background);
+  if (!across) return false;
+  const int middle = (across->first.x() + across->second.x()) / 2;
+  return BorderAlong(image, {middle, area.top()}, {0, 1}, area.height(), background).has_value();
+}
+
+}  // namespace
+
+bool TickBoxDrawnWhole(CheckBox& box) {
+  QWidget* widget = WidgetOf(box);
+  const QImage image = widget->grab().toImage();
+  const qreal ratio = image.devicePixelRatio();
+  return BoxDrawnWhole(image, QRect(QPoint(0, 0), widget->size() * ratio));
+}
+
+bool TickBoxDrawnWhole(MessageGrid& grid, int row, int col) {
+  qt::GridView* view = ViewOf(grid);
+  const QRect cell = view->visualRect(view->model()->index(row, col));
+  const QImage image = view->viewport()->grab(cell).toImage();
+  return BoxDrawnWhole(image, QRect(QPoint(0, 0), image.size()));
 }
 
 bool CellSelected(MessageGrid& grid, int row, int col) {

@@ -6,6 +6,7 @@
 
 namespace platform {
 
+class CheckBox;
 class Control;
 class Edit;
 class MainWindow;
@@ -65,6 +66,13 @@ bool HasVerticalScrollBar(Control& control);
 // The colour a label's text is drawn in now (its palette for its state:
 // enabled or disabled), as 0xRRGGBB.
 unsigned ShownTextColor(Control& label);
+// Whether the cell's text is drawn cut (elided) in the cell's width, as the
+// grid's style lays it out now.
+bool CellTextCut(MessageGrid& grid, int row, int col);
+// Whether a tick box is drawn whole (its border on all four sides) in the
+// tick box control, or in the grid cell.
+bool TickBoxDrawnWhole(CheckBox& box);
+bool TickBoxDrawnWhole(MessageGrid& grid, int row, int col);
 // Whether the cell is drawn selected (highlighted).
 bool CellSelected(MessageGrid& grid, int row, int col);
 // The toolkit's application display name, which it appends to every window

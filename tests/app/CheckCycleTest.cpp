@@ -100,18 +100,18 @@ TEST_F(CheckCycle, DateColumnShowsCompleteLocalDateAndTime) {
     const char* Shown;
   };
   const DateRow rows[] = {
-      {"Mon, 07 Dec 2026 10:31:00 +0100", "07.12.2026 10:31"},
-      {"Mon, 7 Dec 2026 10:31 +0100", "07.12.2026 10:31"},
-      {"7 Dec 26 09:31:59 GMT", "07.12.2026 10:31"},
-      {"Mon, 07 Dec 2026 04:31:00 EST", "07.12.2026 10:31"},
-      {"Mon, 07 Dec 2026 01:31:00 PST", "07.12.2026 10:31"},
-      {"Mon, 07 Dec 2026 10:31:00 +0100 (CET)", "07.12.2026 10:31"},
-      {"Mon, 07 Dec 2026 09:31:00 -0000", "07.12.2026 10:31"},
-      {"Mon, 7 Dec 2026 15:01:00 +0530", "07.12.2026 10:31"},
-      {"Sun, 6 Dec 98 23:59 -0800", "07.12.1998 08:59"},
-      {"Mon Dec  7 09:31:00 2026", "07.12.2026 10:31"},
-      {"Tue, 7 Jul 2026 10:31:00 +0200", "07.07.2026 10:31"},
-      {"Mon, 07 Dec 2026 10:31:00 UT", "07.12.2026 11:31"},
+      {"Mon, 07 Dec 2026 10:31:00 +0100", "07.12.26 10:31"},
+      {"Mon, 7 Dec 2026 10:31 +0100", "07.12.26 10:31"},
+      {"7 Dec 26 09:31:59 GMT", "07.12.26 10:31"},
+      {"Mon, 07 Dec 2026 04:31:00 EST", "07.12.26 10:31"},
+      {"Mon, 07 Dec 2026 01:31:00 PST", "07.12.26 10:31"},
+      {"Mon, 07 Dec 2026 10:31:00 +0100 (CET)", "07.12.26 10:31"},
+      {"Mon, 07 Dec 2026 09:31:00 -0000", "07.12.26 10:31"},
+      {"Mon, 7 Dec 2026 15:01:00 +0530", "07.12.26 10:31"},
+      {"Sun, 6 Dec 98 23:59 -0800", "07.12.98 08:59"},
+      {"Mon Dec  7 09:31:00 2026", "07.12.26 10:31"},
+      {"Tue, 7 Jul 2026 10:31:00 +0200", "07.07.26 10:31"},
+      {"Mon, 07 Dec 2026 10:31:00 UT", "07.12.26 11:31"},
       {"last Monday", "last Monday"},
       {"Mon, 31 Feb 2026 10:31 +0000", "Mon, 31 Feb 2026 10:31 +0000"},
   };
@@ -130,6 +130,17 @@ TEST_F(CheckCycle, DateColumnShowsCompleteLocalDateAndTime) {
   std::vector<std::string> hints;
   for (int row = 0; row < Form().StringGrid1->RowCount(); ++row) hints.push_back(Form().StringGrid1->CellHint(3, row));
   EXPECT_EQ(hints, sent);
+
+  // A date that could be read is drawn whole, at the design size and in the
+  // smallest window (columns and font shrink with it).
+  access::ShowWindow(*Form().Window);
+  for (auto [width, height] : {std::pair{631, 452}, std::pair{400, 300}}) {
+    access::Resize(*Form().Window, width, height);
+    for (int row = 0; row < Form().StringGrid1->RowCount(); ++row) {
+      if (Column(3)[row] == sent[row]) continue;
+      EXPECT_FALSE(access::CellTextCut(*Form().StringGrid1, row, 3)) << Column(3)[row] << " at " << width << "x" << height;
+    }
+  }
 }
 
 TEST_F(CheckCycle, WithoutAnalyseListsSizesOnly) {
@@ -192,7 +203,7 @@ TEST_F(CheckCycle, DateTakenFromFirstOccurrenceEvenInsideAnotherName) {
   ClickCheck();
 
   // The date shows in local time; the cell's tooltip keeps it as sent.
-  EXPECT_THAT(Column(3), ElementsAre("Thu", "02.01.2024 08:00"));
+  EXPECT_THAT(Column(3), ElementsAre("Thu", "02.01.24 08:00"));
   EXPECT_EQ(Form().StringGrid1->CellHint(3, 1), "Tue, 2 Jan 2024 08:00:00 +0000");
   EXPECT_THAT(Column(1), ElementsAre("", "nn"));
   EXPECT_THAT(Column(2), ElementsAre("Upper label", "Mixed"));

@@ -7,6 +7,10 @@
 #include "platform/core/UnhandledError.h"
 #include "tests/app/FormTest.h"
 
+#include <utility>
+
+#include "app/MessageRows.h"
+
 namespace apptest {
 
 namespace {
@@ -166,6 +170,22 @@ TEST_F(WindowShell, ResizingScalesControlsWithTheWindow) {
   access::Resize(*f.Window, 2 * 631, 2 * 452);
   EXPECT_DOUBLE_EQ(f.CheckButton->ShownPointSize(), 2 * font);
   EXPECT_EQ(f.StringGrid1->RowHeight(), 2 * 21);
+}
+
+// The tick boxes, in the list and above it, are drawn whole at the design
+// size, in the smallest window and in a large one, ticked or not.
+TEST_F(WindowShell, TickBoxesAreDrawnWholeAtEverySize) {
+  app::TForm1& f = Form();
+  f.StringGrid1->AddCheckBox(app::kTickColumn, 0, true);
+  access::ShowWindow(*f.Window);
+  for (auto [width, height] : {std::pair{631, 452}, std::pair{400, 300}, std::pair{1262, 904}}) {
+    access::Resize(*f.Window, width, height);
+    for (platform::CheckBox* box : {f.CheckBox1.get(), f.CheckBox2.get(), f.CheckBox3.get(), f.CheckBox4.get(),
+                                    f.CheckBox5.get()})
+      EXPECT_TRUE(access::TickBoxDrawnWhole(*box)) << box->Hint() << " at " << width << "x" << height;
+    EXPECT_TRUE(access::TickBoxDrawnWhole(*f.StringGrid1, 0, app::kTickColumn)) << "the list at " << width << "x"
+                                                                              << height;
+  }
 }
 
 TEST_F(WindowShell, KeyPreviewSeesKeysOfEveryControl) {
