@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <cerrno>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -115,6 +116,8 @@ struct IdleCase {
   bool passAfterAnswer;  // PASS waits for the answer to USER
   bool passInSameWrite;  // otherwise a write of its own, at once
 };
+
+void PrintTo(const IdleCase& row, std::ostream* out) { *out << row.name; }
 
 class ScriptedPop3ServerIdle : public ::testing::TestWithParam<IdleCase> {
  protected:
