@@ -41,7 +41,6 @@ namespace platform::test_access {
 struct Internals {
   static MainWindow::Impl& Of(MainWindow& window) { return *window.impl_; }
   static TrayIcon::Impl& Of(TrayIcon& tray) { return *tray.impl_; }
-  static void AssumeSystemTray(bool available) { TrayIcon::Impl::assumeSystemTray = available; }
 };
 
 namespace {
@@ -384,6 +383,5 @@ void ClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystem
 
 void DoubleClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystemTrayIcon::DoubleClick); }
 
-void SetSystemTrayAvailable(bool available) { Internals::AssumeSystemTray(available); }
 
 }  // namespace platform::test_access

@@ -90,8 +90,6 @@ std::vector<std::string> TrayMenuCaptions(TrayIcon& tray);
 bool ChooseTrayMenuItem(TrayIcon& tray, const std::string& caption);
 void ClickTray(TrayIcon& tray);
 void DoubleClickTray(TrayIcon& tray);
-// Pretends the desktop has (or lacks) a notification area.
-void SetSystemTrayAvailable(bool available);
 
 }  // namespace test_access
 
