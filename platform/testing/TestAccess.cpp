@@ -34,6 +34,7 @@
 #include "platform/gui/qt/MainWindowImpl.h"
 #include "platform/gui/qt/Text.h"
 #include "platform/gui/qt/TrayIconImpl.h"
+#include "platform/gui/qt/WavePlayerImpl.h"
 
 namespace platform::test_access {
 
@@ -41,6 +42,7 @@ namespace platform::test_access {
 struct Internals {
   static MainWindow::Impl& Of(MainWindow& window) { return *window.impl_; }
   static TrayIcon::Impl& Of(TrayIcon& tray) { return *tray.impl_; }
+  static WavePlayer::Impl& Of(WavePlayer& player) { return *player.impl_; }
 };
 
 namespace {
@@ -382,6 +384,8 @@ bool ChooseTrayMenuItem(TrayIcon& tray, const std::string& caption) {
 void ClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystemTrayIcon::Trigger); }
 
 void DoubleClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystemTrayIcon::DoubleClick); }
+
+int PlayCount(WavePlayer& player) { return Internals::Of(player).started; }
 
 
 }  // namespace platform::test_access

@@ -33,7 +33,7 @@ class AutoCheck : public DovecotFormTest {
   }
 
   void Tick() { Form().Timer1Timer(); }
-  int Sounds() { return Form().WavePlayer1->PlayCount(); }
+  int Sounds() { return access::PlayCount(*Form().WavePlayer1); }
   void Acknowledge() { Form().CheckBox2Exit(); }
 
   // One auto-check of a mailbox holding exactly these messages, with the

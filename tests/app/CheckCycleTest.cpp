@@ -263,11 +263,11 @@ TEST_F(CheckCycle, SoundPlaysOncePerCheckWhenEnabled) {
   Form().WavePlayer1->SetFileName(Form().SaveDialog1.InitialDir + "/gotmail.wav");
 
   ClickCheck();
-  EXPECT_EQ(Form().WavePlayer1->PlayCount(), 0) << "\"Sound\" is not ticked";
+  EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 0) << "\"Sound\" is not ticked";
 
   access::Click(*Form().CheckBox3);
   ClickCheck();
-  EXPECT_EQ(Form().WavePlayer1->PlayCount(), 1);
+  EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 1);
 }
 
 }  // namespace
