@@ -68,6 +68,6 @@ bool TrayIcon::Animating() const { return impl_->animation.isActive(); }
 
 int TrayIcon::ImageIndex() const { return impl_->imageIndex; }
 
-bool TrayIcon::SystemTrayAvailable() { return Impl::assumeSystemTray || QSystemTrayIcon::isSystemTrayAvailable(); }
+bool TrayIcon::SystemTrayAvailable() { return QSystemTrayIcon::isSystemTrayAvailable(); }
 
 }  // namespace platform

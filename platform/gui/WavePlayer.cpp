@@ -6,11 +6,10 @@
 #include <QSoundEffect>
 #include <QUrl>
 
+#include "platform/gui/qt/WavePlayerImpl.h"
+
 namespace platform {
 
-struct WavePlayer::Impl {
-  std::unique_ptr<QSoundEffect> effect;
-};
 
 WavePlayer::WavePlayer() : impl_(std::make_unique<Impl>()) {}
 
@@ -20,7 +19,7 @@ void WavePlayer::SetFileName(const std::string& fileName) { fileName_ = fileName
 
 void WavePlayer::Play() {
   if (fileName_.empty()) return;
-  ++playCount_;
+  ++impl_->started;
   // Without an output device the sound effect would only report errors; a
   // machine without sound simply stays silent.
   if (QMediaDevices::audioOutputs().isEmpty()) return;

@@ -5,6 +5,10 @@
 
 namespace platform {
 
+namespace test_access {
+struct Internals;
+}
+
 // Plays one wave file in the background, once. Playing returns at once;
 // a missing or unreadable file, or a machine without an audio output,
 // plays nothing and raises nothing.
@@ -19,14 +23,13 @@ class WavePlayer {
   const std::string& FileName() const { return fileName_; }
 
   void Play();
-  // How many times Play started the file (tests read it).
-  int PlayCount() const { return playCount_; }
 
  private:
+  // The widgets' test driver (platform/testing) looks inside.
+  friend struct test_access::Internals;
   struct Impl;
   std::unique_ptr<Impl> impl_;
   std::string fileName_;
-  int playCount_ = 0;
 };
 
 }  // namespace platform

@@ -34,6 +34,7 @@
 #include "platform/gui/qt/MainWindowImpl.h"
 #include "platform/gui/qt/Text.h"
 #include "platform/gui/qt/TrayIconImpl.h"
+#include "platform/gui/qt/WavePlayerImpl.h"
 
 namespace platform::test_access {
 
@@ -41,7 +42,7 @@ namespace platform::test_access {
 struct Internals {
   static MainWindow::Impl& Of(MainWindow& window) { return *window.impl_; }
   static TrayIcon::Impl& Of(TrayIcon& tray) { return *tray.impl_; }
-  static void AssumeSystemTray(bool available) { TrayIcon::Impl::assumeSystemTray = available; }
+  static WavePlayer::Impl& Of(WavePlayer& player) { return *player.impl_; }
 };
 
 namespace {
@@ -384,6 +385,7 @@ void ClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystem
 
 void DoubleClickTray(TrayIcon& tray) { emit Internals::Of(tray).icon.activated(QSystemTrayIcon::DoubleClick); }
 
-void SetSystemTrayAvailable(bool available) { Internals::AssumeSystemTray(available); }
+int PlayCount(WavePlayer& player) { return Internals::Of(player).started; }
+
 
 }  // namespace platform::test_access

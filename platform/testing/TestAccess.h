@@ -13,6 +13,7 @@ class MainWindow;
 class MessageGrid;
 class TextArea;
 class TrayIcon;
+class WavePlayer;
 
 // What tests need to drive the real widgets: the mouse and the keyboard as
 // the user would use them, and a few looks at what the screen shows that
@@ -89,9 +90,10 @@ bool ChooseSystemMenuItem(MainWindow& window, const std::string& caption);
 std::vector<std::string> TrayMenuCaptions(TrayIcon& tray);
 bool ChooseTrayMenuItem(TrayIcon& tray, const std::string& caption);
 void ClickTray(TrayIcon& tray);
+// How many times the player started its file (heard or not: the tests run
+// without an audio output).
+int PlayCount(WavePlayer& player);
 void DoubleClickTray(TrayIcon& tray);
-// Pretends the desktop has (or lacks) a notification area.
-void SetSystemTrayAvailable(bool available);
 
 }  // namespace test_access
 

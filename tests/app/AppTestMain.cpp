@@ -6,9 +6,11 @@
 #include "platform/gui/Dialogs.h"
 
 // The application object must exist before any widget, and it must be
-// offscreen: set before the toolkit reads its platform.
+// offscreen (set before the toolkit reads its platform), unless the tests
+// run in the private X session of tests/support/tray-session.sh, which
+// has a notification area.
 int main(int argc, char** argv) {
-  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  setenv("QT_QPA_PLATFORM", std::getenv("POP3CHECK_TEST_TRAY_SESSION") == nullptr ? "offscreen" : "xcb", 1);
   // Alerts must not reach the developer's own desktop: only a private
   // session made by tests/support/desktop-session.sh is used.
   if (std::getenv("POP3CHECK_TEST_DESKTOP_SESSION") == nullptr)

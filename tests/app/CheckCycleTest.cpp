@@ -161,6 +161,27 @@ TEST_F(CheckCycle, WithoutAnalyseListsSizesOnly) {
   EXPECT_TRUE(WindowRestored());
 }
 
+// Message 2's header is past the summary caps, which costs the connection
+// mid-answer: the automatic and the manual check both go on in a new
+// session (the server's UIDL shows the mailbox unchanged) and fill the rows
+// of messages 1 and 3.
+TEST_F(CheckCycle, HeaderPastTheCapsCostsOnlyItsOwnRow) {
+  std::vector<std::string> flood{"From: Flood"};
+  for (int i = 0; i < pop3::TPop3Client::kMaxHeaderLines; ++i) flood.push_back("X-Spam: " + std::to_string(i));
+  AddNumberedMessage(1);
+  Mail().AddMessage(Message(flood));
+  AddNumberedMessage(3);
+  EnterMailboxAccount();
+
+  Form().CheckBox2->SetChecked(true);
+  Form().Timer1Timer();
+  EXPECT_THAT(Column(1), ElementsAre("Sender 3", "", "Sender 1"));
+  ClickCheck();
+  EXPECT_THAT(Column(1), ElementsAre("Sender 3", "", "Sender 1"));
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_FALSE(Form().POP3->IsConnected());
+}
+
 TEST_F(CheckCycle, ListingLimitKeepsFirstListedMessages) {
   for (int n = 1; n <= 5; ++n) AddNumberedMessage(n);
   EnterMailboxAccount();
@@ -263,11 +284,11 @@ TEST_F(CheckCycle, SoundPlaysOncePerCheckWhenEnabled) {
   Form().WavePlayer1->SetFileName(Form().SaveDialog1.InitialDir + "/gotmail.wav");
 
   ClickCheck();
-  EXPECT_EQ(Form().WavePlayer1->PlayCount(), 0) << "\"Sound\" is not ticked";
+  EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 0) << "\"Sound\" is not ticked";
 
   access::Click(*Form().CheckBox3);
   ClickCheck();
-  EXPECT_EQ(Form().WavePlayer1->PlayCount(), 1);
+  EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 1);
 }
 
 }  // namespace

@@ -46,10 +46,6 @@ class DesktopNotification : public DovecotFormTest {
     if (IsSkipped()) return;
     ASSERT_EQ(CallServer("Reset").type(), QDBusMessage::ReplyMessage) << "the scripted server does not answer";
   }
-  void TearDown() override {
-    access::SetSystemTrayAvailable(false);
-    DovecotFormTest::TearDown();
-  }
 
   void StartWithRules(const std::string& from) {
     app::StartMainWindow(Form());
@@ -139,7 +135,7 @@ TEST_F(DesktopNotification, MailTextIsNeverMarkup) {
 }
 
 TEST_F(DesktopNotification, ClickBringsTheWindowBackFromTheTray) {
-  access::SetSystemTrayAvailable(true);
+  if (!DesktopHasTray()) GTEST_SKIP() << kNeedsTray;
   AddNumberedMessage(1);
   StartWithRules("");
   Form().AppMinimized();

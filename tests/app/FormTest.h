@@ -9,10 +9,18 @@
 
 #include "app/POP3Unit1.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/TrayIcon.h"
 #include "tests/support/Pop3TestServer.h"
 #include "tests/support/TempHome.h"
 
 namespace apptest {
+
+// Whether the desktop has a notification area: the offscreen runs have
+// none; the private X session of tests/support/tray-session.sh has one.
+// Tests of either case skip in the other.
+inline bool DesktopHasTray() { return platform::TrayIcon::SystemTrayAvailable(); }
+inline constexpr const char* kNeedsTray = "needs a notification area (tests/support/tray-session.sh)";
+inline constexpr const char* kNeedsNoTray = "needs a desktop without a notification area";
 
 using platform::BoxKind;
 using platform::dialog_script::ShownBox;

@@ -18,10 +18,6 @@ struct TrayIcon::Impl {
   bool shown = false;
 
   void NextImage();
-
-  // Set only by the widgets' test driver: the offscreen platform the tests
-  // run on has no notification area, and the tests need to pretend one.
-  static inline bool assumeSystemTray = false;
 };
 
 }  // namespace platform
