@@ -19,7 +19,9 @@ trap cleanup EXIT
 # Polls with a bound: 10 s.
 wait_for() {
   for _ in $(seq 1 200); do "$@" && return 0; sleep 0.05; done
-  echo "tray-session: no answer within 10 s ($*)" >&2; exit 1
+  echo "tray-session: no answer within 10 s ($*)" >&2
+  tail -n 5 "$WORK"/*.log >&2
+  exit 1
 }
 x_ready() { xprop -root _NET_NONE >/dev/null 2>&1; }
 wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
