@@ -28,6 +28,11 @@ wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'windo
 # The tray's panel is shown once it holds the display's notification area.
 tray_running() { xdotool search --onlyvisible --class trayer >/dev/null 2>&1; }
 
+# Two X servers starting at the same moment can spoil each other's display
+# (its clients are refused), so servers started by these scripts come up
+# one at a time, under a lock held until the window manager runs.
+exec 9>/tmp/pop3check-x-start.lock
+flock -w 120 9 || { echo "tray-session: another X server start holds the lock" >&2; exit 1; }
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 pids+=($!)
 wait_for test -s "$WORK/display"
@@ -36,6 +41,8 @@ wait_for x_ready
 openbox --sm-disable >"$WORK/openbox.log" 2>&1 &
 pids+=($!)
 wait_for wm_running
+flock -u 9
+exec 9>&-
 # Once in a stress run (every core busy) trayer did not show its panel
 # within 10 s, and left no word why: it gets three tries of up to 30 s.
 tray_up() {
