@@ -9,7 +9,13 @@
 set -euo pipefail
 WORK=$(mktemp -d /tmp/pop3check-tray.XXXXXX)
 pids=()
+LOCK=/tmp/pop3check-x-start.lock
 cleanup() {
+  # An X server going away still holds its display for a moment: another
+  # one starting then can take the same number and fail, so ending one is
+  # done under the start lock too.
+  exec 9>"$LOCK"
+  flock -w 120 9 || true
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
   for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
   rm -rf "$WORK"
@@ -31,7 +37,7 @@ tray_running() { xdotool search --onlyvisible --class trayer >/dev/null 2>&1; }
 # Two X servers starting at the same moment can spoil each other's display
 # (its clients are refused), so servers started by these scripts come up
 # one at a time, under a lock held until the window manager runs.
-exec 9>/tmp/pop3check-x-start.lock
+exec 9>"$LOCK"
 flock -w 120 9 || { echo "tray-session: another X server start holds the lock" >&2; exit 1; }
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
 pids+=($!)
