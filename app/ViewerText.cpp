@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "codec/Charset.h"
@@ -30,14 +31,34 @@ bool NeedsDecoding(std::string_view text) {
   return false;
 }
 
+// A body may be a whole large message: its text is built in one piece of
+// the right size rather than grown by doubling.
 std::string Joined(const Lines& lines, std::size_t begin, std::size_t end) {
+  std::size_t size = 0;
+  for (std::size_t i = begin; i < end; ++i) size += lines[i].size() + 2;
   std::string text;
-  for (std::size_t i = begin; i < end; ++i) text += lines[i] + "\r\n";
+  text.reserve(size);
+  for (std::size_t i = begin; i < end; ++i) text.append(lines[i]).append("\r\n");
   return text;
 }
 
+// Whether every CR is followed by an LF and every LF follows a CR.
+bool LineEndsAreCrLf(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 == text.size() || text[i + 1] != '\n') return false;
+      ++i;  // the pair's LF
+    } else if (text[i] == '\n') {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Line ends made CR LF throughout (the decoded text may bring bare LFs).
-std::string WithCrLf(std::string_view text) {
+// Text that has no other line ends is handed back as it is, uncopied.
+std::string WithCrLf(std::string text) {
+  if (LineEndsAreCrLf(text)) return text;
   std::string out;
   out.reserve(text.size() + text.size() / 32);
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -79,7 +100,11 @@ std::string DecodedBase64(const std::string& text) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::string EightBitLinesOf(std::string_view bytes) {
+// Each line as ShownAsEightBit shows it. Well-formed UTF-8 as a whole is
+// so line by line too (a line feed never falls inside a sequence), and is
+// handed back as it is, uncopied.
+std::string EightBitLinesOf(std::string bytes) {
+  if (codec::IsUtf8(bytes)) return bytes;
   std::string text;
   for (std::size_t start = 0; start < bytes.size();) {
     std::size_t end = bytes.find('\n', start);
@@ -90,9 +115,11 @@ std::string EightBitLinesOf(std::string_view bytes) {
   return text;
 }
 
-// One text part: its body lines decoded as its header says.
-std::string DecodedText(const std::string& raw, const pop3::PartHeader& header, const std::string& contentType) {
-  std::string bytes = raw;
+// One text part: its body lines decoded as its header says. The part may
+// be most of a large message: each step takes over the text of the one
+// before, or lets it go as soon as it has made its own.
+std::string DecodedText(std::string raw, const pop3::PartHeader& header, const std::string& contentType) {
+  std::string bytes;
   switch (pop3::TransferCodingOf(header.encoding)) {
     case pop3::TransferCoding::QuotedPrintable:
       bytes = codec::DecodeQuotedPrintable(raw);
@@ -101,14 +128,17 @@ std::string DecodedText(const std::string& raw, const pop3::PartHeader& header, 
       bytes = DecodedBase64(raw);
       break;
     default:
+      bytes = std::move(raw);
       break;
   }
+  std::string().swap(raw);
   const std::string charset = codec::HeaderParameter(contentType, "charset").value_or("");
   // Without a charset, lines of a body put together from several sources
   // may differ: each shows as UTF-8 when it is, else as ISO-8859-1.
-  std::string text = charset.empty() ? EightBitLinesOf(bytes) : codec::DecodeCharset(bytes, charset);
+  std::string text = charset.empty() ? EightBitLinesOf(std::move(bytes))
+                                     : codec::DecodeCharsetTaking(std::move(bytes), charset);
   if (header.type == "text/html") text = HtmlAsPlainText(text);
-  text = WithCrLf(text);
+  text = WithCrLf(std::move(text));
   if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text += "\r\n";
   return text;
 }
@@ -124,8 +154,11 @@ const pop3::MimeLeaf* DisplayLeaf(const std::vector<pop3::MimeLeaf>& leaves) {
 }
 
 std::string EightBitLines(const Lines& lines, std::size_t begin) {
+  std::size_t size = 0;
+  for (std::size_t i = begin; i < lines.size(); ++i) size += lines[i].size() + 2;
   std::string text;
-  for (std::size_t i = begin; i < lines.size(); ++i) text += codec::ShownAsEightBit(lines[i]) + "\r\n";
+  text.reserve(size);  // more only for lines shown as ISO-8859-1
+  for (std::size_t i = begin; i < lines.size(); ++i) text.append(codec::ShownAsEightBit(lines[i])).append("\r\n");
   return text;
 }
 

@@ -43,7 +43,9 @@ TextArea::TextArea(Container& parent) : Control(std::make_unique<ControlCore>(ne
 }
 
 void TextArea::SetText(std::string text) {
-  text_ = std::move(text);
+  // Swapped, not move-assigned: assigning a short string would keep the
+  // old text's storage, which may be a whole large message.
+  text_.swap(text);
   EditorOf(*this)->setPlainText(qt::ToQtLines(text_));
 }
 
