@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "app/ViewerText.h"
+#include "codec/Utf8.h"
 #include "pop3/TextHelpers.h"
 
 namespace app {
@@ -29,25 +30,6 @@ bool IsIn(std::string_view name, const std::string_view* first, const std::strin
 bool IsInline(std::string_view name) { return IsIn(name, std::begin(kInlineTags), std::end(kInlineTags)); }
 bool IsBlock(std::string_view name) { return IsIn(name, std::begin(kBlockTags), std::end(kBlockTags)); }
 
-void AppendUtf8(std::string& out, std::uint32_t c) {
-  if (c == 0 || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = 0xFFFD;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // The character reference at html[at] ("&amp;", "&#228;", "&#xE4;")
 // appended to out; returns the length taken, 0 when there is none.
 std::size_t TakeReference(std::string_view html, std::size_t at, std::string& out) {
@@ -65,7 +47,7 @@ std::size_t TakeReference(std::string_view html, std::size_t at, std::string& ou
                                  {"egrave", 0xE8}, {"hellip", 0x2026}, {"ndash", 0x2013}, {"mdash", 0x2014}};
   for (const Named& named : kNamed) {
     if (name == named.Name) {
-      AppendUtf8(out, named.Code);
+      codec::AppendUtf8(out, named.Code);
       return semicolon - at + 1;
     }
   }
@@ -82,7 +64,7 @@ std::size_t TakeReference(std::string_view html, std::size_t at, std::string& ou
     else return 0;
     code = code * (hex ? 16 : 10) + static_cast<std::uint32_t>(value);
   }
-  AppendUtf8(out, code);
+  codec::AppendUtf8(out, code);
   return semicolon - at + 1;
 }
 

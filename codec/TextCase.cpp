@@ -1,5 +1,7 @@
 #include "codec/TextCase.h"
 
+#include "codec/Utf8.h"
+
 #include <cstddef>
 
 namespace codec {
@@ -12,24 +14,6 @@ bool Between(char32_t c, char32_t first, char32_t last) { return c >= first && c
 // is the one of the other parity than the range's first (capital) letter.
 char32_t PairedCapital(char32_t c, char32_t firstCapital) {
   return (c - firstCapital) % 2 == 1 ? c - 1 : c;
-}
-
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (c >> 18));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
 }
 
 // The code point of the well-formed sequence at text[i] and its length;

@@ -9,12 +9,7 @@
 # root (it starts the Dovecot instance through scripts/pop3-server.sh).
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/../.." && pwd)
-BUILD=${1:-$ROOT/build}
-RUNS=${RUNS:-7}
-BENCH=$BUILD/bench/pop3/bench_retrieval
-[ -x "$BENCH" ] || { echo "bench_retrieval.sh: $BENCH is missing; build the project first" >&2; exit 1; }
-
+BENCH_PROGRAM=bench_retrieval
 . "$HERE/bench-server.sh"
 mkdir "$DIR/message"
 python3 "$HERE/bench_retrieval.py" make "$DIR/message"

@@ -12,12 +12,7 @@
 # the Dovecot instance through scripts/pop3-server.sh).
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/../.." && pwd)
-BUILD=${1:-$ROOT/build}
-RUNS=${RUNS:-7}
-BENCH=$BUILD/bench/pop3/pop3_bench
-[ -x "$BENCH" ] || { echo "run.sh: $BENCH is missing; build the project first" >&2; exit 1; }
-
+BENCH_PROGRAM=pop3_bench
 . "$HERE/bench-server.sh"
 "$SERVER" --dir "$DIR" -q add-messages user01 1000 --size 2048 --seed 1
 POP3CHECK_ENCODED_HEADERS=1 "$SERVER" --dir "$DIR" -q add-messages user02 1000 --size 2048 --seed 2

@@ -7,18 +7,8 @@
 # Usage: bench/pop3/tls_run.sh [BUILD_DIR]  (RUNS=N, default 7). Run as root.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
-ROOT=$(cd "$HERE/../.." && pwd)
-BUILD=${1:-$ROOT/build}
-RUNS=${RUNS:-7}
-BENCH=$BUILD/bench/pop3/pop3_bench
-[ -x "$BENCH" ] || { echo "tls_run.sh: $BENCH is missing; build the project first" >&2; exit 1; }
-
-SERVER="$ROOT/scripts/pop3-server.sh"
-DIR=$(mktemp -d /tmp/pop3check-tlsbench.XXXXXX)
-cleanup() { "$SERVER" --dir "$DIR" -q stop || true; rm -rf "$DIR"; }
-trap cleanup EXIT
-"$SERVER" --dir "$DIR" --port auto --tls --users 1 -q start
-PORT=$(cat "$DIR/port"); TLS_PORT=$(cat "$DIR/tls-port"); CA=$DIR/tls/ca.pem
+BENCH_PROGRAM=pop3_bench BENCH_TLS=1
+. "$HERE/bench-server.sh"
 "$SERVER" --dir "$DIR" -q add-messages user01 1000 --size 2048 --seed 1
 
 ours_tls=$("$BENCH" 127.0.0.1 "$TLS_PORT" user01 pass01 "$RUNS" "tls:$CA")
