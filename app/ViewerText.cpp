@@ -1,6 +1,9 @@
 #include "app/ViewerText.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -88,16 +91,49 @@ std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std:
   return {};
 }
 
-std::string DecodedBase64(const std::string& text) {
-  codec::MemoryStream input(text);
-  codec::MemoryStream output;
+// A string as a stream, read and written in place: a memory stream would
+// copy the encoded text in and the decoded bytes out, and either may be
+// most of a large message.
+class StringStream : public codec::Stream {
+ public:
+  explicit StringStream(std::string& text) : text_(text) {}
+  std::size_t Read(void* buffer, std::size_t count) override {
+    const std::size_t n = position_ < text_.size() ? std::min(count, text_.size() - position_) : 0;
+    std::memcpy(buffer, text_.data() + position_, n);
+    position_ += n;
+    return n;
+  }
+  std::size_t Write(const void* buffer, std::size_t count) override {
+    if (text_.size() < position_ + count) text_.resize(position_ + count);
+    std::memcpy(text_.data() + position_, buffer, count);
+    position_ += count;
+    return count;
+  }
+  std::int64_t Position() const override { return static_cast<std::int64_t>(position_); }
+  void SetPosition(std::int64_t position) override {
+    if (position < 0) throw codec::EStreamError("Stream position out of range");
+    position_ = static_cast<std::size_t>(position);
+  }
+  std::int64_t Size() const override { return static_cast<std::int64_t>(text_.size()); }
+
+ private:
+  std::string& text_;
+  std::size_t position_ = 0;
+};
+
+std::string DecodedBase64(std::string& text) {
+  std::string bytes;
+  bytes.reserve(text.size() / 4 * 3 + 3);  // Base64 carries 3 bytes in 4 characters
+  StringStream input(text);
+  StringStream output(bytes);
   codec::TUUProcessor decoder;
   decoder.SetMethod(codec::uuMime);
   decoder.SetInputStream(&input);
   decoder.SetOutputStream(&output);
   decoder.Decode();
-  const std::vector<unsigned char>& bytes = output.Bytes();
-  return std::string(bytes.begin(), bytes.end());
+  decoder.SetInputStream(nullptr);
+  decoder.SetOutputStream(nullptr);
+  return bytes;
 }
 
 // Each line as ShownAsEightBit shows it. Well-formed UTF-8 as a whole is

@@ -5,6 +5,7 @@ benchmark.
 Usage: large_message.py KIND BYTES OUT
   text    a text/plain body of lines of 40 to 76 ASCII characters
   base64  a short text part and an attachment of random bytes in Base64
+  textb64 a text/plain body as "text" makes it, sent in Base64
 The message is BYTES long, give or take one line.
 """
 import os
@@ -42,6 +43,22 @@ def write_text(out, size, rng):
         written += len(chunk)
 
 
+def write_text_base64(out, size, rng):
+    import base64
+    out.write(header("text/plain; charset=utf-8", ["Content-Transfer-Encoding: base64"]))
+    pool = text_lines(rng, 4096)
+    written, carry = out.tell(), b""
+    while written < size:
+        # Whole 57-byte groups only, so that no padding falls inside the body.
+        data = carry + b"".join(rng.choice(pool) for _ in range(1024))
+        cut = len(data) // 57 * 57
+        data, carry = data[:cut], data[cut:]
+        chunk = base64.encodebytes(data).replace(b"\n", b"\r\n")
+        out.write(chunk)
+        written += len(chunk)
+    out.write(base64.encodebytes(carry).replace(b"\n", b"\r\n"))
+
+
 def write_base64(out, size, rng):
     boundary = "==LARGE-BOUNDARY=="
     out.write(header('multipart/mixed; boundary="%s"' % boundary))
@@ -62,12 +79,13 @@ def write_base64(out, size, rng):
 
 
 def main():
-    if len(sys.argv) != 4 or sys.argv[1] not in ("text", "base64"):
+    writers = {"text": write_text, "base64": write_base64, "textb64": write_text_base64}
+    if len(sys.argv) != 4 or sys.argv[1] not in writers:
         sys.exit(__doc__)
     kind, size, path = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     rng = random.Random(1)
     with open(path, "wb") as out:
-        (write_text if kind == "text" else write_base64)(out, size, rng)
+        writers[kind](out, size, rng)
 
 
 if __name__ == "__main__":

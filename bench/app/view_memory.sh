@@ -2,9 +2,10 @@
 # The memory of the message view (bench/app/view_memory_bench): for each
 # case, one large message in user01's mailbox on a private Dovecot, viewed
 # through the real window offscreen (list, header view, body view, Esc).
-# Cases (CASES, default "text base64 capped"):
+# Cases (CASES, default "text textb64 base64 capped"):
 #   text    a text/plain message of SIZE bytes (default 100,000,000)
 #   base64  a short text and a Base64 attachment, SIZE bytes in all
+#   textb64 a text/plain message of SIZE bytes whose body is sent in Base64
 #   capped  a text/plain message of CAPPED_SIZE bytes (default 300,000,000),
 #           past the retrieval's cap: the body fetch fails
 # Usage: bench/app/view_memory.sh [BUILD_DIR]. Must be run as root (the
@@ -13,7 +14,7 @@ set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 ROOT=$(cd "$HERE/../.." && pwd)
 BUILD=${1:-$ROOT/build}
-CASES=${CASES:-text base64 capped}
+CASES=${CASES:-text textb64 base64 capped}
 SIZE=${SIZE:-100000000}
 CAPPED_SIZE=${CAPPED_SIZE:-300000000}
 BENCH=$BUILD/bench/app/view_memory_bench
@@ -39,6 +40,7 @@ for case in $CASES; do
   case $case in
     text)   kind=text size=$SIZE ;;
     base64) kind=base64 size=$SIZE ;;
+    textb64) kind=textb64 size=$SIZE ;;
     capped) kind=text size=$CAPPED_SIZE ;;
     *) echo "view_memory.sh: unknown case $case" >&2; exit 2 ;;
   esac
