@@ -1,18 +1,15 @@
 #include "app/ViewerText.h"
 
-#include <algorithm>
 #include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "app/TextStreams.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
 #include "codec/HeaderParameters.h"
 #include "codec/QuotedPrintable.h"
-#include "codec/Stream.h"
 #include "codec/UUCoder.h"
 #include "pop3/MimeExtractor.h"
 #include "pop3/TextHelpers.h"
@@ -91,40 +88,10 @@ std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std:
   return {};
 }
 
-// A string as a stream, read and written in place: a memory stream would
-// copy the encoded text in and the decoded bytes out, and either may be
-// most of a large message.
-class StringStream : public codec::Stream {
- public:
-  explicit StringStream(std::string& text) : text_(text) {}
-  std::size_t Read(void* buffer, std::size_t count) override {
-    const std::size_t n = position_ < text_.size() ? std::min(count, text_.size() - position_) : 0;
-    std::memcpy(buffer, text_.data() + position_, n);
-    position_ += n;
-    return n;
-  }
-  std::size_t Write(const void* buffer, std::size_t count) override {
-    if (text_.size() < position_ + count) text_.resize(position_ + count);
-    std::memcpy(text_.data() + position_, buffer, count);
-    position_ += count;
-    return count;
-  }
-  std::int64_t Position() const override { return static_cast<std::int64_t>(position_); }
-  void SetPosition(std::int64_t position) override {
-    if (position < 0) throw codec::EStreamError("Stream position out of range");
-    position_ = static_cast<std::size_t>(position);
-  }
-  std::int64_t Size() const override { return static_cast<std::int64_t>(text_.size()); }
-
- private:
-  std::string& text_;
-  std::size_t position_ = 0;
-};
-
-std::string DecodedBase64(std::string& text) {
+std::string DecodedBase64(const Lines& lines, std::size_t begin, std::size_t end) {
+  LinesStream input(lines, begin, end);
   std::string bytes;
-  bytes.reserve(text.size() / 4 * 3 + 3);  // Base64 carries 3 bytes in 4 characters
-  StringStream input(text);
+  bytes.reserve(static_cast<std::size_t>(input.Size()) / 4 * 3 + 3);  // 3 bytes in 4 characters
   StringStream output(bytes);
   codec::TUUProcessor decoder;
   decoder.SetMethod(codec::uuMime);
@@ -151,23 +118,23 @@ std::string EightBitLinesOf(std::string bytes) {
   return text;
 }
 
-// One text part: its body lines decoded as its header says. The part may
-// be most of a large message: each step takes over the text of the one
-// before, or lets it go as soon as it has made its own.
-std::string DecodedText(std::string raw, const pop3::PartHeader& header, const std::string& contentType) {
+// One text part, lines[begin, end): its body decoded as its header says.
+// The part may be most of a large message: each step takes over the text
+// of the one before, or lets it go as soon as it has made its own.
+std::string DecodedText(const Lines& lines, std::size_t begin, std::size_t end, const pop3::PartHeader& header,
+                        const std::string& contentType) {
   std::string bytes;
   switch (pop3::TransferCodingOf(header.encoding)) {
     case pop3::TransferCoding::QuotedPrintable:
-      bytes = codec::DecodeQuotedPrintable(raw);
+      bytes = codec::DecodeQuotedPrintable(Joined(lines, begin, end));
       break;
     case pop3::TransferCoding::Base64:
-      bytes = DecodedBase64(raw);
+      bytes = DecodedBase64(lines, begin, end);
       break;
     default:
-      bytes = std::move(raw);
+      bytes = Joined(lines, begin, end);
       break;
   }
-  std::string().swap(raw);
   const std::string charset = codec::HeaderParameter(contentType, "charset").value_or("");
   // Without a charset, lines of a body put together from several sources
   // may differ: each shows as UTF-8 when it is, else as ISO-8859-1.
@@ -241,11 +208,11 @@ std::string BodyViewText(const pop3::TMailMessage& message) {
     const std::size_t notes = message.Attachments.Items().size();
     if (body.size() < notes) return EightBitLines(body, 0);
     const std::string contentType = FieldIn(raw, display->headerBegin, display->headerEnd, "content-type");
-    return DecodedText(Joined(raw, display->begin, display->end), display->header, contentType) +
+    return DecodedText(raw, display->begin, display->end, display->header, contentType) +
            EightBitLines(body, body.size() - notes);
   }
   if (body == raw && !pop3::IsAttachment(mainHeader))
-    return DecodedText(Joined(raw, 0, raw.size()), mainHeader,
+    return DecodedText(raw, 0, raw.size(), mainHeader,
                        FieldIn(headerLines, 0, headerLines.size(), "content-type"));
   return EightBitLines(body, 0);
 }
