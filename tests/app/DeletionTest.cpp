@@ -366,7 +366,8 @@ TEST_F(DeletionScripted, NothingTickedOpensNoSession) {
 
   access::Click(*Form().DeleteButton);
 
-  // The check's session ends on the server's thread; wait for it to count.
+  // The check's session ends once the server has seen the client close; wait
+  // for it to count.
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 1);
   EXPECT_EQ(Form().StringGrid1->RowCount(), 1);

@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -38,64 +40,98 @@ LoopbackServer::LoopbackServer(int backlog) : context_(std::make_unique<QObject>
   listenFd_ = BoundSocket(port_, SOCK_NONBLOCK);
   if (::listen(listenFd_, backlog) != 0) throw std::runtime_error("listen failed");
   listenNotifier_ = std::make_unique<QSocketNotifier>(listenFd_, QSocketNotifier::Read);
-  listenNotifier_->setEnabled(false);  // only while an Accept step waits
+  listenNotifier_->setEnabled(false);  // only while an Accept step (or a refusal) waits
   QObject::connect(listenNotifier_.get(), &QSocketNotifier::activated, context_.get(), [this] { Advance(); });
 }
 
 LoopbackServer::~LoopbackServer() {
-  context_.reset();
+  context_.reset();  // no timer or notifier reaches the steps any more
   DropConnection();
   listenNotifier_.reset();
   ::close(listenFd_);
 }
 
-LoopbackServer& LoopbackServer::Add(Step step) {
-  steps_.push_back(std::move(step));
+LoopbackServer& LoopbackServer::Add(std::function<bool()> run, bool accepts) {
+  steps_.push_back({accepts, std::move(run)});
   ScheduleAdvance();
   return *this;
 }
 
 void LoopbackServer::ScheduleAdvance() {
-  QTimer::singleShot(0, context_.get(), [this] { Advance(); });
+  if (advanceScheduled_) return;
+  advanceScheduled_ = true;
+  QTimer::singleShot(0, context_.get(), [this] {
+    advanceScheduled_ = false;
+    Advance();
+  });
 }
 
 void LoopbackServer::Advance() {
   if (advancing_) return;
   advancing_ = true;
   while (!steps_.empty()) {
-    Step step = steps_.front();
-    if (!step()) break;
+    const Step step = steps_.front();  // a copy: the step may end the connection
+    const bool done = step.run();
+    if (connectionEnded_) {
+      connectionEnded_ = false;
+      steps_.pop_front();
+      SkipRestOfConnection();
+      continue;
+    }
+    if (!done) break;
     steps_.pop_front();
   }
+  if (steps_.empty() && refused_) RefuseWaiting();
+  listenNotifier_->setEnabled(steps_.empty() ? static_cast<bool>(refused_) : steps_.front().accepts);
   advancing_ = false;
 }
 
 LoopbackServer& LoopbackServer::Accept() {
-  return Add([this] {
-    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0) {
-      listenNotifier_->setEnabled(true);
-      return false;
-    }
-    listenNotifier_->setEnabled(false);
-    DropConnection();
-    connectionFd_ = fd;
-    ++accepted_;
-    received_.clear();
-    peerClosed_ = peerReset_ = false;
-    connectionNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    QObject::connect(connectionNotifier_.get(), &QSocketNotifier::activated, context_.get(), [this] {
-      ReadAvailable();
-      Advance();
-    });
-    writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
-    writeNotifier_->setEnabled(false);  // only while a Send step waits for room
-    QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, context_.get(), [this] {
-      writeNotifier_->setEnabled(false);
-      Advance();
-    });
-    return true;
+  return Add([this] { return TakeConnection(); }, true);
+}
+
+bool LoopbackServer::TakeConnection() {
+  const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+  if (fd < 0) return false;  // the listener's notifier brings the next try
+  DropConnection();
+  connectionFd_ = fd;
+  // Every Send goes out at once, so that the script decides the pieces.
+  const int on = 1;
+  ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+  ++accepted_;
+  received_.clear();
+  peerClosed_ = peerReset_ = false;
+  connectionNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+  QObject::connect(connectionNotifier_.get(), &QSocketNotifier::activated, context_.get(), [this] {
+    ReadArrived();
+    Advance();
   });
+  writeNotifier_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+  writeNotifier_->setEnabled(false);  // only while a Send step waits for room
+  QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, context_.get(), [this] {
+    writeNotifier_->setEnabled(false);
+    Advance();
+  });
+  return true;
+}
+
+void LoopbackServer::RefuseUnscripted(std::function<void()> refused) {
+  refused_ = std::move(refused);
+  ScheduleAdvance();
+}
+
+void LoopbackServer::RefuseWaiting() {
+  for (;;) {
+    const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) return;
+    ::close(fd);
+    refused_();
+  }
+}
+
+bool LoopbackServer::ConnectionWaiting() const {
+  pollfd entry{listenFd_, POLLIN, 0};
+  return ::poll(&entry, 1, 0) > 0 && (entry.revents & POLLIN) != 0;
 }
 
 LoopbackServer& LoopbackServer::Send(const std::string& bytes) {
@@ -108,6 +144,12 @@ LoopbackServer& LoopbackServer::Send(const std::string& bytes) {
       } else if (n < 0 && errno == EAGAIN) {
         writeNotifier_->setEnabled(true);  // go on when the client has read
         return false;
+      } else if (n < 0 && (errno == EPIPE || errno == ECONNRESET)) {
+        // The client is gone: nothing more of this connection can happen.
+        peerClosed_ = true;
+        peerReset_ = peerReset_ || errno == ECONNRESET;
+        EndConnection();
+        return true;
       } else if (n < 0 && errno != EINTR) {
         throw std::runtime_error("server send failed");
       }
@@ -126,10 +168,29 @@ LoopbackServer& LoopbackServer::Pause(int passes) {
   });
 }
 
+LoopbackServer& LoopbackServer::Delay(int ms) {
+  auto started = std::make_shared<bool>(false);
+  auto elapsed = std::make_shared<bool>(false);
+  return Add([this, ms, started, elapsed] {
+    if (!*started) {
+      *started = true;
+      QTimer::singleShot(ms, Qt::PreciseTimer, context_.get(), [this, elapsed] {
+        *elapsed = true;
+        Advance();
+      });
+    }
+    return *elapsed;
+  });
+}
+
 LoopbackServer& LoopbackServer::AwaitBytes(std::size_t total) {
-  return Add([this, total] {
-    ReadAvailable();
-    return received_.size() >= total || peerClosed_;
+  return Await([this, total] { return received_.size() >= total; });
+}
+
+LoopbackServer& LoopbackServer::Await(std::function<bool()> ready) {
+  return Add([this, ready] {
+    ReadArrived();
+    return ready() || peerClosed_;
   });
 }
 
@@ -158,7 +219,21 @@ LoopbackServer& LoopbackServer::Run(std::function<void()> action) {
   });
 }
 
-void LoopbackServer::ReadAvailable() {
+void LoopbackServer::EndConnection() {
+  DropConnection();
+  if (advancing_) {
+    connectionEnded_ = true;  // Advance skips the rest once the step returns
+  } else {
+    SkipRestOfConnection();
+    ScheduleAdvance();
+  }
+}
+
+void LoopbackServer::SkipRestOfConnection() {
+  while (!steps_.empty() && !steps_.front().accepts) steps_.pop_front();
+}
+
+void LoopbackServer::ReadArrived() {
   if (connectionFd_ < 0 || peerClosed_) return;
   char buffer[4096];
   for (;;) {
