@@ -59,6 +59,7 @@ void TForm1::Label3Click() {
   ViewerFetch = false;
   Label5->Hide();
   Memo1->Hide();
+  ReleaseViewedMessage();
   StringGrid1->Show();
   StringGrid1->Repaint();
   ClearMessageList();

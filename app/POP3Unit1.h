@@ -324,7 +324,10 @@ class TForm1 : public platform::TComponent {
   void FinishBodyView(bool opened);
   void SaveViewerText();
   void CloseViewer();
+  // Empties the viewer and lets the fetched message go.
   void ReleaseViewedMessage();
+  // Lets the fetched message go, and the memory it held.
+  void ReleaseFetchedMessage();
 
   // Steps of the message list commands (app/MessageList.cpp,
   // app/Deletion.cpp).

@@ -36,16 +36,29 @@ class FetchRunning {
 
 // Text as the viewer shows it: a line of a header or a body may be
 // megabytes long, and is wrapped for display (the summary and the saved
-// attachments keep it whole).
-std::string WrappedForDisplay(const std::string& text) {
-  pop3::StringList shown;
+// attachments keep it whole). Every line ends with CR LF. Text that needs
+// no change, as most does, is handed back as it is: it may be a whole
+// large message.
+std::string WrappedForDisplay(std::string text) {
+  bool fits = text.empty() || text.ends_with("\r\n");
+  for (std::size_t start = 0; fits && start < text.size();) {
+    const std::size_t end = text.find("\r\n", start);
+    fits = end - start <= pop3::kMaxDisplayLineBytes;
+    start = end + 2;
+  }
+  if (fits) return text;
+  std::string shown;
+  shown.reserve(text.size() + 2 * (text.size() / pop3::kMaxDisplayLineBytes + 1));
+  pop3::StringList pieces;
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find("\r\n", start);
     if (end == std::string::npos) end = text.size();
-    pop3::AddDisplayLine(shown, text.substr(start, end - start));
+    pieces.Clear();
+    pop3::AddDisplayLine(pieces, text.substr(start, end - start));
+    for (const std::string& piece : pieces) shown.append(piece).append("\r\n");
     start = end + 2;
   }
-  return LinesText(shown);
+  return shown;
 }
 
 }  // namespace
@@ -165,12 +178,18 @@ void TForm1::FetchBodyView(bool& opened) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
       POP3->FetchMessage(*current);
-      ShowInViewer(WrappedForDisplay(BodyViewText(POP3->MailMessage())), kBodyCaption);
+      std::string text = BodyViewText(POP3->MailMessage());
+      // From here on the view needs its text alone, and the widget makes
+      // its own copies of it: the message goes first.
+      ReleaseFetchedMessage();
+      ShowInViewer(WrappedForDisplay(std::move(text)), kBodyCaption);
       opened = true;
     }
   } catch (const std::exception&) {
     // The header stays on screen; the next double click saves it.
   }
+  // What a failed fetch received (up to the retrieval's cap) is never shown.
+  ReleaseFetchedMessage();
   if (!CloseRequested) {
     if (ConnectPending) platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
     if (AttachmentsSaved) platform::ShowInformation("Attachment(s) Placed In " + folder + " !");
@@ -230,6 +249,10 @@ void TForm1::CloseViewer() {
 // neither is needed once the view has ended.
 void TForm1::ReleaseViewedMessage() {
   Memo1->SetText(std::string());
+  ReleaseFetchedMessage();
+}
+
+void TForm1::ReleaseFetchedMessage() {
   POP3->MailMessage() = pop3::TMailMessage();
   platform::ReleaseFreedMemory();
 }

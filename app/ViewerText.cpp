@@ -2,13 +2,14 @@
 
 #include <cstddef>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "app/TextStreams.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
 #include "codec/HeaderParameters.h"
 #include "codec/QuotedPrintable.h"
-#include "codec/Stream.h"
 #include "codec/UUCoder.h"
 #include "pop3/MimeExtractor.h"
 #include "pop3/TextHelpers.h"
@@ -30,14 +31,34 @@ bool NeedsDecoding(std::string_view text) {
   return false;
 }
 
+// A body may be a whole large message: its text is built in one piece of
+// the right size rather than grown by doubling.
 std::string Joined(const Lines& lines, std::size_t begin, std::size_t end) {
+  std::size_t size = 0;
+  for (std::size_t i = begin; i < end; ++i) size += lines[i].size() + 2;
   std::string text;
-  for (std::size_t i = begin; i < end; ++i) text += lines[i] + "\r\n";
+  text.reserve(size);
+  for (std::size_t i = begin; i < end; ++i) text.append(lines[i]).append("\r\n");
   return text;
 }
 
+// Whether every CR is followed by an LF and every LF follows a CR.
+bool LineEndsAreCrLf(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 == text.size() || text[i + 1] != '\n') return false;
+      ++i;  // the pair's LF
+    } else if (text[i] == '\n') {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Line ends made CR LF throughout (the decoded text may bring bare LFs).
-std::string WithCrLf(std::string_view text) {
+// Text that has no other line ends is handed back as it is, uncopied.
+std::string WithCrLf(std::string text) {
+  if (LineEndsAreCrLf(text)) return text;
   std::string out;
   out.reserve(text.size() + text.size() / 32);
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -67,19 +88,26 @@ std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std:
   return {};
 }
 
-std::string DecodedBase64(const std::string& text) {
-  codec::MemoryStream input(text);
-  codec::MemoryStream output;
+std::string DecodedBase64(const Lines& lines, std::size_t begin, std::size_t end) {
+  LinesStream input(lines, begin, end);
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(input.Size()) / 4 * 3 + 3);  // 3 bytes in 4 characters
+  StringStream output(bytes);
   codec::TUUProcessor decoder;
   decoder.SetMethod(codec::uuMime);
   decoder.SetInputStream(&input);
   decoder.SetOutputStream(&output);
   decoder.Decode();
-  const std::vector<unsigned char>& bytes = output.Bytes();
-  return std::string(bytes.begin(), bytes.end());
+  decoder.SetInputStream(nullptr);
+  decoder.SetOutputStream(nullptr);
+  return bytes;
 }
 
-std::string EightBitLinesOf(std::string_view bytes) {
+// Each line as ShownAsEightBit shows it. Well-formed UTF-8 as a whole is
+// so line by line too (a line feed never falls inside a sequence), and is
+// handed back as it is, uncopied.
+std::string EightBitLinesOf(std::string bytes) {
+  if (codec::IsUtf8(bytes)) return bytes;
   std::string text;
   for (std::size_t start = 0; start < bytes.size();) {
     std::size_t end = bytes.find('\n', start);
@@ -90,25 +118,30 @@ std::string EightBitLinesOf(std::string_view bytes) {
   return text;
 }
 
-// One text part: its body lines decoded as its header says.
-std::string DecodedText(const std::string& raw, const pop3::PartHeader& header, const std::string& contentType) {
-  std::string bytes = raw;
+// One text part, lines[begin, end): its body decoded as its header says.
+// The part may be most of a large message: each step takes over the text
+// of the one before, or lets it go as soon as it has made its own.
+std::string DecodedText(const Lines& lines, std::size_t begin, std::size_t end, const pop3::PartHeader& header,
+                        const std::string& contentType) {
+  std::string bytes;
   switch (pop3::TransferCodingOf(header.encoding)) {
     case pop3::TransferCoding::QuotedPrintable:
-      bytes = codec::DecodeQuotedPrintable(raw);
+      bytes = codec::DecodeQuotedPrintable(Joined(lines, begin, end));
       break;
     case pop3::TransferCoding::Base64:
-      bytes = DecodedBase64(raw);
+      bytes = DecodedBase64(lines, begin, end);
       break;
     default:
+      bytes = Joined(lines, begin, end);
       break;
   }
   const std::string charset = codec::HeaderParameter(contentType, "charset").value_or("");
   // Without a charset, lines of a body put together from several sources
   // may differ: each shows as UTF-8 when it is, else as ISO-8859-1.
-  std::string text = charset.empty() ? EightBitLinesOf(bytes) : codec::DecodeCharset(bytes, charset);
+  std::string text = charset.empty() ? EightBitLinesOf(std::move(bytes))
+                                     : codec::DecodeCharsetTaking(std::move(bytes), charset);
   if (header.type == "text/html") text = HtmlAsPlainText(text);
-  text = WithCrLf(text);
+  text = WithCrLf(std::move(text));
   if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text += "\r\n";
   return text;
 }
@@ -124,8 +157,11 @@ const pop3::MimeLeaf* DisplayLeaf(const std::vector<pop3::MimeLeaf>& leaves) {
 }
 
 std::string EightBitLines(const Lines& lines, std::size_t begin) {
+  std::size_t size = 0;
+  for (std::size_t i = begin; i < lines.size(); ++i) size += lines[i].size() + 2;
   std::string text;
-  for (std::size_t i = begin; i < lines.size(); ++i) text += codec::ShownAsEightBit(lines[i]) + "\r\n";
+  text.reserve(size);  // more only for lines shown as ISO-8859-1
+  for (std::size_t i = begin; i < lines.size(); ++i) text.append(codec::ShownAsEightBit(lines[i])).append("\r\n");
   return text;
 }
 
@@ -172,11 +208,11 @@ std::string BodyViewText(const pop3::TMailMessage& message) {
     const std::size_t notes = message.Attachments.Items().size();
     if (body.size() < notes) return EightBitLines(body, 0);
     const std::string contentType = FieldIn(raw, display->headerBegin, display->headerEnd, "content-type");
-    return DecodedText(Joined(raw, display->begin, display->end), display->header, contentType) +
+    return DecodedText(raw, display->begin, display->end, display->header, contentType) +
            EightBitLines(body, body.size() - notes);
   }
   if (body == raw && !pop3::IsAttachment(mainHeader))
-    return DecodedText(Joined(raw, 0, raw.size()), mainHeader,
+    return DecodedText(raw, 0, raw.size(), mainHeader,
                        FieldIn(headerLines, 0, headerLines.size(), "content-type"));
   return EightBitLines(body, 0);
 }

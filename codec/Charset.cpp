@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace codec {
 
@@ -165,34 +166,67 @@ std::string ShownAsEightBit(std::string_view bytes) {
   return Latin1ToUtf8(bytes);
 }
 
-std::optional<std::string> ConvertToUtf8(std::string_view bytes, std::string_view charset) {
+namespace {
+
+enum class Conversion { Unchanged, Converted, Failed };
+
+// ConvertToUtf8's work, telling apart text that comes out as it went in,
+// so that callers may keep the bytes they have rather than copy them.
+// converted is set for Converted only.
+Conversion ConvertedToUtf8(std::string_view bytes, std::string_view charset, std::string& converted) {
   const std::string label = NormalisedLabel(charset);
-  if (label.empty()) return std::nullopt;
+  if (label.empty()) return Conversion::Failed;
   const std::string name = IconvNameFor(label);
-  if (name.empty()) return std::nullopt;
+  if (name.empty()) return Conversion::Failed;
   // The common cases need no converter.
-  if (name == "UTF-8" || name == "utf-8") {
-    if (IsUtf8(bytes)) return std::string(bytes);
-    return std::nullopt;
-  }
+  if (name == "UTF-8" || name == "utf-8") return IsUtf8(bytes) ? Conversion::Unchanged : Conversion::Failed;
   if (IsAscii(bytes) && name != "UTF-7" && name != "utf-7" && label.rfind("iso-2022", 0) != 0 &&
       label.rfind("utf-16", 0) != 0 && label.rfind("utf-32", 0) != 0 && label.rfind("ucs", 0) != 0 &&
       label.rfind("hz", 0) != 0) {
     // Every charset mail uses besides these keeps ASCII as it is; the name
     // must still be one iconv knows.
-    if (ConverterFor(name) == nullptr) return std::nullopt;
-    return std::string(bytes);
+    return ConverterFor(name) == nullptr ? Conversion::Failed : Conversion::Unchanged;
   }
   iconv_t cd = ConverterFor(name);
-  if (cd == nullptr) return std::nullopt;
-  std::optional<std::string> converted = Iconv(cd, bytes);
-  if (converted && !IsUtf8(*converted)) return std::nullopt;
-  return converted;
+  if (cd == nullptr) return Conversion::Failed;
+  std::optional<std::string> text = Iconv(cd, bytes);
+  if (!text || !IsUtf8(*text)) return Conversion::Failed;
+  converted = *std::move(text);
+  return Conversion::Converted;
+}
+
+}  // namespace
+
+std::optional<std::string> ConvertToUtf8(std::string_view bytes, std::string_view charset) {
+  std::string converted;
+  switch (ConvertedToUtf8(bytes, charset, converted)) {
+    case Conversion::Unchanged:
+      return std::string(bytes);
+    case Conversion::Converted:
+      return converted;
+    case Conversion::Failed:
+      break;
+  }
+  return std::nullopt;
 }
 
 std::string DecodeCharset(std::string_view bytes, std::string_view charset) {
   if (std::optional<std::string> converted = ConvertToUtf8(bytes, charset)) return *std::move(converted);
   return ShownAsEightBit(bytes);
+}
+
+std::string DecodeCharsetTaking(std::string bytes, std::string_view charset) {
+  std::string converted;
+  switch (ConvertedToUtf8(bytes, charset, converted)) {
+    case Conversion::Unchanged:
+      return bytes;
+    case Conversion::Converted:
+      return converted;
+    case Conversion::Failed:
+      break;
+  }
+  if (IsUtf8(bytes)) return bytes;
+  return Latin1ToUtf8(bytes);
 }
 
 }  // namespace codec

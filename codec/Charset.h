@@ -32,5 +32,10 @@ std::optional<std::string> ConvertToUtf8(std::string_view bytes, std::string_vie
 
 // ConvertToUtf8, falling back to ShownAsEightBit.
 std::string DecodeCharset(std::string_view bytes, std::string_view charset);
+// The same for bytes the caller gives up: where they are already what
+// DecodeCharset returns (ASCII in most charsets, well-formed UTF-8 in
+// UTF-8 or in none known), they are handed back as they are, uncopied: a
+// text may be a whole large message.
+std::string DecodeCharsetTaking(std::string bytes, std::string_view charset);
 
 }  // namespace codec

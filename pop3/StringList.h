@@ -22,6 +22,10 @@ class StringList {
   virtual ~StringList() = default;
   StringList(const StringList&) = default;
   StringList& operator=(const StringList&) = default;
+  // Moving hands the storage over: a list assigned an empty one (as a whole
+  // message is replaced by an empty one) keeps no capacity behind.
+  StringList(StringList&&) noexcept = default;
+  StringList& operator=(StringList&&) noexcept = default;
 
   int Count() const { return static_cast<int>(items_.size()); }
   bool Empty() const { return items_.empty(); }

@@ -36,3 +36,7 @@ bench/pop3/bench_retrieval.sh build
 
 # Extraction of the real-world MIME corpus beside Python's email package.
 python3 bench/pop3/bench_mime_corpus.py build
+
+# Resident memory of the window's message view: a 100 MB text, a 100 MB
+# Base64 attachment, and a message past the retrieval's cap.
+bench/app/view_memory.sh build

@@ -1,5 +1,9 @@
 #include "platform/core/Memory.h"
 
+// Any C library header defines __GLIBC__ on glibc; without one included
+// first the test below would never hold.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif

@@ -1,6 +1,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+
 #include "platform/gui/Cursor.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
@@ -168,6 +171,21 @@ TEST_F(Viewer, HeaderViewShowsEncodedFieldsDecoded) {
             "Received: by example.de;\r\n Mon, 7 Dec 2026 10:31:00 +0100\r\n\r\n.\r\n");
 }
 
+// text in Base64, in lines of 76 characters.
+std::string Base64Lines(const std::string& text) {
+  static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string encoded;
+  for (std::size_t i = 0; i < text.size(); i += 3) {
+    const std::size_t n = std::min<std::size_t>(3, text.size() - i);
+    unsigned group = 0;
+    for (std::size_t k = 0; k < 3; ++k) group = group << 8 | (k < n ? static_cast<unsigned char>(text[i + k]) : 0u);
+    for (std::size_t k = 0; k < 4; ++k) encoded += k <= n ? kAlphabet[group >> (18 - 6 * k) & 63] : '=';
+  }
+  std::string lines;
+  for (std::size_t i = 0; i < encoded.size(); i += 76) lines += encoded.substr(i, 76) + "\r\n";
+  return lines;
+}
+
 // The body view shows the display text decoded from its transfer encoding
 // and in its charset, simple HTML as plain text, and still the notes of the
 // attachments saved; the file saved holds what is shown, in UTF-8.
@@ -178,6 +196,10 @@ TEST_F(Viewer, BodyViewShowsTextDecodedInItsCharset) {
     std::string Shown;
   };
   const std::string mixedHead = "Content-Type: multipart/mixed; boundary=\"b1\"\r\n\r\n--b1\r\n";
+  // Longer than one read of the decoder (256 KiB), so that its reads end
+  // inside lines.
+  std::string longText;
+  for (int line = 0; line < 12000; ++line) longText += "line " + std::to_string(line) + ": caf\xC3\xA9 au lait\r\n";
   const std::vector<BodyRow> rows = {
       {"quoted-printable ISO-8859-1",
        "Subject: QP\r\nContent-Type: text/plain; charset=\"ISO-8859-1\"\r\n"
@@ -187,6 +209,10 @@ TEST_F(Viewer, BodyViewShowsTextDecodedInItsCharset) {
        "Subject: B\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n"
        "SGVsbG8gV8O2cmxkCnNlY29uZCBsaW5lCg==\r\n",
        "Hello W\xC3\xB6rld\r\nsecond line\r\n"},
+      {"Base64 UTF-8 over many lines",
+       "Subject: L\r\nContent-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: base64\r\n\r\n" +
+           Base64Lines(longText),
+       longText},
       {"Shift_JIS, 8bit", "Subject: J\r\nContent-Type: text/plain; charset=Shift_JIS\r\n\r\n\x83\x65\x83\x58\x83\x67\r\n",
        "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88\r\n"},
       {"ISO-2022-JP", "Subject: J\r\nContent-Type: text/plain; charset=iso-2022-jp\r\n\r\n\x1B$B%F%9%H\x1B(B\r\n",

@@ -300,6 +300,32 @@ TEST_F(Widgets, OutsideTextIsShownAsWrittenNeverAsMarkup) {
   EXPECT_THAT(boxes, ElementsAre(kMarkup, kMarkup, kMarkup + "\n"));
 }
 
+// A text of megabytes is shown as a short one is: one 8-bit byte at its
+// very end still has the whole text shown as Latin-1, and the next text
+// replaces it whole.
+TEST_F(Widgets, TextAreaShowsALargeTextWholeAndExactly) {
+  platform::TextArea viewer(window_);
+  std::string text;
+  std::string shown;
+  std::string shownAsLatin1;
+  for (int line = 0; line < 60000; ++line) {
+    const std::string number = std::to_string(line);
+    text += number + " caf\xC3\xA9\r\n";
+    shown += number + " caf\xC3\xA9\n";
+    shownAsLatin1 += number + " caf\xC3\x83\xC2\xA9\n";
+  }
+  viewer.SetText(text + "end\rlast");
+  EXPECT_EQ(viewer.Text(), text + "end\rlast");
+  EXPECT_TRUE(access::ShownText(viewer) == shown + "end\nlast") << "the UTF-8 text is not shown as it is";
+
+  viewer.SetText(text + "caf\xE9");
+  EXPECT_TRUE(access::ShownText(viewer) == shownAsLatin1 + "caf\xC3\xA9") << "the text is not shown as Latin-1";
+
+  viewer.SetText("short\r\n");
+  EXPECT_EQ(access::ShownText(viewer), "short\n");
+  EXPECT_EQ(viewer.Text(), "short\r\n");
+}
+
 // Where the desktop shows window titles only, the application title (and
 // the alert's MAIL in it) must be part of the window's title, at once.
 TEST_F(Widgets, WindowTitleFollowsTheApplicationTitle) {

@@ -10,6 +10,7 @@
 #include <ctime>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "CodecTestSupport.h"
@@ -246,6 +247,23 @@ TEST(ConvertToUtf8, KnowsTheCharsetsMailUsesInAnyCaseAndAlias) {
   EXPECT_EQ(ConvertToUtf8("\x1B$B%F%9%H\x1B(B", "ISO-2022-JP"), "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88");
   EXPECT_EQ(ConvertToUtf8("\x1B$B%F", "ISO-2022-JP"), "\xE3\x83\x86");
   EXPECT_EQ(ConvertToUtf8("\x83", "shift_jis"), std::nullopt);  // cut short
+}
+
+// The taking form returns what DecodeCharset returns, whether it keeps the
+// bytes (ASCII, UTF-8) or must convert them (ASCII that is no ASCII in
+// UTF-7, UTF-16 or ISO-2022; 8-bit text; failed conversions).
+TEST(DecodeCharsetTaking, ReturnsWhatDecodeCharsetReturns) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"plain ascii\r\n", "us-ascii"},     {"plain ascii", "utf-8"},          {"\xC3\xA4", "UTF-8"},
+      {"\xE4", "utf-8"},                   {"\xE4", "iso-8859-1"},           {"abc", "iso-8859-1"},
+      {"+AOQ-", "utf-7"},                  {"ab", "utf-16le"},                 {"\x1B$B%F\x1B(B", "ISO-2022-JP"},
+      {"abc", "x-klingon"},                {"\xC3\xA4", "x-klingon"},          {"\xE4", "x-klingon"},
+      {"\xE4", ""},                        {"\x83", "shift_jis"},             {"", "utf-8"},
+  };
+  for (const auto& [bytes, charset] : rows)
+    EXPECT_EQ(DecodeCharsetTaking(bytes, charset), DecodeCharset(bytes, charset)) << bytes << " in " << charset;
+  EXPECT_EQ(DecodeCharsetTaking("+AOQ-", "utf-7"), "\xC3\xA4");
+  EXPECT_EQ(DecodeCharsetTaking("\xE4", "x-klingon"), "\xC3\xA4");
 }
 
 TEST(ShownAsEightBit, KeepsUtf8AndReadsEverythingElseAsLatin1) {
