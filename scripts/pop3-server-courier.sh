@@ -142,6 +142,15 @@ courier_makedat() {
     { cat; echo .; } | "$C_MAKEDAT" - "$1.tmp" "$1.dat" || die "cannot write $1.dat"
 }
 
+# hash_password PASSWORD: the userdb hash of PASSWORD (MD5 crypt).
+hash_password() {
+    local try hash
+    for try in 1 2 3; do
+        hash=$(printf '%s\n%s\n' "$1" "$1" | "$C_USERDBPW" -md5) && { echo "$hash"; return 0; }
+    done
+    return 1
+}
+
 courier_write_config() {
     local uid=$1 gid=$2 u hash
     rm -rf "$C_ETC.new"
@@ -159,8 +168,9 @@ EOF
         printf '%s\tuid=%s|gid=%s|home=%s|mail=%s|_=\n' "$u" "$uid" "$gid" "$DIR/mail/$u" "$(maildir_of "$u")"
     done | courier_makedat "$C_ETC.new/courier/userdb"
     for u in $(user_names); do
-        hash=$(printf '%s\n%s\n' "$(password_of "$u")" "$(password_of "$u")" | "$C_USERDBPW" -md5) \
-            || die "userdbpw failed"
+        # userdbpw once failed without a word on a machine kept busy by a
+        # stress run: it gets three tries.
+        hash=$(hash_password "$(password_of "$u")") || die "userdbpw failed three times"
         printf '%s\tsystempw=%s\n' "$u" "$hash"
     done | courier_makedat "$C_ETC.new/courier/userdbshadow"
     chmod 600 "$C_ETC.new/courier/userdbshadow.dat"
