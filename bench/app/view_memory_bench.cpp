@@ -23,6 +23,7 @@
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/testing/TestAccess.h"
+#include "bench/app/BenchWindow.h"
 
 namespace {
 
@@ -67,11 +68,7 @@ int main(int argc, char** argv) {
   const double messageBytes = std::strtod(argv[4], nullptr);
 
   app::TForm1 form;
-  access::ShowWindow(*form.Window);
-  access::TypeText(*form.IPedit, argv[1]);
-  access::TypeText(*form.UserEdit, argv[2]);
-  access::TypeText(*form.PasswordEdit, argv[3]);
-  if (!form.CheckBox5->Checked()) access::Click(*form.CheckBox5);
+  bench::EnterAccount(form, argv[1], argv[2], argv[3]);
   access::Click(*form.CheckButton);
   if (form.StringGrid1->RowCount() < 1 || form.StringGrid1->Cell(2, 0).empty()) Fail("the check listed no message");
 

@@ -19,6 +19,8 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "bench/BenchMedian.h"
+#include "bench/app/BenchWindow.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/testing/TestAccess.h"
@@ -32,15 +34,6 @@ struct Sample {
   double lastRowFilled;
   double clickReturned;
 };
-
-std::string Median(std::vector<Sample> samples, double Sample::*field) {
-  std::sort(samples.begin(), samples.end(), [&](const Sample& a, const Sample& b) { return a.*field < b.*field; });
-  const std::size_t n = samples.size();
-  const double median = n % 2 ? samples[n / 2].*field : (samples[n / 2 - 1].*field + samples[n / 2].*field) / 2;
-  char text[96];
-  std::snprintf(text, sizeof text, "%.3fs [%.3f-%.3f]", median, samples.front().*field, samples.back().*field);
-  return text;
-}
 
 int FilledRows(app::TForm1& form) {
   int filled = 0;
@@ -62,11 +55,7 @@ int main(int argc, char** argv) {
   const int runs = argc > 4 ? std::atoi(argv[4]) : 7;
 
   app::TForm1 form;
-  access::ShowWindow(*form.Window);
-  access::TypeText(*form.IPedit, argv[1]);
-  access::TypeText(*form.UserEdit, argv[2]);
-  access::TypeText(*form.PasswordEdit, argv[3]);
-  if (!form.CheckBox5->Checked()) access::Click(*form.CheckBox5);
+  bench::EnterAccount(form, argv[1], argv[2], argv[3]);
 
   Clock::time_point lastFilled;
   auto fillRow = form.POP3->OnRetrieveEnd;
@@ -93,7 +82,7 @@ int main(int argc, char** argv) {
   for (int i = 0; i < runs; ++i) samples.push_back(check());
   std::printf("pop3check window check x%d (click to last row filled): wall median %s first %.3fs runs %d; "
               "click to controls back %s\n",
-              rows, Median(samples, &Sample::lastRowFilled).c_str(), first.lastRowFilled, runs,
-              Median(samples, &Sample::clickReturned).c_str());
+              rows, bench::Median(samples, &Sample::lastRowFilled).c_str(), first.lastRowFilled, runs,
+              bench::Median(samples, &Sample::clickReturned).c_str());
   return 0;
 }

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "pop3/Pop3Client.h"
+#include "bench/BenchMedian.h"
 
 namespace {
 
@@ -71,15 +72,6 @@ Sample Session(pop3::TPop3Client& client, const std::string& folder, const std::
   return sample;
 }
 
-std::string Median(std::vector<Sample> samples, double Sample::*field) {
-  std::sort(samples.begin(), samples.end(), [&](const Sample& a, const Sample& b) { return a.*field < b.*field; });
-  const std::size_t n = samples.size();
-  const double median = n % 2 ? samples[n / 2].*field : (samples[n / 2 - 1].*field + samples[n / 2].*field) / 2;
-  char text[96];
-  std::snprintf(text, sizeof text, "%.3fs [%.3f-%.3f]", median, samples.front().*field, samples.back().*field);
-  return text;
-}
-
 // Size of the message as it came, line ends included.
 double MessageBytes(const pop3::TMailMessage& message) {
   double bytes = 0;
@@ -121,8 +113,8 @@ int main(int argc, char** argv) {
         "pop3check RETR %.1f MB + extract + decode attachment: wall median %s cpu median %s first %.3fs runs %d "
         "(RETR+extract %s; attachment equal; peak RSS %.1f MB)\n",
         MessageBytes(client.MailMessage()) / 1e6,
-        Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall, runs,
-        Median(samples, &Sample::fetch).c_str(), PeakResidentKiB() / 1024.0);
+        bench::Median(samples, &Sample::wall).c_str(), bench::Median(samples, &Sample::cpu).c_str(), first.wall, runs,
+        bench::Median(samples, &Sample::fetch).c_str(), PeakResidentKiB() / 1024.0);
   } catch (const std::exception& error) {
     fs::remove_all(folder);
     std::fprintf(stderr, "bench_retrieval: %s\n", error.what());

@@ -31,6 +31,7 @@
 #include "codec/MailDate.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/SummaryPipeline.h"
+#include "bench/BenchMedian.h"
 
 namespace {
 
@@ -107,15 +108,6 @@ Sample Timed(pop3::TPop3Client& client, int& count) {
   return {wall.count(), CpuSeconds() - cpu0};
 }
 
-std::string Median(std::vector<Sample> samples, double Sample::*field) {
-  std::sort(samples.begin(), samples.end(), [&](const Sample& a, const Sample& b) { return a.*field < b.*field; });
-  std::size_t n = samples.size();
-  double median = n % 2 ? samples[n / 2].*field : (samples[n / 2 - 1].*field + samples[n / 2].*field) / 2;
-  char text[96];
-  std::snprintf(text, sizeof text, "%.3fs [%.3f-%.3f]", median, samples.front().*field, samples.back().*field);
-  return text;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,7 +144,7 @@ int main(int argc, char** argv) {
                 client.Security == pop3::SecurityMode::TLS ? " TLS" : "",
                 mode == Mode::Walk             ? "summary walk"
                 : mode == Mode::WalkOneAtATime ? "summary walk one command at a time (as without PIPELINING)"
-                                               : "FetchSummary one by one (TOP+LIST)", count, decodeSummaries ? ", sender/subject/date decoded" : "", Median(samples, &Sample::wall).c_str(), Median(samples, &Sample::cpu).c_str(), first.wall,
+                                               : "FetchSummary one by one (TOP+LIST)", count, decodeSummaries ? ", sender/subject/date decoded" : "", bench::Median(samples, &Sample::wall).c_str(), bench::Median(samples, &Sample::cpu).c_str(), first.wall,
                 runs);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "pop3_bench: %s\n", error.what());
