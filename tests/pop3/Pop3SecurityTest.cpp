@@ -24,15 +24,6 @@ constexpr const char* kCapaWithoutStls = R"(
   S: .
 )";
 
-constexpr const char* kLogInAfterGreeting = R"(
-  C: USER bob
-  S: +OK
-  C: PASS secret
-  S: +OK logged in
-  C: STAT
-  S: +OK 2 320
-)";
-
 class Pop3Security : public ScriptedClientTest {
  protected:
   void SetUp() override {

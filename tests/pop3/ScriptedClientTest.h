@@ -30,9 +30,9 @@ std::string FailureOf(Action action) {
 // conversation through without a surprise.
 class ScriptedClientTest : public ::testing::Test {
  protected:
-  // Greeting, USER, PASS and STAT answered with two messages.
-  static constexpr const char* kLogIn = R"(
-    S: +OK POP3 ready
+  // USER, PASS and STAT answered with two messages; with the greeting
+  // before them, kLogIn.
+  static constexpr const char* kLogInAfterGreeting = R"(
     C: USER bob
     S: +OK
     C: PASS secret
@@ -40,6 +40,7 @@ class ScriptedClientTest : public ::testing::Test {
     C: STAT
     S: +OK 2 320
   )";
+  static inline const std::string kLogIn = std::string("S: +OK POP3 ready\n") + kLogInAfterGreeting;
   static constexpr const char* kQuit = R"(
     C: QUIT
     S: +OK bye
