@@ -309,10 +309,10 @@ class TForm1 : public platform::TComponent {
   void SetViewerButtonsEnabled(bool enabled);
   // opened: the viewer shows the fetched text.
   void FetchHeaderView(std::int32_t msg, bool& opened);
-  // Logs in for a viewer fetch (ConnectPending is cleared once that
-  // worked). True when the message may be fetched: the mailbox still holds
+  // Logs in for a viewer fetch (ConnectPending is cleared and loggedIn set
+  // once that worked). True when the message may be fetched: the mailbox still holds
   // mail (else a box says the item is gone) and the window is not closing.
-  bool OpenViewerSession();
+  bool OpenViewerSession(bool& loggedIn);
   // In the viewer's session: the number the viewer's message has now;
   // nothing, after the box saying so, when it is gone.
   std::optional<std::int32_t> CurrentListedMessage(std::int32_t msg);
@@ -424,6 +424,22 @@ class TForm1 : public platform::TComponent {
   std::string ReadPasswordSetting(const platform::ProfileFile& file);
   void SavePasswordSetting();
   void ReportNoKeyring();
+  // Part of what a check or a view went for could not be shown: the note
+  // stays on the status line, its hint saying why, until the next command
+  // starts. The first note of a command is kept.
+  void NoteIncomplete(const std::string& shortText, const std::string& longText);
+  void NoteIncomplete(const std::exception& failure, const std::string& extra = std::string());
+  void ClearIncompleteNote();
+  // The end of a command: the status line shows the note (with prefix),
+  // or hides when there is none.
+  void FinishStatusLine(const std::string& prefix = "Incomplete: ");
+  // QUIT at the end of a check: a server found out of step only then has
+  // its answers in the rows already checked one by one, but the check says
+  // so. A view on screen is complete, and its session just ends.
+  void EndCheckSession();
+  void EndViewSession();
+  std::string IncompleteNote, IncompleteHint;
+
   // The settings file named the keyring, but it did not answer at start-up.
   bool KeyringPasswordUnread = false;
   bool NoKeyringReported = false;

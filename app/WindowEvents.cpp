@@ -1,3 +1,4 @@
+#include "app/FailureNote.h"
 #include "app/POP3Unit1.h"
 #include "platform/gui/Application.h"
 
@@ -71,6 +72,7 @@ void TForm1::ShowStatus(const std::string& text) {
 }
 
 void TForm1::ShowListForCommand() {
+  ClearIncompleteNote();
   Memo1->Hide();
   ViewerFetch = false;
   StringGrid1->Show();
@@ -91,6 +93,47 @@ void TForm1::PrepareSession() {
   CopyCredentials();
   SavedCursor = platform::ScreenCursor();
   platform::SetScreenCursor(platform::CursorShape::HourGlass);
+}
+
+void TForm1::NoteIncomplete(const std::string& shortText, const std::string& longText) {
+  if (!IncompleteNote.empty() || CloseRequested) return;
+  IncompleteNote = shortText;
+  IncompleteHint = longText;
+}
+
+void TForm1::NoteIncomplete(const std::exception& failure, const std::string& extra) {
+  const FailureNote note = NoteFor(failure, POP3->TimedOut());
+  NoteIncomplete(note.Short + extra, note.Long);
+}
+
+void TForm1::ClearIncompleteNote() {
+  IncompleteNote.clear();
+  IncompleteHint.clear();
+  Label5->SetHint("");
+}
+
+void TForm1::FinishStatusLine(const std::string& prefix) {
+  if (IncompleteNote.empty()) {
+    Label5->Hide();
+    return;
+  }
+  ShowStatus(prefix + IncompleteNote);
+  Label5->SetHint(IncompleteHint);
+}
+
+void TForm1::EndCheckSession() {
+  try {
+    POP3->Disconnect();
+  } catch (const pop3::EOutOfStep& failure) {
+    NoteIncomplete(failure);
+  }
+}
+
+void TForm1::EndViewSession() {
+  try {
+    POP3->Disconnect();
+  } catch (const pop3::EOutOfStep&) {
+  }
 }
 
 void TForm1::RestartAutoCheckTimer() {
