@@ -14,6 +14,7 @@
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
+#include "platform/gui/WavePlayer.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/support/SpecialEntry.h"
 #include "tests/support/Wait.h"
@@ -234,6 +235,25 @@ TEST_F(SettingsStartUp, SettingsFileThatIsNoFileIsRefusedAndDefaultsApply) {
     EXPECT_FALSE(entry.Waited()) << "start-up waited on the named pipe";
   }
   EXPECT_THAT(BoxTexts(BoxKind::Error), ::testing::ElementsAreArray(expected));
+}
+
+// The sound system would wait for ever on a named pipe, or fill memory from
+// a device: only a regular wave file of bounded size makes the sound
+// available.
+TEST_F(SettingsStartUp, WaveFileThatIsNoFileOrTooLargeGivesNoSound) {
+  WriteSettingsText("[SOUND]\r\nPlayWave=Yes\r\n");
+  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    testsupport::SpecialEntry entry(kind, platform::WaveFilePath());
+    StartUp();
+    EXPECT_FALSE(Form().SoundAvailable) << entry.Name();
+    EXPECT_FALSE(Form().CheckBox3->Checked()) << entry.Name();
+    EXPECT_FALSE(entry.Waited()) << entry.Name();
+  }
+  WriteWaveFile();
+  std::filesystem::resize_file(platform::WaveFilePath(), platform::WavePlayer::kMaxFileSize + 1);
+  StartUp();
+  EXPECT_FALSE(Form().SoundAvailable) << "too large";
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SettingsStartUp, FetchCountSetsListingLimitOneHigher) {
