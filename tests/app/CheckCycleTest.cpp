@@ -2,14 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/core/DataFolder.h"
 #include "platform/gui/Application.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
+#include "tests/app/SettingsTestSupport.h"
+#include "tests/support/SpecialEntry.h"
 
 namespace apptest {
 
@@ -281,12 +285,20 @@ TEST_F(CheckCycle, SoundPlaysOncePerCheckWhenEnabled) {
   AddNumberedMessage(1);
   EnterMailboxAccount();
   Form().SoundAvailable = true;
-  Form().WavePlayer1->SetFileName(Form().SaveDialog1.InitialDir + "/gotmail.wav");
+  WriteWaveFile();
+  Form().WavePlayer1->SetFileName(platform::WaveFilePath());
 
   ClickCheck();
   EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 0) << "\"Sound\" is not ticked";
 
   access::Click(*Form().CheckBox3);
+  ClickCheck();
+  EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 1);
+
+  // A named pipe put in the wave file's place is never handed to the sound
+  // system, which would wait on it for ever.
+  std::filesystem::remove(platform::WaveFilePath());
+  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::WaveFilePath());
   ClickCheck();
   EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 1);
 }

@@ -9,6 +9,7 @@
 #include "platform/core/Files.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
+#include "tests/support/SpecialEntry.h"
 
 namespace apptest {
 
@@ -319,6 +320,16 @@ TEST_F(Viewer, UnwritableFileKeepsViewerOpen) {
   std::vector<std::string> errors = BoxTexts(BoxKind::Error);
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_THAT(errors[0], HasSubstr(file));
+
+  // A named pipe would take the text only once someone reads it, and a
+  // rename would put a file in its place: it is refused, and says so.
+  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::DataFolderFile("pipe.txt"));
+  script::SetNextSaveFileName(pipe.Path());
+  DoubleClickViewer();
+  EXPECT_TRUE(ViewerOpen("Body - ESC to close"));
+  EXPECT_THAT(BoxTexts(BoxKind::Error).back(),
+              HasSubstr("Cannot write \"" + pipe.Path() + "\": it is a named pipe (FIFO), not a regular file."));
+  EXPECT_TRUE(pipe.Unchanged());
 
   const std::string other = platform::DataFolderFile("other.txt");
   script::SetNextSaveFileName(other);
