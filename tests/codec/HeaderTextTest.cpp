@@ -186,6 +186,9 @@ TEST(HeaderParameterVersusPython, ReadsAttachmentNamesAsPythonDoes) {
        {"filename*0*=utf-8'de'%C3%A4; filename*1*=%C3%B6; filename*2=\"x.txt\"",
         "filename*0=\"a\"; filename*1=\"b\"", "filename*1*=%C3%B6.txt; filename*0*=utf-8''%C3%A4",
         "filename*0*=utf-8''%E6%97; filename*1*=%A5.txt"}},
+      {"UTF-8 cut inside a character by its sender",
+       {"filename*=utf-8''%D0%9A%D0%B0%D1", "filename*=utf-8''%C3%A4%E2%82.txt",
+        "filename*0*=utf-8''%C3%A4%E6%97; filename*1*=.txt"}},
   };
   for (const SampleGroup& group : groups) {
     const std::vector<std::string> answers = PythonAnswers(kPythonFilename, group.Samples);

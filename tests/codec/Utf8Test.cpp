@@ -1,0 +1,110 @@
+// UTF-8 read piece by piece, and the reading of 8-bit text of no charset,
+// against Python's codecs.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "CodecTestSupport.h"
+#include "codec/Charset.h"
+#include "codec/Utf8.h"
+
+namespace codec::test {
+namespace {
+
+std::string Hex(const std::string& bytes) {
+  std::string out;
+  char digits[3];
+  for (unsigned char c : bytes) {
+    std::snprintf(digits, sizeof digits, "%02x", c);
+    out += digits;
+  }
+  return out;
+}
+
+// Python's reading of each sample with bytes.decode('utf-8', 'replace'),
+// as hex of its UTF-8.
+std::vector<std::string> PythonReplaced(const std::vector<std::string>& samples) {
+  std::string input;
+  for (const std::string& sample : samples) input += Hex(sample) + "\n";
+  const char* const script = R"(
+import sys
+for line in sys.stdin:
+    print(bytes.fromhex(line.strip()).decode('utf-8', 'replace').encode('utf-8').hex())
+)";
+  std::istringstream lines(RunPython(script, input));
+  std::vector<std::string> answers;
+  for (std::string line; std::getline(lines, line);) answers.push_back(line);
+  EXPECT_EQ(answers.size(), samples.size());
+  answers.resize(samples.size());
+  return answers;
+}
+
+// Each ill-formed piece as one U+FFFD, the way NextUtf8Piece splits it.
+std::string Replaced(const std::string& bytes) {
+  std::string out;
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Piece piece = NextUtf8Piece(bytes, i);
+    if (piece.WellFormed) {
+      AppendUtf8(out, piece.CodePoint);
+    } else {
+      out += "\xEF\xBF\xBD";
+    }
+    i += piece.Length;
+  }
+  return out;
+}
+
+// Bytes drawn mostly from the lead and continuation ranges, where the
+// edges of well-formedness are (overlong forms, surrogates, past U+10FFFF,
+// sequences cut short).
+std::vector<std::string> EdgeSamples() {
+  static const unsigned char kBytes[] = {'a',  0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2,
+                                         0xDF, 0xE0, 0xE1, 0xED, 0xEF, 0xF0, 0xF3, 0xF4, 0xF5, 0xFF};
+  std::vector<std::string> samples = {"", "\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xED\xA0\x80", "\xF4\x90\x80\x80"};
+  std::uint32_t state = 7;
+  for (int n = 0; n < 600; ++n) {
+    std::string sample;
+    for (int k = 0; k < 1 + n % 9; ++k) {
+      state = state * 1103515245U + 12345U;
+      sample += static_cast<char>(kBytes[(state >> 16) % sizeof kBytes]);
+    }
+    samples.push_back(sample);
+  }
+  return samples;
+}
+
+TEST(NextUtf8PieceVersusPython, SplitsIllFormedBytesAsPythonReplacesThem) {
+  const std::vector<std::string> samples = EdgeSamples();
+  const std::vector<std::string> answers = PythonReplaced(samples);
+  for (std::size_t i = 0; i < samples.size(); ++i) EXPECT_EQ(Hex(Replaced(samples[i])), answers[i]) << Hex(samples[i]);
+}
+
+// A text that is UTF-8 but for characters cut short reads as Python reads
+// it; everything else ill-formed stays ISO-8859-1, byte by byte.
+TEST(ShownAsEightBit, KeepsUtf8CutInsideACharacterAndReadsOtherBytesAsLatin1) {
+  const std::vector<std::string> cut = {
+      "r\xC3\xA9sum\xC3",                                   // cut at the end
+      "\xD0\x9A\xD0\xB0\xD1.png",                           // cut before an extension
+      "\xE6\x97\xA5\xE6\x97\xE6\x97\xA5",                   // a three-byte character cut between two whole ones
+      "caf\xC3\xA9 \xF0\x9F\x98",                           // a four-byte character cut
+      "\xC3\xA9\xE2\x82\xF0\x9F",                           // two cut characters in a row
+  };
+  const std::vector<std::string> answers = PythonReplaced(cut);
+  for (std::size_t i = 0; i < cut.size(); ++i) EXPECT_EQ(Hex(ShownAsEightBit(cut[i])), answers[i]) << cut[i];
+
+  const std::vector<std::string> latin1 = {
+      "CAF\xC9",                    // looks cut, but holds no whole character
+      "\xE9t\xE9",                  // the same
+      "\xC3\xA4\x80",               // a lone continuation byte
+      "\xAB\xC9T\xC9\xBB",          // a guillemet holds one
+      "\xE0\x80.txt",               // an overlong start
+      "\xC3\xA4\xFF",               // a byte that starts nothing
+  };
+  for (const std::string& bytes : latin1) EXPECT_EQ(ShownAsEightBit(bytes), Latin1ToUtf8(bytes)) << bytes;
+}
+
+}  // namespace
+}  // namespace codec::test
