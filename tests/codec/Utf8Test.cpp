@@ -1,5 +1,6 @@
-// UTF-8 read piece by piece, and the reading of 8-bit text of no charset,
-// against Python's codecs.
+// UTF-8 read piece by piece, the character classes that names may not
+// carry, and the reading of 8-bit text of no charset, against Python's
+// codecs and unicodedata.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "CodecTestSupport.h"
+#include "codec/CharacterClasses.h"
 #include "codec/Charset.h"
 #include "codec/Utf8.h"
 
@@ -104,6 +106,40 @@ TEST(ShownAsEightBit, KeepsUtf8CutInsideACharacterAndReadsOtherBytesAsLatin1) {
       "\xC3\xA4\xFF",               // a byte that starts nothing
   };
   for (const std::string& bytes : latin1) EXPECT_EQ(ShownAsEightBit(bytes), Latin1ToUtf8(bytes)) << bytes;
+}
+
+// The class tables against Python's unicodedata over all of Unicode. A
+// code point that Python's (older) Unicode leaves unassigned may be in a
+// table: later versions assign format characters there.
+TEST(CharacterClassesVersusPython, MatchTheGeneralCategories) {
+  std::string ranges;
+  for (const auto& [kind, in] : {std::pair{'A', &IsControlOrFormat}, std::pair{'Z', &IsSpaceSeparator}}) {
+    for (char32_t c = 0; c <= 0x10FFFF; ++c) {
+      if (!in(c)) continue;
+      char32_t last = c;
+      while (last < 0x10FFFF && in(last + 1)) ++last;
+      ranges += std::string(1, kind) + " " + std::to_string(c) + " " + std::to_string(last) + "\n";
+      c = last;
+    }
+  }
+  const char* const script = R"(
+import sys, unicodedata
+ours = {'A': set(), 'Z': set()}
+for line in sys.stdin:
+    kind, first, last = line.split()
+    ours[kind].update(range(int(first), int(last) + 1))
+wanted = {'A': ('Cc', 'Cf', 'Zl', 'Zp'), 'Z': ('Zs',)}
+for cp in range(0x110000):
+    category = unicodedata.category(chr(cp))
+    for kind in 'AZ':
+        mine = cp in ours[kind]
+        if mine != (category in wanted[kind]) and not (mine and category == 'Cn'):
+            print('%s U+%04X is %s' % (kind, cp, category))
+print('checked', cp + 1)
+)";
+  EXPECT_EQ(RunPython(script, ranges), "checked 1114112\n");
+  EXPECT_TRUE(IsControlOrFormat(0x202E));  // the override that turns "fdp.exe" round
+  EXPECT_FALSE(IsControlOrFormat(U'a'));
 }
 
 }  // namespace

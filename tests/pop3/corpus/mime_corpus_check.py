@@ -58,7 +58,8 @@ KNOWN = {
                    "decodes it"),
     ("rubymail--attachment_emails_attachment_with_encoded_name.eml", 0):
         ("damaged", "an 8-bit byte (0x8A) in a name that names no charset: the client reads it as "
-                    "ISO-8859-1, Python puts U+FFFD"),
+                    "ISO-8859-1, where it is a control character and is left out of the file name; "
+                    "Python puts U+FFFD"),
     ("enmime--low-quality_bad-header-wrap.raw", 0):
         ("damaged", "a parameter line without its leading blank ends the part header; Python decodes the "
                     "header lines after it as Base64, the client skips them"),
