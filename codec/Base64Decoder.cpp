@@ -31,8 +31,19 @@ std::size_t LeadingScan(std::string_view line, bool& stop) {
   return i == last ? line.size() : i;
 }
 
+// Characters outside "+" to "z": blanks, controls, 8-bit bytes and a few
+// punctuation marks. Inside a group they are passed over, as RFC 2045 has
+// decoders ignore what is not of the alphabet, so that a blank or a line
+// break that a relay put into a group does not shift the bits of the rest.
+// The non-digits within "+" to "z" still take their digit-table value
+// there (127, and 64 for "="), which goes into the group's bytes.
+inline bool HasNoEntry(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < '+' || u > 'z';
+}
+
 // Decodes one group that the fast path did not take: one holding padding,
-// skipped characters, or cut short by the line's end. Characters beyond the
+// other characters, or cut short by the line's end. Characters beyond the
 // line's end are never read; a byte that would need one is not written.
 // Advances i past the group.
 LineResult DecodeOddGroup(std::string_view line, std::size_t& i, unsigned char*& out) {
@@ -44,22 +55,34 @@ LineResult DecodeOddGroup(std::string_view line, std::size_t& i, unsigned char*&
   }
   // Padding where a group should start: whatever follows is not data.
   if (d1 == kBase64Pad) return LineResult::kStop;
-  const unsigned d2 = Base64Value(line[i + 1]);
+  // The group's second to fourth characters; size where the line has none.
+  std::size_t at[3];
+  std::size_t next = i + 1;
+  for (std::size_t& place : at) {
+    while (next < size && HasNoEntry(line[next])) ++next;
+    place = next;
+    if (next < size) ++next;
+  }
+  if (at[0] >= size) {
+    i = size;
+    return LineResult::kGoOn;
+  }
+  const unsigned d2 = Base64Value(line[at[0]]);
   *out++ = Byte1(d1, d2);
-  if (i + 2 >= size) {
+  if (at[1] >= size) {
     i = size;
     return LineResult::kGoOn;
   }
-  if (line[i + 2] == '=') return LineResult::kStop;
-  const unsigned d3 = Base64Value(line[i + 2]);
+  if (line[at[1]] == '=') return LineResult::kStop;
+  const unsigned d3 = Base64Value(line[at[1]]);
   *out++ = Byte2(d2, d3);
-  if (i + 3 >= size) {
+  if (at[2] >= size) {
     i = size;
     return LineResult::kGoOn;
   }
-  if (line[i + 3] == '=') return LineResult::kStop;
-  *out++ = Byte3(d3, Base64Value(line[i + 3]));
-  i += 4;
+  if (line[at[2]] == '=') return LineResult::kStop;
+  *out++ = Byte3(d3, Base64Value(line[at[2]]));
+  i = at[2] + 1;
   return LineResult::kGoOn;
 }
 
