@@ -227,7 +227,7 @@ void TForm1::SaveViewerText() {
   std::string fileName;
   if (!platform::RunSaveDialog(SaveDialog1, fileName) || fileName.empty()) return;
   try {
-    platform::WriteFileReplacing(fileName, Memo1->Text() + "\r\n");
+    platform::WriteFileReplacing(fileName, {Memo1->Text(), "\r\n"});
   } catch (const platform::EFileError& error) {
     platform::ShowError(error.Message() + ". The text was not saved: double-click it again to choose another file.");
     return;

@@ -227,6 +227,10 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
 }
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes, FileAccess access) {
+  WriteFileReplacing(path, {bytes}, access);
+}
+
+void WriteFileReplacing(const std::string& path, std::initializer_list<std::string_view> pieces, FileAccess access) {
   const std::string target = ResolveTarget(path);
   const std::string what = "Cannot write " + Quoted(path);
   mode_t mode = access == FileAccess::OwnerOnly ? 0600 : 0666;
@@ -246,7 +250,9 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes, FileAcc
   FdGuard guard(fd);
   if (keepMode) mode = existing.st_mode & 07777;
   bool fixMode = keepMode || access == FileAccess::OwnerOnly;
-  if ((fixMode && ::fchmod(fd, mode) != 0) || !WriteAll(fd, bytes) || ::fsync(fd) != 0 ||
+  const bool written =
+      std::all_of(pieces.begin(), pieces.end(), [fd](std::string_view piece) { return WriteAll(fd, piece); });
+  if ((fixMode && ::fchmod(fd, mode) != 0) || !written || ::fsync(fd) != 0 ||
       guard.Close() != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
     int error = errno;
     ::unlink(temporary.c_str());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 #include <string>
@@ -90,6 +91,10 @@ std::vector<std::string> ReadTextLines(const std::string& path);
 // Raises EFileError naming the file on any failure; the temporary file is
 // removed again.
 void WriteFileReplacing(const std::string& path, std::string_view bytes,
+                        FileAccess access = FileAccess::Shared);
+// The same with the file's bytes given in pieces, written one after the
+// other: a large text and what follows it need not be joined first.
+void WriteFileReplacing(const std::string& path, std::initializer_list<std::string_view> pieces,
                         FileAccess access = FileAccess::Shared);
 
 // Writes text to path as it stands (no line ends added or converted),
