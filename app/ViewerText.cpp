@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/TextStreams.h"
+#include "codec/CharacterClasses.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
 #include "codec/HeaderParameters.h"
@@ -187,7 +188,8 @@ std::string HeaderViewText(const pop3::StringList& header) {
     }
     i = end;
   }
-  return text;
+  // No field turns the text after it around (a subject "\u202Efdp.exe").
+  return codec::WithoutDirectionOverrides(std::move(text));
 }
 
 std::string BodyViewText(const pop3::TMailMessage& message) {

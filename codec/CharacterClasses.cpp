@@ -1,5 +1,7 @@
 #include "codec/CharacterClasses.h"
 
+#include "codec/Utf8.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -48,6 +50,22 @@ bool InRanges(const Range (&ranges)[N], char32_t c) {
 }  // namespace
 
 bool IsControlOrFormat(char32_t c) { return InRanges(kControlOrFormat, c); }
+
+bool IsDirectionOverride(char32_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
+
+// Every such character is three bytes in UTF-8, starting E2 80 or E2 81:
+// text without an E2 byte is handed back as it is.
+std::string WithoutDirectionOverrides(std::string text) {
+  if (text.find('\xE2') == std::string::npos) return text;
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t at = 0; at < text.size();) {
+    const Utf8Piece piece = NextUtf8Piece(text, at);
+    if (!piece.WellFormed || !IsDirectionOverride(piece.CodePoint)) out.append(text, at, piece.Length);
+    at += piece.Length;
+  }
+  return out;
+}
 
 bool IsSpaceSeparator(char32_t c) { return InRanges(kSpaceSeparators, c); }
 
