@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PasswordStore.h"
 #include "app/Settings.h"
 #include "platform/core/Component.h"
 #include "platform/gui/Controls.h"
@@ -397,7 +398,7 @@ class TForm1 : public platform::TComponent {
   bool ResumeSummarySession();
 
   // Steps of start-up and shut-down (app/StartUp.cpp, app/Settings.cpp;
-  // the password's place in app/PasswordStore.cpp).
+  // the password's place in app/PasswordStore.h).
   void WireSettingsEvents();
   // Reads the settings into the window; returns the SOUND PlayWave text.
   // Raises at a value that is no number, after recording what it read.
@@ -419,11 +420,17 @@ class TForm1 : public platform::TComponent {
   // skipped and the others are still written. Raises afterwards, with one
   // text naming every distinct failure.
   void SaveSettings();
-  // The saved password: from the keyring when the settings file says it is
-  // there, else from the settings file. Writes it back the same way.
+  // The saved password (app/PasswordField.cpp): from the settings file, or
+  // empty while the keyring's read runs; the edit and "Save" are filled when
+  // it answers. Written back the same way.
   std::string ReadPasswordSetting(const platform::ProfileFile& file);
+  void KeyringPasswordRead(const std::string& password);
+  // Before a command reads the password edit: waits, in sight, for the
+  // keyring's read while it is out and the edit empty.
+  void AwaitKeyringPassword();
   void SavePasswordSetting();
-  void ReportNoKeyring();
+  void LeaveWhileSaving();
+  std::unique_ptr<PasswordStore> Passwords = std::make_unique<PasswordStore>();
   // Part of what a check or a view went for could not be shown: the note
   // stays on the status line, its hint saying why, until the next command
   // starts. The first note of a command is kept.
@@ -439,10 +446,6 @@ class TForm1 : public platform::TComponent {
   void EndCheckSession();
   void EndViewSession();
   std::string IncompleteNote, IncompleteHint;
-
-  // The settings file named the keyring, but it did not answer at start-up.
-  bool KeyringPasswordUnread = false;
-  bool NoKeyringReported = false;
 
   // The keys a save writes, by key name, as start-up found and left them.
   std::map<std::string, LoadedSetting> LoadedSettings;

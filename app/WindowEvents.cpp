@@ -51,6 +51,7 @@ void TForm1::SetControlsEnabled(bool enabled) {
 }
 
 void TForm1::CopyCredentials() {
+  AwaitKeyringPassword();
   ServerAddress address = SplitServerAddress(IPedit->Text());
   POP3->Host = address.Host;
   POP3->Port = address.Port;
