@@ -79,7 +79,7 @@ TEST_F(CheckCycle, ShowsEncodedSendersAndSubjectsDecoded) {
       // Folded, with the second word on the continuation line.
       {"From: =?x-unknown?q?caf=E9?= <c@example.fr>", "Subject: =?utf-8?q?Sch=C3=B6ne?=", " =?utf-8?q?_Gr=C3=BC=C3=9Fe?="},
       // Direction overrides, encoded and raw, would turn the text around.
-      {"From: Eve \xE2\x81\xA7evil\xE2\x81\xA9 <e@example.com>", "Subject: =?utf-8?q?Invoice_=E2=80=AEfdp.exe?="},
+      {"From: Eve \xE2\x81\xA7" "evil\xE2\x81\xA9 <e@example.com>", "Subject: =?utf-8?q?Invoice_=E2=80=AEfdp.exe?="},
   };
   for (const auto& headerLines : messages) Mail().AddMessage(Message(headerLines));
   EnterMailboxAccount();
