@@ -1,11 +1,15 @@
+#include "app/AutoCheck.h"
+
 #include <exception>
 #include <string>
 
-#include "app/MatchRules.h"
-#include "app/MessageRows.h"
+#include "app/CommandRun.h"
+#include "app/DesktopAlerts.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/Settings.h"
+#include "app/StatusLine.h"
+#include "mailbox/MatchRules.h"
 
 namespace app {
 
@@ -20,25 +24,72 @@ void ColourRuleLabel(platform::Label& label, const platform::Edit& rule) {
 
 }  // namespace
 
-void TForm1::WireAutoCheckEvents() {
-  Timer1->SetOnTimer([this] { Timer1Timer(); });
-  Label1->OnClick = [this] { Label1Click(); };
-  Label2->OnClick = [this] { Label2Click(); };
-  Label4->OnClick = [this] { Label4Click(); };
-  Edit1->OnEnter = [this] { Edit1Enter(); };
-  Edit2->OnEnter = [this] { Edit2Enter(); };
-  Edit3->OnEnter = [this] { Edit3Enter(); };
-  Edit1->OnExit = [this] { Edit1Exit(); };
-  Edit2->OnExit = [this] { Edit2Exit(); };
-  Edit3->OnExit = [this] { Edit3Exit(); };
-  CheckBox2->OnEnter = [this] { CheckBox2Enter(); };
-  CheckBox2->OnExit = [this] { CheckBox2Exit(); };
-  IPedit->OnEnter = [this] { IPeditEnter(); };
-  UserEdit->OnEnter = [this] { UserEditEnter(); };
-  PasswordEdit->OnEnter = [this] { PasswordEditEnter(); };
-  CheckBox1->OnEnter = [this] { CheckBox1Enter(); };
-  Label7->OnClick = [this] { Label7Click(); };
-  Label7->OnDblClick = [this] { Label7DblClick(); };
+// Whatever fails, even the closing QUIT, the window comes back enabled and
+// the next tick can check again. Failures are silent, apart from the boxes
+// of the failure events; a log-in that failed unticks "Auto-Check".
+void AutoCheck::Run() {
+  TForm1& f = form_;
+  f.AutoCheckBusy = true;
+  CommandRun::Scope command(*f.commands_);
+  f.SoundSuppressed = !f.CheckBox3->Checked();
+  f.commands_->ShowListForCommand();
+  mailbox::CheckOutcome outcome;
+  RunThenFinish(
+      [&] {
+        f.commands_->PrepareSession();
+        std::exception_ptr quitRefused;
+        try {
+          f.Mailbox().Check({true, false, f.FetchLimit}, outcome);
+        } catch (const std::exception&) {
+          quitRefused = std::current_exception();
+        }
+        f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
+        if (f.ConnectPending) f.CheckBox2->SetChecked(false);
+        if (outcome.ListTotal) f.ListTotal = *outcome.ListTotal;
+        if (outcome.Listed && !f.commands_->CloseRequested()) ApplyMatchRules();
+        if (quitRefused) std::rethrow_exception(quitRefused);
+      },
+      [&] {
+        platform::SetScreenCursor(f.SavedCursor);
+        f.SetControlsEnabled(true);
+        f.status_->Finish(outcome.Incomplete);
+        f.AutoCheckBusy = false;
+      });
+}
+
+// Every match is an alert of its own; the sound, and the title with it,
+// come once per check. One notification tells of them all.
+void AutoCheck::ApplyMatchRules() {
+  const mailbox::RuleVerdict verdict =
+      mailbox::JudgeRows({form_.Edit1->Text(), form_.Edit2->Text(), form_.Edit3->Text()}, form_.Mailbox().List());
+  for (int i = 0; i < verdict.Matches; ++i) form_.RaiseMailAlert();
+  if (verdict.AnyMailAlert) form_.RaiseMailAlert();
+  form_.alerts_->NotifyMailAlert(verdict.AlertRows);
+}
+
+void AutoCheck::ColourRuleLabels() {
+  ColourRuleLabel(*form_.Label1, *form_.Edit1);
+  ColourRuleLabel(*form_.Label2, *form_.Edit2);
+  ColourRuleLabel(*form_.Label4, *form_.Edit3);
+}
+
+// The timer and the hint follow the new interval even when it cannot be
+// written; the error is reported afterwards. A timer that a command has
+// stopped stays stopped: the command restarts it when it ends.
+void AutoCheck::ApplyIntervalChange() {
+  std::exception_ptr writeError;
+  try {
+    WriteSetting(settings::kAutoCheck, settings::kInterval, std::to_string(form_.IntervalMinutes));
+  } catch (const std::exception&) {
+    writeError = std::current_exception();
+  }
+  const bool running = form_.Timer1->Enabled();
+  form_.Timer1->SetEnabled(false);
+  form_.Timer1->SetInterval(IntervalMilliseconds(form_.IntervalMinutes));
+  form_.Timer1->SetEnabled(running);
+  form_.CheckBox2->SetHint(AutoCheckHint(std::to_string(form_.IntervalMinutes)));
+  form_.CheckBox2->Repaint();
+  if (writeError) std::rethrow_exception(writeError);
 }
 
 // A tick also arrives while a check waits on the server; only the first
@@ -49,102 +100,10 @@ void TForm1::Timer1Timer() {
   SetApplicationTitle(kApplicationTitle);
   if (!CheckBox2->Checked()) return;
   if (MailAlerted && !CheckBox4->Checked()) return;
-  if (AutoCheckBusy || CommandDepth > 0) return;
-  AutoCheckBusy = true;
-  CommandScope command(*this);
-  SoundSuppressed = !CheckBox3->Checked();
-  ShowListForCommand();
-  // Whatever fails, even the closing QUIT, the window comes back enabled
-  // and the next tick can check again.
-  RunThenFinish([this] { RunAutoCheck(); }, [this] { FinishAutoCheck(); });
+  if (AutoCheckBusy || commands_->Running()) return;
+  autoCheck_->Run();
 }
 
-void TForm1::RunAutoCheck() {
-  PrepareSession();
-  ClearMessageList();
-  ConnectPending = true;
-  try {
-    CheckMailboxForRules();
-  } catch (const std::exception&) {
-    // Failures of an automatic check are silent, apart from the boxes of
-    // the failure events.
-  }
-  if (ConnectPending) CheckBox2->SetChecked(false);
-  EndCheckSession();
-}
-
-void TForm1::CheckMailboxForRules() {
-  POP3->Connect();
-  ConnectPending = false;
-  ShowStatus("Working ...");
-  if (POP3->MailCount() <= 0) return;
-  ListMailbox();
-  FetchAllSummaries();
-  if (CloseRequested) return;
-  AlertRows.clear();
-  ApplyMatchRules();
-  NotifyMailAlert();
-}
-
-// Every listed row gets its summary whatever "Analyse" says: the rules
-// need the senders and subjects. A key press does not end this walk.
-void TForm1::FetchAllSummaries() { WalkSummaries(false); }
-
-void TForm1::ApplyMatchRules() {
-  MatchTextRule(Edit1->Text(), kSenderColumn);
-  MatchTextRule(Edit2->Text(), kSubjectColumn);
-  MatchSizeRule();
-  // Without any rule, any mail at all is news. A Size text that is not a
-  // number counts as a rule that is set.
-  try {
-    if (Edit1->Text().empty() && Edit2->Text().empty() && SizeRuleLimit(Edit3->Text()) < 1) {
-      for (int row = 0; row < StringGrid1->RowCount(); ++row)
-        if (StringGrid1->HasCheckBox(kTickColumn, row)) NoteAlertRow(row);
-      RaiseMailAlert();
-    }
-  } catch (const std::exception&) {
-  }
-}
-
-void TForm1::MatchTextRule(const std::string& rule, int column) {
-  if (rule.empty()) return;
-  for (int row = 0; row < StringGrid1->RowCount(); ++row) {
-    int matches = RuleMatchCount(rule, StringGrid1->Cell(column, row));
-    if (matches > 0) NoteAlertRow(row);
-    for (int i = 0; i < matches; ++i) RaiseMailAlert();
-  }
-}
-
-// A Size text that is not a number skips the rule; a row whose size is not
-// one is passed over.
-void TForm1::MatchSizeRule() {
-  std::int32_t limit = 0;
-  try {
-    limit = SizeRuleLimit(Edit3->Text());
-  } catch (const std::exception&) {
-    return;
-  }
-  if (limit <= 0) return;
-  for (int row = 0; row < StringGrid1->RowCount(); ++row) {
-    try {
-      std::string size = StringGrid1->Cell(kSizeColumn, row);
-      if (SizeMatches(limit, size.empty() ? 0 : StrToIntLeadingBlanks(size))) {
-        NoteAlertRow(row);
-        RaiseMailAlert();
-      }
-    } catch (const std::exception&) {
-    }
-  }
-}
-
-void TForm1::FinishAutoCheck() {
-  platform::SetScreenCursor(SavedCursor);
-  SetControlsEnabled(true);
-  FinishStatusLine();
-  AutoCheckBusy = false;
-}
-
-// The sound, and the title with it, come once per check.
 void TForm1::RaiseMailAlert() {
   MailAlerted = true;
   if (InTray) StartTrayAnimation();
@@ -208,42 +167,17 @@ void TForm1::PasswordEditEnter() { HideRuleEdits(); }
 
 void TForm1::CheckBox1Enter() { HideRuleEdits(); }
 
-void TForm1::ColourRuleLabels() {
-  ColourRuleLabel(*Label1, *Edit1);
-  ColourRuleLabel(*Label2, *Edit2);
-  ColourRuleLabel(*Label4, *Edit3);
-}
-
 void TForm1::Label7Click() {
   if (AutoCheckBusy) return;
   IntervalMinutes += kMinutesStep;
   if (IntervalMinutes > kLongestIntervalMinutes) IntervalMinutes = kMinutesStep;
-  ApplyIntervalChange();
+  autoCheck_->ApplyIntervalChange();
 }
 
 void TForm1::Label7DblClick() {
   if (AutoCheckBusy) return;
   IntervalMinutes = kDefaultIntervalMinutes;
-  ApplyIntervalChange();
-}
-
-// The timer and the hint follow the new interval even when it cannot be
-// written; the error is reported afterwards. A timer that a command has
-// stopped stays stopped: the command restarts it when it ends.
-void TForm1::ApplyIntervalChange() {
-  std::exception_ptr writeError;
-  try {
-    WriteSetting(settings::kAutoCheck, settings::kInterval, std::to_string(IntervalMinutes));
-  } catch (const std::exception&) {
-    writeError = std::current_exception();
-  }
-  bool running = Timer1->Enabled();
-  Timer1->SetEnabled(false);
-  Timer1->SetInterval(IntervalMilliseconds(IntervalMinutes));
-  Timer1->SetEnabled(running);
-  CheckBox2->SetHint(AutoCheckHint(std::to_string(IntervalMinutes)));
-  CheckBox2->Repaint();
-  if (writeError) std::rethrow_exception(writeError);
+  autoCheck_->ApplyIntervalChange();
 }
 
 }  // namespace app

@@ -2,13 +2,17 @@
 #include <cstdint>
 #include <string>
 
-#include "app/MatchRules.h"
+#include "app/CommandRun.h"
 #include "app/POP3Unit1.h"
+#include "app/SettingsStore.h"
+#include "mailbox/MatchRules.h"
 #include "app/Settings.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/core/Socket.h"
 
 namespace app {
+
+using mailbox::AsciiUpper;
 
 namespace {
 
@@ -54,67 +58,71 @@ bool IsLocalHost(const std::string& host) {
 
 }  // namespace
 
-void TForm1::ApplyConnectionSecurity(const ServerAddress& address) {
+// pop3s:// and port 995 mean implicit TLS whatever the choice (the mailbox
+// knows it from the server text).
+mailbox::MailboxSettings SettingsStore::ForCommand() {
   using namespace settings;
+  AwaitKeyringPassword();
   platform::ProfileFile file = SettingsFile();
-  // pop3s:// and port 995 mean implicit TLS whatever the choice: nothing
-  // speaks plaintext POP3 there.
-  POP3->Security = address.ImplicitTls ? pop3::SecurityMode::TLS : ChosenSecurity().security;
-  POP3->TlsRequired = file.ReadString(kTlsHosts, address.Host, "") == "Yes";
-  POP3->TlsFingerprint = file.ReadString(kEmail, kTlsFingerprint, "");
-  POP3->TlsCAFile = file.ReadString(kEmail, kTlsCAFile, "");
-  POP3->TokenCommand = file.ReadString(kEmail, kTokenCommand, "");
+  mailbox::MailboxSettings settings;
+  settings.Server = form_.IPedit->Text();
+  settings.UserID = form_.UserEdit->Text();
+  settings.Password = form_.PasswordEdit->Text();
+  settings.Security = ChosenSecurity().security;
+  settings.TlsRequired = file.ReadString(kTlsHosts, mailbox::SplitServerAddress(settings.Server).Host, "") == "Yes";
+  settings.TlsFingerprint = file.ReadString(kEmail, kTlsFingerprint, "");
+  settings.TlsCAFile = file.ReadString(kEmail, kTlsCAFile, "");
+  settings.TokenCommand = file.ReadString(kEmail, kTokenCommand, "");
+  return settings;
 }
+
+void SettingsStore::RememberTls(const std::string& host) { WriteSetting(settings::kTlsHosts, host, "Yes"); }
 
 // The box says why in words; the "Errors Encountered" box does not follow.
-void TForm1::POP3SecurityFailure(const std::string& Text) {
+void TForm1::POP3SecurityFailure(const std::string& Text, const std::string& Host, bool TlsOffered) {
   ConnectPending = false;
   CheckBox2->SetChecked(false);
-  if (POP3->TlsOffered()) WriteSetting(settings::kTlsHosts, POP3->Host, "Yes");
-  if (!CloseRequested) platform::ShowInformation(Text);
+  if (TlsOffered) settings_->RememberTls(Host);
+  if (!commands_->CloseRequested()) platform::ShowInformation(Text);
 }
 
+void TForm1::POP3PlaintextLogin(const std::string& Host, bool& Handled) { Handled = settings_->AllowPlaintextLogIn(Host); }
+
 // Asked once per host; the answer is kept in the settings file.
-void TForm1::POP3PlaintextLogin(bool& Handled) {
-  const std::string host = POP3->Host;
-  if (IsLocalHost(host)) {
-    Handled = true;
-    return;
-  }
+bool SettingsStore::AllowPlaintextLogIn(const std::string& host) {
+  bool Handled = false;
+  if (IsLocalHost(host)) return true;
   const std::string kept = SettingsFile().ReadString(settings::kPlaintextHosts, host, "");
-  if (kept == "Yes" || kept == "No") {
-    Handled = kept == "Yes";
-    return;
-  }
+  if (kept == "Yes" || kept == "No") return kept == "Yes";
   Handled = platform::AskYesNo(host + " does not offer TLS: your user name and password would cross the network "
                                "in clear, readable by anyone on the way.\n\nMost providers take POP3 only over "
                                "TLS: then type the server as " + host + ":995 (or pop3s://" + host +
                                ").\n\nLog in without encryption anyway? (The answer is remembered for this server.)");
   WriteSetting(settings::kPlaintextHosts, host, Handled ? "Yes" : "No");
+  return Handled;
 }
 
 // After each log-in: remember a host that speaks TLS, and tell in the
 // server label's hint how the last session ran.
-void TForm1::POP3LoggedIn(platform::TComponent*) {
-  const std::string tls = POP3->SessionTls();
-  if (POP3->TlsOffered()) WriteSetting(settings::kTlsHosts, POP3->Host, "Yes");
-  IPlabel->SetHint(tls.empty() ? "Last session: not encrypted" : "Last session: encrypted (" + tls + ")");
+void TForm1::POP3LoggedIn(const std::string& Host, const std::string& Tls, bool TlsOffered) {
+  if (TlsOffered) settings_->RememberTls(Host);
+  IPlabel->SetHint(Tls.empty() ? "Last session: not encrypted" : "Last session: encrypted (" + Tls + ")");
 }
 
-void TForm1::AppendSecurityMenu() {
+void SettingsStore::AppendSecurityMenu() {
   const SecurityChoice& chosen = ChosenSecurity();
   for (const SecurityChoice& choice : kSecurityChoices) {
-    Window->AppendSystemSubmenuItem("Connection security", choice.name, choice.command);
-    Window->SetSystemMenuItemChecked(choice.command, choice.command == chosen.command);
+    form_.Window->AppendSystemSubmenuItem("Connection security", choice.name, choice.command);
+    form_.Window->SetSystemMenuItemChecked(choice.command, choice.command == chosen.command);
   }
 }
 
-bool TForm1::SecurityMenuCommand(int Command) {
+bool SettingsStore::SecurityMenuCommand(int Command) {
   for (const SecurityChoice& choice : kSecurityChoices) {
     if (choice.command != Command) continue;
     WriteSetting(settings::kEmail, settings::kSecurity, choice.name);
     for (const SecurityChoice& other : kSecurityChoices) {
-      Window->SetSystemMenuItemChecked(other.command, other.command == Command);
+      form_.Window->SetSystemMenuItemChecked(other.command, other.command == Command);
     }
     return true;
   }

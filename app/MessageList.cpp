@@ -1,8 +1,11 @@
 #include <exception>
 
-#include "app/MessageRows.h"
+#include "app/CommandRun.h"
+#include "app/ListView.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
+#include "app/StatusLine.h"
+#include "app/Viewer.h"
 #include "platform/gui/Dialogs.h"
 
 namespace app {
@@ -13,22 +16,10 @@ constexpr char kEscape = 27;
 
 }  // namespace
 
-void TForm1::WireMessageListEvents() {
-  StringGrid1->OnCanEditCell = [this](int row, int col, bool& canEdit) { StringGrid1CanEditCell(row, col, canEdit); };
-  StringGrid1->OnCheckBoxClick = [this](int col, int row, bool checked) {
-    StringGrid1CheckBoxClick(col, row, checked);
-  };
-  StringGrid1->OnKeyPress = [this](char& key) { StringGrid1KeyPress(key); };
-  StringGrid1->OnEnter = [this] { StringGrid1Enter(); };
-  StringGrid1->OnRightClickCell = [this](int row, int col) { StringGrid1RightClickCell(row, col); };
-  Label3->OnClick = [this] { Label3Click(); };
-  Label8->OnClick = [this] { Label8Click(); };
-  DeleteButton->OnClick = [this] { DeleteButtonClick(); };
-}
-
 // The grid asks once per click or space bar and then toggles the tick box
-// itself, so flipping it here as well would cancel the user's toggle. Text
-// cells are never editable; the grid does not even offer them.
+// itself (StringGrid1CheckBoxClick tells the mailbox's row), so flipping it
+// here as well would cancel the user's toggle. Text cells are never
+// editable; the grid does not even offer them.
 void TForm1::StringGrid1CanEditCell(int ARow, int ACol, bool& canedit) {
   if (!StringGrid1->HasCheckBox(ACol, ARow)) {
     canedit = false;
@@ -37,7 +28,10 @@ void TForm1::StringGrid1CanEditCell(int ARow, int ACol, bool& canedit) {
   StringGrid1->Repaint();
 }
 
-void TForm1::StringGrid1CheckBoxClick(int, int, bool) {}
+// The tick belongs to the mailbox's row: a deletion reads it there.
+void TForm1::StringGrid1CheckBoxClick(int, int ARow, bool State) {
+  if (mailbox_->List().Has(ARow)) mailbox_->List().SetTicked(ARow, State);
+}
 
 void TForm1::StringGrid1KeyPress(char& Key) {
   if (Key == kEscape) ClearMessageList();
@@ -49,81 +43,53 @@ void TForm1::StringGrid1Enter() { HideRuleEdits(); }
 // on the server, closing the viewer would restart the auto-check timer
 // under the running session, and the fetch would show the viewer again.
 void TForm1::Label3Click() {
-  if (CommandDepth > 0) return;
+  if (commands_->Running()) return;
   CheckButton->SetHint("");
   SetApplicationTitle(kApplicationTitle);
   MailAlerted = false;
   HideRuleEdits();
   // The viewer stops the auto-check timer for as long as it is open.
-  if (Memo1->Visible()) RestartAutoCheckTimer();
-  ViewerFetch = false;
-  Label5->Hide();
-  Memo1->Hide();
-  ReleaseViewedMessage();
-  StringGrid1->Show();
-  StringGrid1->Repaint();
+  if (Memo1->Visible()) commands_->RestartAutoCheckTimer();
+  viewer_->Close();
   ClearMessageList();
 }
 
 // Another command waiting on the server (an automatic check, or a viewer
-// fetch, which leaves the list enabled) owns the POP3 client: a session
+// fetch, which leaves the list enabled) owns the mailbox's session: one
 // opened here would close the one it waits on.
 void TForm1::StringGrid1RightClickCell(int ARow, int) {
-  if (AutoCheckBusy || CommandDepth > 0) return;
-  const std::int32_t msg = RowMessageNumberOrZero(*StringGrid1, ARow);
-  if (msg <= 0) return;
+  if (AutoCheckBusy || commands_->Running()) return;
+  if (!mailbox_->List().Has(ARow) || mailbox_->List().Row(ARow).Number <= 0) return;
   if (!platform::AskYesNo("Analyse This Item ?")) return;
-  AnalyseRow(ARow, msg);
-}
 
-void TForm1::AnalyseRow(int row, std::int32_t msg) {
-  CommandScope command(*this);
+  CommandRun::Scope command(*commands_);
   Timer1->SetEnabled(false);
   SavedCursor = platform::ScreenCursor();
   platform::SetScreenCursor(platform::CursorShape::HourGlass);
-  ShowStatus("Connecting ...");
+  status_->Show("Connecting ...");
   SetControlsEnabled(false);
-  auto finish = [this] {
-    platform::SetScreenCursor(SavedCursor);
-    Label5->SetText("");
-    Label5->Hide();
-    SetControlsEnabled(true);
-    RestartAutoCheckTimer();
-  };
   // A refused QUIT reaches the error box, with the window given back.
   RunThenFinish(
       [&] {
-        try {
-          POP3->Disconnect();
-          CopyCredentials();
-          POP3->Connect();
-          SummaryRow = row;
-          // The row's message, wherever the mailbox has moved it since the
-          // check; a message that is gone leaves the row as it is.
-          if (std::optional<std::int32_t> current = CurrentNumber(msg, ListedId(msg))) POP3->FetchSummary(*current);
-        } catch (const std::exception&) {
-          // The failure events have told the user what they tell; the row
-          // keeps its cells.
-        }
-        POP3->Disconnect();
+        commands_->ApplyMailboxSettings();
+        mailbox_->AnalyseRow(ARow);
       },
-      finish);
+      [&] {
+        platform::SetScreenCursor(SavedCursor);
+        Label5->SetText("");
+        status_->Hide();
+        SetControlsEnabled(true);
+        commands_->RestartAutoCheckTimer();
+      });
 }
 
 // Walks the rows up to and including ListTotal, as the last check left it
 // (rows past it keep their state), and never past the rows there are.
 void TForm1::Label8Click() {
   SelectAllState = !SelectAllState;
-  try {
-    const int lastRow = LastRowToWalk(*StringGrid1, ListTotal);
-    for (int row = 0; row <= lastRow; ++row) {
-      if (StringGrid1->Cell(kNumberColumn, row).empty()) continue;
-      if (RowMessageNumber(*StringGrid1, row) > 0 && StringGrid1->HasCheckBox(kTickColumn, row))
-        StringGrid1->SetCheckBoxState(kTickColumn, row, SelectAllState);
-    }
-  } catch (const std::exception&) {
-    // A row without a proper number ends the walk.
-  }
+  mailbox::MessageList& list = mailbox_->List();
+  for (int row = 0; row <= ListTotal && row < list.Count(); ++row)
+    if (list.Row(row).Number > 0) list.SetTicked(row, SelectAllState);
 }
 
 }  // namespace app

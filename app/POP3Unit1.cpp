@@ -1,6 +1,15 @@
 #include "app/POP3Unit1.h"
-#include "platform/gui/Application.h"
+
+#include "app/AutoCheck.h"
+#include "app/CommandRun.h"
+#include "app/DesktopAlerts.h"
+#include "app/ListView.h"
+#include "app/SettingsStore.h"
+#include "app/StatusLine.h"
+#include "app/Viewer.h"
+#include "app/WindowMailboxEvents.h"
 #include "platform/core/UnhandledError.h"
+#include "platform/gui/Application.h"
 
 namespace app {
 
@@ -8,17 +17,22 @@ namespace app {
 // program in the notification area with an empty message list.
 TForm1::TForm1() {
   platform::SetUnhandledErrorHandler([](const std::exception& error) { platform::Application::ShowException(error); });
-  CreateMainWindow();
-  CreateTopPanel();
-  CreateListCaptions();
-  CreateListArea();
-  CreateButtons();
-  CreateComponents();
+  BuildWindow(*this);
+  mailboxEvents_ = std::make_unique<WindowMailboxEvents>(*this);
+  mailbox_ = std::make_unique<mailbox::Mailbox>(*mailboxEvents_);
+  status_ = std::make_unique<StatusLine>(*Label5);
+  commands_ = std::make_unique<CommandRun>(*this);
+  listView_ = std::make_unique<ListView>(*this);
+  mailbox_->List().SetObserver(listView_.get());
+  settings_ = std::make_unique<SettingsStore>(*this);
+  alerts_ = std::make_unique<DesktopAlerts>(*this);
+  autoCheck_ = std::make_unique<AutoCheck>(*this);
+  viewer_ = std::make_unique<MessageViewer>(*this);
   Window->ApplyTabOrder();
-  WireEvents();
+  WireWindowEvents(*this);
 
   Window->AppendSystemMenuSeparator();
-  AppendSecurityMenu();
+  settings_->AppendSecurityMenu();
   Window->AppendSystemMenuItem("&About...", kAboutCommand);
   ViewerFetch = false;
   ClearMessageList();
@@ -29,9 +43,10 @@ TForm1::TForm1() {
 
 TForm1::~TForm1() {
   platform::Application::SetOnMinimize(nullptr);
-  // The client goes first, without QUIT and without firing into a window
-  // that is being taken apart.
-  POP3.reset();
+  // The mailbox goes first: its session is dropped without QUIT, and
+  // nothing is drawn into a window that is being taken apart.
+  mailbox_->List().SetObserver(nullptr);
+  mailbox_.reset();
   platform::SetUnhandledErrorHandler(nullptr);
 }
 

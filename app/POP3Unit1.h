@@ -1,28 +1,21 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
-#include "app/PasswordStore.h"
-#include "app/Settings.h"
+#include "mailbox/Mailbox.h"
 #include "platform/core/Component.h"
+#include "platform/core/WindowTimer.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Cursor.h"
 #include "platform/gui/DesktopNotifier.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/MainWindow.h"
 #include "platform/gui/MessageGrid.h"
-#include "platform/core/ProfileFile.h"
 #include "platform/gui/TextArea.h"
 #include "platform/gui/TrayIcon.h"
 #include "platform/gui/WavePlayer.h"
-#include "platform/core/WindowTimer.h"
-#include "pop3/Pop3Client.h"
-#include "pop3/SummaryPipeline.h"
 
 namespace app {
 
@@ -30,46 +23,32 @@ inline constexpr const char* kApplicationTitle = "Vorra`s POP3 Checker";
 inline constexpr const char* kAlertApplicationTitle = "Vorra`s POP3 Checker MAIL";
 inline constexpr const char* kWindowCaption = "Vorra`s POP3 Check / Delete Utility Ver 1.2";
 inline constexpr int kAboutCommand = 9999;
-inline constexpr int kDefaultPop3Port = 110;
-// No single step of a session may keep the window waiting longer.
-inline constexpr int kServerTimeOutMs = 60000;
 // Design time auto-check period, until start-up sets the user's interval.
 inline constexpr unsigned kDesignTimerIntervalMs = 300000;
 
-inline constexpr int kImplicitTlsPort = 995;
+class AutoCheck;
+class CommandRun;
+class DesktopAlerts;
+class ListView;
+class MessageViewer;
+class SettingsStore;
+class StatusLine;
+class WindowMailboxEvents;
 
-// The server edit holds a host name, a dotted address or an IPv6 literal
-// (in brackets when a port follows: "[2001:db8::1]:995"), optionally
-// followed by ":" and a decimal port 1..65535; without a valid port the port
-// is 110 and the whole text is the host. "pop3s://" before it asks for
-// implicit TLS, on port 995 unless a port is given; so does port 995.
-struct ServerAddress {
-  std::string Host;
-  int Port = kDefaultPop3Port;
-  bool ImplicitTls = false;
-};
-ServerAddress SplitServerAddress(const std::string& text);
-
-// Cuts one header value out of header (the summary's lines, each ended by
-// CR LF): finds label, else fallbackLabel, anywhere in the text (also inside
-// another header name); the value starts skip characters after the match
-// and runs to the end of that physical line, CR excluded. Nothing when
-// neither label occurs.
-std::optional<std::string> ExtractHeaderValue(const std::string& header, const std::string& label,
-                                              const std::string& fallbackLabel, int skip);
-
-// The main window: its controls, its POP3 client and the state that the
-// window's commands share. The numbered control names are the window's
-// design names; the comments below say what each one is. Each group of
-// handlers names the file that holds it; the constructor and destructor
-// are in app/POP3Unit1.cpp, building the controls in app/WindowLayout.cpp. Every network command of the window is a POP3
-// session of its own: Disconnect, CopyCredentials, Connect, the work,
-// Disconnect.
+// The main window: its controls, the window state its commands share, and
+// the handlers of its controls. It draws; the mailbox decides. Every
+// network command asks the mailbox (mailbox/Mailbox.h), which runs it as a
+// session of its own and keeps the rows that the list draws; the concerns
+// of the window that keep state of their own are objects of their own: the
+// automatic check (app/AutoCheck.h), the viewer (app/Viewer.h), the
+// settings with the keyring and the security questions
+// (app/SettingsStore.h), the desktop notification (app/DesktopAlerts.h),
+// the status line (app/StatusLine.h) and the commands in progress
+// (app/CommandRun.h).
 //
-// A command that talks to the server holds a CommandScope for its whole
-// run and gives up when CloseRequested is set: closing the window while a
-// command waits cancels the wait (the client's Abort) and closes the window
-// once the command has returned.
+// The numbered control names are the window's design names; the comments
+// below say what each one is. The handlers are grouped by the file that
+// holds them; the window is built in app/WindowLayout.cpp.
 class TForm1 : public platform::TComponent {
  public:
   TForm1();
@@ -109,6 +88,8 @@ class TForm1 : public platform::TComponent {
   std::unique_ptr<platform::Edit> Edit1;  // FROM: rule, text searched in the sender
   std::unique_ptr<platform::Edit> Edit2;  // SUBJECT: rule, text searched in the subject
   std::unique_ptr<platform::Edit> Edit3;  // SIZE: rule, a message size limit
+  // The message list: it draws the mailbox's rows (a tick box, sender,
+  // subject, date, size, and the hidden message number), newest on top.
   std::unique_ptr<platform::MessageGrid> StringGrid1;
   std::unique_ptr<platform::TextArea> Memo1;
   std::unique_ptr<platform::Button> CheckButton, DeleteButton, ExitButton;
@@ -121,104 +102,51 @@ class TForm1 : public platform::TComponent {
   std::unique_ptr<platform::WavePlayer> WavePlayer1;
   std::unique_ptr<platform::TrayIcon> TrayIcon1;
   std::unique_ptr<platform::DesktopNotifier> Notifier1;
-  std::unique_ptr<pop3::TPop3Client> POP3;
 
-  // Check cycle state.
-  bool ConnectPending = false;
-  int ListTotal = 0;
-  int ListedCount = 0;
-  int FetchLimit = 0;
-  int SummaryRow = 0;
-  bool StopRequested = false;
-  bool SoundAvailable = false;
-  bool SoundSuppressed = false;
-  bool MailAlerted = false;
-  bool ViewerFetch = false;
+  // The mailbox the window shows: its rows and the commands on it.
+  mailbox::Mailbox& Mailbox() { return *mailbox_; }
+
+  // Window state shared by the commands.
+  bool ConnectPending = false;  // a log-in failed and is still to be reported
+  int ListTotal = 0;            // the last check's processing total (the check button's hint)
+  int FetchLimit = 0;           // rows a listing may add; 0: no limit
+  bool StopRequested = false;   // a key was pressed: the manual summary walk ends
+  bool SoundAvailable = false;  // the alert wave file exists and the setting allows it
+  bool SoundSuppressed = false; // the alert sound does not play (again) in this check
+  bool MailAlerted = false;     // an automatic-check alert stands
+  bool ViewerFetch = false;     // the viewer is in use
   platform::CursorShape SavedCursor = platform::CursorShape::Default;
+  int IntervalMinutes = 0;      // minutes between automatic checks
+  bool AutoCheckBusy = false;   // an automatic check runs
+  bool InTray = false;          // the window sits in the notification area
+  bool SelectAllState = false;  // what the last "Analyse" label click applied
+  std::int32_t ViewerMessage = 0;  // the message whose header the viewer shows; 0 when none waits for its body
+  bool AttachmentsSaved = false;   // the body fetch placed an attachment
 
-  // Auto-check state.
-  int IntervalMinutes = 0;
-  bool AutoCheckBusy = false;
-  // Rows that raised an alert in the running check, for its one desktop
-  // notification; NotifyAlerts is the DESKTOP Notify setting.
-  std::vector<int> AlertRows;
-  bool NotifyAlerts = true;
-  // Window shell state: the program sits in the notification area.
-  bool InTray = false;
-
-  // Message list and viewer state.
-  bool SelectAllState = false;
-  int ViewerMessage = 0;
-  bool AttachmentsSaved = false;
-  // A viewer fetch waits on the server: further double clicks are ignored.
-  bool ViewerFetchRunning = false;
-  // The unique id of the message the viewer shows; empty without one.
-  std::string ViewerMessageId;
-  // The unique ids the last check took ("UIDL"), by the message number a
-  // row shows; empty when the server has no UIDL. Emptied with the list.
-  std::map<std::int32_t, std::string> ListedIds;
-
-  // Network commands in progress (nested through the event loop) and a
-  // close of the window that waits for them to end.
-  int CommandDepth = 0;
-  bool CloseRequested = false;
-
-  // Counts a running network command (app/WindowShell.cpp).
-  class CommandScope {
-   public:
-    explicit CommandScope(TForm1& form);
-    ~CommandScope();
-    CommandScope(const CommandScope&) = delete;
-    CommandScope& operator=(const CommandScope&) = delete;
-
-   private:
-    TForm1& form_;
-  };
-
-  // Check cycle (app/CheckCycle.cpp).
+  // Check cycle (app/CheckCycle.cpp). POP3List draws a row the listing put
+  // on top, POP3RetrieveEnd the summary of a row; the other POP3 handlers
+  // answer the mailbox's events.
   void CheckButtonClick();
   void POP3List(std::int32_t Msg, std::int32_t Size);
-  void POP3RetrieveEnd(platform::TComponent* Sender);
+  void POP3RetrieveEnd(int Row);
   void POP3AuthenticationFailed(bool& Handled);
   void POP3ConnectionFailed(platform::TComponent* Sender);
   void POP3InvalidHost(bool& Handled);
-  // Connection security (ConnectionSecurity.cpp): the settings applied to
-  // each session, the boxes of its failures, the question before a log-in in
-  // clear, what the last session used, and the context-menu choice.
-  void ApplyConnectionSecurity(const ServerAddress& address);
-  void POP3SecurityFailure(const std::string& Text);
-  void POP3PlaintextLogin(bool& Handled);
-  void POP3LoggedIn(platform::TComponent* Sender);
-  void AppendSecurityMenu();
-  bool SecurityMenuCommand(int Command);
   void POP3Failure(platform::TComponent* Sender);
   void POP3DecodeEnd(platform::TComponent* Sender);
   void POP3PacketRecvd(platform::TComponent* Sender);
   void FormKeyPress(char& Key);
+  // Connection security (app/ConnectionSecurity.cpp): the box of a session
+  // that could not be made safe, the question before a log-in in clear,
+  // and what the last session used.
+  void POP3SecurityFailure(const std::string& Text, const std::string& Host, bool TlsOffered);
+  void POP3PlaintextLogin(const std::string& Host, bool& Handled);
+  void POP3LoggedIn(const std::string& Host, const std::string& Tls, bool TlsOffered);
 
   // Group operations shared by the commands (app/WindowEvents.cpp).
   void ClearMessageList();
   void SetControlsEnabled(bool enabled);
-  // Copies the server, user name and password edits into the POP3 client
-  // (Host and Port from the server text, see SplitServerAddress).
-  void CopyCredentials();
   void HideRuleEdits();
-  // Status label: text, visible, painted at once.
-  void ShowStatus(const std::string& text);
-  // Stops the auto-check timer and starts it again: its countdown begins
-  // afresh.
-  void RestartAutoCheckTimer();
-  // How every command on the list starts: the viewer closes, the list shows
-  // with the status "Connecting ...", and the input controls are disabled.
-  void ShowListForCommand();
-  // A check or deletion started by the user: the alert title and
-  // MailAlerted end, the auto-check timer stops, the rule edits hide, then
-  // ShowListForCommand.
-  void BeginUserListCommand();
-  // Before a command's session: closes any session left open (QUIT),
-  // copies the credentials into the client, keeps the cursor in SavedCursor
-  // and shows the hourglass.
-  void PrepareSession();
 
   // Auto-check and match rules (app/AutoCheck.cpp).
   void Timer1Timer();
@@ -241,8 +169,7 @@ class TForm1 : public platform::TComponent {
   void Label7Click();
   void Label7DblClick();
 
-  // Settings file, start-up and shut-down (start-up and the panel's
-  // handlers in app/StartUp.cpp, shut-down in app/Settings.cpp).
+  // Settings file, start-up and shut-down (app/StartUp.cpp).
   void FormCreate();
   void FormShow();
   void FormClose();
@@ -253,7 +180,7 @@ class TForm1 : public platform::TComponent {
   void IPlabelDblClick();
   void CheckBox1Click();
 
-  // Message list and analysis (app/MessageList.cpp), deletion
+  // Message list, analysis (app/MessageList.cpp) and deletion
   // (app/Deletion.cpp).
   void StringGrid1CanEditCell(int ARow, int ACol, bool& canedit);
   void StringGrid1CheckBoxClick(int ACol, int ARow, bool State);
@@ -279,176 +206,40 @@ class TForm1 : public platform::TComponent {
   void TrayIcon1DblClick();
   // The window is asked to close: waits for a running command first.
   void WindowCloseQuery(bool& CanClose);
+  void Notifier1Activated();
 
   // Operations offered to the commands (app/WindowShell.cpp).
   void PlayAlertSound();
   void StartTrayAnimation();
   void SetApplicationTitle(const std::string& title);
 
-  // Desktop integration (app/DesktopIntegration.cpp).
-  void ApplyDesktopSettings();
-  void NoteAlertRow(int row);
-  void NotifyMailAlert();
-  void Notifier1Activated();
-
  private:
-  // Building the window, step by step (app/WindowLayout.cpp; WireEvents
-  // in app/WindowEvents.cpp).
-  void CreateMainWindow();
-  void CreateTopPanel();
-  void CreatePanelEdits();
-  void CreatePanelTickBoxes();
-  void CreateListCaptions();
-  void CreateListArea();
-  void CreateButtons();
-  void CreateComponents();
-  void CreatePop3Client();
-  void WireEvents();
+  friend class AutoCheck;
+  friend class CommandRun;
+  friend class DesktopAlerts;
+  friend class ListView;
+  friend class MessageViewer;
+  friend class SettingsStore;
+  friend class StatusLine;
+  friend class WindowMailboxEvents;
+  friend void WireWindowEvents(TForm1& form);
 
-  // Steps of the message viewer (app/Viewer.cpp).
-  void WireViewerEvents();
-  void SetViewerButtonsEnabled(bool enabled);
-  // opened: the viewer shows the fetched text.
-  void FetchHeaderView(std::int32_t msg, bool& opened);
-  // Logs in for a viewer fetch (ConnectPending is cleared and loggedIn set
-  // once that worked). True when the message may be fetched: the mailbox still holds
-  // mail (else a box says the item is gone) and the window is not closing.
-  bool OpenViewerSession(bool& loggedIn);
-  // In the viewer's session: the number the viewer's message has now;
-  // nothing, after the box saying so, when it is gone.
-  std::optional<std::int32_t> CurrentListedMessage(std::int32_t msg);
-  // The viewer shows text under the status caption, in place of the list.
-  void ShowInViewer(std::string text, const char* caption);
-  void FinishHeaderView(bool opened);
-  void ShowBodyView();
-  void FetchBodyView(bool& opened);
-  void FinishBodyView(bool opened);
-  void SaveViewerText();
-  void CloseViewer();
-  // Empties the viewer and lets the fetched message go.
-  void ReleaseViewedMessage();
-  // Lets the fetched message go, and the memory it held.
-  void ReleaseFetchedMessage();
-
-  // Steps of the message list commands (app/MessageList.cpp,
-  // app/Deletion.cpp).
-  void WireMessageListEvents();
-  void AnalyseRow(int row, std::int32_t msg);
-  void BeginDeletion();
-  // Deletes the ticked rows' messages, one session each; returns how many
-  // ticked messages were left on the server because their number no longer
-  // named them, and sets failedCount to how many were left there for any
-  // other reason (no session, DELE refused, the walk cut short).
-  int DeleteTickedMessages(int& failedCount);
-  // In an open session: whether message msg is still the one that row
-  // shows (same size, and same sender, subject and date when the row shows
-  // any). False when the number is gone.
-  bool TickedMessageUnchanged(int row, std::int32_t msg);
-  void FinishDeletion(int changedCount, int failedCount);
-
-  // In an open session holding mail (app/CheckCycle.cpp): sets ListTotal
-  // from the mailbox size and FetchLimit, then LIST fills the rows (see
-  // POP3List) and UIDL fills ListedIds.
-  void ListMailbox();
-  // The id the last check took for the listed message msg; empty without.
-  std::string ListedId(std::int32_t msg) const;
-  // In an open session: the number that the message listed as msg with id
-  // has now, found by its id (nothing when it is gone); msg itself when id
-  // is empty (the server has no UIDL).
-  std::optional<std::int32_t> CurrentNumber(std::int32_t msg, const std::string& id);
-
-  // Steps of the manual check (app/CheckCycle.cpp).
-  void BeginManualCheck();
-  void RunManualCheck();
-  void ListAndSummarise();
-  void FetchSummaries();
-  void FinishManualCheck();
-
-  // Steps of the automatic check (app/AutoCheck.cpp).
-  void WireAutoCheckEvents();
-  void RunAutoCheck();
-  void CheckMailboxForRules();
-  void FetchAllSummaries();
-  void ApplyMatchRules();
-  void MatchTextRule(const std::string& rule, int column);
-  void MatchSizeRule();
-  void FinishAutoCheck();
-  // Writes IntervalMinutes to the settings file and applies it to the
-  // timer and the "Auto-Check" hint.
-  void ApplyIntervalChange();
-  // Each rule label red when its rule is set, else black.
-  void ColourRuleLabels();
-
-  // The summaries of the listed rows into the rows, for both checks
-  // (app/SummaryWalk.cpp). The manual check's walk pumps events, shows its
-  // progress and ends at a key press.
-  void WalkSummaries(bool manual);
-  // One session's walk from row from on; the row whose header was past the
-  // caps and cost the connection, if one did.
-  std::optional<int> WalkRowsFrom(int from, bool manual);
-  // The summary of the row's message into the row, through the walk's
-  // summaries. A failure of that message alone, while the connection
-  // holds, leaves the row as it was and counts as Done; the others end this
-  // session's walk (ConnectionLost also stands for a failure while the
-  // window closes).
-  enum class RowSummary { Done, HeaderTooLong, ConnectionLost };
-  RowSummary FetchRowSummary(pop3::SummaryPipeline& summaries, int row);
-  // A new session for the rows after a lost connection; false when it
-  // cannot serve them (see the .cpp).
-  bool ResumeSummarySession();
-
-  // Steps of start-up and shut-down (app/StartUp.cpp, app/Settings.cpp;
-  // the password's place in app/PasswordStore.h).
-  void WireSettingsEvents();
-  // Reads the settings into the window; returns the SOUND PlayWave text.
-  // Raises at a value that is no number, after recording what it read.
-  std::string ReadSettings();
-  // Reads one value a save writes and records it in LoadedSettings.
-  std::optional<std::string> ReadSavedSetting(const platform::ProfileFile& file, const char* section,
-                                              const char* key);
-  // Writes the interval as clamped and a missing PlayWave, when they differ
-  // from the file; a failure is shown once and start-up goes on.
-  void WriteStartUpSettings(const std::string& interval, const std::optional<std::string>& storedInterval,
-                            const std::optional<std::string>& storedPlayWave);
-  void ApplySoundSetting(const std::string& playWave);
-  // The values a save writes, taken from the window, in the order written.
-  std::vector<SettingValue> SavedSettingValues() const;
-  // Notes what a save would write for the window as start-up left it.
-  void RecordStartUpState();
-  bool NeedsWriting(const SettingValue& value) const;
-  // Writes every value the user changed; one that cannot be written is
-  // skipped and the others are still written. Raises afterwards, with one
-  // text naming every distinct failure.
-  void SaveSettings();
-  // The saved password (app/PasswordField.cpp): from the settings file, or
-  // empty while the keyring's read runs; the edit and "Save" are filled when
-  // it answers. Written back the same way.
-  std::string ReadPasswordSetting(const platform::ProfileFile& file);
-  void KeyringPasswordRead(const std::string& password);
-  // Before a command reads the password edit: waits, in sight, for the
-  // keyring's read while it is out and the edit empty.
-  void AwaitKeyringPassword();
-  void SavePasswordSetting();
-  void LeaveWhileSaving();
-  std::unique_ptr<PasswordStore> Passwords = std::make_unique<PasswordStore>();
-  // Part of what a check or a view went for could not be shown: the note
-  // stays on the status line, its hint saying why, until the next command
-  // starts. The first note of a command is kept.
-  void NoteIncomplete(const std::string& shortText, const std::string& longText);
-  void NoteIncomplete(const std::exception& failure, const std::string& extra = std::string());
-  void ClearIncompleteNote();
-  // The end of a command: the status line shows the note (with prefix),
-  // or hides when there is none.
-  void FinishStatusLine(const std::string& prefix = "Incomplete: ");
-  // QUIT at the end of a check: a server found out of step only then has
-  // its answers in the rows already checked one by one, but the check says
-  // so. A view on screen is complete, and its session just ends.
-  void EndCheckSession();
-  void EndViewSession();
-  std::string IncompleteNote, IncompleteHint;
-
-  // The keys a save writes, by key name, as start-up found and left them.
-  std::map<std::string, LoadedSetting> LoadedSettings;
+  // The window's own parts, each with its own state; built in this order
+  // (app/POP3Unit1.cpp).
+  std::unique_ptr<WindowMailboxEvents> mailboxEvents_;
+  std::unique_ptr<mailbox::Mailbox> mailbox_;
+  std::unique_ptr<StatusLine> status_;
+  std::unique_ptr<CommandRun> commands_;
+  std::unique_ptr<ListView> listView_;
+  std::unique_ptr<SettingsStore> settings_;
+  std::unique_ptr<DesktopAlerts> alerts_;
+  std::unique_ptr<AutoCheck> autoCheck_;
+  std::unique_ptr<MessageViewer> viewer_;
 };
+
+// Builds the window's controls and components (app/WindowLayout.cpp), and
+// wires their events to the handlers (app/WindowEvents.cpp).
+void BuildWindow(TForm1& form);
+void WireWindowEvents(TForm1& form);
 
 }  // namespace app

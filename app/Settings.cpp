@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/POP3Unit1.h"
+#include "app/PasswordStore.h"
+#include "app/SettingsStore.h"
 #include "app/PasswordScrambler.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
@@ -13,6 +15,10 @@
 #include "platform/gui/Application.h"
 
 namespace app {
+
+SettingsStore::SettingsStore(TForm1& form) : form_(form), passwords_(std::make_unique<PasswordStore>()) {}
+
+SettingsStore::~SettingsStore() = default;
 
 platform::ProfileFile SettingsFile() {
   return platform::ProfileFile(platform::SettingsFilePath(), platform::FileAccess::OwnerOnly);
@@ -27,23 +33,23 @@ void WriteSetting(const std::string& section, const std::string& key, const std:
 
 std::string AutoCheckHint(const std::string& minutes) { return "Auto-Check Every " + minutes + " Minute(s)"; }
 
-std::vector<SettingValue> TForm1::SavedSettingValues() const {
+std::vector<SettingValue> SettingsStore::SavedSettingValues() const {
   using namespace settings;
-  std::string password = PasswordEdit->Text();
-  bool keepPassword = CheckBox1->Checked() && !password.empty();
+  std::string password = form_.PasswordEdit->Text();
+  bool keepPassword = form_.CheckBox1->Checked() && !password.empty();
   return {
-      {kEmail, kServer, IPedit->Text()},
-      {kEmail, kUserID, UserEdit->Text()},
+      {kEmail, kServer, form_.IPedit->Text()},
+      {kEmail, kUserID, form_.UserEdit->Text()},
       {kEmail, kPassword, keepPassword ? EncodeStoredPassword(password) : std::string()},
-      {kAutoCheck, kFrom, Edit1->Text()},
-      {kAutoCheck, kSubject, Edit2->Text()},
-      {kAutoCheck, kSize, Edit3->Text()},
-      {kSound, kPlayWave, CheckBox3->Checked() ? "Yes" : "No"},
+      {kAutoCheck, kFrom, form_.Edit1->Text()},
+      {kAutoCheck, kSubject, form_.Edit2->Text()},
+      {kAutoCheck, kSize, form_.Edit3->Text()},
+      {kSound, kPlayWave, form_.CheckBox3->Checked() ? "Yes" : "No"},
   };
 }
 
-void TForm1::RecordStartUpState() {
-  for (SettingValue& value : SavedSettingValues()) LoadedSettings[value.Key].Saved = std::move(value.Value);
+void SettingsStore::RecordStartUpState() {
+  for (SettingValue& value : SavedSettingValues()) loaded_[value.Key].Saved = std::move(value.Value);
 }
 
 // What the user changed is written. What start-up read and the user left
@@ -52,9 +58,9 @@ void TForm1::RecordStartUpState() {
 // written only to add a key the file lacked. What start-up never reached is
 // not written. A password the user chose not to keep is always erased
 // (unless start-up found none to show: one the keyring did not give is kept).
-bool TForm1::NeedsWriting(const SettingValue& value) const {
-  auto found = LoadedSettings.find(value.Key);
-  if (found == LoadedSettings.end()) return true;
+bool SettingsStore::NeedsWriting(const SettingValue& value) const {
+  auto found = loaded_.find(value.Key);
+  if (found == loaded_.end()) return true;
   const LoadedSetting& loaded = found->second;
   if (value.Key == std::string(settings::kPassword) && value.Value.empty())
     return !(loaded.Read && loaded.Saved.empty());
@@ -68,9 +74,9 @@ bool TForm1::NeedsWriting(const SettingValue& value) const {
 }
 
 // The interval is not written here: every change of it is written at once.
-void TForm1::SaveSettings() {
+void SettingsStore::Save() {
   try {
-    POP3->Disconnect();
+    form_.Mailbox().Disconnect();
   } catch (const std::exception&) {
     // The session ends with the program anyway; the settings still matter.
   }
@@ -99,7 +105,7 @@ void TForm1::SaveSettings() {
 // window that cannot be closed: the error is shown and the window closes.
 void TForm1::FormClose() {
   try {
-    SaveSettings();
+    settings_->Save();
   } catch (const std::exception& error) {
     platform::Application::ShowException(error);
   }
@@ -108,7 +114,7 @@ void TForm1::FormClose() {
 void TForm1::ExitButtonClick() {
   HideRuleEdits();
   try {
-    SaveSettings();
+    settings_->Save();
   } catch (const std::exception& error) {
     platform::Application::ShowException(error);
   }

@@ -1,10 +1,13 @@
+#include "app/Viewer.h"
+
 #include <exception>
 #include <string>
 #include <utility>
 
-#include "app/MessageRows.h"
+#include "app/CommandRun.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
+#include "app/StatusLine.h"
 #include "app/ViewerText.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
@@ -63,213 +66,177 @@ std::string WrappedForDisplay(std::string text) {
 
 }  // namespace
 
-void TForm1::WireViewerEvents() {
-  StringGrid1->OnDblClickCell = [this](int row, int col) { StringGrid1DblClickCell(row, col); };
-  Memo1->OnDblClick = [this] { Memo1DblClick(); };
-  Memo1->OnKeyPress = [this](char& key) { Memo1KeyPress(key); };
-  Memo1->OnClick = [this] { Memo1Click(); };
-  POP3->OnDecodeStart = [this](std::string& fileName) { POP3DecodeStart(fileName); };
-}
+void MessageViewer::OpenHeader(int row) {
+  TForm1& f = form_;
+  f.ViewerMessage = 0;
+  if (!f.Mailbox().List().Has(row)) return;
+  const mailbox::MessageRow& listed = f.Mailbox().List().Row(row);
 
-// The client's waits keep the event loop turning, so the list (and the
-// viewer) can be double-clicked again while a fetch waits: such a second
-// start is ignored rather than nested into the running session.
-void TForm1::StringGrid1DblClickCell(int ARow, int) {
-  if (ViewerFetchRunning) return;
-  ViewerMessage = 0;
-  if (StringGrid1->Cell(kNumberColumn, ARow).empty()) return;
-  const std::int32_t msg = RowMessageNumber(*StringGrid1, ARow);
-
-  CommandScope command(*this);
-  FetchRunning running(ViewerFetchRunning);
-  Timer1->SetEnabled(false);
-  ClearIncompleteNote();
-  ViewerMessage = msg;
-  ViewerMessageId = ListedId(msg);
-  ShowStatus("Connecting ...");
-  SetViewerButtonsEnabled(false);
+  CommandRun::Scope command(*f.commands_);
+  FetchRunning running(fetching_);
+  f.Timer1->SetEnabled(false);
+  f.status_->Clear();
+  f.ViewerMessage = listed.Number;
+  messageId_ = listed.UniqueId;
+  f.status_->Show("Connecting ...");
+  f.CheckButton->SetEnabled(false);
+  f.DeleteButton->SetEnabled(false);
+  f.ExitButton->SetEnabled(false);
   bool opened = false;
-  RunThenFinish([&] { FetchHeaderView(msg, opened); }, [&] { FinishHeaderView(opened); });
+  RunThenFinish(
+      [&] {
+        f.commands_->PrepareSession();
+        mailbox::ViewOutcome outcome = f.Mailbox().FetchHeader(f.ViewerMessage, messageId_);
+        const bool closing = f.commands_->CloseRequested();
+        f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
+        if (outcome.Fetched && !closing) {
+          f.ViewerFetch = true;
+          ShowInViewer(WrappedForDisplay(HeaderViewText(outcome.Header)), kHeaderCaption);
+          opened = true;
+        }
+        if (outcome.Gone && !closing) platform::ShowInformation(kNoLongerAvailable);
+        if (f.ConnectPending && !closing)
+          platform::ShowInformation("Errors Encountered With " + f.IPedit->Text() + " - ABORTING !");
+        if (!opened) f.status_->Finish(outcome.Failure, "Header not shown: ");
+        if (outcome.QuitFailure) std::rethrow_exception(outcome.QuitFailure);
+      },
+      [&] { FinishHeaderView(opened); });
 }
 
-void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
-  PrepareSession();
-  ConnectPending = true;
-  bool loggedIn = false;
-  try {
-    std::optional<std::int32_t> current;
-    if (OpenViewerSession(loggedIn) && (current = CurrentListedMessage(msg))) {
-      POP3->FetchSummary(*current);
-      ShowInViewer(WrappedForDisplay(HeaderViewText(POP3->Summary().Header)), kHeaderCaption);
-      opened = true;
-    }
-  } catch (const std::exception& failure) {
-    // The failure events' boxes and the one below tell the user of a
-    // log-in that failed; a fetch that failed after it says so on the
-    // status line.
-    if (loggedIn) NoteIncomplete(failure);
-  }
-  if (ConnectPending && !CloseRequested)
-    platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
-  EndViewSession();
-}
-
-bool TForm1::OpenViewerSession(bool& loggedIn) {
-  POP3->Connect();
-  ConnectPending = false;
-  loggedIn = true;
-  ShowStatus("Working ...");
-  if (POP3->MailCount() < 1) {
-    platform::ShowInformation(kNoLongerAvailable);
-    return false;
-  }
-  if (CloseRequested) return false;
-  ViewerFetch = true;
-  return true;
-}
-
-// The viewer shows the message its row named, never another one that has
-// taken its number since.
-std::optional<std::int32_t> TForm1::CurrentListedMessage(std::int32_t msg) {
-  std::optional<std::int32_t> current = CurrentNumber(msg, ViewerMessageId);
-  if (!current) platform::ShowInformation(kNoLongerAvailable);
-  return current;
-}
-
-void TForm1::ShowInViewer(std::string text, const char* caption) {
-  Memo1->SetText(std::move(text));
-  ShowStatus(caption);
-  StringGrid1->Hide();
-  Memo1->Show();
-  Memo1->SetFocus();
-}
-
-// A header view that did not open ends as Escape ends a view.
-void TForm1::FinishHeaderView(bool opened) {
-  platform::SetScreenCursor(SavedCursor);
-  SetViewerButtonsEnabled(true);
+// A header view that did not open ends as Escape ends a view, but for the
+// note of a fetch that failed.
+void MessageViewer::FinishHeaderView(bool opened) {
+  TForm1& f = form_;
+  platform::SetScreenCursor(f.SavedCursor);
+  f.CheckButton->SetEnabled(true);
+  f.DeleteButton->SetEnabled(true);
+  f.ExitButton->SetEnabled(true);
   if (opened) return;
-  ViewerFetch = false;
-  FinishStatusLine("Header not shown: ");
-  RestartAutoCheckTimer();
+  f.ViewerFetch = false;
+  f.commands_->RestartAutoCheckTimer();
 }
 
-void TForm1::Memo1DblClick() {
-  if (ViewerFetchRunning) return;
-  if (ViewerMessage > 0) {
-    ShowBodyView();
-  } else {
-    SaveViewerText();
+void MessageViewer::ShowInViewer(std::string text, const char* caption) {
+  TForm1& f = form_;
+  f.Memo1->SetText(std::move(text));
+  f.status_->Show(caption);
+  f.StringGrid1->Hide();
+  f.Memo1->Show();
+  f.Memo1->SetFocus();
+}
+
+// The mailbox's waits keep the event loop turning, so the viewer can be
+// double-clicked again while a fetch waits: such a second start is ignored
+// rather than nested into the running session.
+void MessageViewer::OpenBodyOrSave() {
+  if (fetching_) return;
+  if (form_.ViewerMessage <= 0) {
+    Save();
+    return;
   }
-}
-
-void TForm1::ShowBodyView() {
-  CommandScope command(*this);
-  FetchRunning running(ViewerFetchRunning);
-  ClearIncompleteNote();
-  ShowStatus("Connecting ...");
-  SetViewerButtonsEnabled(false);
+  TForm1& f = form_;
+  CommandRun::Scope command(*f.commands_);
+  FetchRunning running(fetching_);
+  f.status_->Clear();
+  f.status_->Show("Connecting ...");
+  f.CheckButton->SetEnabled(false);
+  f.DeleteButton->SetEnabled(false);
+  f.ExitButton->SetEnabled(false);
   bool opened = false;
-  RunThenFinish([&] { FetchBodyView(opened); }, [&] { FinishBodyView(opened); });
-}
-
-void TForm1::FetchBodyView(bool& opened) {
-  PrepareSession();
-  const std::string folder = platform::DataFolder();
-  POP3->SetAttachFilePath(folder);
-  ConnectPending = true;
-  AttachmentsSaved = false;
-  bool loggedIn = false;
-  try {
-    std::optional<std::int32_t> current;
-    if (OpenViewerSession(loggedIn) && (current = CurrentListedMessage(ViewerMessage))) {
-      // Start-up creates the folder; it may have gone since.
-      if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
-      POP3->FetchMessage(*current);
-      std::string text = BodyViewText(POP3->MailMessage());
-      // From here on the view needs its text alone, and the widget makes
-      // its own copies of it: the message goes first.
-      ReleaseFetchedMessage();
-      ShowInViewer(WrappedForDisplay(std::move(text)), kBodyCaption);
-      opened = true;
-    }
-  } catch (const std::exception& failure) {
-    // The header stays on screen, the status line saying why the body is
-    // not; the next double click saves the header.
-    if (loggedIn) NoteIncomplete(failure);
-  }
-  // What a failed fetch received (up to the retrieval's cap) is never shown.
-  ReleaseFetchedMessage();
-  if (!CloseRequested) {
-    if (ConnectPending) platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
-    if (AttachmentsSaved) platform::ShowInformation("Attachment(s) Placed In " + folder + " !");
-  }
-  EndViewSession();
+  RunThenFinish([&] { FetchBody(opened); },
+                [&] {
+                  platform::SetScreenCursor(f.SavedCursor);
+                  f.CheckButton->SetEnabled(true);
+                  f.DeleteButton->SetEnabled(true);
+                  f.ExitButton->SetEnabled(true);
+                  f.ViewerMessage = 0;
+                });
 }
 
 // After a failed body fetch the header view stays, now without a body to
-// fetch, so its caption replaces the fetch's progress text.
-void TForm1::FinishBodyView(bool opened) {
-  platform::SetScreenCursor(SavedCursor);
-  SetViewerButtonsEnabled(true);
-  ViewerMessage = 0;
-  if (opened || !Memo1->Visible()) return;
-  ShowStatus(kHeaderCaption);
-  if (!IncompleteNote.empty()) {
-    ShowStatus("Body not shown: " + IncompleteNote + " - ESC to close");
-    Label5->SetHint(IncompleteHint);
+// fetch, so its caption (with why the body is not shown) replaces the
+// fetch's progress text.
+void MessageViewer::FetchBody(bool& opened) {
+  TForm1& f = form_;
+  f.commands_->PrepareSession();
+  const std::string folder = platform::DataFolder();
+  f.AttachmentsSaved = false;
+  mailbox::ViewOutcome outcome = f.Mailbox().FetchBody(f.ViewerMessage, messageId_, folder);
+  const bool closing = f.commands_->CloseRequested();
+  f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
+  if (outcome.Fetched && !closing) {
+    std::string text = BodyViewText(outcome.Message);
+    // From here on the view needs its text alone, and the widget makes its
+    // own copies of it: the message goes first.
+    outcome.Message = pop3::TMailMessage();
+    platform::ReleaseFreedMemory();
+    f.ViewerFetch = true;
+    ShowInViewer(WrappedForDisplay(std::move(text)), kBodyCaption);
+    opened = true;
   }
+  if (closing) return;
+  if (outcome.Gone) platform::ShowInformation(kNoLongerAvailable);
+  if (f.ConnectPending) platform::ShowInformation("Errors Encountered With " + f.IPedit->Text() + " - ABORTING !");
+  if (f.AttachmentsSaved) platform::ShowInformation("Attachment(s) Placed In " + folder + " !");
+  if (!opened && f.Memo1->Visible()) {
+    if (outcome.Failure) {
+      f.status_->Finish(outcome.Failure, "Body not shown: ", " - ESC to close");
+    } else {
+      f.status_->Show(kHeaderCaption);
+    }
+  }
+  if (outcome.QuitFailure) std::rethrow_exception(outcome.QuitFailure);
 }
 
-// The file holds what the viewer shows, in UTF-8, then one CR LF. A file that cannot be written leaves the viewer open, so
-// that another name can be tried.
-void TForm1::SaveViewerText() {
+// The file holds what the viewer shows, in UTF-8, then one CR LF. A file
+// that cannot be written leaves the viewer open, so that another name can
+// be tried.
+void MessageViewer::Save() {
+  TForm1& f = form_;
   std::string fileName;
-  if (!platform::RunSaveDialog(SaveDialog1, fileName) || fileName.empty()) return;
+  if (!platform::RunSaveDialog(f.SaveDialog1, fileName) || fileName.empty()) return;
   try {
-    platform::WriteFileReplacing(fileName, {Memo1->Text(), "\r\n"});
+    platform::WriteFileReplacing(fileName, {f.Memo1->Text(), "\r\n"});
   } catch (const platform::EFileError& error) {
     platform::ShowError(error.Message() + ". The text was not saved: double-click it again to choose another file.");
     return;
   }
-  Memo1->Hide();
-  Label5->Hide();
-  ViewerFetch = false;
-  ReleaseViewedMessage();
-  StringGrid1->Show();
-  StringGrid1->Repaint();
-  StringGrid1->SetFocus();
-  RestartAutoCheckTimer();
+  Close();
+  f.StringGrid1->SetFocus();
+  f.commands_->RestartAutoCheckTimer();
 }
 
 // Escape while a body fetch waits is ignored: closing would restart the
 // auto-check timer under the running session, and the fetch would open the
 // viewer again anyway.
-void TForm1::Memo1KeyPress(char& Key) {
-  if (Key != kEscape || ViewerFetchRunning) return;
-  CloseViewer();
-}
-
-void TForm1::CloseViewer() {
-  ViewerFetch = false;
-  Label5->Hide();
-  Memo1->Hide();
-  ReleaseViewedMessage();
-  StringGrid1->Show();
-  StringGrid1->Repaint();
-  RestartAutoCheckTimer();
+void MessageViewer::CloseByKey() {
+  if (fetching_) return;
+  Close();
+  form_.commands_->RestartAutoCheckTimer();
 }
 
 // The shown text and the message behind it may be a whole large message:
 // neither is needed once the view has ended.
-void TForm1::ReleaseViewedMessage() {
-  Memo1->SetText(std::string());
-  ReleaseFetchedMessage();
+void MessageViewer::Close() {
+  TForm1& f = form_;
+  f.ViewerFetch = false;
+  f.status_->Hide();
+  f.Memo1->Hide();
+  f.Memo1->SetText(std::string());
+  platform::ReleaseFreedMemory();
+  f.StringGrid1->Show();
+  f.StringGrid1->Repaint();
 }
 
-void TForm1::ReleaseFetchedMessage() {
-  POP3->MailMessage() = pop3::TMailMessage();
-  platform::ReleaseFreedMemory();
+void TForm1::StringGrid1DblClickCell(int ARow, int) {
+  if (viewer_->Fetching()) return;
+  viewer_->OpenHeader(ARow);
+}
+
+void TForm1::Memo1DblClick() { viewer_->OpenBodyOrSave(); }
+
+void TForm1::Memo1KeyPress(char& Key) {
+  if (Key == kEscape) viewer_->CloseByKey();
 }
 
 void TForm1::Memo1Click() {}
@@ -277,13 +244,7 @@ void TForm1::Memo1Click() {}
 void TForm1::POP3DecodeStart(std::string&) {}
 
 // Fired once an attachment's file is in place: only then is it reported as
-// placed (DecodeStart comes before the file is written, which may fail).
+// placed (the start comes before the file is written, which may fail).
 void TForm1::POP3DecodeEnd(platform::TComponent*) { AttachmentsSaved = true; }
-
-void TForm1::SetViewerButtonsEnabled(bool enabled) {
-  CheckButton->SetEnabled(enabled);
-  DeleteButton->SetEnabled(enabled);
-  ExitButton->SetEnabled(enabled);
-}
 
 }  // namespace app

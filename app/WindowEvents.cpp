@@ -1,46 +1,76 @@
-#include "app/FailureNote.h"
+// The handlers wired to the controls' events, and the group operations
+// that most commands share.
 #include "app/POP3Unit1.h"
 #include "platform/gui/Application.h"
 
 namespace app {
 
+namespace {
+
+void WireShell(TForm1& f) {
+  platform::Application::SetOnMinimize([&f] { f.AppMinimized(); });
+  f.Window->OnKeyPress = [&f](char& key) { f.FormKeyPress(key); };
+  f.Window->OnSystemCommand = [&f](int command) { f.SystemCommand(command); };
+  f.Window->OnCloseQuery = [&f](bool& canClose) { f.WindowCloseQuery(canClose); };
+  f.TrayIcon1->OnClick = [&f] { f.TrayIcon1Click(); };
+  f.TrayIcon1->OnDblClick = [&f] { f.TrayIcon1DblClick(); };
+  f.Notifier1->OnActivated = [&f] { f.Notifier1Activated(); };
+  f.CheckButton->OnClick = [&f] { f.CheckButtonClick(); };
+  f.ExitButton->OnClick = [&f] { f.ExitButtonClick(); };
+}
+
+void WireListAndViewer(TForm1& f) {
+  f.StringGrid1->OnCanEditCell = [&f](int row, int col, bool& canEdit) { f.StringGrid1CanEditCell(row, col, canEdit); };
+  f.StringGrid1->OnCheckBoxClick = [&f](int col, int row, bool checked) { f.StringGrid1CheckBoxClick(col, row, checked); };
+  f.StringGrid1->OnKeyPress = [&f](char& key) { f.StringGrid1KeyPress(key); };
+  f.StringGrid1->OnEnter = [&f] { f.StringGrid1Enter(); };
+  f.StringGrid1->OnRightClickCell = [&f](int row, int col) { f.StringGrid1RightClickCell(row, col); };
+  f.StringGrid1->OnDblClickCell = [&f](int row, int col) { f.StringGrid1DblClickCell(row, col); };
+  f.Label3->OnClick = [&f] { f.Label3Click(); };
+  f.Label8->OnClick = [&f] { f.Label8Click(); };
+  f.DeleteButton->OnClick = [&f] { f.DeleteButtonClick(); };
+  f.Memo1->OnDblClick = [&f] { f.Memo1DblClick(); };
+  f.Memo1->OnKeyPress = [&f](char& key) { f.Memo1KeyPress(key); };
+  f.Memo1->OnClick = [&f] { f.Memo1Click(); };
+}
+
+void WireRulesAndPanel(TForm1& f) {
+  f.Timer1->SetOnTimer([&f] { f.Timer1Timer(); });
+  f.Label1->OnClick = [&f] { f.Label1Click(); };
+  f.Label2->OnClick = [&f] { f.Label2Click(); };
+  f.Label4->OnClick = [&f] { f.Label4Click(); };
+  f.Edit1->OnEnter = [&f] { f.Edit1Enter(); };
+  f.Edit2->OnEnter = [&f] { f.Edit2Enter(); };
+  f.Edit3->OnEnter = [&f] { f.Edit3Enter(); };
+  f.Edit1->OnExit = [&f] { f.Edit1Exit(); };
+  f.Edit2->OnExit = [&f] { f.Edit2Exit(); };
+  f.Edit3->OnExit = [&f] { f.Edit3Exit(); };
+  f.CheckBox2->OnEnter = [&f] { f.CheckBox2Enter(); };
+  f.CheckBox2->OnExit = [&f] { f.CheckBox2Exit(); };
+  f.IPedit->OnEnter = [&f] { f.IPeditEnter(); };
+  f.UserEdit->OnEnter = [&f] { f.UserEditEnter(); };
+  f.PasswordEdit->OnEnter = [&f] { f.PasswordEditEnter(); };
+  f.CheckBox1->OnEnter = [&f] { f.CheckBox1Enter(); };
+  f.CheckBox1->OnClick = [&f] { f.CheckBox1Click(); };
+  f.Label7->OnClick = [&f] { f.Label7Click(); };
+  f.Label7->OnDblClick = [&f] { f.Label7DblClick(); };
+  f.IPedit->OnChange = [&f] { f.IPeditChange(); };
+  f.UserEdit->OnChange = [&f] { f.UserEditChange(); };
+  f.IPlabel->OnClick = [&f] { f.IPlabelClick(); };
+  f.IPlabel->OnDblClick = [&f] { f.IPlabelDblClick(); };
+}
+
+}  // namespace
+
 // Only handlers that exist are wired; an event without a handler is
 // skipped by its control.
-void TForm1::WireEvents() {
-  platform::Application::SetOnMinimize([this] { AppMinimized(); });
-  Window->OnKeyPress = [this](char& key) { FormKeyPress(key); };
-  Window->OnSystemCommand = [this](int command) { SystemCommand(command); };
-  Window->OnCloseQuery = [this](bool& canClose) { WindowCloseQuery(canClose); };
-  TrayIcon1->OnClick = [this] { TrayIcon1Click(); };
-  TrayIcon1->OnDblClick = [this] { TrayIcon1DblClick(); };
-  CheckButton->OnClick = [this] { CheckButtonClick(); };
-
-  POP3->OnInvalidHost = [this](bool& handled) { POP3InvalidHost(handled); };
-  POP3->OnConnectionFailed = [this](platform::TComponent* sender) { POP3ConnectionFailed(sender); };
-  POP3->OnPacketRecvd = [this](platform::TComponent* sender) { POP3PacketRecvd(sender); };
-  POP3->OnAuthenticationFailed = [this](bool& handled) { POP3AuthenticationFailed(handled); };
-  POP3->OnList = [this](std::int32_t msg, std::int32_t size) { POP3List(msg, size); };
-  POP3->OnRetrieveEnd = [this](platform::TComponent* sender) { POP3RetrieveEnd(sender); };
-  POP3->OnFailure = [this](platform::TComponent* sender) { POP3Failure(sender); };
-  POP3->OnDecodeEnd = [this](platform::TComponent* sender) { POP3DecodeEnd(sender); };
-  POP3->OnSecurityFailure = [this](const std::string& text) { POP3SecurityFailure(text); };
-  POP3->OnPlaintextLogin = [this](bool& handled) { POP3PlaintextLogin(handled); };
-  POP3->OnConnect = [this](platform::TComponent* sender) { POP3LoggedIn(sender); };
-  WireViewerEvents();
-  WireMessageListEvents();
-  WireAutoCheckEvents();
-  WireSettingsEvents();
+void WireWindowEvents(TForm1& form) {
+  WireShell(form);
+  WireListAndViewer(form);
+  WireRulesAndPanel(form);
 }
 
-void TForm1::ClearMessageList() {
-  ListedIds.clear();
-  StringGrid1->RemoveRows(0, StringGrid1->RowCount() - 1);
-  if (StringGrid1->HasCheckBox(0, 0)) StringGrid1->RemoveCheckBox(0, 0);
-  for (int col = 0; col < StringGrid1->ColCount(); ++col) {
-    StringGrid1->SetCell(col, 0, "");
-    StringGrid1->SetCellHint(col, 0, "");
-  }
-}
+void TForm1::ClearMessageList() { mailbox_->List().Clear(); }
 
 void TForm1::SetControlsEnabled(bool enabled) {
   platform::Control* group[] = {IPedit.get(),    UserEdit.get(),    PasswordEdit.get(), CheckBox1.get(),
@@ -50,96 +80,10 @@ void TForm1::SetControlsEnabled(bool enabled) {
   for (platform::Control* control : group) control->SetEnabled(enabled);
 }
 
-void TForm1::CopyCredentials() {
-  AwaitKeyringPassword();
-  ServerAddress address = SplitServerAddress(IPedit->Text());
-  POP3->Host = address.Host;
-  POP3->Port = address.Port;
-  ApplyConnectionSecurity(address);
-  POP3->UserID = UserEdit->Text();
-  POP3->Password = PasswordEdit->Text();
-}
-
 void TForm1::HideRuleEdits() {
   Edit1->Hide();
   Edit2->Hide();
   Edit3->Hide();
-}
-
-void TForm1::ShowStatus(const std::string& text) {
-  Label5->SetText(text);
-  Label5->Show();
-  Label5->Repaint();
-}
-
-void TForm1::ShowListForCommand() {
-  ClearIncompleteNote();
-  Memo1->Hide();
-  ViewerFetch = false;
-  StringGrid1->Show();
-  ShowStatus("Connecting ...");
-  SetControlsEnabled(false);
-}
-
-void TForm1::BeginUserListCommand() {
-  SetApplicationTitle(kApplicationTitle);
-  MailAlerted = false;
-  Timer1->SetEnabled(false);
-  HideRuleEdits();
-  ShowListForCommand();
-}
-
-void TForm1::PrepareSession() {
-  POP3->Disconnect();
-  CopyCredentials();
-  SavedCursor = platform::ScreenCursor();
-  platform::SetScreenCursor(platform::CursorShape::HourGlass);
-}
-
-void TForm1::NoteIncomplete(const std::string& shortText, const std::string& longText) {
-  if (!IncompleteNote.empty() || CloseRequested) return;
-  IncompleteNote = shortText;
-  IncompleteHint = longText;
-}
-
-void TForm1::NoteIncomplete(const std::exception& failure, const std::string& extra) {
-  const FailureNote note = NoteFor(failure, POP3->TimedOut());
-  NoteIncomplete(note.Short + extra, note.Long);
-}
-
-void TForm1::ClearIncompleteNote() {
-  IncompleteNote.clear();
-  IncompleteHint.clear();
-  Label5->SetHint("");
-}
-
-void TForm1::FinishStatusLine(const std::string& prefix) {
-  if (IncompleteNote.empty()) {
-    Label5->Hide();
-    return;
-  }
-  ShowStatus(prefix + IncompleteNote);
-  Label5->SetHint(IncompleteHint);
-}
-
-void TForm1::EndCheckSession() {
-  try {
-    POP3->Disconnect();
-  } catch (const pop3::EOutOfStep& failure) {
-    NoteIncomplete(failure);
-  }
-}
-
-void TForm1::EndViewSession() {
-  try {
-    POP3->Disconnect();
-  } catch (const pop3::EOutOfStep&) {
-  }
-}
-
-void TForm1::RestartAutoCheckTimer() {
-  Timer1->SetEnabled(false);
-  Timer1->SetEnabled(true);
 }
 
 }  // namespace app

@@ -60,104 +60,102 @@ void KeepInsidePanel(Label& label, int panelWidth) {
   if (width > room) label.SetBounds(design.Left - (width - room), design.Top, 0, 0);
 }
 
+void CreateMainWindow(TForm1& f) {
+  f.Window = std::make_unique<platform::MainWindow>(kDesignClientWidth, kDesignClientHeight);
+  f.Window->SetCaption(kWindowCaption);
+}
+
+void CreatePanelEdits(TForm1& f) {
+  f.IPedit = MakeEdit(*f.Panel1, 13, 23, 100, 0, "pop.example.com -or- nnn.nnn.nnn.nnn etc.");
+  f.UserEdit = MakeEdit(*f.Panel1, 133, 23, 100, 1, "POP3 Account");
+  f.PasswordEdit = MakeEdit(*f.Panel1, 253, 23, 100, 2, "POP3 Password");
+  f.PasswordEdit->SetPasswordEcho(true);
+}
+
+void CreatePanelTickBoxes(TForm1& f) {
+  f.CheckBox1 = MakeTickBox(*f.Panel1, 373, 3, "Save Password");
+  f.CheckBox2 = MakeTickBox(*f.Panel1, 425, 4, "Auto-Check Every 5 Minutes");
+  f.CheckBox4 = MakeTickBox(*f.Panel1, 477, 6, "Continuos Auto-Checking Even After Match Found");
+  f.CheckBox3 = MakeTickBox(*f.Panel1, 529, 5, "Play Wave File");
+  f.CheckBox5 = MakeTickBox(*f.Panel1, 581, 7, "Analyse From: Subject: Date:");
+  f.CheckBox5->SetChecked(true);
+}
+
+void CreateTopPanel(TForm1& f) {
+  f.Panel1 = std::make_unique<platform::Panel>(*f.Window);
+  f.Panel1->SetBounds(8, 6, 616, 57);
+  f.Panel1->SetTabOrder(0);
+  f.IPlabel = MakeLabel(*f.Panel1, "Server IP:", 12, 5);
+  f.UserLabel = MakeLabel(*f.Panel1, "User Name:", 132, 5);
+  f.PasswordLabel = MakeLabel(*f.Panel1, "Password:", 253, 5);
+  f.Label6 = MakeLabel(*f.Panel1, "Save", 365, 5);
+  f.Label7 = MakeLabel(*f.Panel1, "Auto-Check", 424, 5);
+  f.Label9 = MakeLabel(*f.Panel1, "Sound", 516, 5);
+  f.Label8 = MakeLabel(*f.Panel1, "Analyse", 565, 5);
+  KeepInsidePanel(*f.Label8, 616);
+  CreatePanelEdits(f);
+  CreatePanelTickBoxes(f);
+}
+
+void CreateListCaptions(TForm1& f) {
+  f.Label5 = MakeLabel(*f.Window, "", 279, 64);
+  f.Label5->SetColor(platform::kColorMagenta);
+  f.Label5->SetAlignment(platform::TextAlignment::Center);
+  f.Label5->Hide();
+  f.Label1 = MakeLabel(*f.Window, "From:", 24, 79);
+  f.Label1->SetHint("Click To Edit FROM: Auto-Check");
+  f.Label2 = MakeLabel(*f.Window, "Subject:", 234, 79);
+  f.Label2->SetHint("Click To Edit SUBJECT: Auto-Check");
+  f.Label3 = MakeLabel(*f.Window, "Date:", 463, 79);
+  f.Label3->SetHint("Click To Clear Grid");
+  f.Label4 = MakeLabel(*f.Window, "Size:", 562, 79);
+  f.Label4->SetHint("Click To Edit SIZE: Auto-Check");
+  f.Edit1 = MakeEdit(*f.Window, 60, 71, 154, 3, "");
+  f.Edit2 = MakeEdit(*f.Window, 287, 71, 160, 5, "");
+  f.Edit3 = MakeEdit(*f.Window, 593, 71, 30, 8, "");
+  for (Edit* rule : {f.Edit1.get(), f.Edit2.get(), f.Edit3.get()}) rule->Hide();
+}
+
+void CreateListArea(TForm1& f) {
+  f.StringGrid1 = std::make_unique<platform::MessageGrid>(*f.Window, std::vector<int>{17, 209, 228, 100, 65, 133},
+                                                        kListRowHeight);
+  f.StringGrid1->SetBounds(8, 96, 615, 305);
+  f.StringGrid1->SetTabOrder(2);
+  f.Memo1 = std::make_unique<platform::TextArea>(*f.Window);
+  f.Memo1->SetBounds(8, 96, 615, 305);
+  f.Memo1->SetTabOrder(1);
+  f.Memo1->Hide();
+}
+
+void CreateButtons(TForm1& f) {
+  f.CheckButton = MakeButton(*f.Window, "Check Mail Headers", 8, 4);
+  f.DeleteButton = MakeButton(*f.Window, "Delete Selected Mail", 226, 6);
+  f.ExitButton = MakeButton(*f.Window, "Exit", 444, 7);
+}
+
+void CreateComponents(TForm1& f) {
+  f.Timer1 = std::make_unique<platform::WindowTimer>(kDesignTimerIntervalMs, true);
+  f.SaveDialog1.Filter = "Text|*.txt";
+  f.SaveDialog1.DefaultExt = "txt";
+  f.SaveDialog1.InitialDir = platform::DataFolder();
+  f.SaveDialog1.OverwritePrompt = true;
+  f.WavePlayer1 = std::make_unique<platform::WavePlayer>();
+  f.TrayIcon1 = std::make_unique<platform::TrayIcon>();
+  f.TrayIcon1->SetHint("POP3 Check / Delete");
+  f.TrayIcon1->SetAnimationInterval(150);
+  f.TrayIcon1->AddMenuItem("Restore", [&f] { f.Restore1Click(); });
+  f.Notifier1 = std::make_unique<platform::DesktopNotifier>();
+}
+
 }  // namespace
 
-void TForm1::CreateMainWindow() {
-  Window = std::make_unique<platform::MainWindow>(kDesignClientWidth, kDesignClientHeight);
-  Window->SetCaption(kWindowCaption);
-}
-
-void TForm1::CreateTopPanel() {
-  Panel1 = std::make_unique<platform::Panel>(*Window);
-  Panel1->SetBounds(8, 6, 616, 57);
-  Panel1->SetTabOrder(0);
-  IPlabel = MakeLabel(*Panel1, "Server IP:", 12, 5);
-  UserLabel = MakeLabel(*Panel1, "User Name:", 132, 5);
-  PasswordLabel = MakeLabel(*Panel1, "Password:", 253, 5);
-  Label6 = MakeLabel(*Panel1, "Save", 365, 5);
-  Label7 = MakeLabel(*Panel1, "Auto-Check", 424, 5);
-  Label9 = MakeLabel(*Panel1, "Sound", 516, 5);
-  Label8 = MakeLabel(*Panel1, "Analyse", 565, 5);
-  KeepInsidePanel(*Label8, 616);
-  CreatePanelEdits();
-  CreatePanelTickBoxes();
-}
-
-void TForm1::CreatePanelEdits() {
-  IPedit = MakeEdit(*Panel1, 13, 23, 100, 0, "pop.example.com -or- nnn.nnn.nnn.nnn etc.");
-  UserEdit = MakeEdit(*Panel1, 133, 23, 100, 1, "POP3 Account");
-  PasswordEdit = MakeEdit(*Panel1, 253, 23, 100, 2, "POP3 Password");
-  PasswordEdit->SetPasswordEcho(true);
-}
-
-void TForm1::CreatePanelTickBoxes() {
-  CheckBox1 = MakeTickBox(*Panel1, 373, 3, "Save Password");
-  CheckBox2 = MakeTickBox(*Panel1, 425, 4, "Auto-Check Every 5 Minutes");
-  CheckBox4 = MakeTickBox(*Panel1, 477, 6, "Continuos Auto-Checking Even After Match Found");
-  CheckBox3 = MakeTickBox(*Panel1, 529, 5, "Play Wave File");
-  CheckBox5 = MakeTickBox(*Panel1, 581, 7, "Analyse From: Subject: Date:");
-  CheckBox5->SetChecked(true);
-}
-
-void TForm1::CreateListCaptions() {
-  Label5 = MakeLabel(*Window, "", 279, 64);
-  Label5->SetColor(platform::kColorMagenta);
-  Label5->SetAlignment(platform::TextAlignment::Center);
-  Label5->Hide();
-  Label1 = MakeLabel(*Window, "From:", 24, 79);
-  Label1->SetHint("Click To Edit FROM: Auto-Check");
-  Label2 = MakeLabel(*Window, "Subject:", 234, 79);
-  Label2->SetHint("Click To Edit SUBJECT: Auto-Check");
-  Label3 = MakeLabel(*Window, "Date:", 463, 79);
-  Label3->SetHint("Click To Clear Grid");
-  Label4 = MakeLabel(*Window, "Size:", 562, 79);
-  Label4->SetHint("Click To Edit SIZE: Auto-Check");
-  Edit1 = MakeEdit(*Window, 60, 71, 154, 3, "");
-  Edit2 = MakeEdit(*Window, 287, 71, 160, 5, "");
-  Edit3 = MakeEdit(*Window, 593, 71, 30, 8, "");
-  for (Edit* rule : {Edit1.get(), Edit2.get(), Edit3.get()}) rule->Hide();
-}
-
-void TForm1::CreateListArea() {
-  StringGrid1 = std::make_unique<platform::MessageGrid>(*Window, std::vector<int>{17, 209, 228, 100, 65, 133},
-                                                        kListRowHeight);
-  StringGrid1->SetBounds(8, 96, 615, 305);
-  StringGrid1->SetTabOrder(2);
-  Memo1 = std::make_unique<platform::TextArea>(*Window);
-  Memo1->SetBounds(8, 96, 615, 305);
-  Memo1->SetTabOrder(1);
-  Memo1->Hide();
-}
-
-void TForm1::CreateButtons() {
-  CheckButton = MakeButton(*Window, "Check Mail Headers", 8, 4);
-  DeleteButton = MakeButton(*Window, "Delete Selected Mail", 226, 6);
-  ExitButton = MakeButton(*Window, "Exit", 444, 7);
-}
-
-void TForm1::CreateComponents() {
-  Timer1 = std::make_unique<platform::WindowTimer>(kDesignTimerIntervalMs, true);
-  SaveDialog1.Filter = "Text|*.txt";
-  SaveDialog1.DefaultExt = "txt";
-  SaveDialog1.InitialDir = platform::DataFolder();
-  SaveDialog1.OverwritePrompt = true;
-  WavePlayer1 = std::make_unique<platform::WavePlayer>();
-  TrayIcon1 = std::make_unique<platform::TrayIcon>();
-  TrayIcon1->SetHint("POP3 Check / Delete");
-  TrayIcon1->SetAnimationInterval(150);
-  TrayIcon1->AddMenuItem("Restore", [this] { Restore1Click(); });
-  Notifier1 = std::make_unique<platform::DesktopNotifier>();
-  Notifier1->OnActivated = [this] { Notifier1Activated(); };
-  CreatePop3Client();
-}
-
-void TForm1::CreatePop3Client() {
-  POP3 = std::make_unique<pop3::TPop3Client>(this);
-  POP3->Port = kDefaultPop3Port;
-  POP3->ReportLevel = 0;
-  POP3->Parse = false;
-  POP3->DeleteOnRead = false;
-  POP3->SetTimeOut(kServerTimeOutMs);
+void BuildWindow(TForm1& form) {
+  CreateMainWindow(form);
+  CreateTopPanel(form);
+  CreateListCaptions(form);
+  CreateListArea(form);
+  CreateButtons(form);
+  CreateComponents(form);
 }
 
 }  // namespace app

@@ -1,24 +1,13 @@
+#include "app/CommandRun.h"
 #include "app/POP3Unit1.h"
+#include "app/SettingsStore.h"
 #include "platform/gui/Application.h"
 
 namespace app {
 
-TForm1::CommandScope::CommandScope(TForm1& form) : form_(form) { ++form_.CommandDepth; }
-
-// The last command to end carries out a close that came while it waited.
-TForm1::CommandScope::~CommandScope() {
-  if (--form_.CommandDepth == 0 && form_.CloseRequested) form_.Window->PostClose();
-}
-
 void TForm1::WindowCloseQuery(bool& CanClose) {
-  if (CommandDepth > 0) {
-    CloseRequested = true;
-    POP3->Abort();
-    CanClose = false;
-    return;
-  }
-  CloseRequested = false;
-  FormClose();
+  CanClose = commands_->MayClose();
+  if (CanClose) FormClose();
 }
 
 // Without a notification area the window stays in the task bar, or the
@@ -42,7 +31,7 @@ void TForm1::TrayIcon1DblClick() {}
 
 void TForm1::SystemCommand(int Command) {
   if (Command == kAboutCommand) platform::ShowInformation(kWindowCaption);
-  SecurityMenuCommand(Command);
+  settings_->SecurityMenuCommand(Command);
 }
 
 void TForm1::PlayAlertSound() { WavePlayer1->Play(); }

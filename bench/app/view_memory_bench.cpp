@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
 
   // The body fetch's own moment: the message is held, nothing shown yet.
   double heldAfterRetr = 0;
-  auto retrieveEnd = form.POP3->OnRetrieveEnd;
-  form.POP3->OnRetrieveEnd = [&](platform::TComponent* sender) {
+  auto retrieveEnd = form.Mailbox().Client().OnRetrieveEnd;
+  form.Mailbox().Client().OnRetrieveEnd = [&](platform::TComponent* sender) {
     if (retrieveEnd) retrieveEnd(sender);
     heldAfterRetr = ResidentBytes();
   };

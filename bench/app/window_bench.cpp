@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageRows.h"
+#include "app/ListView.h"
 #include "app/POP3Unit1.h"
 #include "bench/BenchMedian.h"
 #include "bench/app/BenchWindow.h"
@@ -58,9 +58,9 @@ int main(int argc, char** argv) {
   bench::EnterAccount(form, argv[1], argv[2], argv[3]);
 
   Clock::time_point lastFilled;
-  auto fillRow = form.POP3->OnRetrieveEnd;
-  form.POP3->OnRetrieveEnd = [&](platform::TComponent* sender) {
-    fillRow(sender);
+  auto fillRow = form.Mailbox().Client().OnRetrieveEnd;
+  form.Mailbox().Client().OnRetrieveEnd = [&](platform::TComponent* sender) {
+    if (fillRow) fillRow(sender);
     lastFilled = Clock::now();
   };
   int rows = 0;

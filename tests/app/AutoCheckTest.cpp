@@ -184,7 +184,7 @@ TEST_F(AutoCheck, TickDuringCheckOnlyResetsTitleAndHidesRules) {
   AddNumberedMessage(1);
   AddNumberedMessage(2);
   int nestedTicks = 0;
-  Form().POP3->OnRetrieveStart = [&](platform::TComponent*) {
+  Form().Mailbox().Client().OnRetrieveStart = [&](platform::TComponent*) {
     ++nestedTicks;
     Form().Edit1->Show();
     Form().SetApplicationTitle(app::kAlertApplicationTitle);
@@ -205,7 +205,7 @@ TEST_F(AutoCheck, TickDuringCheckOnlyResetsTitleAndHidesRules) {
 TEST_F(AutoCheck, TickDuringManualCheckLeavesItsSessionAlone) {
   AddNumberedMessage(1);
   AddNumberedMessage(2);
-  Form().POP3->OnRetrieveStart = [&](platform::TComponent*) { Tick(); };
+  Form().Mailbox().Client().OnRetrieveStart = [&](platform::TComponent*) { Tick(); };
 
   ClickCheck();
 

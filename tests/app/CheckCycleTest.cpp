@@ -65,7 +65,7 @@ TEST_F(CheckCycle, ListsNewestFirstAndFillsSummaries) {
   EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(WindowRestored());
-  EXPECT_FALSE(Form().POP3->IsConnected());
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
 }
 
 // Most mail carries encoded words and charsets other than ASCII: the row
@@ -191,7 +191,7 @@ TEST_F(CheckCycle, HeaderPastTheCapsCostsOnlyItsOwnRow) {
   ClickCheck();
   EXPECT_THAT(Column(1), ElementsAre("Sender 3", "", "Sender 1"));
   EXPECT_TRUE(WindowRestored());
-  EXPECT_FALSE(Form().POP3->IsConnected());
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
 }
 
 TEST_F(CheckCycle, ListingLimitKeepsFirstListedMessages) {
@@ -213,7 +213,7 @@ TEST_F(CheckCycle, KeyPressEndsSummaryLoopAfterCurrentRow) {
   EnterMailboxAccount();
   // The key arrives while the first summary is being fetched.
   int summariesStarted = 0;
-  Form().POP3->OnRetrieveStart = [&](platform::TComponent*) {
+  Form().Mailbox().Client().OnRetrieveStart = [&](platform::TComponent*) {
     if (++summariesStarted == 1) access::KeyPress(*Form().Window, 'x');
   };
 
@@ -222,7 +222,7 @@ TEST_F(CheckCycle, KeyPressEndsSummaryLoopAfterCurrentRow) {
   EXPECT_EQ(summariesStarted, 1);
   EXPECT_THAT(Column(1), ElementsAre("Sender 3", "", ""));
   EXPECT_EQ(Form().Label5->Text(), "1 / 3");
-  EXPECT_FALSE(Form().POP3->IsConnected());
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
   EXPECT_TRUE(WindowRestored());
 }
 

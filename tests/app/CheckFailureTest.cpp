@@ -89,7 +89,7 @@ TEST_F(CheckFailure, RefusedQuitStillRestoresWindow) {
   EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("You Have No Mail !"));
   // The refusal itself reaches the user through the application's error box.
   EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("-ERR not now\r\n"));
-  EXPECT_FALSE(Form().POP3->IsConnected());
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
   EXPECT_TRUE(server_.Failures().empty());
 }
 
@@ -107,11 +107,11 @@ TEST_F(CheckFailure, ClosingWhileWaitingCancelsTheWaitThenCloses) {
     closeQuery(canClose);
   };
   // The user closes the window once the check waits for the listing.
-  Form().POP3->OnConnect = [&](platform::TComponent*) { Form().Window->PostClose(); };
+  Form().Mailbox().Client().OnConnect = [&](platform::TComponent*) { Form().Window->PostClose(); };
 
   ClickCheck();
 
-  EXPECT_FALSE(Form().POP3->TimedOut()) << "the wait must end by the cancel, not by the time-out";
+  EXPECT_FALSE(Form().Mailbox().Client().TimedOut()) << "the wait must end by the cancel, not by the time-out";
   EXPECT_TRUE(WindowRestored());
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
@@ -121,7 +121,7 @@ TEST_F(CheckFailure, ClosingWhileWaitingCancelsTheWaitThenCloses) {
 }
 
 TEST_F(CheckFailure, SilentServerEndsCheckAfterTimeOut) {
-  EXPECT_EQ(Form().POP3->TimeOut(), app::kServerTimeOutMs);
+  EXPECT_EQ(Form().Mailbox().Client().TimeOut(), mailbox::Mailbox::kServerTimeOutMs);
   server_.AddConversation(
       "S: +OK ready\n"
       "C: CAPA\n"
@@ -129,14 +129,14 @@ TEST_F(CheckFailure, SilentServerEndsCheckAfterTimeOut) {
       "C: USER ann\n"
       "STALL\n");
   EnterAccount(ScriptedServerText(), "ann", "secret");
-  Form().POP3->SetTimeOut(200);
+  Form().Mailbox().Client().SetTimeOut(200);
 
   ClickCheck();
 
   EXPECT_THAT(BoxTexts(BoxKind::Information),
               ElementsAre("Errors Encountered With " + ScriptedServerText() + " - ABORTING !"));
   EXPECT_TRUE(WindowRestored());
-  EXPECT_FALSE(Form().POP3->IsConnected());
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
 }
 
 }  // namespace

@@ -147,20 +147,18 @@ TEST_F(SecurityScripted, NoneFromTheMenuKeepsThePlainConversation) {
 }
 
 TEST_F(SecurityScripted, PlaintextLogInElsewhereIsAskedOncePerHostAndRemembered) {
-  Form().POP3->Host = "192.168.20.7";  // a private range: never asked
   bool handled = false;
-  Form().POP3PlaintextLogin(handled);
+  Form().POP3PlaintextLogin("192.168.20.7", handled);  // a private range: never asked
   EXPECT_TRUE(handled);
   EXPECT_THAT(Boxes(), IsEmpty());
 
-  Form().POP3->Host = "pop.example.com";
   platform::dialog_script::SetNextAnswer(platform::BoxAnswer::No);
-  Form().POP3PlaintextLogin(handled);
+  Form().POP3PlaintextLogin("pop.example.com", handled);
   EXPECT_FALSE(handled);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].Kind, BoxKind::Question);
   EXPECT_THAT(Boxes()[0].Text, HasSubstr("pop.example.com:995"));
-  Form().POP3PlaintextLogin(handled);  // remembered: no second box
+  Form().POP3PlaintextLogin("pop.example.com", handled);  // remembered: no second box
   EXPECT_FALSE(handled);
   EXPECT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Setting(app::settings::kPlaintextHosts, "pop.example.com"), "No");

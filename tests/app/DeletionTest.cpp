@@ -66,7 +66,7 @@ TEST_F(Deletion, DeletesTickedRowsFromTheTopOneSessionEach) {
   // What the list shows at the end of every session: comparing a message
   // with its row must not write into the list.
   std::vector<std::vector<std::string>> sendersAtSessionEnd;
-  Form().POP3->OnDisconnect = [&](platform::TComponent*) { sendersAtSessionEnd.push_back(Column(1)); };
+  Form().Mailbox().Client().OnDisconnect = [&](platform::TComponent*) { sendersAtSessionEnd.push_back(Column(1)); };
   Form().SetApplicationTitle(app::kAlertApplicationTitle);
 
   ClickDelete();
@@ -76,7 +76,7 @@ TEST_F(Deletion, DeletesTickedRowsFromTheTopOneSessionEach) {
   EXPECT_TRUE(WindowRestored());
   EXPECT_EQ(Form().CheckButton->Hint(), "");
   EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
-  EXPECT_FALSE(Form().POP3->IsConnected());
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
   ASSERT_EQ(sendersAtSessionEnd.size(), 2u);
   for (const auto& senders : sendersAtSessionEnd) EXPECT_THAT(senders, ElementsAre("Sender 3", "Sender 2", "Sender 1"));
 
@@ -92,7 +92,7 @@ TEST_F(Deletion, DeletesTickedRowsFromTheTopOneSessionEach) {
   EXPECT_EQ(logouts[0].substr(0, 9), "del=1/3, ");
   EXPECT_EQ(logouts[1].substr(0, 9), "del=1/2, ");
 
-  Form().POP3->OnDisconnect = nullptr;
+  Form().Mailbox().Client().OnDisconnect = nullptr;
   ClickCheck();
   EXPECT_THAT(Column(5), ElementsAre("1"));
   EXPECT_THAT(Column(1), ElementsAre("Sender 2"));
@@ -115,8 +115,8 @@ TEST_F(Deletion, RepeatedUniqueIdNeverDeletesAnUntickedMessage) {
     Tick(0);
     if (secondDeleted) {
       pop3::TPop3Client other;
-      other.Host = Form().POP3->Host;
-      other.Port = Form().POP3->Port;
+      other.Host = Form().Mailbox().Client().Host;
+      other.Port = Form().Mailbox().Client().Port;
       other.UserID = Mail().User();
       other.Password = Mail().Password();
       other.Connect();
@@ -468,7 +468,7 @@ TEST_F(DeletionScripted, LostConnectionIsNoMailboxChange) {
   EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
   EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(NotDeletedBoxText(1)));
   EXPECT_TRUE(WindowRestored());
-  EXPECT_FALSE(Form().POP3->IsConnected());
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
 }
 
 TEST_F(DeletionScripted, ClosingTheWindowStopsTheDeletion) {
@@ -476,7 +476,7 @@ TEST_F(DeletionScripted, ClosingTheWindowStopsTheDeletion) {
   Tick(0);
   Tick(1);
   server_.AddConversation(LogIn(2, 300) + "C: TOP 2 0\nSTALL\n");
-  Form().POP3->OnConnect = [&](platform::TComponent*) { Form().Window->PostClose(); };
+  Form().Mailbox().Client().OnConnect = [&](platform::TComponent*) { Form().Window->PostClose(); };
 
   access::Click(*Form().DeleteButton);
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/AlertNotice.h"
 #include "app/CommandLine.h"
 #include "app/ProgramEntry.h"
 #include "platform/gui/Autostart.h"
@@ -62,29 +61,6 @@ TEST(CommandLine, HelpNamesEveryOptionAndVersionTheProgram) {
   EXPECT_THAT(app::UsageText(), HasSubstr("--help"));
   EXPECT_THAT(app::UsageText(), HasSubstr("--version"));
   EXPECT_THAT(app::VersionText(), ::testing::MatchesRegex("pop3check [0-9]+\\.[0-9]+\\.[0-9]+\n"));
-}
-
-struct NoticeCase {
-  std::vector<app::AlertedMessage> messages;
-  const char* summary;
-  const char* body;
-};
-
-TEST(AlertNotice, CountsAndFirstSendersAndSubjects) {
-  const NoticeCase cases[] = {
-      {{{"Alice <a@x>", "Lunch"}}, "1 message matched", "Alice <a@x>: Lunch"},
-      {{{"", ""}}, "1 message matched", "(unknown sender): (no subject)"},
-      {{{"A", "1"}, {"B", "2"}, {"C", "3"}}, "3 messages matched", "A: 1\nB: 2\nC: 3"},
-      {{{"A", "1"}, {"B", "2"}, {"C", "3"}, {"D", "4"}, {"E", "5"}},
-       "5 messages matched",
-       "A: 1\nB: 2\nC: 3\n... and 2 more"},
-      {{{"<b>Eve</b>", "a & b"}}, "1 message matched", "<b>Eve</b>: a & b"},
-  };
-  for (const NoticeCase& c : cases) {
-    app::AlertNotice notice = app::ComposeAlertNotice(c.messages);
-    EXPECT_EQ(notice.Summary, c.summary);
-    EXPECT_EQ(notice.Body, c.body);
-  }
 }
 
 // The autostart folder lies in the temporary home for these tests.
@@ -156,13 +132,6 @@ TEST_F(DesktopStartUp, WithoutTheKeyAnEntryMadeByHandStays) {
   app::StartMainWindow(Form());
   EXPECT_EQ(platform::ReadFileIfExists(EntryPath()).value_or(""),
             "[Desktop Entry]\nType=Application\nExec=pop3check\nName=mine\n");
-  EXPECT_TRUE(Form().NotifyAlerts);
-}
-
-TEST_F(DesktopStartUp, NotifyKeySwitchesTheNotificationOff) {
-  WriteSettingsText("[DESKTOP]\r\nNotify=No\r\n");
-  app::StartMainWindow(Form());
-  EXPECT_FALSE(Form().NotifyAlerts);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageRows.h"
+#include "app/ListView.h"
 #include "pop3/DisplayLines.h"
 #include "net/LineSocket.h"
 #include "platform/core/DataFolder.h"
@@ -93,13 +93,13 @@ class MatrixWindow : public FormTest {
     watchdog_.SetOnTimer([this] {
       if (overran_ || Clock::now() < deadline_) return;
       overran_ = true;
-      Form().POP3->Abort();
+      Form().Mailbox().Client().Abort();
     });
   }
 
   void SetUp() override {
     parent_.MakeHomeInside([this] { FormTest::SetUp(); });
-    Form().POP3->SetTimeOut(kTimeOutMs);
+    Form().Mailbox().Client().SetTimeOut(kTimeOutMs);
     EnterAccount(std::string(ScriptedPop3Server::Host()) + ":" + std::to_string(server_.Port()), kUser, kPassword);
     ASSERT_TRUE(Form().CheckBox5->Checked()) << "\"Analyse\" is ticked from the start";
     ASSERT_EQ(platform::DataFolder().rfind(parent_.Path().string() + "/", 0), 0u) << "the home lies in its own folder";
@@ -143,8 +143,8 @@ class MatrixWindow : public FormTest {
     ASSERT_TRUE(GoodCheck());
     if (command == Command::Deletion) {
       access::ClickCell(*Form().StringGrid1, kRowOfOne, app::kTickColumn);
-      ASSERT_TRUE(app::RowTicked(*Form().StringGrid1, kRowOfOne));
-      ASSERT_FALSE(app::RowTicked(*Form().StringGrid1, 0));
+      ASSERT_TRUE(RowTicked(*Form().StringGrid1, kRowOfOne));
+      ASSERT_FALSE(RowTicked(*Form().StringGrid1, 0));
     }
     if (command == Command::Body) {
       server_.AddConversation(GoodScript(HeaderSession()));
@@ -296,7 +296,7 @@ TEST_P(FaultMatrix, WindowSurvivesTheFault) {
   CloseViewerIfOpen();
   // Closing the viewer takes its note with it; the list keeps its own.
   EXPECT_TRUE(WindowRestored(note == Note::ListIncomplete || note == Note::HeaderNotShown));
-  EXPECT_FALSE(Form().POP3->IsConnected()) << "the session was left open";
+  EXPECT_FALSE(Form().Mailbox().Client().IsConnected()) << "the session was left open";
   EXPECT_TRUE(GoodCheck()) << "a good check after the fault";
   EXPECT_TRUE(WindowRestored());
   EXPECT_TRUE(server_.WaitUntilDone(kCommandBoundMs)) << "a connection was left open";
@@ -324,10 +324,10 @@ TEST_F(FaultMatrixBaseline, CheckListsAndSummarisesBothMessages) {
 TEST_F(FaultMatrixBaseline, KeyPressMidWalkReadsTheAnswerAskedForBeforeQuit) {
   server_.AddConversation(GoodScript(CheckSession()));
   std::vector<std::string> replies;
-  Form().POP3->ReportLevel = net::kStatusReply;
-  Form().POP3->OnStatus = [&](platform::TComponent*, const std::string& status) { replies.push_back(status); };
+  Form().Mailbox().Client().ReportLevel = net::kStatusReply;
+  Form().Mailbox().Client().OnStatus = [&](platform::TComponent*, const std::string& status) { replies.push_back(status); };
   int started = 0;
-  Form().POP3->OnRetrieveStart = [&](platform::TComponent*) {
+  Form().Mailbox().Client().OnRetrieveStart = [&](platform::TComponent*) {
     if (++started == 1) access::KeyPress(*Form().Window, 'x');
   };
 

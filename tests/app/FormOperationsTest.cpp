@@ -31,25 +31,13 @@ TEST_F(FormOperations, ClearMessageListLeavesOneEmptyRowWithoutTickBox) {
 
 TEST_F(FormOperations, ListingReusesTheEmptyRowThenAddsAtTheTop) {
   Form().ClearMessageList();
-  Form().ListedCount = 0;
-  Form().POP3List(1, 100);
-  Form().POP3List(2, 200);
-  Form().POP3List(3, 300);
+  Form().Mailbox().List().AddListed(1, 100);
+  Form().Mailbox().List().AddListed(2, 200);
+  Form().Mailbox().List().AddListed(3, 300);
 
   EXPECT_THAT(Column(5), ElementsAre("3", "2", "1"));
   EXPECT_THAT(Column(4), ElementsAre("300", "200", "100"));
-  EXPECT_EQ(Form().ListedCount, 3);
   for (int row = 0; row < 3; ++row) EXPECT_TRUE(Form().StringGrid1->HasCheckBox(0, row));
-}
-
-TEST_F(FormOperations, ListingStopsAtTheLimit) {
-  Form().ClearMessageList();
-  Form().ListedCount = 0;
-  Form().FetchLimit = 2;
-  for (int msg = 1; msg <= 4; ++msg) Form().POP3List(msg, msg * 10);
-
-  EXPECT_THAT(Column(5), ElementsAre("2", "1"));
-  EXPECT_EQ(Form().ListedCount, 2);
 }
 
 TEST_F(FormOperations, SetControlsEnabledTouchesOnlyTheGroup) {
@@ -100,7 +88,7 @@ TEST_F(FormOperations, ApplicationTitleIsNotAppendedToWindowTitles) {
 
 // A right click asks about its row; the cell does not stay highlighted.
 TEST_F(FormOperations, RightClickLeavesNoCellSelected) {
-  Form().POP3List(1, 100);
+  Form().Mailbox().List().AddListed(1, 100);
   Form().StringGrid1->SetCell(1, 0, "Sender");
   platform::dialog_script::SetNextAnswer(platform::BoxAnswer::No);
 
@@ -108,20 +96,6 @@ TEST_F(FormOperations, RightClickLeavesNoCellSelected) {
 
   EXPECT_THAT(BoxTexts(BoxKind::Question), ElementsAre("Analyse This Item ?"));
   EXPECT_FALSE(access::CellSelected(*Form().StringGrid1, 0, 1));
-}
-
-TEST_F(FormOperations, CredentialsTakeHostAndPortFromTheServerText) {
-  EnterAccount("mail.example.net:2110", "ann", "p:w");
-  Form().CopyCredentials();
-  EXPECT_EQ(Form().POP3->Host, "mail.example.net");
-  EXPECT_EQ(Form().POP3->Port, 2110);
-  EXPECT_EQ(Form().POP3->UserID, "ann");
-  EXPECT_EQ(Form().POP3->Password, "p:w");
-
-  access::TypeText(*Form().IPedit, "10.0.0.1");
-  Form().CopyCredentials();
-  EXPECT_EQ(Form().POP3->Host, "10.0.0.1");
-  EXPECT_EQ(Form().POP3->Port, 110);
 }
 
 }  // namespace

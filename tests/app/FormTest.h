@@ -23,6 +23,11 @@ inline constexpr const char* kNeedsTray = "needs a notification area (tests/supp
 inline constexpr const char* kNeedsNoTray = "needs a desktop without a notification area";
 
 using platform::BoxKind;
+
+// Whether the list's row shows a ticked tick box.
+inline bool RowTicked(const platform::MessageGrid& grid, int row) {
+  return grid.HasCheckBox(0, row) && grid.CheckBoxState(0, row);
+}
 using platform::dialog_script::ShownBox;
 using testsupport::TempHome;
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageRows.h"
+#include "app/ListView.h"
 #include "platform/gui/Application.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
@@ -83,8 +83,8 @@ TEST_F(HostileServer, CountsFromTheServerNeverBoundTheWalks) {
   EXPECT_TRUE(WindowRestored(true));
 
   access::Click(*Form().Label8);
-  EXPECT_TRUE(app::RowTicked(*Form().StringGrid1, 0));
-  EXPECT_TRUE(app::RowTicked(*Form().StringGrid1, 1));
+  EXPECT_TRUE(RowTicked(*Form().StringGrid1, 0));
+  EXPECT_TRUE(RowTicked(*Form().StringGrid1, 1));
 
   server_.AddConversation(session);
   Form().CheckBox2->SetChecked(true);

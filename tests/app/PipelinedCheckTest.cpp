@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/MessageRows.h"
+#include "app/ListView.h"
+#include "mailbox/ShownFields.h"
 #include "app/POP3Unit1.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/Pop3TestServer.h"
@@ -63,11 +64,11 @@ class PipelinedCheck : public FormTest, public ::testing::WithParamInterface<Ser
     for (const auto& [msg, size] : listed) {
       client.FetchSummary(msg);
       EXPECT_EQ(client.Summary().Bytes, size) << "LIST " << msg << " and the scan listing disagree";
-      const std::string header = app::LinesText(client.Summary().Header);
+      const std::string header = mailbox::LinesText(client.Summary().Header);
       std::vector<std::string> cells;
-      for (const app::ShownField& field : app::kShownFields) {
-        const std::optional<std::string> value = app::FieldValue(header, field);
-        cells.push_back(value ? app::ShownFieldText(field, *value) : std::string());
+      for (const mailbox::ShownField& field : mailbox::kShownFields) {
+        const std::optional<std::string> value = mailbox::FieldValue(header, field);
+        cells.push_back(value ? mailbox::ShownFieldText(field, *value) : std::string());
       }
       cells.push_back(std::to_string(size));
       cells.push_back(std::to_string(msg));

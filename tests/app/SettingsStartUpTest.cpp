@@ -307,13 +307,13 @@ TEST_F(SettingsStartUp, ServerLabelSetsAndClearsListingLimit) {
 }
 
 TEST_F(SettingsStartUp, EditingServerOrUserDropsTheListing) {
-  Form().POP3List(1, 120);
+  Form().Mailbox().List().AddListed(1, 120);
   access::TypeText(*Form().IPedit, "other.example.com");
   EXPECT_EQ(Form().StringGrid1->RowCount(), 1);
   EXPECT_FALSE(Form().StringGrid1->HasCheckBox(0, 0));
   EXPECT_EQ(Form().StringGrid1->Cell(5, 0), "");
 
-  Form().POP3List(2, 340);
+  Form().Mailbox().List().AddListed(2, 340);
   access::TypeText(*Form().UserEdit, "bob");
   EXPECT_FALSE(Form().StringGrid1->HasCheckBox(0, 0));
   EXPECT_EQ(Form().StringGrid1->Cell(4, 0), "");

@@ -109,7 +109,7 @@ class Viewer : public DovecotFormTest {
       return ::testing::AssertionFailure() << "a button is still disabled";
     if (platform::ScreenCursor() != platform::CursorShape::Default)
       return ::testing::AssertionFailure() << "hourglass cursor still shown";
-    if (f.POP3->IsConnected()) return ::testing::AssertionFailure() << "session left open";
+    if (f.Mailbox().Client().IsConnected()) return ::testing::AssertionFailure() << "session left open";
     return ::testing::AssertionSuccess();
   }
 };

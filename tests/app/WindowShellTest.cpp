@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <utility>
 
-#include "app/MessageRows.h"
+#include "app/ListView.h"
 
 namespace apptest {
 

@@ -1,13 +1,13 @@
+#include "mailbox/ShownFields.h"
+
 #include <string>
 
-#include "app/MessageRows.h"
-#include "app/POP3Unit1.h"
 #include "codec/CharacterClasses.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
 #include "codec/MailDate.h"
 
-namespace app {
+namespace mailbox {
 
 namespace {
 
@@ -31,6 +31,22 @@ std::string Unfolded(const std::string& value) {
 
 }  // namespace
 
+std::optional<std::string> ExtractHeaderValue(const std::string& header, const std::string& label,
+                                              const std::string& fallbackLabel, int skip) {
+  std::string::size_type match = header.find(label);
+  if (match == std::string::npos) match = header.find(fallbackLabel);
+  if (match == std::string::npos) return std::nullopt;
+  // The value runs from skip characters past the match to the end of its
+  // physical line; one character after the colon (normally the blank) is
+  // passed over, nothing is trimmed.
+  std::string::size_type lineEnd = header.find('\r', match);
+  std::string::size_type lineLength = lineEnd == std::string::npos ? header.size() - match : lineEnd - match + 1;
+  long length = static_cast<long>(lineLength) - skip - 1;
+  std::string::size_type start = match + static_cast<std::string::size_type>(skip);
+  if (length <= 0 || start >= header.size()) return std::string();
+  return header.substr(start, static_cast<std::string::size_type>(length));
+}
+
 std::optional<std::string> FieldValue(const std::string& header, const ShownField& field) {
   std::optional<std::string> value = ExtractHeaderValue(header, field.Label, field.FallbackLabel, field.Skip);
   if (!value) return value;
@@ -50,14 +66,42 @@ std::optional<std::string> FieldValue(const std::string& header, const ShownFiel
 // A sender or subject never turns the text after it around: "Invoice
 // \u202Efdp.exe" would show as "Invoice exe.pdf".
 std::string ShownFieldText(const ShownField& field, const std::string& value) {
-  if (field.Column == kDateColumn) return ControlsAsBlanks(codec::ShownMailDate(Unfolded(value)));
+  if (field.Which == ShownField::Date) return ControlsAsBlanks(codec::ShownMailDate(Unfolded(value)));
   return codec::WithoutDirectionOverrides(ControlsAsBlanks(codec::DecodeHeaderText(value)));
 }
 
 std::string FieldHint(const ShownField& field, const std::string& value) {
-  if (field.Column == kDateColumn)
+  if (field.Which == ShownField::Date)
     return codec::WithoutDirectionOverrides(ControlsAsBlanks(codec::ShownAsEightBit(Unfolded(value))));
   return ShownFieldText(field, value);
 }
 
-}  // namespace app
+SummaryFields ShownSummary(const pop3::StringList& header) {
+  const std::string text = LinesText(header);
+  SummaryFields fields;
+  for (const ShownField& field : kShownFields) {
+    std::optional<std::string> value = FieldValue(text, field);
+    if (!value) continue;
+    ShownText shown{ShownFieldText(field, *value), FieldHint(field, *value)};
+    switch (field.Which) {
+      case ShownField::Sender:
+        fields.From = std::move(shown);
+        break;
+      case ShownField::Subject:
+        fields.Subject = std::move(shown);
+        break;
+      case ShownField::Date:
+        fields.Date = std::move(shown);
+        break;
+    }
+  }
+  return fields;
+}
+
+std::string LinesText(const pop3::StringList& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+}  // namespace mailbox

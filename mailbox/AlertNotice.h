@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace app {
+namespace mailbox {
 
 // A message that raised an alert, as its row shows it.
 struct AlertedMessage {
@@ -24,4 +24,4 @@ struct AlertNotice {
 inline constexpr int kNoticeLines = 3;
 AlertNotice ComposeAlertNotice(const std::vector<AlertedMessage>& messages);
 
-}  // namespace app
+}  // namespace mailbox

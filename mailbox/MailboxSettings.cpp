@@ -1,10 +1,11 @@
+#include "mailbox/MailboxSettings.h"
+
 #include <algorithm>
 
-#include "app/MatchRules.h"
-#include "app/POP3Unit1.h"
 #include "platform/core/Socket.h"
+#include "pop3/TextHelpers.h"
 
-namespace app {
+namespace mailbox {
 
 namespace {
 
@@ -26,7 +27,7 @@ ServerAddress SplitServerAddress(const std::string& text) {
   constexpr const char* kTlsScheme = "pop3s://";
   ServerAddress address;
   std::string rest = text;
-  if (rest.size() > 8 && AsciiUpper(rest.substr(0, 8)) == "POP3S://") {
+  if (rest.size() > 8 && pop3::AsciiUpper(rest.substr(0, 8)) == "POP3S://") {
     rest = rest.substr(std::string(kTlsScheme).size());
     if (!rest.empty() && rest.back() == '/') rest.pop_back();
     address.ImplicitTls = true;
@@ -54,20 +55,19 @@ ServerAddress SplitServerAddress(const std::string& text) {
   return address;
 }
 
-std::optional<std::string> ExtractHeaderValue(const std::string& header, const std::string& label,
-                                              const std::string& fallbackLabel, int skip) {
-  std::string::size_type match = header.find(label);
-  if (match == std::string::npos) match = header.find(fallbackLabel);
-  if (match == std::string::npos) return std::nullopt;
-  // The value runs from skip characters past the match to the end of its
-  // physical line; one character after the colon (normally the blank) is
-  // passed over, nothing is trimmed.
-  std::string::size_type lineEnd = header.find('\r', match);
-  std::string::size_type lineLength = lineEnd == std::string::npos ? header.size() - match : lineEnd - match + 1;
-  long length = static_cast<long>(lineLength) - skip - 1;
-  std::string::size_type start = match + static_cast<std::string::size_type>(skip);
-  if (length <= 0 || start >= header.size()) return std::string();
-  return header.substr(start, static_cast<std::string::size_type>(length));
+// pop3s:// and port 995 mean implicit TLS whatever the choice: nothing
+// speaks plaintext POP3 there.
+void ApplySettings(const MailboxSettings& settings, pop3::TPop3Client& client) {
+  const ServerAddress address = SplitServerAddress(settings.Server);
+  client.Host = address.Host;
+  client.Port = address.Port;
+  client.Security = address.ImplicitTls ? pop3::SecurityMode::TLS : settings.Security;
+  client.TlsRequired = settings.TlsRequired;
+  client.TlsFingerprint = settings.TlsFingerprint;
+  client.TlsCAFile = settings.TlsCAFile;
+  client.TokenCommand = settings.TokenCommand;
+  client.UserID = settings.UserID;
+  client.Password = settings.Password;
 }
 
-}  // namespace app
+}  // namespace mailbox

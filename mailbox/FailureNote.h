@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-namespace app {
+namespace mailbox {
 
 // What the window says, without a box, when a command could show only part
 // of what it went for: a short text for the status line over the list and
@@ -17,4 +17,4 @@ struct FailureNote {
 // wait ran out (the server stopped answering).
 FailureNote NoteFor(const std::exception& failure, bool timedOut);
 
-}  // namespace app
+}  // namespace mailbox

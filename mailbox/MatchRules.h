@@ -3,10 +3,12 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "mailbox/MessageList.h"
 #include "pop3/TextHelpers.h"
 
-namespace app {
+namespace mailbox {
 
 // The user's auto-check rules, compared with each listed message.
 //
@@ -49,4 +51,24 @@ std::int32_t SizeRuleLimit(const std::string& rule);
 // Whether a message of size octets matches a Size rule with limit N > 0.
 bool SizeMatches(std::int32_t limit, std::int64_t size);
 
-}  // namespace app
+// The three rules of the automatic check, as typed.
+struct Rules {
+  std::string From;
+  std::string Subject;
+  std::string Size;
+};
+
+// What the rules make of a list: every match is an alert of its own (a
+// rule's terms, then the rules, in the order From, Subject, Size, row by
+// row from the top); with no rule set, any listed message is news.
+struct RuleVerdict {
+  int Matches = 0;             // alerts the rules raised
+  bool AnyMailAlert = false;   // no rule is set and the list holds mail
+  std::vector<int> AlertRows;  // the rows that raised an alert, top first, once each
+};
+
+// A Size text that is not a number skips the Size rule and counts as a
+// rule that is set; a row whose size is no number is passed over.
+RuleVerdict JudgeRows(const Rules& rules, const MessageList& list);
+
+}  // namespace mailbox

@@ -1,11 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/POP3Unit1.h"
+#include "mailbox/MailboxSettings.h"
+#include "mailbox/ShownFields.h"
 
 namespace {
 
-using app::ExtractHeaderValue;
-using app::SplitServerAddress;
+using mailbox::ExtractHeaderValue;
+using mailbox::SplitServerAddress;
 
 TEST(SplitServerAddress, PortAfterLastColon) {
   EXPECT_EQ(SplitServerAddress("pop.example.com:995").Host, "pop.example.com");
@@ -19,7 +20,7 @@ TEST(SplitServerAddress, PortAfterLastColon) {
 TEST(SplitServerAddress, NoValidPortMeansPort110AndWholeText) {
   for (const char* text : {"pop.example.com", "host:", "host:0", "host:65536", "host:-5", "host:+5", "host: 25",
                            "host:25x", "host:1234567", ""}) {
-    app::ServerAddress address = SplitServerAddress(text);
+    mailbox::ServerAddress address = SplitServerAddress(text);
     EXPECT_EQ(address.Host, text);
     EXPECT_EQ(address.Port, 110) << text;
   }
@@ -71,7 +72,7 @@ class SplitServerAddressForms : public ::testing::TestWithParam<ServerTextCase> 
 
 TEST_P(SplitServerAddressForms, HostPortAndImplicitTls) {
   const ServerTextCase& c = GetParam();
-  const app::ServerAddress address = app::SplitServerAddress(c.text);
+  const mailbox::ServerAddress address = mailbox::SplitServerAddress(c.text);
   EXPECT_EQ(address.Host, c.host) << c.text;
   EXPECT_EQ(address.Port, c.port) << c.text;
   EXPECT_EQ(address.ImplicitTls, c.implicitTls) << c.text;
@@ -91,3 +92,26 @@ INSTANTIATE_TEST_SUITE_P(
                       ServerTextCase{"a:b:2110", "a:b", 2110, false}));
 
 }  // namespace
+
+// The settings of a command reach the client: host and port from the
+// server text, implicit TLS for pop3s:// and port 995 whatever the choice.
+TEST(ApplySettings, ServerTextGivesHostPortAndSecurity) {
+  pop3::TPop3Client client;
+  mailbox::MailboxSettings settings;
+  settings.Server = "mail.example.net:2110";
+  settings.UserID = "ann";
+  settings.Password = "p:w";
+  settings.Security = pop3::SecurityMode::STARTTLS;
+  mailbox::ApplySettings(settings, client);
+  EXPECT_EQ(client.Host, "mail.example.net");
+  EXPECT_EQ(client.Port, 2110);
+  EXPECT_EQ(client.UserID, "ann");
+  EXPECT_EQ(client.Password, "p:w");
+  EXPECT_EQ(client.Security, pop3::SecurityMode::STARTTLS);
+
+  settings.Server = "pop3s://10.0.0.1";
+  mailbox::ApplySettings(settings, client);
+  EXPECT_EQ(client.Host, "10.0.0.1");
+  EXPECT_EQ(client.Port, 995);
+  EXPECT_EQ(client.Security, pop3::SecurityMode::TLS);
+}

@@ -1,11 +1,13 @@
-#include "app/MatchRules.h"
+#include "mailbox/MatchRules.h"
 
+#include <algorithm>
+#include <exception>
 #include <limits>
 
 #include "codec/TextCase.h"
 #include "platform/core/Exception.h"
 
-namespace app {
+namespace mailbox {
 
 std::array<std::string, 3> SplitRuleTerms(const std::string& rule) {
   std::array<std::string, 3> terms;
@@ -65,4 +67,54 @@ std::int32_t SizeRuleLimit(const std::string& rule) { return rule.empty() ? 0 : 
 
 bool SizeMatches(std::int32_t limit, std::int64_t size) { return limit > 0 && size >= limit; }
 
-}  // namespace app
+namespace {
+
+void NoteRow(RuleVerdict& verdict, int row) {
+  if (std::find(verdict.AlertRows.begin(), verdict.AlertRows.end(), row) == verdict.AlertRows.end())
+    verdict.AlertRows.push_back(row);
+}
+
+void MatchText(RuleVerdict& verdict, const std::string& rule, const MessageList& list,
+               const ShownText MessageRow::*field) {
+  if (rule.empty()) return;
+  for (int row = 0; row < list.Count(); ++row) {
+    const int matches = RuleMatchCount(rule, (list.Row(row).*field).Text);
+    if (matches > 0) NoteRow(verdict, row);
+    verdict.Matches += matches;
+  }
+}
+
+void MatchSize(RuleVerdict& verdict, const std::string& rule, const MessageList& list) {
+  std::int32_t limit = 0;
+  try {
+    limit = SizeRuleLimit(rule);
+  } catch (const std::exception&) {
+    return;
+  }
+  if (limit <= 0) return;
+  for (int row = 0; row < list.Count(); ++row) {
+    if (!SizeMatches(limit, list.Row(row).Size)) continue;
+    NoteRow(verdict, row);
+    ++verdict.Matches;
+  }
+}
+
+}  // namespace
+
+RuleVerdict JudgeRows(const Rules& rules, const MessageList& list) {
+  RuleVerdict verdict;
+  MatchText(verdict, rules.From, list, &MessageRow::From);
+  MatchText(verdict, rules.Subject, list, &MessageRow::Subject);
+  MatchSize(verdict, rules.Size, list);
+  try {
+    if (rules.From.empty() && rules.Subject.empty() && SizeRuleLimit(rules.Size) < 1) {
+      verdict.AnyMailAlert = true;
+      for (int row = 0; row < list.Count(); ++row) NoteRow(verdict, row);
+    }
+  } catch (const std::exception&) {
+  }
+  std::sort(verdict.AlertRows.begin(), verdict.AlertRows.end());
+  return verdict;
+}
+
+}  // namespace mailbox

@@ -1,11 +1,11 @@
-#include "app/FailureNote.h"
+#include "mailbox/FailureNote.h"
 
 #include "net/LineSocket.h"
 #include "pop3/AnswerReader.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Reply.h"
 
-namespace app {
+namespace mailbox {
 
 FailureNote NoteFor(const std::exception& failure, bool timedOut) {
   const std::string text = failure.what();
@@ -21,4 +21,4 @@ FailureNote NoteFor(const std::exception& failure, bool timedOut) {
   return {"failed", text};
 }
 
-}  // namespace app
+}  // namespace mailbox

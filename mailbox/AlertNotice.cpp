@@ -1,6 +1,6 @@
-#include "app/AlertNotice.h"
+#include "mailbox/AlertNotice.h"
 
-namespace app {
+namespace mailbox {
 
 AlertNotice ComposeAlertNotice(const std::vector<AlertedMessage>& messages) {
   AlertNotice notice;
@@ -17,4 +17,4 @@ AlertNotice ComposeAlertNotice(const std::vector<AlertedMessage>& messages) {
   return notice;
 }
 
-}  // namespace app
+}  // namespace mailbox

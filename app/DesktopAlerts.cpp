@@ -1,0 +1,35 @@
+#include "app/DesktopAlerts.h"
+
+#include <string>
+
+#include "app/POP3Unit1.h"
+#include "app/Settings.h"
+#include "mailbox/AlertNotice.h"
+#include "platform/gui/Autostart.h"
+#include "pop3/TextHelpers.h"
+
+namespace app {
+
+void DesktopAlerts::ApplyDesktopSettings() {
+  using namespace settings;
+  platform::ProfileFile file = SettingsFile();
+  notify_ = pop3::AsciiUpper(file.ReadString(kDesktop, kNotify, "Yes")) != "NO";
+  const std::string autostart = pop3::AsciiUpper(file.ReadString(kDesktop, kAutostart, ""));
+  if (autostart == "YES") platform::WriteAutostartEntry();
+  if (autostart == "NO") platform::RemoveAutostartEntry();
+}
+
+void DesktopAlerts::NotifyMailAlert(const std::vector<int>& alertRows) {
+  if (alertRows.empty() || !notify_) return;
+  const mailbox::MessageList& list = form_.Mailbox().List();
+  std::vector<mailbox::AlertedMessage> messages;
+  for (int row : alertRows) messages.push_back({list.Row(row).From.Text, list.Row(row).Subject.Text});
+  const mailbox::AlertNotice notice = mailbox::ComposeAlertNotice(messages);
+  form_.Notifier1->Notify(notice.Summary, notice.Body);
+}
+
+// A click on the notice brings the window back, from the tray or from
+// behind other windows.
+void TForm1::Notifier1Activated() { Restore1Click(); }
+
+}  // namespace app

@@ -1,0 +1,47 @@
+#include "app/WindowMailboxEvents.h"
+
+#include "app/CommandRun.h"
+#include "app/POP3Unit1.h"
+#include "app/StatusLine.h"
+
+namespace app {
+
+void WindowMailboxEvents::StatusChanged(const std::string& text) { form_.status_->Show(text); }
+
+void WindowMailboxEvents::LogInRefused(const std::string&) {
+  bool handled = false;
+  form_.POP3AuthenticationFailed(handled);
+}
+
+void WindowMailboxEvents::HostNotFound() {
+  bool handled = false;
+  form_.POP3InvalidHost(handled);
+}
+
+void WindowMailboxEvents::ConnectionFailed() { form_.POP3ConnectionFailed(nullptr); }
+
+void WindowMailboxEvents::SecurityRefused(const std::string& text, const std::string& host, bool tlsOffered) {
+  form_.POP3SecurityFailure(text, host, tlsOffered);
+}
+
+bool WindowMailboxEvents::PlaintextLogInAllowed(const std::string& host) {
+  bool handled = false;
+  form_.POP3PlaintextLogin(host, handled);
+  return handled;
+}
+
+void WindowMailboxEvents::LoggedIn(const std::string& host, const std::string& tls, bool tlsOffered) {
+  form_.POP3LoggedIn(host, tls, tlsOffered);
+}
+
+void WindowMailboxEvents::DeletionRefused() { form_.POP3Failure(nullptr); }
+
+bool WindowMailboxEvents::StopRequested() { return form_.StopRequested; }
+
+bool WindowMailboxEvents::Closing() { return form_.commands_->CloseRequested(); }
+
+void WindowMailboxEvents::AttachmentStarting(std::string& fileName) { form_.POP3DecodeStart(fileName); }
+
+void WindowMailboxEvents::AttachmentSaved() { form_.POP3DecodeEnd(nullptr); }
+
+}  // namespace app
