@@ -112,8 +112,8 @@ std::string TPop3Client::FetchAccessToken() {
   const platform::ShellCommandResult run =
       platform::RunShellCommand(TokenCommand, TimeOut(), [this] { return CancelRequested(); });
   const std::string errors = run.errors.empty() ? std::string() : "\n" + WithoutLineEnd(run.errors.substr(0, 2000));
-  if (!run.started) RefuseSession("The token command could not be started.");
   if (run.timedOut) RefuseSession("The token command did not finish in time." + errors);
+  if (!run.started) RefuseSession("The token command could not be started.");
   if (run.exitStatus != 0) {
     RefuseSession("The token command failed (exit status " + std::to_string(run.exitStatus) + ")." + errors);
   }

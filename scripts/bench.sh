@@ -44,3 +44,7 @@ build/bench/platform/text_view_bench
 # Resident memory of the window's message view: a 100 MB text, a 100 MB
 # Base64 attachment, and a message past the retrieval's cap.
 bench/app/view_memory.sh build
+
+# Months in the tray: 10,000 checks and 1,000 views in one process, the
+# resident memory and the descriptors after the warm-up and at the end.
+bench/app/soak.sh build

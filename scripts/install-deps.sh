@@ -15,8 +15,9 @@ TEST_PACKAGES=(dovecot-pop3d dovecot-core openssl coreutils sharutils python3 xv
   desktop-file-utils appstream lintian man-db dbus-daemon dbus-bin python3-dbus python3-gi
   gnome-keyring)
 
-# The peers that scripts/bench.sh measures beside the program.
-BENCH_PACKAGES=(mpop curl)
+# The peers that scripts/bench.sh measures beside the program, and the heap
+# profiler of the soak benchmark's HEAPTRACK mode.
+BENCH_PACKAGES=(mpop curl heaptrack)
 
 want=("${BUILD_PACKAGES[@]}")
 for option in "$@"; do
