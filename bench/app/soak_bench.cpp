@@ -33,7 +33,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include "app/MessageRows.h"
+#include "app/ListView.h"
 #include "app/POP3Unit1.h"
 #include "bench/app/BenchWindow.h"
 #include "platform/core/DataFolder.h"
