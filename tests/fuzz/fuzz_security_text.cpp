@@ -6,7 +6,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "app/POP3Unit1.h"
+#include "mailbox/MailboxSettings.h"
 #include "pop3/Sasl.h"
 
 namespace {
@@ -33,14 +33,14 @@ void CheckBase64(const std::string& text) {
 // Whatever is typed: a port in range, implicit TLS exactly for pop3s:// or
 // port 995, and a host that is part of the text.
 void CheckServerText(const std::string& text) {
-  const app::ServerAddress address = app::SplitServerAddress(text);
+  const mailbox::ServerAddress address = mailbox::SplitServerAddress(text);
   FUZZ_CHECK(address.Port >= 1 && address.Port <= 65535);
   bool scheme = text.size() > 8;
   for (std::size_t i = 0; scheme && i < 8; ++i) {
     const char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 32) : text[i];
     scheme = c == "POP3S://"[i];
   }
-  FUZZ_CHECK(address.ImplicitTls == (scheme || address.Port == app::kImplicitTlsPort));
+  FUZZ_CHECK(address.ImplicitTls == (scheme || address.Port == mailbox::kImplicitTlsPort));
   FUZZ_CHECK(text.find(address.Host) != std::string::npos);
 }
 

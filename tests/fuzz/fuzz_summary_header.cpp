@@ -12,7 +12,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "app/POP3Unit1.h"
+#include "mailbox/ShownFields.h"
 #include "pop3/ExStringList.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/Pop3Parsing.h"
@@ -24,7 +24,7 @@ bool StartsWith(const std::string& text, const std::string& prefix) { return tex
 
 // A value cut out of header is a piece of one physical line of it.
 void CheckExtracted(const std::string& header, const std::string& label, const std::string& fallback, int skip) {
-  const std::optional<std::string> value = app::ExtractHeaderValue(header, label, fallback, skip);
+  const std::optional<std::string> value = mailbox::ExtractHeaderValue(header, label, fallback, skip);
   const bool labelled = header.find(label) != std::string::npos || header.find(fallback) != std::string::npos;
   FUZZ_CHECK(value.has_value() == labelled);
   if (!value) return;
