@@ -5,12 +5,14 @@
 #include <utility>
 #include <vector>
 
-#include "app/TextStreams.h"
+#include "codec/Base64Decoder.h"
+#include "codec/ByteSink.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
 #include "codec/HeaderParameters.h"
+#include "codec/HtmlText.h"
 #include "codec/QuotedPrintable.h"
-#include "codec/UUCoder.h"
+#include "codec/TextStreams.h"
 #include "pop3/MimeExtractor.h"
 #include "pop3/TextHelpers.h"
 #include "pop3/MimePartHeader.h"
@@ -89,17 +91,19 @@ std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std:
 }
 
 std::string DecodedBase64(const Lines& lines, std::size_t begin, std::size_t end) {
-  LinesStream input(lines, begin, end);
+  std::size_t size = 0;
+  for (std::size_t i = begin; i < end; ++i) size += lines[i].size() + 2;
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(input.Size()) / 4 * 3 + 3);  // 3 bytes in 4 characters
-  StringStream output(bytes);
-  codec::TUUProcessor decoder;
-  decoder.SetMethod(codec::uuMime);
-  decoder.SetInputStream(&input);
-  decoder.SetOutputStream(&output);
-  decoder.Decode();
-  decoder.SetInputStream(nullptr);
-  decoder.SetOutputStream(nullptr);
+  bytes.reserve(size / 4 * 3 + 3);  // 3 bytes in 4 characters
+  codec::StringStream output(bytes);
+  codec::ByteSink sink(output);
+  codec::Base64Decoder decoder(sink);
+  for (std::size_t i = begin; i < end && !decoder.Ended(); ++i) {
+    decoder.Push(lines[i]);
+    decoder.Push("\r\n");
+  }
+  decoder.Finish();
+  sink.Flush();
   return bytes;
 }
 
@@ -140,7 +144,7 @@ std::string DecodedText(const Lines& lines, std::size_t begin, std::size_t end, 
   // may differ: each shows as UTF-8 when it is, else as ISO-8859-1.
   std::string text = charset.empty() ? EightBitLinesOf(std::move(bytes))
                                      : codec::DecodeCharsetTaking(std::move(bytes), charset);
-  if (header.type == "text/html") text = HtmlAsPlainText(text);
+  if (header.type == "text/html") text = codec::HtmlAsPlainText(text);
   text = WithCrLf(std::move(text));
   if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text += "\r\n";
   return text;

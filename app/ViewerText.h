@@ -24,10 +24,4 @@ std::string HeaderViewText(const pop3::StringList& header);
 // 8-bit text shows everywhere; nothing is dropped.
 std::string BodyViewText(const pop3::TMailMessage& message);
 
-// Simple HTML as plain text: tags dropped, line breaks for <br> and the
-// ends of blocks, blanks collapsed, character references decoded. html
-// (UTF-8) is returned as it is when it holds a tag outside the simple set
-// (tables, scripts, styles, forms, images, ...).
-std::string HtmlAsPlainText(const std::string& html);
-
 }  // namespace app

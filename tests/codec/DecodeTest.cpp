@@ -15,10 +15,13 @@ struct Case {
   std::string expected;
 };
 
-// Every case is fed one byte per read as well as in one piece.
+// Every case is read by the processor one byte per read as well as in one
+// piece, and pushed into the decoder in pieces of 1, 2, 3 and 4096 bytes.
 void ExpectCases(UUMethods method, const std::vector<Case>& cases) {
-  for (const Case& c : cases)
+  for (const Case& c : cases) {
     for (std::size_t chunk : {1U, 3U, 4096U}) EXPECT_EQ(Decode(method, c.text, chunk), c.expected) << c.name << ", chunk " << chunk;
+    for (std::size_t piece : {1U, 2U, 3U, 4096U}) EXPECT_EQ(Push(method, c.text, piece), c.expected) << c.name << ", piece " << piece;
+  }
 }
 
 TEST(TUUProcessorBase64, DecodesGroupsPaddingAndLineEnds) {
