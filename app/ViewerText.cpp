@@ -9,7 +9,6 @@
 #include "codec/ByteSink.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
-#include "codec/HeaderParameters.h"
 #include "codec/HtmlText.h"
 #include "codec/QuotedPrintable.h"
 #include "codec/TextStreams.h"
@@ -76,20 +75,6 @@ std::string WithCrLf(std::string text) {
   return out;
 }
 
-// The unfolded value of the field name (lower case) in lines[begin, end);
-// empty when absent.
-std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std::string_view name) {
-  for (std::size_t i = begin; i < end; ++i) {
-    const std::string& line = lines[i];
-    if (line.size() <= name.size() || line[name.size()] != ':') continue;
-    if (pop3::AsciiLower(line.substr(0, name.size())) != name) continue;
-    std::string value = line.substr(name.size() + 1);
-    while (i + 1 < end && IsContinuation(lines[i + 1])) value += lines[++i];
-    return value;
-  }
-  return {};
-}
-
 std::string DecodedBase64(const Lines& lines, std::size_t begin, std::size_t end) {
   std::size_t size = 0;
   for (std::size_t i = begin; i < end; ++i) size += lines[i].size() + 2;
@@ -125,8 +110,7 @@ std::string EightBitLinesOf(std::string bytes) {
 // One text part, lines[begin, end): its body decoded as its header says.
 // The part may be most of a large message: each step takes over the text
 // of the one before, or lets it go as soon as it has made its own.
-std::string DecodedText(const Lines& lines, std::size_t begin, std::size_t end, const pop3::PartHeader& header,
-                        const std::string& contentType) {
+std::string DecodedText(const Lines& lines, std::size_t begin, std::size_t end, const pop3::PartHeader& header) {
   std::string bytes;
   switch (pop3::TransferCodingOf(header.encoding)) {
     case pop3::TransferCoding::QuotedPrintable:
@@ -139,7 +123,7 @@ std::string DecodedText(const Lines& lines, std::size_t begin, std::size_t end, 
       bytes = Joined(lines, begin, end);
       break;
   }
-  const std::string charset = codec::HeaderParameter(contentType, "charset").value_or("");
+  const std::string& charset = header.charset;
   // Without a charset, lines of a body put together from several sources
   // may differ: each shows as UTF-8 when it is, else as ISO-8859-1.
   std::string text = charset.empty() ? EightBitLinesOf(std::move(bytes))
@@ -211,13 +195,11 @@ std::string BodyViewText(const pop3::TMailMessage& message) {
     // last items, and the text is decoded afresh from the raw lines.
     const std::size_t notes = message.Attachments.Items().size();
     if (body.size() < notes) return EightBitLines(body, 0);
-    const std::string contentType = FieldIn(raw, display->headerBegin, display->headerEnd, "content-type");
-    return DecodedText(raw, display->begin, display->end, display->header, contentType) +
+    return DecodedText(raw, display->begin, display->end, display->header) +
            EightBitLines(body, body.size() - notes);
   }
   if (body == raw && !pop3::IsAttachment(mainHeader))
-    return DecodedText(raw, 0, raw.size(), mainHeader,
-                       FieldIn(headerLines, 0, headerLines.size(), "content-type"));
+    return DecodedText(raw, 0, raw.size(), mainHeader);
   return EightBitLines(body, 0);
 }
 

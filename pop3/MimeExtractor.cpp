@@ -83,23 +83,6 @@ class EventFlowingStream : public codec::Stream {
 
 }  // namespace
 
-TransferCoding TransferCodingOf(const std::string& encoding) {
-  std::size_t begin = encoding.find_first_not_of(" \t");
-  if (begin == std::string::npos) return TransferCoding::AsSent;
-  const std::size_t end = encoding.find_last_not_of(" \t");
-  const std::string name = AsciiLower(encoding.substr(begin, end - begin + 1));
-  if (name == "base64") return TransferCoding::Base64;
-  if (name == "quoted-printable") return TransferCoding::QuotedPrintable;
-  if (name == "x-uuencode" || name == "x-uue" || name == "uuencode" || name == "uue") return TransferCoding::UU;
-  return TransferCoding::AsSent;
-}
-
-bool IsAttachment(const PartHeader& header) {
-  if (header.disposition == "attachment" || header.hasFileName) return true;
-  const std::string mainType = header.MainType();
-  return mainType != "text" && mainType != "multipart";
-}
-
 MimeExtractor::MimeExtractor(TPop3Client& client)
     : client_(client), message_(client.MailMessage()), files_(client.AttachFilePath()) {}
 

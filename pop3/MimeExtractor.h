@@ -20,17 +20,6 @@ class TPop3Client;
 // Name given to an attachment of type message/rfc822 that names no file.
 inline constexpr const char* kDefaultMessageName = "message.eml";
 
-// How a part's body is carried, from its Content-Transfer-Encoding value in
-// any letter case and with blanks around it. Anything not named here
-// (7bit, 8bit, binary, unknown) is saved as sent.
-enum class TransferCoding { AsSent, Base64, QuotedPrintable, UU };
-TransferCoding TransferCodingOf(const std::string& encoding);
-
-// A part is an attachment when its disposition says so, when it names a
-// file, or when it is no text (images, applications, audio, video,
-// messages).
-bool IsAttachment(const PartHeader& header);
-
 // Index of the next unread item of MailMessage.RawLines; FetchMessage sets
 // it to 0 before the extraction. Shared by every client object, so two
 // clients must not retrieve at the same time.

@@ -12,45 +12,8 @@
 
 namespace {
 
-using pop3::HeaderParameter;
 using pop3::ParsePartHeader;
 using Lines = std::vector<std::string>;
-
-struct ParameterCase {
-  const char* value;
-  const char* boundary;
-};
-
-// Boundaries as real mail writes them: quoted or not, blanks around "=",
-// any letter case, RFC 2231 forms; the value is taken exactly.
-TEST(HeaderParameter, BoundaryTakenExactlyInEveryForm) {
-  const ParameterCase cases[] = {
-      {"multipart/mixed; boundary=\"XYZ12345\"", "XYZ12345"},
-      {"multipart/mixed; boundary=\"===============123==\"", "===============123=="},
-      {"multipart/mixed; boundary=simple-boundary", "simple-boundary"},
-      {"multipart/mixed; boundary=----=_Part_1.2 ", "----=_Part_1.2"},
-      {"multipart/mixed; boundary = x", "x"},
-      {"multipart/mixed;\tBOUNDARY=\"a;b\\\"c\"; charset=x", "a;b\"c"},
-      {"multipart/mixed; charset=\"boundary=no\"; boundary=ab", "ab"},
-      {"multipart/mixed; boundary*=us-ascii'en'a%20b", "a b"},
-      {"multipart/mixed; boundary*0=\"ab\"; boundary*1=cd", "abcd"},
-      {"multipart/mixed; boundary=\"\"", ""},
-  };
-  for (const ParameterCase& c : cases) {
-    bool found = false;
-    EXPECT_EQ(HeaderParameter(c.value, "boundary", found), c.boundary) << c.value;
-    EXPECT_TRUE(found) << c.value;
-  }
-}
-
-TEST(HeaderParameter, OtherParametersAndPlainTextAreNoBoundary) {
-  for (const std::string value : {"multipart/mixed", "multipart/mixed; xboundary=a", "text/plain; boundary",
-                                  "multipart/mixed boundary=a"}) {
-    bool found = true;
-    EXPECT_EQ(HeaderParameter(value, "boundary", found), "") << value;
-    EXPECT_FALSE(found) << value;
-  }
-}
 
 TEST(ParsePartHeader, FoldedFieldsAnyCaseFirstOccurrence) {
   const Lines lines = {"Content-Type: application/pdf;", "\tname=report.pdf", "content-transfer-encoding:  Base64 ",
