@@ -68,18 +68,27 @@ bool Base64Groups::Take(char c, unsigned char*& out) {
 std::size_t Base64Groups::TakeWholeGroups(std::string_view text, unsigned char*& out) {
   if (taken_ != 0 || endPending_) return 0;
   const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+  // A local pointer, so that the bytes written cannot be taken to change it.
+  unsigned char* to = out;
   std::size_t i = 0;
   for (; i + 4 <= text.size(); i += 4) {
     const unsigned d1 = kBase64Digits[in[i]], d2 = kBase64Digits[in[i + 1]];
     const unsigned d3 = kBase64Digits[in[i + 2]], d4 = kBase64Digits[in[i + 3]];
     if ((d1 | d2 | d3 | d4) >= 64) break;
-    out[0] = Byte1(d1, d2);
-    out[1] = Byte2(d2, d3);
-    out[2] = Byte3(d3, d4);
-    out += 3;
+    to[0] = Byte1(d1, d2);
+    to[1] = Byte2(d2, d3);
+    to[2] = Byte3(d3, d4);
+    to += 3;
   }
+  out = to;
   if (i > 0) leading_ = false;
   return i;
+}
+
+void Base64Decoder::WholeLine(std::string_view line) {
+  // A line of three characters counts; shorter ones are ignored.
+  if (line.size() >= 3 && !line.starts_with("====")) TakeAll(line);
+  groups_.StartLine();
 }
 
 void Base64Decoder::LineText(std::string_view text) {

@@ -60,6 +60,7 @@ class Base64Decoder final : public PushDecoder, private CodedLineReceiver {
 
   void LineText(std::string_view text) override;
   void LineEnd() override;
+  void WholeLine(std::string_view line) override;
   // Takes text into the groups; false (and the splitter stopped) when the
   // text ended in it.
   bool TakeAll(std::string_view text);

@@ -14,6 +14,12 @@ class CodedLineReceiver {
   virtual void LineText(std::string_view text) = 0;
   // The current line has ended (an empty line too).
   virtual void LineEnd() = 0;
+  // A whole line that came in one piece: the same as LineText, when it is
+  // not empty, then LineEnd; a receiver may take it faster in one step.
+  virtual void WholeLine(std::string_view line) {
+    if (!line.empty()) LineText(line);
+    LineEnd();
+  }
 };
 
 // Splits coded text, handed over in pieces of any size, into the lines the

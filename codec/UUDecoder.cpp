@@ -53,11 +53,18 @@ void UUDecoder::LineText(std::string_view text) {
 }
 
 void UUDecoder::LineEnd() {
-  const std::string_view line(line_, held_);
+  const bool endLine = std::string_view(line_, held_).starts_with("end") && blanksAfterEnd_;
   const std::size_t length = length_;
-  const bool endLine = line.starts_with("end") && blanksAfterEnd_;
   held_ = length_ = 0;
   blanksAfterEnd_ = true;
+  TakeLine(std::string_view(line_, std::min(length, kHeldCharacters)), length, endLine);
+}
+
+void UUDecoder::WholeLine(std::string_view line) {
+  TakeLine(line, line.size(), line.starts_with("end") && line.find_first_not_of(" \t", 3) == std::string_view::npos);
+}
+
+void UUDecoder::TakeLine(std::string_view line, std::size_t length, bool endLine) {
   if (dropNextLine_) {
     dropNextLine_ = false;
     return;
@@ -73,7 +80,6 @@ void UUDecoder::LineEnd() {
     dropNextLine_ = true;
     return;
   }
-  // The held characters are all a data line of count n can read.
   unsigned char* out = sink_.Reserve(kMaxLineBytes);
   sink_.Commit(DecodeDataLine(line, n, out));
 }

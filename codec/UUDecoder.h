@@ -31,6 +31,10 @@ class UUDecoder final : public PushDecoder, private CodedLineReceiver {
  private:
   void LineText(std::string_view text) override;
   void LineEnd() override;
+  void WholeLine(std::string_view line) override;
+  // Decodes one line: its first characters (all a data line can read), the
+  // whole line's length, and whether it is an "end" line.
+  void TakeLine(std::string_view line, std::size_t length, bool endLine);
 
   ByteSink& sink_;
   CodedLineSplitter lines_{*this};
