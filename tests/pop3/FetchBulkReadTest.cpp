@@ -48,7 +48,7 @@ TEST_F(FetchBulkRead, ReplyQueuedRightAfterTheTerminatorAnswersTheNextCommand) {
       "C: RETR 1\nS: +OK\nS: Subject: s\nS:\nS: body line\nS: .\nS: +OK deleted\n"
       "C: DELE 1\n");
   EXPECT_EQ(Fetch(), "");
-  EXPECT_EQ(Items(client().MailMessage().RawLines), Lines{"body line"});
+  EXPECT_EQ(Items(client().MailMessage().Body), Lines{"body line"});
   EXPECT_EQ(server_.CountReceived("DELE 1"), 1);
 }
 
@@ -57,7 +57,7 @@ TEST_F(FetchBulkRead, TerminatorInsideTheHeaderAlsoLeavesTheNextReplyQueued) {
   Expect("C: RETR 1\nS: +OK\nS: Subject: only a header\nS: .\nS: -ERR locked\nC: DELE 1\n");
   EXPECT_EQ(Fetch(), "-ERR locked\r\n");
   EXPECT_EQ(Items(client().MailMessage().Header), Lines{"Subject: only a header"});
-  EXPECT_TRUE(client().MailMessage().RawLines.Empty());
+  EXPECT_TRUE(client().MailMessage().Body.Empty());
 }
 
 TEST_F(FetchBulkRead, BodyOfManyBatchesArrivesLineForLine) {
@@ -74,7 +74,6 @@ TEST_F(FetchBulkRead, BodyOfManyBatchesArrivesLineForLine) {
   }
   Expect(script + "S: .\n");
   EXPECT_EQ(Fetch(), "");
-  EXPECT_EQ(Items(client().MailMessage().RawLines), body);
   EXPECT_EQ(Items(client().MailMessage().Body), body);
 }
 
