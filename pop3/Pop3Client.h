@@ -72,8 +72,8 @@ struct AnswerDue {
 // operations. Every operation is synchronous: it waits in the transport's
 // wait loop, which keeps the event loop turning, so handlers (of this and of
 // other objects) may run while it waits. Failures are raised: a refused
-// reply as platform::Exception whose message is the reply line with its
-// CR LF; transport failures as net::ESockError (a connection closed by the
+// reply as ERefused (its message the reply line with its CR LF, the
+// server's words apart in ServerText); transport failures as net::ESockError (a connection closed by the
 // server while an answer is due: kConnectionClosedText); a number the server
 // sent that is no integer as EConvertError.
 //
@@ -210,7 +210,8 @@ class TPop3Client : public net::TLineSocket {
   // after Busy was cleared.
   void DeleteMessage(std::int32_t msg);
   // RETR n into MailMessage, attachments into AttachFilePath, the message
-  // parsed once while it is read (ReadMessage).
+  // parsed once while it is read (ReadMessage). DELE n after it when
+  // DeleteOnRead is set; a refusal raises ERefused.
   void FetchMessage(std::int32_t msg);
 
   // Sends CAPA once per session, when connected; later calls do nothing.

@@ -68,7 +68,7 @@ void TPop3Client::FetchMessage(std::int32_t msg) {
 
     if (DeleteOnRead) {
       const std::string reply = Command("DELE " + number);
-      if (IsRefusal(reply)) throw platform::Exception(reply);
+      if (IsRefusal(reply)) throw ERefused(reply);
     }
     ReportStatus(net::kStatusReply, "Message Retrieved");
   } catch (...) {

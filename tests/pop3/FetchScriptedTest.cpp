@@ -73,7 +73,7 @@ class FetchScripted : public pop3test::ScriptedClientTest {
   }
 
   // Runs FetchMessage(1) in a session of its own and returns the text of
-  // what it raised ("" when nothing).
+  // what it raised ("" when nothing); a refusal's words go to serverText_.
   template <typename Error = std::exception>
   std::string FetchFailure(bool quit = true) {
     client().Connect();
@@ -82,6 +82,8 @@ class FetchScripted : public pop3test::ScriptedClientTest {
       client().FetchMessage(1);
     } catch (const Error& error) {
       failure = error.what();
+      const auto* refused = dynamic_cast<const pop3::ERefused*>(&error);
+      serverText_ = refused != nullptr ? refused->ServerText() : "";
     }
     if (quit) client().Disconnect();
     return failure;
@@ -90,6 +92,7 @@ class FetchScripted : public pop3test::ScriptedClientTest {
   std::string Attachment(const std::string& name) { return ReadFile(home_.AttachFolder() + name); }
 
   fetchtest::TempHome home_;
+  std::string serverText_;
   int ended_ = 0;
   bool busyAtEnd_ = false;
 };
@@ -203,7 +206,8 @@ TEST_F(FetchScripted, RefusedRetrRaisesTheReplyAndKeepsThePreviousMessage) {
   Expect(Retr(kMultipart));
   EXPECT_EQ(FetchFailure(), "");
   Expect("C: RETR 1\nS: -ERR no such message\n");
-  EXPECT_EQ(FetchFailure(), "-ERR no such message\r\n");
+  EXPECT_EQ(FetchFailure<pop3::ERefused>(), "-ERR no such message\r\n");
+  EXPECT_EQ(serverText_, "no such message");
   EXPECT_EQ(client().MailMessage().Subject, " parts");
   EXPECT_EQ(client().MailMessage().Body.Count(), 2);
   EXPECT_EQ(ended_, 2);
@@ -212,7 +216,8 @@ TEST_F(FetchScripted, RefusedRetrRaisesTheReplyAndKeepsThePreviousMessage) {
 TEST_F(FetchScripted, RefusedDeleteRaisesWithTheMessageComplete) {
   client().DeleteOnRead = true;
   Expect(Retr(kMultipart) + "C: DELE 1\nS: -ERR locked\n");
-  EXPECT_EQ(FetchFailure(), "-ERR locked\r\n");
+  EXPECT_EQ(FetchFailure<pop3::ERefused>(), "-ERR locked\r\n");
+  EXPECT_EQ(serverText_, "locked");
   EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"a.bin"});
   EXPECT_EQ(ended_, 1);
 }
