@@ -123,6 +123,23 @@ TEST_F(FetchScripted, PeerClosingInsideTheHeaderFailsToo) {
   EXPECT_FALSE(client().IsConnected());
 }
 
+// Attachments are written while the message arrives: one cut off by the
+// connection's end is removed and reported nowhere, one complete before it
+// stays.
+TEST_F(FetchScripted, PeerClosingMidAttachmentLeavesOnlyCompleteFiles) {
+  Expect("C: RETR 1\nS: +OK\n" +
+             Send("Content-Type: multipart/mixed; boundary=b\n\n--b\n\ntext\n--b\n"
+                  "Content-Disposition: attachment; filename=\"whole.txt\"\n\nwhole\n--b\n"
+                  "Content-Disposition: attachment; filename=\"cut.bin\"\n"
+                  "Content-Transfer-Encoding: base64\n\nQUJD") +
+             "CLOSE\n",
+         false);
+  EXPECT_EQ(FetchFailure<net::ESockError>(false), pop3::kConnectionClosedText);
+  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"whole.txt"});
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), Lines{"whole.txt"});
+  EXPECT_EQ(Attachment("whole.txt"), "whole");
+}
+
 TEST_F(FetchScripted, HeaderWithoutEmptyLineStopsAtTheTerminator) {
   // QUIT right after: nothing past the "." line may have been read. With
   // Parse set the empty body goes through the extraction, which finds
