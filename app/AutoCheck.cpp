@@ -70,7 +70,7 @@ void TForm1::RunAutoCheck() {
     // the failure events.
   }
   if (ConnectPending) CheckBox2->SetChecked(false);
-  POP3->Disconnect();
+  EndCheckSession();
 }
 
 void TForm1::CheckMailboxForRules() {
@@ -140,7 +140,7 @@ void TForm1::MatchSizeRule() {
 void TForm1::FinishAutoCheck() {
   platform::SetScreenCursor(SavedCursor);
   SetControlsEnabled(true);
-  Label5->Hide();
+  FinishStatusLine();
   AutoCheckBusy = false;
 }
 

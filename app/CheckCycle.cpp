@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <exception>
 
 #include "app/MessageRows.h"
@@ -28,13 +29,14 @@ void TForm1::RunManualCheck() {
   try {
     ListAndSummarise();
   } catch (const std::exception&) {
-    // The boxes of the failure events and the one below tell the user.
+    // The boxes of the failure events and the one below tell the user; a
+    // listing cut short has noted so.
   }
   if (ConnectPending) {
     if (!CloseRequested) platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
     CheckBox2->SetChecked(false);
   }
-  POP3->Disconnect();
+  EndCheckSession();
 }
 
 void TForm1::ListAndSummarise() {
@@ -55,14 +57,28 @@ void TForm1::ListMailbox() {
   ListTotal = POP3->MailCount();
   if (FetchLimit > 0 && FetchLimit <= POP3->MailCount()) ListTotal = FetchLimit - 1;
   ListedCount = 0;
-  POP3->ListMessages();
+  const std::string counted = std::to_string(POP3->MailCount());
+  try {
+    POP3->ListMessages();
+  } catch (const std::exception& failure) {
+    NoteIncomplete(failure, ", " + std::to_string(ListedCount) + " of " + counted + " listed");
+    throw;
+  }
+  const int expected = FetchLimit > 0 ? std::min(FetchLimit, POP3->MailCount()) : POP3->MailCount();
+  if (ListedCount < expected) {
+    NoteIncomplete(std::to_string(ListedCount) + " of " + counted + " listed",
+                   "The server counted " + counted + " messages but listed only " + std::to_string(ListedCount) +
+                       " of them.");
+  }
   // A row is named by its unique id, which outlives the session; its
   // number holds only until the mailbox changes. Ids that cannot be read
   // leave the rows to the checks made without them.
   try {
     POP3->ListUniqueIds(ListedIds);
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     ListedIds.clear();
+    // A listing of ids cut short costs the session its summaries.
+    if (!POP3->IsConnected()) NoteIncomplete(failure);
   }
 }
 
@@ -84,7 +100,7 @@ void TForm1::FetchSummaries() {
 void TForm1::FinishManualCheck() {
   platform::SetScreenCursor(SavedCursor);
   SetControlsEnabled(true);
-  Label5->Hide();
+  FinishStatusLine();
   RestartAutoCheckTimer();
   CheckButton->SetHint(ListTotal > 0 ? std::to_string(ListTotal) : std::string());
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/PasswordStore.h"
 #include "app/Settings.h"
 #include "platform/core/Component.h"
 #include "platform/gui/Controls.h"
@@ -309,10 +310,10 @@ class TForm1 : public platform::TComponent {
   void SetViewerButtonsEnabled(bool enabled);
   // opened: the viewer shows the fetched text.
   void FetchHeaderView(std::int32_t msg, bool& opened);
-  // Logs in for a viewer fetch (ConnectPending is cleared once that
-  // worked). True when the message may be fetched: the mailbox still holds
+  // Logs in for a viewer fetch (ConnectPending is cleared and loggedIn set
+  // once that worked). True when the message may be fetched: the mailbox still holds
   // mail (else a box says the item is gone) and the window is not closing.
-  bool OpenViewerSession();
+  bool OpenViewerSession(bool& loggedIn);
   // In the viewer's session: the number the viewer's message has now;
   // nothing, after the box saying so, when it is gone.
   std::optional<std::int32_t> CurrentListedMessage(std::int32_t msg);
@@ -397,7 +398,7 @@ class TForm1 : public platform::TComponent {
   bool ResumeSummarySession();
 
   // Steps of start-up and shut-down (app/StartUp.cpp, app/Settings.cpp;
-  // the password's place in app/PasswordStore.cpp).
+  // the password's place in app/PasswordStore.h).
   void WireSettingsEvents();
   // Reads the settings into the window; returns the SOUND PlayWave text.
   // Raises at a value that is no number, after recording what it read.
@@ -419,14 +420,32 @@ class TForm1 : public platform::TComponent {
   // skipped and the others are still written. Raises afterwards, with one
   // text naming every distinct failure.
   void SaveSettings();
-  // The saved password: from the keyring when the settings file says it is
-  // there, else from the settings file. Writes it back the same way.
+  // The saved password (app/PasswordField.cpp): from the settings file, or
+  // empty while the keyring's read runs; the edit and "Save" are filled when
+  // it answers. Written back the same way.
   std::string ReadPasswordSetting(const platform::ProfileFile& file);
+  void KeyringPasswordRead(const std::string& password);
+  // Before a command reads the password edit: waits, in sight, for the
+  // keyring's read while it is out and the edit empty.
+  void AwaitKeyringPassword();
   void SavePasswordSetting();
-  void ReportNoKeyring();
-  // The settings file named the keyring, but it did not answer at start-up.
-  bool KeyringPasswordUnread = false;
-  bool NoKeyringReported = false;
+  void LeaveWhileSaving();
+  std::unique_ptr<PasswordStore> Passwords = std::make_unique<PasswordStore>();
+  // Part of what a check or a view went for could not be shown: the note
+  // stays on the status line, its hint saying why, until the next command
+  // starts. The first note of a command is kept.
+  void NoteIncomplete(const std::string& shortText, const std::string& longText);
+  void NoteIncomplete(const std::exception& failure, const std::string& extra = std::string());
+  void ClearIncompleteNote();
+  // The end of a command: the status line shows the note (with prefix),
+  // or hides when there is none.
+  void FinishStatusLine(const std::string& prefix = "Incomplete: ");
+  // QUIT at the end of a check: a server found out of step only then has
+  // its answers in the rows already checked one by one, but the check says
+  // so. A view on screen is complete, and its session just ends.
+  void EndCheckSession();
+  void EndViewSession();
+  std::string IncompleteNote, IncompleteHint;
 
   // The keys a save writes, by key name, as start-up found and left them.
   std::map<std::string, LoadedSetting> LoadedSettings;

@@ -1,16 +1,12 @@
-// Where a saved password lives: in the desktop's keyring when one answers,
-// with only the marker EMAIL PasswordIn=Keyring in the settings file;
-// otherwise scrambled under EMAIL Password, as settings files always held
-// it (and still may, from before the keyring was used: such a password
-// moves into the keyring at the next save).
-#include <cstdio>
-#include <string>
+#include "app/PasswordStore.h"
 
-#include "app/POP3Unit1.h"
+#include <chrono>
+#include <cstdio>
+
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
 #include "platform/core/DataFolder.h"
-#include "platform/gui/PasswordKeyring.h"
+#include "platform/core/EventLoop.h"
 
 namespace app {
 
@@ -22,50 +18,95 @@ bool MarkedInKeyring(const platform::ProfileFile& file) {
   return file.ReadString(settings::kEmail, settings::kPasswordIn, "") == settings::kInKeyring;
 }
 
+bool Answered(keyring::Status status) {
+  return status == keyring::Status::Done || status == keyring::Status::NotFound;
+}
+
+// The call's own time-out ends every wait; the deadline only guards against
+// a run without an event loop to deliver it.
+void WaitForAnswer(const keyring::Call& call, const std::function<bool()>& giveUp) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(keyring::kKeyringTimeoutMs);
+  while (!call.Finished() && !(giveUp && giveUp())) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    if (left <= 0) return;
+    platform::WaitForEvents(static_cast<int>(left));
+  }
+}
+
 }  // namespace
 
-std::string TForm1::ReadPasswordSetting(const platform::ProfileFile& file) {
-  std::string stored = file.ReadString(settings::kEmail, settings::kPassword, "");
-  if (!MarkedInKeyring(file)) return DecodeStoredPassword(stored);
-  std::string password;
-  keyring::Status status = keyring::ReadPassword(settings::kKeyringEntry, password);
-  if (status == keyring::Status::Done) return password;
-  if (status == keyring::Status::NoKeyring) {
-    // The password is still there for a later run; a save that has no new
-    // password to store must not drop it (see SavePasswordSetting).
-    KeyringPasswordUnread = true;
-    ReportNoKeyring();
-  }
-  return DecodeStoredPassword(stored);
+PasswordStore::PasswordStore() = default;
+PasswordStore::~PasswordStore() = default;
+
+std::string PasswordStore::Load(const platform::ProfileFile& file) {
+  read_.reset();
+  std::string stored = DecodeStoredPassword(file.ReadString(settings::kEmail, settings::kPassword, ""));
+  if (!MarkedInKeyring(file)) return stored;
+  fileFallback_ = stored;
+  read_ = keyring::StartRead(settings::kKeyringEntry);
+  read_->OnFinished = [this] { ReadAnswered(); };
+  return {};
 }
+
+bool PasswordStore::Reading() const { return read_ && !read_->Finished(); }
+
+void PasswordStore::AwaitRead(const std::function<bool()>& giveUp) {
+  if (Reading()) WaitForAnswer(*read_, giveUp);
+}
+
+void PasswordStore::ReadAnswered() {
+  keyring::Status status = read_->Result();
+  if (status == keyring::Status::NoAnswer) keyringSilent_ = true;
+  // The password is still there for a later run; a save that has no new
+  // password to store must not drop it (see Save).
+  if (!Answered(status)) ReportNoKeyring();
+  const std::string& password = status == keyring::Status::Done ? read_->Password() : fileFallback_;
+  if (!password.empty() && OnPasswordRead) OnPasswordRead(password);
+}
+
+bool PasswordStore::PasswordUnread() const { return read_ && (!read_->Finished() || !Answered(read_->Result())); }
 
 // The keyring's entry is removed only when the settings file says it is
 // there, so that a run without a saved password asks the keyring nothing.
-void TForm1::SavePasswordSetting() {
+void PasswordStore::Save(const std::string& password, bool keep, const std::function<void()>& beforeWaiting) {
   using namespace settings;
-  std::string password = PasswordEdit->Text();
-  bool keepPassword = CheckBox1->Checked() && !password.empty();
   bool markedInKeyring = MarkedInKeyring(SettingsFile());
-  if (!keepPassword && KeyringPasswordUnread && password.empty()) {
+  if (!keep && PasswordUnread() && password.empty()) {
     WriteSetting(kEmail, kPassword, "");
     return;
   }
-  if (keepPassword && keyring::StorePassword(kKeyringEntry, password) == keyring::Status::Done) {
+  if (keep && Ask([&] { return keyring::StartStore(kKeyringEntry, password); }, beforeWaiting) ==
+                  keyring::Status::Done) {
     WriteSetting(kEmail, kPassword, "");
     WriteSetting(kEmail, kPasswordIn, kInKeyring);
     return;
   }
-  if (keepPassword) ReportNoKeyring();
-  if (!keepPassword && markedInKeyring) keyring::RemovePassword(kKeyringEntry);
-  WriteSetting(kEmail, kPassword, keepPassword ? EncodeStoredPassword(password) : std::string());
+  if (keep) ReportNoKeyring();
+  if (!keep && markedInKeyring) Ask([] { return keyring::StartRemove(kKeyringEntry); }, beforeWaiting);
+  WriteSetting(kEmail, kPassword, keep ? EncodeStoredPassword(password) : std::string());
   if (markedInKeyring) WriteSetting(kEmail, kPasswordIn, "");
+}
+
+// The keyring library runs its calls one at a time: after one that got no
+// answer, the next would only queue behind it. A read still out counts
+// too, and the wait ends as soon as that read gives up.
+keyring::Status PasswordStore::Ask(const std::function<std::unique_ptr<keyring::Call>()>& start,
+                                   const std::function<void()>& beforeWaiting) {
+  if (keyringSilent_) return keyring::Status::NoAnswer;
+  std::unique_ptr<keyring::Call> call = start();
+  if (beforeWaiting) beforeWaiting();
+  WaitForAnswer(*call, [this] { return keyringSilent_; });
+  if (!call->Finished()) return keyring::Status::NoAnswer;
+  if (call->Result() == keyring::Status::NoAnswer) keyringSilent_ = true;
+  return call->Result();
 }
 
 // Said once per run, on the terminal or in the session's log: a box at
 // close would keep the window from closing.
-void TForm1::ReportNoKeyring() {
-  if (NoKeyringReported) return;
-  NoKeyringReported = true;
+void PasswordStore::ReportNoKeyring() {
+  if (noKeyringReported_) return;
+  noKeyringReported_ = true;
   std::fprintf(stderr, "pop3check: no keyring answered; the saved password is kept scrambled in %s\n",
                platform::SettingsFilePath().c_str());
 }

@@ -2,6 +2,7 @@
 
 #include "app/MessageRows.h"
 #include "app/POP3Unit1.h"
+#include "codec/CharacterClasses.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
 #include "codec/MailDate.h"
@@ -46,13 +47,16 @@ std::optional<std::string> FieldValue(const std::string& header, const ShownFiel
   return value;
 }
 
+// A sender or subject never turns the text after it around: "Invoice
+// \u202Efdp.exe" would show as "Invoice exe.pdf".
 std::string ShownFieldText(const ShownField& field, const std::string& value) {
   if (field.Column == kDateColumn) return ControlsAsBlanks(codec::ShownMailDate(Unfolded(value)));
-  return ControlsAsBlanks(codec::DecodeHeaderText(value));
+  return codec::WithoutDirectionOverrides(ControlsAsBlanks(codec::DecodeHeaderText(value)));
 }
 
 std::string FieldHint(const ShownField& field, const std::string& value) {
-  if (field.Column == kDateColumn) return ControlsAsBlanks(codec::ShownAsEightBit(Unfolded(value)));
+  if (field.Column == kDateColumn)
+    return codec::WithoutDirectionOverrides(ControlsAsBlanks(codec::ShownAsEightBit(Unfolded(value))));
   return ShownFieldText(field, value);
 }
 

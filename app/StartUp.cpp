@@ -126,10 +126,11 @@ void TForm1::WriteStartUpSettings(const std::string& interval, const std::option
 }
 
 // "Yes" ticks "Sound" at start; any spelling of yes makes the sound
-// available once the user ticks it.
+// available once the user ticks it, provided the wave file is one the
+// player takes.
 void TForm1::ApplySoundSetting(const std::string& playWave) {
   std::string wave = platform::WaveFilePath();
-  if (platform::FileExists(wave) && AsciiUpper(playWave) == "YES") {
+  if (AsciiUpper(playWave) == "YES" && WavePlayer1->CanPlay(wave)) {
     WavePlayer1->SetFileName(wave);
     SoundAvailable = true;
     return;

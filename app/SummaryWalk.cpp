@@ -29,8 +29,13 @@ void TForm1::WalkSummaries(bool manual) {
   int from = 0;
   for (int restarts = 0;; ++restarts) {
     const std::optional<int> tooLongAt = WalkRowsFrom(from, manual);
-    if (!tooLongAt || restarts == kMaxSessionRestarts || CloseRequested || (manual && StopRequested)) return;
-    if (!ResumeSummarySession()) return;
+    if (!tooLongAt || CloseRequested || (manual && StopRequested)) return;
+    if (restarts == kMaxSessionRestarts || !ResumeSummarySession()) {
+      NoteIncomplete("header too long",
+                     "A message's header was too long to read, which cost the connection; the rows after it could "
+                     "not be read in a new session.");
+      return;
+    }
     from = *tooLongAt + 1;
   }
 }
@@ -51,8 +56,9 @@ std::optional<int> TForm1::WalkRowsFrom(int from, bool manual) {
       }
       if (manual && StopRequested) break;
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     // Rows keep what they have; the check goes on.
+    NoteIncomplete(failure);
   }
   summaries.Finish();
   return tooLongAt;
@@ -62,14 +68,21 @@ TForm1::RowSummary TForm1::FetchRowSummary(pop3::SummaryPipeline& summaries, int
   SummaryRow = row;
   try {
     summaries.FetchSummary(RowMessageNumber(*StringGrid1, row));
-  } catch (const net::ESockError&) {
+  } catch (const net::ESockError& failure) {
+    NoteIncomplete(failure);
     return RowSummary::ConnectionLost;
   } catch (const pop3::EHeaderTooLong&) {
     return RowSummary::HeaderTooLong;
-  } catch (const platform::Exception&) {
+  } catch (const platform::Exception& failure) {
     // Refused or unreadable: this message alone, while the connection
-    // holds. An answer given up midway costs the connection, and the walk.
-    if (CloseRequested || !POP3->IsConnected()) return RowSummary::ConnectionLost;
+    // holds. An answer given up midway, a lost connection and answers out
+    // of step cost the connection, and the walk; the rows not filled say
+    // so. (The summaries are handed out only once their answers were
+    // found in step, so no row is filled from another message's answer.)
+    if (CloseRequested || !POP3->IsConnected()) {
+      NoteIncomplete(failure);
+      return RowSummary::ConnectionLost;
+    }
   }
   return RowSummary::Done;
 }

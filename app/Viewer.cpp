@@ -83,6 +83,7 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
   CommandScope command(*this);
   FetchRunning running(ViewerFetchRunning);
   Timer1->SetEnabled(false);
+  ClearIncompleteNote();
   ViewerMessage = msg;
   ViewerMessageId = ListedId(msg);
   ShowStatus("Connecting ...");
@@ -94,24 +95,29 @@ void TForm1::StringGrid1DblClickCell(int ARow, int) {
 void TForm1::FetchHeaderView(std::int32_t msg, bool& opened) {
   PrepareSession();
   ConnectPending = true;
+  bool loggedIn = false;
   try {
     std::optional<std::int32_t> current;
-    if (OpenViewerSession() && (current = CurrentListedMessage(msg))) {
+    if (OpenViewerSession(loggedIn) && (current = CurrentListedMessage(msg))) {
       POP3->FetchSummary(*current);
       ShowInViewer(WrappedForDisplay(HeaderViewText(POP3->Summary().Header)), kHeaderCaption);
       opened = true;
     }
-  } catch (const std::exception&) {
-    // The failure events' boxes and the one below tell the user.
+  } catch (const std::exception& failure) {
+    // The failure events' boxes and the one below tell the user of a
+    // log-in that failed; a fetch that failed after it says so on the
+    // status line.
+    if (loggedIn) NoteIncomplete(failure);
   }
   if (ConnectPending && !CloseRequested)
     platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
-  POP3->Disconnect();
+  EndViewSession();
 }
 
-bool TForm1::OpenViewerSession() {
+bool TForm1::OpenViewerSession(bool& loggedIn) {
   POP3->Connect();
   ConnectPending = false;
+  loggedIn = true;
   ShowStatus("Working ...");
   if (POP3->MailCount() < 1) {
     platform::ShowInformation(kNoLongerAvailable);
@@ -144,7 +150,7 @@ void TForm1::FinishHeaderView(bool opened) {
   SetViewerButtonsEnabled(true);
   if (opened) return;
   ViewerFetch = false;
-  Label5->Hide();
+  FinishStatusLine("Header not shown: ");
   RestartAutoCheckTimer();
 }
 
@@ -160,6 +166,7 @@ void TForm1::Memo1DblClick() {
 void TForm1::ShowBodyView() {
   CommandScope command(*this);
   FetchRunning running(ViewerFetchRunning);
+  ClearIncompleteNote();
   ShowStatus("Connecting ...");
   SetViewerButtonsEnabled(false);
   bool opened = false;
@@ -172,9 +179,10 @@ void TForm1::FetchBodyView(bool& opened) {
   POP3->SetAttachFilePath(folder);
   ConnectPending = true;
   AttachmentsSaved = false;
+  bool loggedIn = false;
   try {
     std::optional<std::int32_t> current;
-    if (OpenViewerSession() && (current = CurrentListedMessage(ViewerMessage))) {
+    if (OpenViewerSession(loggedIn) && (current = CurrentListedMessage(ViewerMessage))) {
       // Start-up creates the folder; it may have gone since.
       if (!platform::FolderExists(folder)) platform::CreateFolder(folder);
       POP3->FetchMessage(*current);
@@ -185,8 +193,10 @@ void TForm1::FetchBodyView(bool& opened) {
       ShowInViewer(WrappedForDisplay(std::move(text)), kBodyCaption);
       opened = true;
     }
-  } catch (const std::exception&) {
-    // The header stays on screen; the next double click saves it.
+  } catch (const std::exception& failure) {
+    // The header stays on screen, the status line saying why the body is
+    // not; the next double click saves the header.
+    if (loggedIn) NoteIncomplete(failure);
   }
   // What a failed fetch received (up to the retrieval's cap) is never shown.
   ReleaseFetchedMessage();
@@ -194,7 +204,7 @@ void TForm1::FetchBodyView(bool& opened) {
     if (ConnectPending) platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
     if (AttachmentsSaved) platform::ShowInformation("Attachment(s) Placed In " + folder + " !");
   }
-  POP3->Disconnect();
+  EndViewSession();
 }
 
 // After a failed body fetch the header view stays, now without a body to
@@ -203,7 +213,12 @@ void TForm1::FinishBodyView(bool opened) {
   platform::SetScreenCursor(SavedCursor);
   SetViewerButtonsEnabled(true);
   ViewerMessage = 0;
-  if (!opened && Memo1->Visible()) ShowStatus(kHeaderCaption);
+  if (opened || !Memo1->Visible()) return;
+  ShowStatus(kHeaderCaption);
+  if (!IncompleteNote.empty()) {
+    ShowStatus("Body not shown: " + IncompleteNote + " - ESC to close");
+    Label5->SetHint(IncompleteHint);
+  }
 }
 
 // The file holds what the viewer shows, in UTF-8, then one CR LF. A file that cannot be written leaves the viewer open, so
@@ -212,7 +227,7 @@ void TForm1::SaveViewerText() {
   std::string fileName;
   if (!platform::RunSaveDialog(SaveDialog1, fileName) || fileName.empty()) return;
   try {
-    platform::WriteFileReplacing(fileName, Memo1->Text() + "\r\n");
+    platform::WriteFileReplacing(fileName, {Memo1->Text(), "\r\n"});
   } catch (const platform::EFileError& error) {
     platform::ShowError(error.Message() + ". The text was not saved: double-click it again to choose another file.");
     return;

@@ -7,6 +7,7 @@
 
 #include "codec/Base64Decoder.h"
 #include "codec/ByteSink.h"
+#include "codec/CharacterClasses.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
 #include "codec/HtmlText.h"
@@ -156,7 +157,8 @@ std::string HeaderViewText(const pop3::StringList& header) {
     }
     i = end;
   }
-  return text;
+  // No field turns the text after it around (a subject "\u202Efdp.exe").
+  return codec::WithoutDirectionOverrides(std::move(text));
 }
 
 std::string BodyViewText(const pop3::TMailMessage& message) {

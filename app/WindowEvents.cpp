@@ -1,3 +1,4 @@
+#include "app/FailureNote.h"
 #include "app/POP3Unit1.h"
 #include "platform/gui/Application.h"
 
@@ -50,6 +51,7 @@ void TForm1::SetControlsEnabled(bool enabled) {
 }
 
 void TForm1::CopyCredentials() {
+  AwaitKeyringPassword();
   ServerAddress address = SplitServerAddress(IPedit->Text());
   POP3->Host = address.Host;
   POP3->Port = address.Port;
@@ -71,6 +73,7 @@ void TForm1::ShowStatus(const std::string& text) {
 }
 
 void TForm1::ShowListForCommand() {
+  ClearIncompleteNote();
   Memo1->Hide();
   ViewerFetch = false;
   StringGrid1->Show();
@@ -91,6 +94,47 @@ void TForm1::PrepareSession() {
   CopyCredentials();
   SavedCursor = platform::ScreenCursor();
   platform::SetScreenCursor(platform::CursorShape::HourGlass);
+}
+
+void TForm1::NoteIncomplete(const std::string& shortText, const std::string& longText) {
+  if (!IncompleteNote.empty() || CloseRequested) return;
+  IncompleteNote = shortText;
+  IncompleteHint = longText;
+}
+
+void TForm1::NoteIncomplete(const std::exception& failure, const std::string& extra) {
+  const FailureNote note = NoteFor(failure, POP3->TimedOut());
+  NoteIncomplete(note.Short + extra, note.Long);
+}
+
+void TForm1::ClearIncompleteNote() {
+  IncompleteNote.clear();
+  IncompleteHint.clear();
+  Label5->SetHint("");
+}
+
+void TForm1::FinishStatusLine(const std::string& prefix) {
+  if (IncompleteNote.empty()) {
+    Label5->Hide();
+    return;
+  }
+  ShowStatus(prefix + IncompleteNote);
+  Label5->SetHint(IncompleteHint);
+}
+
+void TForm1::EndCheckSession() {
+  try {
+    POP3->Disconnect();
+  } catch (const pop3::EOutOfStep& failure) {
+    NoteIncomplete(failure);
+  }
+}
+
+void TForm1::EndViewSession() {
+  try {
+    POP3->Disconnect();
+  } catch (const pop3::EOutOfStep&) {
+  }
 }
 
 void TForm1::RestartAutoCheckTimer() {

@@ -12,12 +12,23 @@ inline unsigned char Byte1(unsigned d1, unsigned d2) { return static_cast<unsign
 inline unsigned char Byte2(unsigned d2, unsigned d3) { return static_cast<unsigned char>((d2 << 4) | (d3 >> 2)); }
 inline unsigned char Byte3(unsigned d3, unsigned d4) { return static_cast<unsigned char>((d3 << 6) | d4); }
 
+// Characters outside "+" to "z": blanks, controls, 8-bit bytes and a few
+// punctuation marks.
+inline bool HasNoEntry(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return u < '+' || u > 'z';
+}
+
 // The rule for characters outside the alphabet: whether c, coming as the
 // character at position (0 to 3) of a group, is passed over instead of
-// taken. A group begins only at a digit; after that every character counts
-// with its entry in the digit table (kBase64NotDigit for one outside the
-// alphabet, kBase64Pad for "=").
-inline bool PassedOver(char c, int position) { return position == 0 && !IsBase64Digit(c); }
+// taken. A group begins only at a digit. Inside a group the characters
+// outside "+" to "z" are passed over too, as RFC 2045 has decoders ignore
+// what is not of the alphabet, so that a blank or a line break that a
+// relay put into a group does not shift the bits of the rest; the
+// non-digits within "+" to "z" still take their digit-table value there
+// (kBase64NotDigit, and kBase64Pad for "="), which goes into the group's
+// bytes.
+inline bool PassedOver(char c, int position) { return position == 0 ? !IsBase64Digit(c) : HasNoEntry(c); }
 
 }  // namespace
 

@@ -23,8 +23,9 @@ class Base64Groups {
   void StartText();
 
   // Takes the next character, writing the byte it completes at out. A
-  // group begins only at a digit; its other characters count with their
-  // table entry, whatever they are. Returns false when the text has ended:
+  // group begins only at a digit; inside it, characters outside "+" to "z"
+  // are passed over and the others count with their table entry. Returns
+  // false when the text has ended:
   // "=" as a group's third or fourth character, or where a group should
   // begin when another character follows it in the line.
   bool Take(char c, unsigned char*& out);
@@ -41,8 +42,10 @@ class Base64Groups {
 
 // Decodes Base64 text of a body, pushed in pieces of any size, into sink.
 // Lenient, line by line (CodedLineSplitter's lines): characters that
-// cannot start a group are skipped, lines of at most two characters and
-// lines starting "====" are ignored, a group cut short by the line's end
+// cannot start a group are skipped, characters outside "+" to "z" (blanks,
+// controls, 8-bit bytes) are passed over inside a group too, lines of at
+// most two characters and lines starting "====" are ignored, a group cut
+// short by the line's end
 // gives the bytes its characters determine. The text ends, with what was
 // decoded kept, at the first padding "=" (after the bytes of its group) or
 // at a line whose first non-skipped character is "=" or a carriage return,

@@ -8,6 +8,8 @@
 #include <memory>
 #include <utility>
 
+#include "codec/Utf8.h"
+
 namespace codec {
 
 namespace {
@@ -114,34 +116,14 @@ bool IsAscii(std::string_view text) {
 
 bool IsUtf8(std::string_view text) {
   const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-  const std::size_t n = text.size();
-  std::size_t i = 0;
-  while (i < n) {
-    const unsigned char c = s[i];
-    if (c < 0x80) {
+  for (std::size_t i = 0; i < text.size();) {
+    if (s[i] < 0x80) {
       ++i;
       continue;
     }
-    std::size_t length;
-    unsigned char low = 0x80, high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-      length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      length = 3;
-      if (c == 0xE0) low = 0xA0;   // overlong
-      if (c == 0xED) high = 0x9F;  // surrogates
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      length = 4;
-      if (c == 0xF0) low = 0x90;
-      if (c == 0xF4) high = 0x8F;
-    } else {
-      return false;
-    }
-    if (n - i < length) return false;
-    if (s[i + 1] < low || s[i + 1] > high) return false;
-    for (std::size_t k = 2; k < length; ++k)
-      if (s[i + k] < 0x80 || s[i + k] > 0xBF) return false;
-    i += length;
+    const Utf8Piece piece = NextUtf8Piece(text, i);
+    if (!piece.WellFormed) return false;
+    i += piece.Length;
   }
   return true;
 }
@@ -161,9 +143,63 @@ std::string Latin1ToUtf8(std::string_view bytes) {
   return out;
 }
 
+namespace {
+
+enum class EightBitReading { Utf8, CutUtf8, Latin1 };
+
+// Whether bytes are UTF-8, UTF-8 with characters cut short, or anything
+// else. A sender that shortens a name or a line to a number of bytes cuts
+// a character in two; the whole characters around the cut still say the
+// text is UTF-8. Text in ISO-8859-1 almost never holds a whole multi-byte
+// sequence (a letter from "Â" to "ô" followed by one to three symbols or
+// C1 controls), and a lone byte from 0x80 to 0xBF, or one that starts no
+// sequence, says the text is not UTF-8 at all.
+EightBitReading ReadingOf(std::string_view bytes) {
+  const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+  bool wholeCharacter = false;
+  bool cut = false;
+  for (std::size_t i = 0; i < bytes.size();) {
+    if (s[i] < 0x80) {
+      ++i;
+      continue;
+    }
+    const Utf8Piece piece = NextUtf8Piece(bytes, i);
+    if (!piece.WellFormed && !piece.CutShort) return EightBitReading::Latin1;
+    wholeCharacter = wholeCharacter || piece.WellFormed;
+    cut = cut || piece.CutShort;
+    i += piece.Length;
+  }
+  if (!cut) return EightBitReading::Utf8;
+  return wholeCharacter ? EightBitReading::CutUtf8 : EightBitReading::Latin1;
+}
+
+// UTF-8 with each character cut short shown as U+FFFD.
+std::string WithCutCharactersReplaced(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + 8);
+  for (std::size_t i = 0; i < bytes.size();) {
+    const Utf8Piece piece = NextUtf8Piece(bytes, i);
+    if (piece.WellFormed) {
+      out.append(bytes.substr(i, piece.Length));
+    } else {
+      AppendUtf8(out, 0xFFFD);
+    }
+    i += piece.Length;
+  }
+  return out;
+}
+
+// ShownAsEightBit of bytes that are not UTF-8 as they stand.
+std::string RepairedOrLatin1(std::string_view bytes, EightBitReading reading) {
+  return reading == EightBitReading::CutUtf8 ? WithCutCharactersReplaced(bytes) : Latin1ToUtf8(bytes);
+}
+
+}  // namespace
+
 std::string ShownAsEightBit(std::string_view bytes) {
-  if (IsUtf8(bytes)) return std::string(bytes);
-  return Latin1ToUtf8(bytes);
+  const EightBitReading reading = ReadingOf(bytes);
+  if (reading == EightBitReading::Utf8) return std::string(bytes);
+  return RepairedOrLatin1(bytes, reading);
 }
 
 namespace {
@@ -225,8 +261,9 @@ std::string DecodeCharsetTaking(std::string bytes, std::string_view charset) {
     case Conversion::Failed:
       break;
   }
-  if (IsUtf8(bytes)) return bytes;
-  return Latin1ToUtf8(bytes);
+  const EightBitReading reading = ReadingOf(bytes);
+  if (reading == EightBitReading::Utf8) return bytes;
+  return RepairedOrLatin1(bytes, reading);
 }
 
 }  // namespace codec

@@ -18,8 +18,11 @@ bool IsUtf8(std::string_view text);
 std::string Latin1ToUtf8(std::string_view bytes);
 
 // Bytes of no known charset as the program shows 8-bit text everywhere:
-// well-formed UTF-8 as it is, anything else byte by byte as ISO-8859-1.
-// Nothing is lost: every byte shows as a character.
+// well-formed UTF-8 as it is; UTF-8 in which characters were cut short (at
+// least one whole multi-byte character, and nothing ill-formed but the
+// starts of characters whose remaining bytes are missing) with one U+FFFD
+// for each cut character; anything else byte by byte as ISO-8859-1, so
+// that every byte shows as a character.
 std::string ShownAsEightBit(std::string_view bytes);
 
 // bytes, written in charset, in UTF-8. charset is matched as mail writes

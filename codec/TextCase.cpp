@@ -16,37 +16,6 @@ char32_t PairedCapital(char32_t c, char32_t firstCapital) {
   return (c - firstCapital) % 2 == 1 ? c - 1 : c;
 }
 
-// The code point of the well-formed sequence at text[i] and its length;
-// length 0 when the byte there starts none.
-char32_t ReadCodePoint(std::string_view text, std::size_t i, std::size_t& length) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[i + k]); };
-  const unsigned char first = byte(0);
-  length = 0;
-  std::size_t n;
-  char32_t c;
-  if (first >= 0xC2 && first <= 0xDF) {
-    n = 2;
-    c = first & 0x1F;
-  } else if (first >= 0xE0 && first <= 0xEF) {
-    n = 3;
-    c = first & 0x0F;
-  } else if (first >= 0xF0 && first <= 0xF4) {
-    n = 4;
-    c = first & 0x07;
-  } else {
-    return 0;
-  }
-  if (text.size() - i < n) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    if ((byte(k) & 0xC0) != 0x80) return 0;
-    c = (c << 6) | (byte(k) & 0x3F);
-  }
-  const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-  if (c < smallest[n] || c > 0x10FFFF || Between(c, 0xD800, 0xDFFF)) return 0;
-  length = n;
-  return c;
-}
-
 }  // namespace
 
 char32_t UpperCaseLetter(char32_t c) {
@@ -98,14 +67,13 @@ std::string UpperCaseText(std::string_view text) {
       ++i;
       continue;
     }
-    std::size_t length;
-    const char32_t c = ReadCodePoint(text, i, length);
-    if (length == 0) {
+    const Utf8Piece piece = NextUtf8Piece(text, i);
+    if (!piece.WellFormed) {
       out += text[i++];
       continue;
     }
-    AppendUtf8(out, UpperCaseLetter(c));
-    i += length;
+    AppendUtf8(out, UpperCaseLetter(piece.CodePoint));
+    i += piece.Length;
   }
   return out;
 }

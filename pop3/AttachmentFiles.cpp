@@ -13,8 +13,8 @@ AttachmentFiles::AttachmentFiles(std::string folder)
     : folder_(std::move(folder)), maxNameBytes_(platform::MaxFileNameBytes(folder_)) {}
 
 std::string AttachmentFiles::PreparedName(const std::string& name) const {
-  const std::string fitted = FittedAttachmentName(SafeAttachmentName(name), maxNameBytes_);
-  return fitted.empty() || fitted == "." || fitted == ".." ? kDefaultAttachmentName : fitted;
+  // Shortening may leave a dot or a blank at the end of what it kept.
+  return SafeAttachmentName(FittedAttachmentName(SafeAttachmentName(name), maxNameBytes_));
 }
 
 // Each call goes on from the number where the last one for the same name

@@ -23,7 +23,8 @@ class AttachmentFiles {
 
   // A name taken from a message or an event handler made fit for the
   // folder: a plain name (SafeAttachmentName), shortened to the file
-  // system's limit with room for a number suffix (FittedAttachmentName).
+  // system's limit with room for a number suffix (FittedAttachmentName),
+  // with what the cut leaves at its end cleaned as SafeAttachmentName does.
   std::string PreparedName(const std::string& name) const;
 
   // The first of wanted, wanted numbered 1, 2, ... (NumberedAttachmentName)

@@ -54,6 +54,7 @@ void TPop3Client::SetAttachFilePath(const std::string& value) {
 
 std::string TPop3Client::Command(const std::string& command) {
   SettleAnswersDue();
+  RefuseUnaskedData();
   StartCommandDeadline();
   std::string reply;
   Transaction(command, reply);
@@ -76,6 +77,20 @@ std::string TPop3Client::ReadAnswerLine() {
 void TPop3Client::RaiseConnectionClosed() {
   DropConnection();
   throw ESockError(kConnectionClosedText);
+}
+
+// A server that sends an answer nobody asked for shifts every later answer
+// onto the wrong command: a summary would land on another row, a reply on
+// another command. Once it shows, nothing it sends can be trusted to
+// belong where it arrives.
+void TPop3Client::RefuseUnaskedData() {
+  if (answersDue_.empty() && IsConnected() && DataAvailable())
+    RaiseOutOfStep("The server sent data that no command asked for");
+}
+
+void TPop3Client::RaiseOutOfStep(const std::string& what) {
+  DropConnection();
+  throw EOutOfStep(what + ": its answers are out of step, so the connection was closed");
 }
 
 void TPop3Client::DropConnection() {

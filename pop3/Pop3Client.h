@@ -50,6 +50,15 @@ class EHeaderTooLong : public platform::Exception {
   using Exception::Exception;
 };
 
+// The server sent what no command asked for: data while no answer was due,
+// or, in place of an answer, one that belongs to another command. Answers
+// can no longer be told apart, so the connection has been dropped without
+// another command (no QUIT: nothing of the session is committed).
+class EOutOfStep : public platform::Exception {
+ public:
+  using Exception::Exception;
+};
+
 using SecurityEvent = std::function<void(const std::string& Text)>;
 
 // The header summary of one message, filled by FetchSummary.
@@ -230,17 +239,23 @@ class TPop3Client : public net::TLineSocket {
   // number names it only within one. Each sets Busy while it runs and
   // returns at once, without effect, while Busy is set; none fires an event.
   //
-  // "UIDL": the id of every listed message by its number. False, with ids
-  // empty, when the server refuses the command (it has no UIDL); the
-  // session goes on. A listing line that is no "number id" fails and drops
-  // the connection.
+  // "UIDL": the id of every listed message by its number. Servers that
+  // derive ids from a message's bytes give two equal messages one id, so
+  // an id listed more than once names no message, and neither does a
+  // number listed twice: such numbers are left out, and their messages
+  // are treated as those of a server without ids. False, with ids empty,
+  // when the server refuses the command (it has no UIDL); the session goes
+  // on. A listing line that is no "number id" fails and drops the
+  // connection.
   bool ListUniqueIds(std::map<std::int32_t, std::string>& ids);
   // "UIDL n": message n's id; nothing when the server refuses (no such
-  // message).
+  // message) or answers for another number.
   std::optional<std::string> UniqueId(std::int32_t msg);
   // The number that the message with uniqueId has now: msg when "UIDL msg"
   // still gives that id, else its number in the whole "UIDL" listing (the
-  // mailbox changed since msg was taken); nothing when it is gone.
+  // mailbox changed since msg was taken); nothing when it is gone, or when
+  // the listing gives the id to more than one message (which of them is
+  // meant is in doubt).
   std::optional<std::int32_t> LocateMessage(std::int32_t msg, const std::string& uniqueId);
 
  protected:
@@ -259,7 +274,8 @@ class TPop3Client : public net::TLineSocket {
   // Transaction that drops the connection and raises ESockError
   // kConnectionClosedText instead of returning an empty reply. Starts the
   // command's overall deadline (CommandTimeOuts), which bounds the reply
-  // and every answer line read after it.
+  // and every answer line read after it. Data already waiting when no
+  // answer is due raises EOutOfStep before anything is sent.
   std::string Command(const std::string& command);
   // ReadLn that drops the connection and raises ESockError
   // kConnectionClosedText instead of returning the empty string.
@@ -273,6 +289,10 @@ class TPop3Client : public net::TLineSocket {
 
  private:
   [[noreturn]] void RaiseConnectionClosed();
+  // Raises EOutOfStep, the connection dropped, when bytes are waiting
+  // although every answer asked for has been read.
+  void RefuseUnaskedData();
+  [[noreturn]] void RaiseOutOfStep(const std::string& what);
   void StartCommandDeadline();
   void AskForCredentials();
   void LogIn();
@@ -295,7 +315,8 @@ class TPop3Client : public net::TLineSocket {
   void ForgetSession();
   void NoteListedSize(const ListEntry& entry);
   // Sends the commands of answers in one write and notes them as due. A
-  // failed send drops the connection (what went out is unknown).
+  // failed send drops the connection (what went out is unknown). Raises
+  // EOutOfStep as Command does.
   void SendAhead(const std::vector<AnswerDue>& answers);
   // Reads the status line of the answer due first (it must be what/msg),
   // reported as Transaction reports a reply. When the read fails the
@@ -307,10 +328,16 @@ class TPop3Client : public net::TLineSocket {
   // The rest of FetchSummary once TOP's status line topReply was read:
   // reply test, header, size (listedSize when given, else LIST n's reply,
   // read from the answers due when listDue, else asked for now),
-  // "Summary Retrieved", OnRetrieveEnd.
+  // "Summary Retrieved", OnRetrieveEnd. A LIST n reply that passes must be
+  // "+OK n size" for this msg (and its listed size, when the listing gave
+  // one), or the answers are out of step (EOutOfStep) and the summary is
+  // not handed out.
   void CompleteSummary(std::int32_t msg, const std::string& topReply, std::optional<std::int32_t> listedSize,
                        bool listDue);
-  bool ReadUniqueIdListing(std::map<std::int32_t, std::string>& ids);
+  // The whole "UIDL" listing as the server sent it, repeats included;
+  // false when the server refuses the command.
+  void CheckListAnchor(std::int32_t msg, const std::string& reply, std::optional<std::int32_t> listedSize);
+  bool ReadUniqueIdListing(std::vector<UniqueIdEntry>& entries);
   std::optional<std::string> AskUniqueId(std::int32_t msg);
 
   std::string attachFilePath_;

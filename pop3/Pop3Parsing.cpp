@@ -48,8 +48,10 @@ UniqueIdEntry ParseUniqueIdLine(const std::string& line) {
   return entry;
 }
 
-std::string ParseUniqueIdReply(const std::string& reply) {
-  return CheckedUniqueId(TrimControl(net::NthWord(WithoutLineEnd(reply), ' ', 3)));
+UniqueIdEntry ParseUniqueIdReply(const std::string& reply) {
+  const std::string line = WithoutLineEnd(reply);
+  std::string::size_type blank = line.find(' ');
+  return ParseUniqueIdLine(blank == std::string::npos ? std::string() : line.substr(blank + 1));
 }
 
 std::int32_t ParseStatCount(const std::string& reply) {

@@ -20,8 +20,12 @@ ListEntry ParseListLine(const std::string& line);
 // The same, nothing instead of the error.
 std::optional<ListEntry> TryParseListLine(const std::string& line);
 
-// One line of a "UIDL" listing ("msg id", line end removed): the message
-// number and the id, the rest of the line after the blank. Raises
+// One rule reads a unique id wherever the server gives one: in a line of
+// the "UIDL" listing ("msg id", line end removed) and in the reply to
+// "UIDL n" after its status word. The message number is the first
+// blank-delimited field; the id is the rest of the line after the blank
+// that follows it, blanks and control characters trimmed at both ends (so
+// an id with blanks inside reads the same in both answers). Raises
 // EConvertError when the number is no integer, and platform::Exception when
 // the id is empty or longer than kMaxUniqueIdLength.
 struct UniqueIdEntry {
@@ -30,9 +34,9 @@ struct UniqueIdEntry {
 };
 UniqueIdEntry ParseUniqueIdLine(const std::string& line);
 
-// The id in the reply to "UIDL n" ("+OK n id" as received), checked as in
-// ParseUniqueIdLine.
-std::string ParseUniqueIdReply(const std::string& reply);
+// The entry in the reply to "UIDL n" ("+OK n id" as received), read by the
+// rule of ParseUniqueIdLine; the caller compares its number with n.
+UniqueIdEntry ParseUniqueIdReply(const std::string& reply);
 
 // The message count of a STAT reply as received: its second blank-delimited
 // field without the line end; 0 when that is no integer.

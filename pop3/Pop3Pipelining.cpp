@@ -61,6 +61,7 @@ void TPop3Client::LearnCapabilities() {
 }
 
 void TPop3Client::SendAhead(const std::vector<AnswerDue>& answers) {
+  RefuseUnaskedData();
   std::string commands;
   for (const AnswerDue& answer : answers)
     commands += answer.What == AnswerDue::Top ? CommandText("TOP ", answer.Msg, " 0") : CommandText("LIST ", answer.Msg);
@@ -111,19 +112,42 @@ void TPop3Client::SettleAnswersDue() {
   }
 }
 
+// The reply to LIST n names its message, so it shows whether the answers
+// before it were the ones asked for (a reply that passes but names another
+// message, or no size, is no reply to this command).
+void TPop3Client::CheckListAnchor(std::int32_t msg, const std::string& reply, std::optional<std::int32_t> listedSize) {
+  if (!ReplyPasses(reply)) return;
+  const std::string line = WithoutLineEnd(reply);
+  const bool named = StrToIntNoBlanksDef(net::NthWord(line, ' ', 2), -1) == msg;
+  std::optional<std::int32_t> size;
+  try {
+    size = ParseListSize(reply);
+  } catch (const EConvertError&) {
+    // A size that is no number is a fault of its own, raised by the caller.
+  }
+  if (!named || (listedSize && size && *size != *listedSize))
+    RaiseOutOfStep("The server's answer to \"LIST " + std::to_string(msg) + "\" was \"" + line.substr(0, 80) + "\"");
+}
+
 void TPop3Client::CompleteSummary(std::int32_t msg, const std::string& topReply,
                                   std::optional<std::int32_t> listedSize, bool listDue) {
-  CheckReply(topReply);
+  if (!ReplyPasses(topReply)) {
+    // The reply to LIST n sent with the refused TOP goes too, so that the
+    // next answer due is the next summary's.
+    if (listDue) TakeDueReply(AnswerDue::ListOne, msg);
+    CheckReply(topReply);
+  }
   summary_.Header.Clear();
   summary_.Subject.clear();
   summary_.From.clear();
   summary_.MessageId.clear();
   ReadSummaryHeader();
-  if (listedSize) {
+  if (listedSize && !listDue) {
     summary_.Bytes = *listedSize;
   } else {
     const std::string number = std::to_string(msg);
     std::string reply = listDue ? TakeDueReply(AnswerDue::ListOne, msg) : Command("LIST " + number);
+    CheckListAnchor(msg, reply, listedSize);
     // A refusal gets its own text rather than a conversion error about "such".
     CheckReply(reply);
     summary_.Bytes = ParseListSize(reply);

@@ -80,15 +80,17 @@ bool SummaryPipeline::FollowPlan(std::int32_t msg) {
 
 namespace {
 
-// The commands a summary of msg needs: TOP, and LIST when the listing did
-// not give the size and the server lets it go out before TOP's answer.
+// The commands a summary of msg needs: TOP, and, when the server lets it go
+// out before TOP's answer, LIST n: it gives the size where the listing did
+// not, and its reply, which names the message, shows that the answers
+// before it belong to the commands they were read for.
 std::vector<AnswerDue> SummaryCommands(const TPop3Client& client, std::int32_t msg) {
   const std::optional<std::int32_t> listed = client.ListedSize(msg);
   const std::size_t headerBytes =
       listed && *listed >= 0 ? std::min<std::size_t>(static_cast<std::size_t>(*listed), TPop3Client::kMaxHeaderBytes)
                              : kUnknownHeaderBytes;
   std::vector<AnswerDue> commands = {{AnswerDue::Top, msg, headerBytes + kAnswerOverhead}};
-  if (!listed && client.Capabilities().Pipelining()) commands.push_back({AnswerDue::ListOne, msg, kAnswerOverhead});
+  if (client.Capabilities().Pipelining()) commands.push_back({AnswerDue::ListOne, msg, kAnswerOverhead});
   return commands;
 }
 

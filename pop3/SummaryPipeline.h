@@ -13,12 +13,18 @@ namespace pop3 {
 // does one at a time, at the cost of a handful of round trips: when the
 // server lists PIPELINING in its answer to CAPA, the commands for the next
 // planned messages go out ahead of their answers, and the answers are read
-// in order. Each message's size comes from the session's scan listing;
-// LIST n is sent only for a message the listing did not give.
+// in order.
 //
 // While it lives the walk holds the client's Busy flag (another operation
 // started meanwhile returns at once); a walk begun while the client was
 // already busy does nothing at all.
+//
+// Each TOP n 0 sent ahead goes with LIST n: its reply gives the size when
+// the listing did not, and, since it names message n, shows that the
+// answers read before it belong to the commands they were read for; a
+// summary is handed out only once that reply has been seen. Answers out of
+// step (a reply to LIST n that names no n, data where no answer is due)
+// raise EOutOfStep with the connection dropped.
 //
 // Commands sent ahead are bounded by count and by the bytes their answers
 // may take: each TOP answer is counted at its listed size (64 KiB when the
@@ -32,7 +38,7 @@ namespace pop3 {
 class SummaryPipeline {
  public:
   struct Limits {
-    std::size_t MaxCommands = 100;              // commands whose answers are due at most
+    std::size_t MaxCommands = 200;              // commands whose answers are due at most
     std::size_t MaxAnswerBytes = 256 * 1024;    // bytes those answers may take at most
   };
 

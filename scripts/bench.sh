@@ -37,6 +37,10 @@ bench/pop3/bench_retrieval.sh build
 # Extraction of the real-world MIME corpus beside Python's email package.
 python3 bench/pop3/bench_mime_corpus.py build
 
+# The message view's text view beside the toolkit's plain text editor: a
+# 100 MB text and a line of 1 MiB, set, painted and scrolled to the end.
+build/bench/platform/text_view_bench
+
 # Resident memory of the window's message view: a 100 MB text, a 100 MB
 # Base64 attachment, and a message past the retrieval's cap.
 bench/app/view_memory.sh build

@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace platform {
 
@@ -28,6 +29,20 @@ class EFileError : public Exception {
 class EFileExists : public EFileError {
  public:
   using EFileError::EFileError;
+};
+
+// A path names something that is no regular file (a folder, a named pipe, a
+// device, a socket), or a file larger than the operation takes. Problem()
+// says which, in words ("it is a named pipe (FIFO), not a regular file"),
+// without the file's name, for a caller that words its own message.
+class EUnusableFile : public EFileError {
+ public:
+  EUnusableFile(const std::string& message, std::string problem)
+      : EFileError(message), problem_(std::move(problem)) {}
+  const std::string& Problem() const { return problem_; }
+
+ private:
+  std::string problem_;
 };
 
 }  // namespace platform

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/core/Exception.h"
+#include "platform/core/RegularFile.h"
 
 namespace platform {
 
@@ -24,19 +25,15 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 FileStream::FileStream(const std::string& fileName, FileOpenMode mode, FileAccess access)
     : fileName_(fileName), writable_(mode != FileOpenMode::OpenRead) {
+  const std::string quoted = " \"" + fileName_ + "\"";
   if (writable_) {
     mode_t permissions = access == FileAccess::OwnerOnly ? 0600 : 0666;
     // O_EXCL with O_CREAT refuses every existing entry, a symbolic link
     // included, without following it; O_NOFOLLOW says so once more.
     const int how = mode == FileOpenMode::CreateNew ? O_CREAT | O_EXCL | O_NOFOLLOW : O_CREAT | O_TRUNC;
-    fd_ = ::open(fileName.c_str(), O_RDWR | how | O_CLOEXEC, permissions);
-    if (fd_ < 0 && errno == EEXIST && mode == FileOpenMode::CreateNew) {
-      throw EFileExists("Cannot create file \"" + fileName_ + "\": " + std::strerror(EEXIST));
-    }
-    if (fd_ < 0) Raise("Cannot create file", fileName_, errno);
+    fd_ = OpenRegularFile(fileName_, O_RDWR | how, permissions, "Cannot create file" + quoted);
   } else {
-    fd_ = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0) Raise("Cannot open file", fileName_, errno);
+    fd_ = OpenRegularFile(fileName_, O_RDONLY, 0, "Cannot open file" + quoted);
   }
 }
 

@@ -25,9 +25,11 @@ enum class FileOpenMode {
 // EStreamError, as every stream does).
 class FileStream : public codec::Stream {
  public:
-  // Opens fileName; raises EFileError "Cannot create file ..." or "Cannot
-  // open file ..." with the reason (EFileExists for CreateNew on a name
-  // that is taken). access sets the mode of a new file.
+  // Opens fileName, never waiting on it: only a regular file (or a new one)
+  // is opened, anything else raises EUnusableFile saying what it is. Raises
+  // EFileError "Cannot create file ..." or "Cannot open file ..." with the
+  // reason (EFileExists for CreateNew on a name that is taken). access sets
+  // the mode of a new file.
   FileStream(const std::string& fileName, FileOpenMode mode, FileAccess access = FileAccess::Shared);
   // Writes what is pending and closes; a failure here is lost, so callers
   // that must know call Close first.

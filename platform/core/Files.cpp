@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "platform/core/Exception.h"
+#include "platform/core/RegularFile.h"
 
 namespace platform {
 
@@ -23,27 +24,6 @@ std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 [[noreturn]] void RaiseFileError(const std::string& what, int errorNumber) {
   throw EFileError(what + ": " + std::strerror(errorNumber));
 }
-
-// Closes a descriptor on every exit path unless released.
-class FdGuard {
- public:
-  explicit FdGuard(int fd) : fd_(fd) {}
-  ~FdGuard() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FdGuard(const FdGuard&) = delete;
-  FdGuard& operator=(const FdGuard&) = delete;
-  int Get() const { return fd_; }
-  // Closes now and reports the result, so that a late write error is seen.
-  int Close() {
-    int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
 
 bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
@@ -87,6 +67,58 @@ int CreateTemporaryBeside(const std::string& target, mode_t mode, std::string& n
   return -1;
 }
 
+// Why a folder cannot be made at path when an entry of that name is there:
+// ": " and what it is, or nothing when the name is free.
+std::string WhatIsInTheWay(const std::string& path) {
+  struct stat entry {};
+  if (path.empty() || ::lstat(path.c_str(), &entry) != 0) return std::string();
+  if (!S_ISLNK(entry.st_mode)) return ": " + EntryKind(entry.st_mode) + " of that name is in the way";
+  std::string target(PATH_MAX, '\0');
+  const ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+  target.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+  struct stat linked {};
+  if (::stat(path.c_str(), &linked) != 0) return ": it is a symbolic link to " + target + ", which does not exist";
+  return ": it is a symbolic link to " + target + ", which is " + EntryKind(linked.st_mode) + ", not a folder";
+}
+
+// Reads fd to its end, but at most limit bytes; truncated tells whether
+// there was more.
+std::string ReadAtMost(int fd, std::size_t limit, const std::string& what, bool& truncated) {
+  truncated = false;
+  std::string content;
+  char buffer[65536];
+  for (;;) {
+    // One byte past the limit tells a file of exactly limit bytes from a
+    // longer one.
+    std::size_t room = limit - std::min(limit, content.size());
+    std::size_t wanted = room >= sizeof buffer ? sizeof buffer : room + 1;
+    ssize_t got = ::read(fd, buffer, wanted);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      RaiseFileError(what, errno);
+    }
+    if (got == 0) return content;
+    content.append(buffer, static_cast<std::size_t>(got));
+    if (content.size() > limit) {
+      content.resize(limit);
+      truncated = true;
+      return content;
+    }
+  }
+}
+
+// How the messages of ReadRegularFile and CheckRegularFile name the file.
+std::string NamedFile(const std::string& path, const std::string& name) {
+  return (name.empty() ? "" : name + " ") + Quoted(path);
+}
+
+// Opens path for reading when it is a regular file of at most maxBytes.
+int OpenWithinBound(const std::string& path, std::size_t maxBytes, const std::string& named) {
+  FdGuard guard(OpenRegularFile(path, O_RDONLY, 0, "Cannot open " + named));
+  RequireSizeAtMost(guard.Get(), maxBytes, "Cannot read " + named);
+  return guard.Release();
+}
+
 void SyncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
@@ -105,7 +137,7 @@ void CreateFolder(const std::string& path, FileAccess access) {
   mode_t mode = access == FileAccess::OwnerOnly ? 0700 : 0777;
   if (!path.empty() && ::mkdir(path.c_str(), mode) == 0) return;
   if (FolderExists(path)) return;
-  throw EFileError("Cannot create " + path);
+  throw EFileError("Cannot create " + path + WhatIsInTheWay(path));
 }
 
 bool FileExists(const std::string& path) {
@@ -154,33 +186,24 @@ std::optional<std::string> ReadFileIfExists(const std::string& path) {
 
 std::optional<std::string> ReadFileIfExists(const std::string& path, std::size_t limit, bool& truncated) {
   truncated = false;
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-    RaiseFileError("Cannot open " + Quoted(path), errno);
-  }
+  const int fd = OpenRegularFile(path, O_RDONLY, 0, "Cannot open " + Quoted(path), IfMissing::ReturnNothing);
+  if (fd < 0) return std::nullopt;
   FdGuard guard(fd);
-  std::string content;
-  char buffer[65536];
-  for (;;) {
-    // One byte past the limit tells a file of exactly limit bytes from a
-    // longer one.
-    std::size_t room = limit - std::min(limit, content.size());
-    std::size_t wanted = room >= sizeof buffer ? sizeof buffer : room + 1;
-    ssize_t got = ::read(fd, buffer, wanted);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      RaiseFileError("Cannot read " + Quoted(path), errno);
-    }
-    if (got == 0) break;
-    content.append(buffer, static_cast<std::size_t>(got));
-    if (content.size() > limit) {
-      content.resize(limit);
-      truncated = true;
-      break;
-    }
-  }
+  return ReadAtMost(fd, limit, "Cannot read " + Quoted(path), truncated);
+}
+
+std::string ReadRegularFile(const std::string& path, std::size_t maxBytes, const std::string& name) {
+  const std::string named = NamedFile(path, name);
+  FdGuard guard(OpenWithinBound(path, maxBytes, named));
+  bool truncated = false;
+  std::string content = ReadAtMost(guard.Get(), maxBytes, "Cannot read " + named, truncated);
+  // The file grew after its size was looked at.
+  if (truncated) RaiseUnusableFile("Cannot read " + named, TooLargeProblem(maxBytes));
   return content;
+}
+
+void CheckRegularFile(const std::string& path, std::size_t maxBytes, const std::string& name) {
+  FdGuard guard(OpenWithinBound(path, maxBytes, NamedFile(path, name)));
 }
 
 std::vector<std::string> SplitLines(std::string_view text) {
@@ -204,13 +227,18 @@ std::vector<std::string> ReadTextLines(const std::string& path) {
 }
 
 void WriteFileReplacing(const std::string& path, std::string_view bytes, FileAccess access) {
+  WriteFileReplacing(path, {bytes}, access);
+}
+
+void WriteFileReplacing(const std::string& path, std::initializer_list<std::string_view> pieces, FileAccess access) {
   const std::string target = ResolveTarget(path);
   const std::string what = "Cannot write " + Quoted(path);
   mode_t mode = access == FileAccess::OwnerOnly ? 0600 : 0666;
   bool keepMode = false;
   struct stat existing {};
   if (::stat(target.c_str(), &existing) == 0) {
-    if (S_ISDIR(existing.st_mode)) RaiseFileError(what, EISDIR);
+    // Renaming over a named pipe or a device would put a file in its place.
+    if (!S_ISREG(existing.st_mode)) RaiseUnusableFile(what, NotRegularFileProblem(existing.st_mode));
     // The rename would succeed on a read-only file; honour the file's mode.
     if (::access(target.c_str(), W_OK) != 0) RaiseFileError(what, errno);
     keepMode = access != FileAccess::OwnerOnly;
@@ -222,7 +250,9 @@ void WriteFileReplacing(const std::string& path, std::string_view bytes, FileAcc
   FdGuard guard(fd);
   if (keepMode) mode = existing.st_mode & 07777;
   bool fixMode = keepMode || access == FileAccess::OwnerOnly;
-  if ((fixMode && ::fchmod(fd, mode) != 0) || !WriteAll(fd, bytes) || ::fsync(fd) != 0 ||
+  const bool written =
+      std::all_of(pieces.begin(), pieces.end(), [fd](std::string_view piece) { return WriteAll(fd, piece); });
+  if ((fixMode && ::fchmod(fd, mode) != 0) || !written || ::fsync(fd) != 0 ||
       guard.Close() != 0 || ::rename(temporary.c_str(), target.c_str()) != 0) {
     int error = errno;
     ::unlink(temporary.c_str());

@@ -129,8 +129,8 @@ std::optional<std::string> ProfileFile::ReadValue(const std::string& section, co
   try {
     content = ReadFileIfExists(fileName_, kMaxFileSize, truncated);
   } catch (const EFileError&) {
-    // An unreadable file reads as a missing one, as the profile functions
-    // do; a later write reports the failure.
+    // An unreadable file, or a name that is no file at all, reads as a
+    // missing one, as the profile functions do; a later write reports it.
   }
   if (!content) return std::nullopt;
   if (truncated) DropCutLine(*content);
@@ -156,6 +156,8 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
   std::optional<std::string> content;
   try {
     content = ReadFileIfExists(fileName_, kMaxFileSize, truncated);
+  } catch (const EUnusableFile& error) {
+    throw EFileError(failure + ": " + error.Problem());
   } catch (const EFileError&) {
     throw EFileError(failure);
   }
@@ -168,6 +170,8 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     WriteFileReplacing(fileName_, text, access_);
+  } catch (const EUnusableFile& error) {
+    throw EFileError(failure + ": " + error.Problem());
   } catch (const EFileError&) {
     throw EFileError(failure);
   }

@@ -28,7 +28,9 @@ namespace platform {
 // after every line. Lines may end in CR LF, LF or CR when read. A settings
 // file is small: only its first kMaxFileSize bytes are read (a line cut
 // there is dropped), and a longer file is never rewritten, so that what was
-// not read is not lost.
+// not read is not lost. A name that is no regular file (a folder, a named
+// pipe, a device) is never waited on: it reads as a missing file and is
+// never written or replaced.
 class ProfileFile {
  public:
   // A value read back holds at most this many characters.
@@ -56,8 +58,9 @@ class ProfileFile {
   // blank) as needed; every other line stays as it was. Raises EFileError
   // "Unable to write to " + the file name when the file cannot be read or
   // written, and the same text with the reason appended when the section,
-  // key or value cannot be held in a line (see CanHoldValue) or the file is
-  // longer than kMaxFileSize; the file is then left unchanged.
+  // key or value cannot be held in a line (see CanHoldValue), the file is
+  // longer than kMaxFileSize or the name is no regular file; the file is
+  // then left unchanged.
   void WriteString(const std::string& section, const std::string& key,
                    const std::string& value) const;
 

@@ -11,7 +11,8 @@ namespace platform {
 struct TlsOptions {
   // The name the user typed (sent as SNI unless it is a literal address).
   std::string hostName;
-  // An extra file of trusted CA certificates (PEM); empty for none.
+  // An extra file of trusted CA certificates (PEM); empty for none. It is
+  // read only when it is a regular file, never waited on.
   std::string caFile;
   // A SHA-256 fingerprint (hex, colons and case ignored) that is accepted
   // in place of the chain check; any other certificate is refused.

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <openssl/err.h>
+#include <openssl/pem.h>
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
@@ -10,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/core/Exception.h"
+#include "platform/core/Files.h"
 #include "platform/core/SocketErrors.h"
 
 namespace platform {
@@ -85,6 +88,48 @@ std::string ProblemText(long result, const std::string& host) {
   }
 }
 
+// A bundle of every CA a system trusts is about 200 KB.
+constexpr std::size_t kMaxCaFileBytes = 8 * 1024 * 1024;
+
+// Adds the certificates (and revocation lists) of the PEM file caFile to the
+// context's trust store, as SSL_CTX_load_verify_locations would. The file is
+// read here rather than by OpenSSL, whose fopen would wait for ever on a
+// named pipe: only a regular file of bounded size is read. False with the
+// reason in error when the file cannot be used.
+bool LoadCaFile(SSL_CTX* context, const std::string& caFile, std::string& error) {
+  std::string pem;
+  try {
+    pem = ReadRegularFile(caFile, kMaxCaFileBytes, "the CA file");
+  } catch (const EFileError& failure) {
+    error = failure.Message();
+    return false;
+  }
+  BIO* input = BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size()));
+  STACK_OF(X509_INFO)* items = input != nullptr ? PEM_X509_INFO_read_bio(input, nullptr, nullptr, nullptr) : nullptr;
+  BIO_free(input);
+  const std::string named = "The CA file \"" + caFile + "\"";
+  if (items == nullptr) {
+    error = LastOpenSslError((named + " cannot be read as PEM certificates").c_str());
+    return false;
+  }
+  X509_STORE* store = SSL_CTX_get_cert_store(context);
+  int certificates = 0;
+  bool added = true;
+  for (int i = 0; i < sk_X509_INFO_num(items); ++i) {
+    X509_INFO* item = sk_X509_INFO_value(items, i);
+    if (item->x509 != nullptr) {
+      ++certificates;
+      added = added && X509_STORE_add_cert(store, item->x509) == 1;
+    }
+    if (item->crl != nullptr) added = added && X509_STORE_add_crl(store, item->crl) == 1;
+  }
+  sk_X509_INFO_pop_free(items, X509_INFO_free);
+  if (!added) error = LastOpenSslError((named + " cannot be added to the trusted certificates").c_str());
+  else if (certificates == 0) error = named + " holds no PEM certificate";
+  ERR_clear_error();
+  return added && certificates > 0;
+}
+
 }  // namespace
 
 struct TlsLayer::Handles {
@@ -116,10 +161,7 @@ bool TlsLayer::Start(int fd, const TlsOptions& options) {
   SSL_CTX_set_verify(context, SSL_VERIFY_NONE, nullptr);
   SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
   if (SSL_CTX_set_default_verify_paths(context) != 1) ERR_clear_error();
-  if (!options.caFile.empty() && SSL_CTX_load_verify_locations(context, options.caFile.c_str(), nullptr) != 1) {
-    error_ = LastOpenSslError(("The CA file " + options.caFile + " cannot be read").c_str());
-    return false;
-  }
+  if (!options.caFile.empty() && !LoadCaFile(context, options.caFile, error_)) return false;
   SSL* session = SSL_new(context);
   if (session == nullptr || SSL_set_fd(session, fd) != 1) {
     if (session != nullptr) SSL_free(session);

@@ -21,7 +21,9 @@ class TlsLayer {
   TlsLayer& operator=(const TlsLayer&) = delete;
 
   // Sets the session up over fd; false (with error()) when OpenSSL refuses
-  // the options (an unreadable CA file, say).
+  // the options or the CA file cannot be used (missing, no regular file,
+  // larger than 8 MB, no PEM certificate in it), error() naming the file
+  // and what is wrong with it.
   bool Start(int fd, const TlsOptions& options);
   // One step of the handshake. After Done the server's certificate has been
   // judged: peer().problem tells whether it may be trusted.

@@ -2,10 +2,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "platform/core/Exception.h"
+#include "platform/core/Files.h"
 
 namespace platform {
 
@@ -39,23 +39,17 @@ bool AutostartEntryExists() {
   return std::filesystem::is_regular_file(AutostartEntryPath(), error);
 }
 
-// Written beside the entry and renamed over it, so that the session never
-// reads half an entry.
+// Replaced safely (see WriteFileReplacing), so that the session never reads
+// half an entry, and never through a named pipe or device of that name.
 void WriteAutostartEntry() {
   std::filesystem::path path = AutostartEntryPath();
-  std::filesystem::path temporary = path;
-  temporary += ".new";
   std::error_code error;
   std::filesystem::create_directories(path.parent_path(), error);
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << kEntry;
-    out.close();
-    if (!out) throw EFileError("Unable to write to " + path.string());
-  }
-  std::filesystem::rename(temporary, path, error);
-  if (error) {
-    std::filesystem::remove(temporary, error);
+  try {
+    WriteFileReplacing(path.string(), kEntry);
+  } catch (const EUnusableFile& failure) {
+    throw EFileError("Unable to write to " + path.string() + ": " + failure.Problem());
+  } catch (const EFileError&) {
     throw EFileError("Unable to write to " + path.string());
   }
 }

@@ -154,6 +154,14 @@ void Control::SetHint(const std::string& hint) {
 
 std::string Control::Hint() const { return core_->hint; }
 
+void Control::SetAccessibleName(const std::string& name) {
+  if (core_->widget) core_->widget->setAccessibleName(qt::ToQt(name));
+}
+
+std::string Control::AccessibleName() const {
+  return core_->widget ? qt::FromQt(core_->widget->accessibleName()) : std::string();
+}
+
 void Control::Repaint() {
   if (core_->widget && core_->widget->isVisible()) core_->widget->repaint();
 }

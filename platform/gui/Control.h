@@ -67,6 +67,10 @@ class Control {
   void SetHint(const std::string& hint);
   std::string Hint() const;
 
+  // The name assistive technology (a screen reader) gives the control.
+  void SetAccessibleName(const std::string& name);
+  std::string AccessibleName() const;
+
   // Paints the control now rather than at the next pass of the event loop.
   void Repaint();
 

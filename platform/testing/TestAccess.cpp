@@ -1,6 +1,7 @@
 #include "platform/testing/TestAccess.h"
 
 #include <QAbstractScrollArea>
+#include <QAccessible>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
@@ -12,7 +13,6 @@
 #include <QMouseEvent>
 #include <QTextDocument>
 #include <QTimer>
-#include <QPlainTextEdit>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
@@ -34,7 +34,9 @@
 #include "platform/gui/qt/MainWindowImpl.h"
 #include "platform/gui/qt/Text.h"
 #include "platform/gui/qt/TrayIconImpl.h"
+#include "platform/gui/qt/TextView.h"
 #include "platform/gui/qt/WavePlayerImpl.h"
+#include "platform/testing/TextAreaAccess.h"
 
 namespace platform::test_access {
 
@@ -191,7 +193,7 @@ std::string ShownText(Control& control) {
   if (auto* label = qobject_cast<QLabel*>(widget)) return Rendered(label->text(), label->textFormat());
   if (auto* line = qobject_cast<QLineEdit*>(widget)) return qt::FromQt(line->displayText());
   if (auto* button = qobject_cast<QAbstractButton*>(widget)) return qt::FromQt(button->text());
-  if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return qt::FromQt(area->toPlainText());
+  if (qobject_cast<qt::TextView*>(widget) != nullptr) return ShownTextOf(static_cast<TextArea&>(control));
   return {};
 }
 
@@ -229,7 +231,11 @@ bool ShowsPasswordEcho(Edit& edit) {
   return static_cast<QLineEdit*>(WidgetOf(edit))->echoMode() == QLineEdit::Password;
 }
 
-bool IsReadOnly(TextArea& area) { return static_cast<QPlainTextEdit*>(WidgetOf(area))->isReadOnly(); }
+// As assistive technology is told.
+bool IsReadOnly(TextArea& area) {
+  QAccessibleInterface* shown = QAccessible::queryAccessibleInterface(WidgetOf(area));
+  return shown != nullptr && shown->state().readOnly;
+}
 
 bool HasHorizontalScrollBar(Control& control) {
   auto* area = qobject_cast<QAbstractScrollArea*>(WidgetOf(control));

@@ -40,7 +40,8 @@ void RightClickCell(MessageGrid& grid, int row, int col);
 // Makes the cell the grid's current cell.
 void SelectCell(MessageGrid& grid, int row, int col);
 
-// A key press and release delivered to the control (Esc is 27, Enter '\r').
+// A key press and release delivered to the control (Esc is 27, Enter '\r');
+// TextAreaAccess.h has keys without a character and chords.
 void KeyPress(Control& control, char key);
 // The same, queued: it arrives while events are next pumped.
 void PostKeyPress(Control& control, char key);
@@ -50,7 +51,8 @@ void TypeText(Edit& edit, const std::string& text);
 void PasteText(Edit& edit, const std::string& text);
 
 // The text the screen shows in a label, edit, button or text area, as
-// drawn: text the widget takes for markup comes back rendered.
+// drawn: text the widget takes for markup comes back rendered; a text
+// area's lines joined with LF.
 std::string ShownText(Control& control);
 // The text a control's or the tray icon's tooltip shows, rendered likewise.
 std::string ShownHint(Control& control);

@@ -2,14 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <ctime>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/core/DataFolder.h"
 #include "platform/gui/Application.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
+#include "tests/app/SettingsTestSupport.h"
+#include "tests/support/SpecialEntry.h"
 
 namespace apptest {
 
@@ -74,21 +78,29 @@ TEST_F(CheckCycle, ShowsEncodedSendersAndSubjectsDecoded) {
       {"From: Hiro <hiro@example.jp>", "Subject: =?ISO-2022-JP?B?GyRCJUYlOSVIGyhC?= #3"},
       // Folded, with the second word on the continuation line.
       {"From: =?x-unknown?q?caf=E9?= <c@example.fr>", "Subject: =?utf-8?q?Sch=C3=B6ne?=", " =?utf-8?q?_Gr=C3=BC=C3=9Fe?="},
+      // Direction overrides, encoded and raw, would turn the text around.
+      {"From: Eve \xE2\x81\xA7" "evil\xE2\x81\xA9 <e@example.com>", "Subject: =?utf-8?q?Invoice_=E2=80=AEfdp.exe?="},
   };
   for (const auto& headerLines : messages) Mail().AddMessage(Message(headerLines));
   EnterMailboxAccount();
 
   ClickCheck();
 
-  EXPECT_THAT(Column(1), ElementsAre("caf\xC3\xA9 <c@example.fr>", "Hiro <hiro@example.jp>",
+  EXPECT_THAT(Column(1), ElementsAre("Eve evil <e@example.com>", "caf\xC3\xA9 <c@example.fr>", "Hiro <hiro@example.jp>",
                                      "\"M\xC3\xBCller, J\xC3\xB6rg\" <j@example.de>",
                                      "J\xC3\xB6rg M\xC3\xBCller <joerg@example.de>"));
-  EXPECT_THAT(Column(2), ElementsAre("Sch\xC3\xB6ne Gr\xC3\xBC\xC3\x9F" "e",
+  EXPECT_THAT(Column(2), ElementsAre("Invoice fdp.exe", "Sch\xC3\xB6ne Gr\xC3\xBC\xC3\x9F" "e",
                                      "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88 #3",
                                      "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88",
                                      "Gr\xC3\xBC\xC3\x9F" "e aus M\xC3\xBCnchen"));
-  EXPECT_EQ(Form().StringGrid1->CellHint(2, 0), Column(2)[0]) << "the cut subject shows whole as the tooltip";
+  EXPECT_EQ(Form().StringGrid1->CellHint(2, 1), Column(2)[1]) << "the cut subject shows whole as the tooltip";
+  EXPECT_EQ(Form().StringGrid1->CellHint(2, 0), "Invoice fdp.exe");
   EXPECT_TRUE(WindowRestored());
+
+  platform::test_access::DoubleClickCell(*Form().StringGrid1, 0, 1);
+  ASSERT_TRUE(Form().Memo1->Visible());
+  EXPECT_THAT(Form().Memo1->Text(), ::testing::HasSubstr("Subject: Invoice fdp.exe\r\n"));
+  EXPECT_THAT(Form().Memo1->Text(), ::testing::HasSubstr("From: Eve evil <e@example.com>\r\n"));
 }
 
 // The list's date column: complete, in the local zone, for every form of
@@ -281,12 +293,20 @@ TEST_F(CheckCycle, SoundPlaysOncePerCheckWhenEnabled) {
   AddNumberedMessage(1);
   EnterMailboxAccount();
   Form().SoundAvailable = true;
-  Form().WavePlayer1->SetFileName(Form().SaveDialog1.InitialDir + "/gotmail.wav");
+  WriteWaveFile();
+  Form().WavePlayer1->SetFileName(platform::WaveFilePath());
 
   ClickCheck();
   EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 0) << "\"Sound\" is not ticked";
 
   access::Click(*Form().CheckBox3);
+  ClickCheck();
+  EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 1);
+
+  // A named pipe put in the wave file's place is never handed to the sound
+  // system, which would wait on it for ever.
+  std::filesystem::remove(platform::WaveFilePath());
+  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::WaveFilePath());
   ClickCheck();
   EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 1);
 }

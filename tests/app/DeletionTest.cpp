@@ -98,6 +98,46 @@ TEST_F(Deletion, DeletesTickedRowsFromTheTopOneSessionEach) {
   EXPECT_THAT(Column(1), ElementsAre("Sender 2"));
 }
 
+// Dovecot serving ids of a mailbox brought from a server that derives them
+// from a message's bytes: messages 1 and 3 share one. The ticked row of
+// message 3 is checked as without ids; once another client has deleted
+// message 2 it names no message (there is no number 3), and nothing is
+// deleted. With the mailbox left alone, exactly message 3 goes.
+TEST_F(Deletion, RepeatedUniqueIdNeverDeletesAnUntickedMessage) {
+  for (bool secondDeleted : {true, false}) {
+    Mail().Reset();
+    for (int n = 1; n <= 3; ++n) AddNumberedMessage(n);
+    EnterMailboxAccount();
+    ClickCheck();
+    Mail().SetUniqueIds({"DUP", "X", "DUP"});
+    ClickCheck();
+    ASSERT_THAT(Column(1), ElementsAre("Sender 3", "Sender 2", "Sender 1"));
+    Tick(0);
+    if (secondDeleted) {
+      pop3::TPop3Client other;
+      other.Host = Form().POP3->Host;
+      other.Port = Form().POP3->Port;
+      other.UserID = Mail().User();
+      other.Password = Mail().Password();
+      other.Connect();
+      other.DeleteMessage(2);
+      other.Disconnect();
+    }
+
+    ClickDelete();
+
+    ClickCheck();
+    if (secondDeleted) {
+      EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1)));
+      EXPECT_THAT(Column(1), ElementsAre("Sender 3", "Sender 1"));
+    } else {
+      EXPECT_THAT(BoxTexts(BoxKind::Information), IsEmpty());
+      EXPECT_THAT(Column(1), ElementsAre("Sender 2", "Sender 1"));
+    }
+    platform::dialog_script::Reset();
+  }
+}
+
 TEST_F(Deletion, WrongPasswordDeletesNothingAndEmptiesList) {
   for (int n = 1; n <= 3; ++n) AddNumberedMessage(n);
   EnterMailboxAccount();

@@ -139,6 +139,8 @@ std::string FaultyReply(const Exchange& exchange, Fault fault) {
       const std::size_t last = reply.size() - 2;  // the line before "."
       return Lines("S:", reply, 0, last) + "S: " + kLongLine + "\n" + Lines("S:", reply, last);
     }
+    case Fault::Unasked:
+      return Lines("S:", reply) + "S: +OK UNASKED\nS: From: UNASKED\nS: Subject: UNASKED\nS:\nS: .\n";
   }
   return {};
 }
@@ -170,6 +172,11 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
     case Fault::DropMidAnswer:
     case Fault::Stall:
       return Afterwards::Nothing;
+    case Fault::Unasked:
+      // Found before the next command goes out (data where no answer is
+      // due), or in place of the next answer (a reply to LIST n that does
+      // not name n): the connection is dropped without another command.
+      return Afterwards::Nothing;
   }
   return Afterwards::Nothing;
 }
@@ -185,10 +192,18 @@ std::size_t RunEnd(const Session& session, std::size_t first) {
   return end;
 }
 
-// The session as a server that does not pipeline sees it.
+// The session as a server that does not pipeline sees it: no command goes
+// out ahead of an answer, and the size of each summary comes from the
+// listing, so no LIST n follows TOP.
 Session OneAtATime(Session session) {
-  for (Exchange& exchange : session) exchange.SentWithPrevious = false;
-  return session;
+  Session oneAtATime;
+  for (Exchange& exchange : session) {
+    if (exchange.ClientLine.rfind("LIST ", 0) == 0 && exchange.ClientLine != "LIST " && exchange.SentWithPrevious)
+      continue;
+    exchange.SentWithPrevious = false;
+    oneAtATime.push_back(exchange);
+  }
+  return oneAtATime;
 }
 
 }  // namespace
@@ -206,6 +221,19 @@ const std::string& MessageText(int msg) {
 
 std::string SenderOf(int msg) { return MessageLines(msg)[0].substr(6); }
 
+// A pipelined summary: TOP n 0, and LIST n sent with it, whose reply names
+// message n and so shows that the answers came in step. A refused LIST n
+// costs that message its summary alone.
+Session PipelinedSummary(int msg, bool afterAnother) {
+  const std::string number = std::to_string(msg);
+  Exchange top = Top(msg, "Top" + number);
+  top.SentWithPrevious = afterAnother;
+  Exchange anchor = ListOne(msg, "List" + number);
+  anchor.SentWithPrevious = true;
+  anchor.RefusalGoesOn = true;
+  return {top, anchor};
+}
+
 Session CheckSession() {
   Exchange list{"List", "LIST ", {"+OK 2 messages", "1 " + Size(1), "2 " + Size(2), "."}, true, true};
   Exchange uidl{"Uidl", "UIDL", {"-ERR command not supported"}};
@@ -213,9 +241,10 @@ Session CheckSession() {
   Exchange capa{"PipeCapa", "CAPA", {"+OK capabilities follow", "TOP", "PIPELINING", "."}, true};
   capa.RefusalMeansNoPipelining = true;
   capa.RefusesLongLines = true;
-  Exchange top1 = Top(1, "Top1");
-  top1.SentWithPrevious = true;
-  return Joined(LogIn(), {list, uidl, capa, Top(2, "Top2"), top1, Quit()});
+  Session session = Joined(LogIn(), {list, uidl, capa});
+  session = Joined(session, PipelinedSummary(2, false));
+  session = Joined(session, PipelinedSummary(1, true));
+  return Joined(session, {Quit()});
 }
 
 Session DeletionSession() {
@@ -322,6 +351,8 @@ const char* FaultName(Fault fault) {
       return "OneByte";
     case Fault::LongLine:
       return "LongLine";
+    case Fault::Unasked:
+      return "Unasked";
   }
   return "";
 }
@@ -341,12 +372,46 @@ bool ClientGoesOn(const Session& session, const std::string& step, Fault fault) 
 std::vector<Cell> Cells(Command command) {
   static constexpr Fault kFaults[] = {Fault::Err,     Fault::Garbage, Fault::GarbageInAnswer,
                                       Fault::LfOnly,  Fault::Drop,    Fault::DropMidAnswer,
-                                      Fault::Stall,   Fault::OneByte, Fault::LongLine};
+                                      Fault::Stall,   Fault::OneByte, Fault::LongLine,
+                                      Fault::Unasked};
   std::vector<Cell> cells;
   for (const Exchange& exchange : FaultedSession(command))
     for (Fault fault : kFaults)
       if (Applies(fault, exchange)) cells.push_back({command, exchange.Name, fault});
   return cells;
+}
+
+Note ExpectedNote(const Cell& cell) {
+  const Session session = FaultedSession(cell.Cmd);
+  std::size_t step = 0, stat = 0;
+  for (std::size_t i = 0; i < session.size(); ++i) {
+    if (session[i].Name == cell.Step) step = i;
+    if (session[i].Name == "Stat") stat = i;
+  }
+  // An unasked answer after STAT shows only at the next command, once the
+  // log-in is done.
+  const bool afterLogIn = step > stat || (step == stat && cell.Kind == Fault::Unasked);
+  if (cell.Cmd == Command::Deletion || !afterLogIn || cell.Step == "Quit") return Note::None;
+  const Exchange& exchange = session[step];
+  const Afterwards after = ClientAfter(exchange, cell.Kind);
+  const bool refusalEnds = (cell.Kind == Fault::Err || cell.Kind == Fault::Garbage) && after == Afterwards::SignOff;
+  // Unasked data after the last answer shows only when QUIT would go out:
+  // a view is on screen by then, and only the check says so.
+  const bool lastAnswer = step + 2 == session.size();
+  const bool cut = after == Afterwards::Nothing && !(cell.Kind == Fault::Unasked && lastAnswer);
+  switch (cell.Cmd) {
+    case Command::Check:
+      // The check says so even when the unasked answer shows at QUIT.
+      if (after == Afterwards::Nothing || (cell.Step == "List" && refusalEnds)) return Note::ListIncomplete;
+      return Note::None;
+    case Command::Header:
+      return cut || refusalEnds ? Note::HeaderNotShown : Note::None;
+    case Command::Body:
+      return cut || refusalEnds ? Note::BodyNotShown : Note::None;
+    case Command::Deletion:
+      break;
+  }
+  return Note::None;
 }
 
 std::string CellName(const Cell& cell) { return cell.Step + "_" + FaultName(cell.Kind); }

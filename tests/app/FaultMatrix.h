@@ -28,6 +28,7 @@ enum class Fault {
   Stall,            // no reply at all: only the client's time-out ends the wait
   OneByte,          // the right reply, sent one byte at a time
   LongLine,         // the right answer with a line of over 64 KiB before its last line
+  Unasked,          // the right reply, then a whole answer that no command asked for
 };
 
 // One step of a session: what the client sends and the server's good reply.
@@ -94,12 +95,20 @@ std::string FaultedScript(const Session& session, const std::string& step, Fault
 // if it were good.
 bool ClientGoesOn(const Session& session, const std::string& step, Fault fault);
 
+// What the status line over the list says once the command is over: a
+// session cut short after the log-in leaves the list incomplete, or a view
+// not shown, and the window says so without a box. (A failed log-in has
+// its boxes; a deletion says what it did not delete in a box.)
+enum class Note { None, ListIncomplete, HeaderNotShown, BodyNotShown };
+
 // One cell of the matrix.
 struct Cell {
   Command Cmd;
   std::string Step;
   Fault Kind;
 };
+
+Note ExpectedNote(const Cell& cell);
 
 const char* CommandName(Command command);
 const char* FaultName(Fault fault);

@@ -45,9 +45,10 @@ class FormTest : public ::testing::Test {
   // The texts of one list column, top row first.
   std::vector<std::string> Column(int col);
   // The window is back from a command: the 16 controls of the group are
-  // enabled, the status label is hidden, the cursor is the default one and
-  // the auto-check timer is enabled.
-  ::testing::AssertionResult WindowRestored();
+  // enabled, the status label is hidden (or, with noteShown, shows the note
+  // of a command that could not show all it went for), the cursor is the
+  // default one and the auto-check timer is enabled.
+  ::testing::AssertionResult WindowRestored(bool noteShown = false);
 
  private:
   std::optional<TempHome> home_;

@@ -77,7 +77,10 @@ TEST_F(HostileServer, CountsFromTheServerNeverBoundTheWalks) {
   server_.AddConversation(session);
   ClickCheck();
   EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Two", "One"));
-  EXPECT_TRUE(WindowRestored());
+  // What the server counted and what it listed differ: the status line
+  // says so.
+  EXPECT_EQ(Form().Label5->Text(), "Incomplete: 2 of 2147483647 listed");
+  EXPECT_TRUE(WindowRestored(true));
 
   access::Click(*Form().Label8);
   EXPECT_TRUE(app::RowTicked(*Form().StringGrid1, 0));
@@ -87,7 +90,7 @@ TEST_F(HostileServer, CountsFromTheServerNeverBoundTheWalks) {
   Form().CheckBox2->SetChecked(true);
   Form().Timer1Timer();
   EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Two", "One"));
-  EXPECT_TRUE(WindowRestored());
+  EXPECT_TRUE(WindowRestored(true));
   EXPECT_FALSE(Form().AutoCheckBusy);
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_THAT(server_.Failures(), IsEmpty());
@@ -139,7 +142,8 @@ TEST_F(HostileServer, SummaryThatCostsTheConnectionLeavesTheOtherRowsFilled) {
   Form().CheckBox2->SetChecked(true);
   Form().Timer1Timer();
   EXPECT_THAT(Column(app::kSenderColumn), ElementsAre("Three", "", ""));
-  EXPECT_TRUE(WindowRestored());
+  EXPECT_EQ(Form().Label5->Text(), "Incomplete: header too long");
+  EXPECT_TRUE(WindowRestored(true));
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_THAT(server_.Failures(), IsEmpty());
   EXPECT_EQ(server_.ConnectionsServed(), 4);
@@ -161,6 +165,100 @@ TEST_F(HostileServer, DeletionThatDeletesNothingSaysSo) {
   EXPECT_EQ(texts[0], "User Name / Password INVALID !");
   EXPECT_THAT(texts[1], ::testing::StartsWith("1 ticked message(s) were not deleted"));
   EXPECT_TRUE(WindowRestored());
+}
+
+// A server that lists PIPELINING and sends an answer nobody asked for after
+// every TOP answer: read in order, each answer would land one row off.
+// LIST n, sent with each TOP n 0, names its message; its place is taken by
+// the unasked answer, so the first row's summary is never handed out, the
+// session ends without another command, and the status line says why.
+TEST_F(HostileServer, UnaskedAnswersNeverFillARow) {
+  const std::string capa = "C: CAPA\nS: +OK\nS: PIPELINING\nS: .\n";
+  const std::string unasked = "S: +OK\nS: Subject: UNASKED\nS:\nS: .\n";
+  std::string script = LogIn("2 300");
+  script += "C: LIST \nS: +OK\nS: 1 100\nS: 2 200\nS: .\nC: UIDL\nS: -ERR not supported\n" + capa;
+  script += "C: TOP 2 0\nC: LIST 2\nC: TOP 1 0\nC: LIST 1\n";
+  script += "S: +OK\nS: Subject: Two\nS:\nS: .\n" + unasked + "S: +OK 2 200\n";
+  script += "S: +OK\nS: Subject: One\nS:\nS: .\n" + unasked + "S: +OK 1 100\n";
+  server_.AddConversation(script);
+
+  ClickCheck();
+
+  EXPECT_THAT(Column(app::kSubjectColumn), ElementsAre("", ""));
+  EXPECT_EQ(Form().Label5->Text(), "Incomplete: server out of step");
+  EXPECT_THAT(Form().Label5->Hint(), ::testing::HasSubstr("no command asked for"));
+  EXPECT_THAT(Boxes(), IsEmpty());
+  EXPECT_TRUE(WindowRestored(true));
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_FALSE(server_.ReceivedLine("QUIT"));
+}
+
+// STAT counts three messages; the listing breaks off after the first. The
+// one row is shown, and the status line says that it is not the mailbox.
+TEST_F(HostileServer, ListingCutShortSaysSo) {
+  server_.AddConversation(LogIn("3 600") + "C: LIST \nS: +OK\nS: 1 100\nCLOSE\n");
+
+  ClickCheck();
+
+  EXPECT_THAT(Column(app::kNumberColumn), ElementsAre("1"));
+  EXPECT_EQ(Form().Label5->Text(), "Incomplete: connection lost, 1 of 3 listed");
+  EXPECT_THAT(Boxes(), IsEmpty());
+  EXPECT_TRUE(WindowRestored(true));
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+
+  // The next command starts afresh: its status line knows nothing of the
+  // note.
+  server_.AddConversation(LogIn("1 100") + Listing(1) + WalkSummary(1, {"From: One"}) + Quit());
+  ClickCheck();
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_EQ(Form().Label5->Hint(), "");
+}
+
+// Ids the server derives from a message's bytes repeat: "DUP" names both
+// message 1 and message 3, so it names neither. The rows of messages 1 and
+// 3 are checked as a server without ids has them checked. With message 2
+// deleted by another client, the ticked row of message 3 now names nothing
+// (there is no number 3), and nothing is deleted; with the mailbox as it
+// was, message 3 itself is compared with its row and deleted. The header
+// view of its row shows message 3, never message 1.
+TEST_F(HostileServer, RepeatedUniqueIdNeverDeletesAnUntickedMessage) {
+  const std::string ids = "C: UIDL\nS: +OK\nS: 1 DUP\nS: 2 X\nS: 3 DUP\nS: .\nC: CAPA\nS: -ERR\n";
+  const std::string listing = Listing(3);
+  const std::string check = LogIn("3 600") + listing.substr(0, listing.find("C: UIDL")) + ids +
+                            WalkSummary(3, {"From: Three"}) + WalkSummary(2, {"From: Two"}) +
+                            WalkSummary(1, {"From: One"}) + Quit();
+  for (bool secondDeleted : {true, false}) {
+    server_.AddConversation(check);
+    ClickCheck();
+    ASSERT_THAT(Column(app::kSenderColumn), ElementsAre("Three", "Two", "One"));
+    access::ClickCell(*Form().StringGrid1, 0, app::kTickColumn);
+    server_.AddConversation(secondDeleted ? LogIn("2 300") + Quit()
+                                          : LogIn("3 600") + Summary(3, {"From: Three"}) + "C: DELE 3\nS: +OK\n" + Quit());
+
+    access::Click(*Form().DeleteButton);
+
+    EXPECT_TRUE(server_.WaitUntilDone()) << secondDeleted;
+    EXPECT_THAT(server_.Failures(), IsEmpty()) << secondDeleted;
+    EXPECT_EQ(server_.ReceivedLine("DELE 3"), !secondDeleted);
+    EXPECT_FALSE(server_.ReceivedLine("DELE 1"));
+    if (secondDeleted) {
+      EXPECT_THAT(BoxTexts(BoxKind::Information),
+                  ElementsAre(::testing::StartsWith("1 ticked message(s) were not deleted because the mailbox changed")));
+    } else {
+      EXPECT_THAT(Boxes(), IsEmpty());
+    }
+    platform::dialog_script::Reset();
+  }
+
+  server_.AddConversation(check);
+  ClickCheck();
+  server_.AddConversation(LogIn("3 600") + Summary(3, {"From: Three"}) + Quit());
+  access::DoubleClickCell(*Form().StringGrid1, 0, app::kSenderColumn);
+  EXPECT_THAT(access::ShownText(*Form().Memo1), ::testing::StartsWith("From: Three\n"));
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
 }
 
 // Markup from the wire and from a message: in the error box of a refused

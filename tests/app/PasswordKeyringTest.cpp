@@ -2,7 +2,8 @@
 // inside tests/support/desktop-session.sh --keyring (GNOME Keyring with an
 // unlocked login keyring on a private session bus; the ctest entry
 // app_keyring_tests). NoKeyring runs in every session of app_tests, whose
-// main points the session bus nowhere, so no keyring answers there.
+// main points the session bus nowhere, so no keyring answers there. The
+// keyring answers asynchronously: the window's password is waited for.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +17,7 @@
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
+#include "tests/support/Wait.h"
 
 namespace apptest {
 
@@ -45,11 +47,22 @@ class PasswordStoreTest : public FormTest {
   app::TForm1& Current() { return next_ ? *next_ : Form(); }
 
   static std::string KeyringPassword() {
-    std::string password;
-    keyring::Status status = keyring::ReadPassword(app::settings::kKeyringEntry, password);
-    return status == keyring::Status::Done ? password : "<" + std::to_string(static_cast<int>(status)) + ">";
+    std::unique_ptr<keyring::Call> call = keyring::StartRead(app::settings::kKeyringEntry);
+    keyring::Status status = Answer(*call);
+    return status == keyring::Status::Done ? call->Password() : "<" + std::to_string(static_cast<int>(status)) + ">";
   }
   static std::string NotFound() { return "<" + std::to_string(static_cast<int>(keyring::Status::NotFound)) + ">"; }
+  static keyring::Status Answer(keyring::Call& call) {
+    testsupport::PumpUntil([&call] { return call.Finished(); }, keyring::kKeyringTimeoutMs + 5000);
+    return call.Finished() ? call.Result() : keyring::Status::NoAnswer;
+  }
+  static keyring::Status RemoveFromKeyring() { return Answer(*keyring::StartRemove(app::settings::kKeyringEntry)); }
+  // The password edit shows text, once the keyring has answered.
+  ::testing::AssertionResult PasswordShown(const std::string& text) {
+    if (testsupport::PumpUntil([&] { return Current().PasswordEdit->Text() == text; }))
+      return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the password edit shows \"" << Current().PasswordEdit->Text() << "\"";
+  }
 
   std::unique_ptr<app::TForm1> next_;
 };
@@ -59,11 +72,11 @@ class Keyring : public PasswordStoreTest {
   void SetUp() override {
     if (!KeyringSession()) GTEST_SKIP() << "needs the keyring session of tests/support/desktop-session.sh";
     PasswordStoreTest::SetUp();
-    keyring::RemovePassword(app::settings::kKeyringEntry);
+    RemoveFromKeyring();
   }
   void TearDown() override {
     next_.reset();
-    if (KeyringSession()) keyring::RemovePassword(app::settings::kKeyringEntry);
+    if (KeyringSession()) RemoveFromKeyring();
     PasswordStoreTest::TearDown();
   }
 };
@@ -79,13 +92,13 @@ TEST_F(Keyring, SaveReadBackChangeAndRemove) {
   EXPECT_THAT(SettingsLines(), Contains("PasswordIn=Keyring"));
   EXPECT_THAT(SettingsText(), Not(HasSubstr("s3cr&t"))) << "no plain password in the file";
   EXPECT_THAT(SettingsText(), Not(HasSubstr(app::ScramblePassword("s3cr&t pass")))) << "nor a scrambled one";
-  EXPECT_EQ(Current().PasswordEdit->Text(), "s3cr&t pass") << "read back from the keyring at start-up";
+  EXPECT_TRUE(PasswordShown("s3cr&t pass")) << "read back from the keyring at start-up";
   EXPECT_TRUE(Current().CheckBox1->Checked());
 
   Current().PasswordEdit->SetText("changed");
   CloseAndStartAgain();
   EXPECT_EQ(KeyringPassword(), "changed");
-  EXPECT_EQ(Current().PasswordEdit->Text(), "changed");
+  EXPECT_TRUE(PasswordShown("changed"));
 
   Current().CheckBox1->SetChecked(false);
   CloseAndStartAgain();
@@ -107,13 +120,27 @@ TEST_F(Keyring, OldSettingsFileMigratesAtTheNextSave) {
   EXPECT_EQ(KeyringPassword(), "oldpass");
   EXPECT_THAT(SettingsText(), Not(HasSubstr(app::ScramblePassword("oldpass"))));
   EXPECT_THAT(SettingsText(), HasSubstr("[EMAIL]\r\nServer=mail\r\nUserID=ann\r\nPassword=\r\nPasswordIn=Keyring\r\n"));
-  EXPECT_EQ(Current().PasswordEdit->Text(), "oldpass");
+  EXPECT_TRUE(PasswordShown("oldpass"));
+}
+
+// The keyring answers while the window is in use: a password the user
+// typed meanwhile stays, and "Save" stays as the user left it.
+TEST_F(Keyring, APasswordTypedBeforeTheKeyringAnswersStays) {
+  ASSERT_EQ(Answer(*keyring::StartStore(app::settings::kKeyringEntry, "saved")), keyring::Status::Done);
+  WriteSettingsText("[EMAIL]\r\nPassword=\r\nPasswordIn=Keyring\r\n");
+  app::StartMainWindow(Form());
+  access::TypeText(*Form().PasswordEdit, "mine");
+  // The keyring serves its calls one at a time: once this read is
+  // answered, the window's own has been too.
+  ASSERT_EQ(KeyringPassword(), "saved");
+  EXPECT_EQ(Form().PasswordEdit->Text(), "mine");
+  EXPECT_FALSE(Form().CheckBox1->Checked());
 }
 
 TEST_F(Keyring, EveryPasswordByteSurvivesTheKeyring) {
   std::string password;
   for (int b = 1; b <= 0xFF; ++b) password.push_back(static_cast<char>(b));
-  ASSERT_EQ(keyring::StorePassword(app::settings::kKeyringEntry, password), keyring::Status::Done);
+  ASSERT_EQ(Answer(*keyring::StartStore(app::settings::kKeyringEntry, password)), keyring::Status::Done);
   EXPECT_EQ(KeyringPassword(), password);
 }
 

@@ -9,6 +9,7 @@
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
 #include "platform/testing/TestAccess.h"
+#include "tests/support/SpecialEntry.h"
 #include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
@@ -115,6 +116,9 @@ TEST_F(SettingsShutDown, UntouchedValuesKeepTheirStoredBytes) {
   Form().FormClose();
   EXPECT_EQ(SettingsText(), stored) << "nothing changed, nothing rewritten";
 
+  // The save offered the password to the keyring, and the window left the
+  // screen while it waited; the run goes on here as if it had not closed.
+  access::ShowWindow(*Form().Window);
   access::TypeText(*Form().Edit2, "invoice");
   access::Click(*Form().CheckBox3);
   Form().FormClose();
@@ -235,7 +239,8 @@ TEST_F(SettingsShutDown, UnwritableSettingsAtCloseShowErrorAndStillClose) {
 
   Form().Window->Close();
 
-  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() + "."));
+  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() +
+                                                    ": it is a folder, not a regular file."));
   EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().Window->Visible(); }));
 }
 
@@ -253,14 +258,20 @@ TEST_F(SettingsShutDown, ExitHidesRulesSavesAndEndsTheProgram) {
   EXPECT_TRUE(Boxes().empty());
 }
 
+// A named pipe in place of the settings file, which nobody writes, would
+// hold the program for ever: it is refused, and stays as it was.
 TEST_F(SettingsShutDown, ExitWithUnwritableSettingsShowsErrorAndEnds) {
   StartUp();
-  MakeSettingsUnwritable();
+  std::filesystem::remove(platform::SettingsFilePath());
+  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::SettingsFilePath());
 
   access::Click(*Form().ExitButton);
 
-  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() + "."));
+  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Unable to write to " + platform::SettingsFilePath() +
+                                                    ": it is a named pipe (FIFO), not a regular file."));
   EXPECT_TRUE(platform::Application::Terminated());
+  EXPECT_TRUE(pipe.Unchanged());
+  EXPECT_FALSE(pipe.Waited()) << "the save waited on the named pipe";
 }
 
 TEST_F(SettingsShutDown, CloseRecreatesMissingDataFolder) {

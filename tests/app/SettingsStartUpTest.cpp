@@ -1,15 +1,22 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "app/PasswordScrambler.h"
 #include "app/ProgramEntry.h"
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
+#include "platform/gui/WavePlayer.h"
 #include "platform/testing/TestAccess.h"
+#include "tests/support/SpecialEntry.h"
 #include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
@@ -162,15 +169,91 @@ TEST_F(SettingsStartUp, BadFetchCountLeavesIntervalUnapplied) {
   EXPECT_THAT(SettingsLines(), Contains("Interval=90")) << "the clamped interval is written after FetchCount";
 }
 
+// Whatever takes the data folder's name stops start-up with a box that
+// names the folder and says what is in the way.
 TEST_F(SettingsStartUp, FolderThatCannotBeCreatedStopsStartUp) {
-  // A plain file where the data folder should be.
-  std::ofstream(platform::DataFolder()) << "in the way";
+  const std::string folder = platform::DataFolder();
+  const std::string elsewhere = folder + "-elsewhere";
+  std::ofstream(elsewhere) << "a file";
+  struct Case {
+    std::function<void()> make;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {[&] { std::ofstream(folder) << "in the way"; }, "a file of that name is in the way"},
+      {[&] { ::mkfifo(folder.c_str(), 0600); }, "a named pipe (FIFO) of that name is in the way"},
+      {[&] { std::filesystem::create_symlink(elsewhere, folder); },
+       "it is a symbolic link to " + elsewhere + ", which is a file, not a folder"},
+      {[&] { std::filesystem::create_symlink(folder + "-gone", folder); },
+       "it is a symbolic link to " + folder + "-gone, which does not exist"},
+  };
+  std::vector<std::string> expected;
+  for (const Case& c : cases) {
+    c.make();
+    StartUp();
+    expected.push_back("Cannot create " + folder + ": " + c.reason + ".");
+    EXPECT_EQ(Form().IPedit->Text(), "");
+    ExpectDesignTimeAutoCheck();
+    std::filesystem::remove(folder);
+  }
+  EXPECT_THAT(BoxTexts(BoxKind::Error), ::testing::ElementsAreArray(expected));
+}
+
+// A data folder that is a symbolic link to a folder elsewhere is the user's
+// own set-up: the settings are read and written through it.
+TEST_F(SettingsStartUp, DataFolderMayBeALinkToAFolder) {
+  const std::string real = platform::DataFolder() + "-real";
+  std::filesystem::create_directory(real);
+  std::ofstream(real + "/pop3.ini", std::ios::binary) << "[EMAIL]\r\nServer=mail.example.com\r\n";
+  std::filesystem::create_symlink(real, platform::DataFolder());
 
   StartUp();
 
-  EXPECT_THAT(BoxTexts(BoxKind::Error), ElementsAre("Cannot create " + platform::DataFolder() + "."));
-  EXPECT_EQ(Form().IPedit->Text(), "");
-  ExpectDesignTimeAutoCheck();
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(Form().IPedit->Text(), "mail.example.com");
+  EXPECT_TRUE(std::filesystem::is_symlink(platform::DataFolder()));
+  EXPECT_THAT(SettingsLines(), Contains("Interval=30")) << "written through the link";
+}
+
+// A settings file that is no file (a named pipe that nobody writes would
+// hold start-up for ever) is not waited on: start-up goes on with the
+// defaults, says why the file is refused, and leaves the entry alone.
+TEST_F(SettingsStartUp, SettingsFileThatIsNoFileIsRefusedAndDefaultsApply) {
+  std::filesystem::create_directories(platform::DataFolder());
+  std::vector<std::string> expected;
+  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    testsupport::SpecialEntry entry(kind, platform::SettingsFilePath());
+    SCOPED_TRACE(entry.Name());
+
+    StartUp();
+
+    expected.push_back("Unable to write to " + platform::SettingsFilePath() + ": it is " + entry.Words() +
+                       ", not a regular file.");
+    EXPECT_EQ(Form().IntervalMinutes, 30);
+    EXPECT_EQ(Form().Timer1->Interval(), 30u * 60000u);
+    EXPECT_TRUE(entry.Unchanged());
+    EXPECT_FALSE(entry.Waited()) << "start-up waited on the named pipe";
+  }
+  EXPECT_THAT(BoxTexts(BoxKind::Error), ::testing::ElementsAreArray(expected));
+}
+
+// The sound system would wait for ever on a named pipe, or fill memory from
+// a device: only a regular wave file of bounded size makes the sound
+// available.
+TEST_F(SettingsStartUp, WaveFileThatIsNoFileOrTooLargeGivesNoSound) {
+  WriteSettingsText("[SOUND]\r\nPlayWave=Yes\r\n");
+  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    testsupport::SpecialEntry entry(kind, platform::WaveFilePath());
+    StartUp();
+    EXPECT_FALSE(Form().SoundAvailable) << entry.Name();
+    EXPECT_FALSE(Form().CheckBox3->Checked()) << entry.Name();
+    EXPECT_FALSE(entry.Waited()) << entry.Name();
+  }
+  WriteWaveFile();
+  std::filesystem::resize_file(platform::WaveFilePath(), platform::WavePlayer::kMaxFileSize + 1);
+  StartUp();
+  EXPECT_FALSE(Form().SoundAvailable) << "too large";
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(SettingsStartUp, FetchCountSetsListingLimitOneHigher) {

@@ -145,7 +145,8 @@ TEST_F(ViewerFault, RefusedBodyKeepsHeaderAndNextDoubleClickSavesIt) {
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(Form().Memo1->Visible());
   EXPECT_EQ(Form().Memo1->Text(), kHeaderText);
-  EXPECT_EQ(Form().Label5->Text(), "Header - ESC to close");
+  EXPECT_EQ(Form().Label5->Text(), "Body not shown: refused by the server - ESC to close");
+  EXPECT_EQ(Form().Label5->Hint(), "The server refused: -ERR no such message");
   EXPECT_EQ(Form().ViewerMessage, 0);
   EXPECT_FALSE(Form().Timer1->Enabled());
   EXPECT_TRUE(Form().CheckButton->Enabled());
@@ -188,7 +189,8 @@ TEST_F(ViewerFault, DoubleClickOnListWhileHeaderWaitsIsIgnored) {
   EXPECT_FALSE(server_.ReceivedLine("TOP 1 0"));
   EXPECT_FALSE(Form().Memo1->Visible());
   EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(WindowRestored());
+  EXPECT_EQ(Form().Label5->Text(), "Header not shown: connection lost");
+  EXPECT_TRUE(WindowRestored(true));
 }
 
 TEST_F(ViewerFault, DoubleClickAndEscapeOnViewerWhileBodyWaitsAreIgnored) {
@@ -216,7 +218,7 @@ TEST_F(ViewerFault, DoubleClickAndEscapeOnViewerWhileBodyWaitsAreIgnored) {
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_EQ(server_.ConnectionsServed(), 3);
   EXPECT_EQ(Form().Memo1->Text(), kHeaderText);
-  EXPECT_EQ(Form().Label5->Text(), "Header - ESC to close");
+  EXPECT_EQ(Form().Label5->Text(), "Body not shown: connection lost - ESC to close");
   EXPECT_EQ(Form().ViewerMessage, 0);
   EXPECT_TRUE(Boxes().empty());
 }
@@ -244,7 +246,7 @@ TEST_F(ViewerFault, DateLabelWhileBodyWaitsIsIgnored) {
 
   ASSERT_TRUE(clicked);
   EXPECT_TRUE(server_.WaitUntilDone());
-  EXPECT_EQ(Form().Label5->Text(), "Header - ESC to close");
+  EXPECT_EQ(Form().Label5->Text(), "Body not shown: connection lost - ESC to close");
   EXPECT_TRUE(Boxes().empty());
 
   access::Click(*Form().Label3);

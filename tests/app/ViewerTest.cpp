@@ -9,6 +9,7 @@
 #include "platform/core/Files.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
+#include "tests/support/SpecialEntry.h"
 
 namespace apptest {
 
@@ -226,6 +227,13 @@ TEST_F(Viewer, BodyViewShowsTextDecodedInItsCharset) {
            "Content-Disposition: attachment; filename=\"p.bin\"\r\nContent-Transfer-Encoding: base64\r\n\r\n"
            "AAEC\r\n--b1--\r\n",
        "Preis: 5 \xE2\x82\xAC\r\n\r\nFile \"p.bin\" extracted\r\n"},
+      {"attachments with names that lie",
+       "Subject: N\r\n" + mixedHead + "Content-Type: text/plain\r\n\r\nsee\r\n--b1\r\n"
+           "Content-Disposition: attachment; filename=\"invoice\u202Efdp.exe\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\nQUJD\r\n--b1\r\n"
+           "Content-Disposition: attachment; filename=\"report.pdf. . .\"\r\n"
+           "Content-Transfer-Encoding: base64\r\n\r\nQUJD\r\n--b1--\r\n",
+       "see\r\n\r\nFile \"invoicefdp.exe\" extracted\r\n\r\nFile \"report.pdf\" extracted\r\n"},
       {"alternative: the plain text",
        "Subject: A\r\nContent-Type: multipart/alternative; boundary=b2\r\n\r\n--b2\r\n"
        "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
@@ -243,8 +251,14 @@ TEST_F(Viewer, BodyViewShowsTextDecodedInItsCharset) {
     Mail().Reset();
     OpenBodyView(row.Message);
     EXPECT_EQ(Form().Memo1->Text(), row.Shown) << row.Name;
+    std::string drawn = row.Shown;
+    std::erase(drawn, '\r');
+    EXPECT_EQ(access::ShownText(*Form().Memo1), drawn) << row.Name;
     access::KeyPress(*Form().Memo1, kEscape);
   }
+  // The notes name the files as they are on disk.
+  for (const char* name : {"invoicefdp.exe", "report.pdf", "p.bin"})
+    EXPECT_TRUE(platform::ReadFileIfExists(platform::DataFolderFile(name)).has_value()) << name;
 
   const std::string file = platform::DataFolderFile("shown.txt");
   Mail().Reset();
@@ -319,6 +333,16 @@ TEST_F(Viewer, UnwritableFileKeepsViewerOpen) {
   std::vector<std::string> errors = BoxTexts(BoxKind::Error);
   ASSERT_EQ(errors.size(), 1u);
   EXPECT_THAT(errors[0], HasSubstr(file));
+
+  // A named pipe would take the text only once someone reads it, and a
+  // rename would put a file in its place: it is refused, and says so.
+  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::DataFolderFile("pipe.txt"));
+  script::SetNextSaveFileName(pipe.Path());
+  DoubleClickViewer();
+  EXPECT_TRUE(ViewerOpen("Body - ESC to close"));
+  EXPECT_THAT(BoxTexts(BoxKind::Error).back(),
+              HasSubstr("Cannot write \"" + pipe.Path() + "\": it is a named pipe (FIFO), not a regular file."));
+  EXPECT_TRUE(pipe.Unchanged());
 
   const std::string other = platform::DataFolderFile("other.txt");
   script::SetNextSaveFileName(other);

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <memory>
 #include <random>
+#include <sstream>
 
 #include "codec/ByteSink.h"
 #include "codec/PushDecoder.h"
@@ -98,6 +99,36 @@ std::string RunPython(const std::string& script, const std::string& input) {
   std::string output = RunTool("python3 '" + (folder / "script.py").string() + "'", input);
   std::filesystem::remove_all(folder);
   return output;
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char* const digits = "0123456789abcdef";
+  std::string out;
+  for (unsigned char c : bytes) {
+    out += digits[c >> 4];
+    out += digits[c & 15];
+  }
+  return out;
+}
+
+std::string Unhex(const std::string& hex) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return out;
+}
+
+// Runs script over the samples (one hex line each); the script answers one
+// line per sample: the hex of its UTF-8 result, or "!" when Python cannot
+// read the sample.
+std::vector<std::string> PythonAnswers(const std::string& script, const std::vector<std::string>& samples) {
+  std::string input;
+  for (const std::string& sample : samples) input += Hex(sample) + "\n";
+  std::istringstream lines(RunPython(script, input));
+  std::vector<std::string> answers;
+  for (std::string line; std::getline(lines, line);) answers.push_back(line == "!" ? "!" : Unhex(line));
+  EXPECT_EQ(answers.size(), samples.size()) << "python3 must answer every sample";
+  answers.resize(samples.size(), "!");
+  return answers;
 }
 
 }  // namespace codec::test

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "codec/UUCoder.h"
 
@@ -44,5 +45,14 @@ std::string RunTool(const std::string& command, const std::string& input);
 // Runs a Python 3 script (its text) with input on its standard input and
 // returns its standard output, as RunTool does.
 std::string RunPython(const std::string& script, const std::string& input);
+
+// Bytes as lower-case hex digits, and back.
+std::string Hex(const std::string& bytes);
+std::string Unhex(const std::string& hex);
+
+// Runs script over the samples (one hex line each); the script answers one
+// line per sample: the hex of its UTF-8 result, or "!" when Python cannot
+// read the sample. Returns the answers as bytes ("!" as it is).
+std::vector<std::string> PythonAnswers(const std::string& script, const std::vector<std::string>& samples);
 
 }  // namespace codec::test

@@ -15,12 +15,15 @@ struct Case {
   std::string expected;
 };
 
-// Every case is read by the processor one byte per read as well as in one
-// piece, and pushed into the decoder in pieces of 1, 2, 3 and 4096 bytes.
+// Every case is read by the processor in pieces of one, two and three bytes
+// per read as well as in one piece, and pushed into the decoder in the
+// same pieces.
 void ExpectCases(UUMethods method, const std::vector<Case>& cases) {
   for (const Case& c : cases) {
-    for (std::size_t chunk : {1U, 3U, 4096U}) EXPECT_EQ(Decode(method, c.text, chunk), c.expected) << c.name << ", chunk " << chunk;
-    for (std::size_t piece : {1U, 2U, 3U, 4096U}) EXPECT_EQ(Push(method, c.text, piece), c.expected) << c.name << ", piece " << piece;
+    for (std::size_t chunk : {1U, 2U, 3U, 4096U}) {
+      EXPECT_EQ(Decode(method, c.text, chunk), c.expected) << c.name << ", chunk " << chunk;
+      EXPECT_EQ(Push(method, c.text, chunk), c.expected) << c.name << ", piece " << chunk;
+    }
   }
 }
 
@@ -53,6 +56,22 @@ TEST(TUUProcessorBase64, StopMarksEndAllDecoding) {
                        {"groups after padding", "QQ==QUJD\r\n", "A"},
                        {"blank after padding", "QUI= \r\n", "AB"},
                        {"excess padding", "QUJD==\r\nQUJD\r\n", "ABC"}});
+}
+
+// Inside a group, characters outside "+" to "z" are passed over (RFC 2045:
+// they are no part of the alphabet); those within it that are no digit
+// keep the value 127 the coder's digit table gives them.
+TEST(TUUProcessorBase64, PassesOverBlanksInsideAGroup) {
+  ExpectCases(uuMime, {{"blank second", "Q UJD\r\n", "ABC"},
+                       {"blank third", "QU JD\r\n", "ABC"},
+                       {"blank fourth", "QUJ D\r\n", "ABC"},
+                       {"blanks everywhere", " Q U J D  Q  U  J  D \r\n", "ABCABC"},
+                       {"tab, exclamation mark, 8-bit bytes", "Q\tU!J\xC2\xA0" "D\r\n", "ABC"},
+                       {"blank before padding", "QUI =\r\nQUJD\r\n", "AB"},
+                       {"blanks around padding", "QQ = =\r\nQUJD\r\n", "A"},
+                       {"group cut short by blanks", "QUJDQ  \r\nQUJD\r\n", "ABCABC"},
+                       {"group cut short after a blank", "QU J\r\nQUJD\r\n", "ABABC"},
+                       {"non-digit within + to z", "QU-D\r\n", "A_\xC3"}});
 }
 
 // A group cut short by its line's end writes the bytes its characters fully

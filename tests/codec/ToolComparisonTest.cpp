@@ -34,6 +34,27 @@ TEST(TUUProcessorVersusCoreutils, DecodesAndEncodesAsBase64Does) {
   }
 }
 
+// Base64 lines with characters outside "+" to "z" strewn into them, also
+// inside groups: the coder passes them over as base64 --ignore-garbage
+// does. Reads of 1, 2, 3 and 4096 bytes in turn.
+TEST(TUUProcessorVersusCoreutils, PassesOverWhatBase64IgnoreGarbageIgnores) {
+  static const char kStrewn[] = {' ', '\t', '!', '"', '*', '{', '~', '\x7F', '\x80', '\xA0', '\xFF', '\0'};
+  const std::size_t chunks[] = {1, 2, 3, 4096};
+  std::uint32_t state = 1;
+  auto next = [&state] { return state = state * 1103515245U + 12345U, state >> 16; };
+  for (std::size_t n = 0; n <= 400; n += 7) {
+    const std::string data = RandomBytes(n, static_cast<std::uint32_t>(n + 4000));
+    std::string text;
+    for (const char c : RunTool("base64 -w 76", data)) {
+      while (next() % 4 == 0) text += kStrewn[next() % sizeof kStrewn];
+      text += c;
+    }
+    ASSERT_EQ(RunTool("base64 -d -i", text), data) << "length " << n;
+    EXPECT_EQ(Decode(uuMime, ToCrLf(text), chunks[n % 4]), data) << "CR LF lines, length " << n;
+    EXPECT_EQ(Decode(uuMime, text, chunks[(n + 1) % 4]), data) << "LF lines, length " << n;
+  }
+}
+
 TEST(TUUProcessorVersusSharutils, DecodesWhatUuencodeEncodes) {
   for (std::size_t n : Lengths()) {
     const std::string data = RandomBytes(n, static_cast<std::uint32_t>(n + 2000));

@@ -7,9 +7,9 @@
 // extraction creates is a plain file directly inside the attachment folder
 // (the folder's parent holds nothing else afterwards); no file takes a name
 // the program owns (settings, sound, part file names in any case); every
-// attachment name is a plain name the program does not own; every
-// attachment listed is still there at the end (no later attachment
-// replaced it).
+// attachment name is a plain name (see PlainName) the program does not
+// own; every attachment listed is still there at the end (no later
+// attachment replaced it).
 //
 // Input: one control byte (bit 0: Parse; bit 1: an OnDecodeStart handler
 // that answers with the first line of the rest), then the message as the
@@ -25,7 +25,10 @@
 
 #include "FuzzCheck.h"
 #include "FuzzTempDir.h"
+#include "codec/CharacterClasses.h"
+#include "codec/Charset.h"
 #include "codec/Stream.h"
+#include "codec/Utf8.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
@@ -103,9 +106,21 @@ void Retrieve(TPop3Client& client, LineSource& source) {
   pop3::ReadMessage(client, answer);
 }
 
+// A name that shows what it is: UTF-8 without a path separator, controls
+// or invisible format characters, neither starting with a blank or a "-"
+// nor ending with a blank. (A trailing dot may come from numbering: the
+// alternatives of "x" are "_1.", "_2.", ...)
 bool PlainName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
-         name.find('\0') == std::string::npos;
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) return false;
+  if (!codec::IsUtf8(name) || name[0] == '-') return false;
+  char32_t last = 0;
+  for (std::size_t i = 0; i < name.size();) {
+    const codec::Utf8Piece piece = codec::NextUtf8Piece(name, i);
+    last = piece.CodePoint;
+    if (codec::IsControlOrFormat(last) || (i == 0 && codec::IsSpaceSeparator(last))) return false;
+    i += piece.Length;
+  }
+  return !codec::IsSpaceSeparator(last);
 }
 
 // The attachments listed are the files written, and none is lost to a

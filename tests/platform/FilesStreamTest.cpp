@@ -10,6 +10,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/FileStream.h"
 #include "platform/core/Files.h"
+#include "tests/support/SpecialEntry.h"
 
 namespace {
 
@@ -125,6 +126,28 @@ TEST(TFileStreamTest, PositionMovesReadsAndOverwrites) {
   EXPECT_THROW(stream.SetPosition(-1), codec::EStreamError);
   stream.Close();
   EXPECT_EQ(ReadBytes(path), std::string("01AB456789\0\0Z", 13));
+}
+
+// Reading a part file back, or making one afresh, never opens a named pipe,
+// a device or a socket in its place: that open could wait for ever.
+TEST(TFileStreamTest, OpensNothingButARegularFileAndNeverWaits) {
+  TempFolder folder;
+  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    testsupport::SpecialEntry entry(kind, folder.File("Temp1.mme"));
+    SCOPED_TRACE(entry.Name());
+    for (FileOpenMode mode : {FileOpenMode::OpenRead, FileOpenMode::Create}) {
+      try {
+        FileStream stream(entry.Path(), mode);
+        ADD_FAILURE() << "opened";
+      } catch (const platform::EUnusableFile& error) {
+        EXPECT_EQ(error.Problem(), "it is " + entry.Words() + ", not a regular file");
+        EXPECT_NE(error.Message().find("\"" + entry.Path() + "\""), std::string::npos) << error.Message();
+      }
+    }
+    EXPECT_THROW(FileStream(entry.Path(), FileOpenMode::CreateNew), platform::EFileExists);
+    EXPECT_TRUE(entry.Unchanged());
+    EXPECT_FALSE(entry.Waited()) << "an open waited on the named pipe";
+  }
 }
 
 TEST(TFileStreamTest, FailuresNameTheFile) {

@@ -12,6 +12,7 @@
 
 #include "FilesTestSupport.h"
 #include "platform/core/Exception.h"
+#include "tests/support/SpecialEntry.h"
 
 namespace {
 
@@ -19,8 +20,24 @@ using files_test::ReadBytes;
 using files_test::TempFolder;
 using files_test::WriteBytes;
 using platform::EFileError;
+using platform::EUnusableFile;
 using platform::FileAccess;
+using testsupport::SpecialEntry;
 using Lines = std::vector<std::string>;
+
+// Runs call, which must raise EUnusableFile naming path and saying what the
+// entry is.
+template <typename Call>
+void ExpectRefused(const SpecialEntry& entry, const std::string& path, Call call) {
+  try {
+    call();
+    ADD_FAILURE() << "no refusal";
+  } catch (const EUnusableFile& error) {
+    EXPECT_NE(error.Message().find("\"" + path + "\""), std::string::npos) << error.Message();
+    EXPECT_NE(error.Message().find(": it is " + entry.Words() + ", not a regular file"), std::string::npos)
+        << error.Message();
+  }
+}
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
   std::vector<std::string> names;
@@ -164,6 +181,57 @@ TEST(FilesTest, WriteIntoAMissingFolderOrOverAFolderFails) {
   std::filesystem::create_directory(folder.File("dir"));
   EXPECT_THROW(platform::WriteTextFile(folder.File("dir"), "x"), EFileError);
   EXPECT_TRUE(std::filesystem::is_directory(folder.File("dir")));
+}
+
+// A named pipe that nobody writes would hold up an open for reading for
+// ever, a device would give bytes for ever: every read refuses what is no
+// regular file before it reads a byte, and says what it is.
+TEST(FilesTest, ReadsRefuseWhatIsNoRegularFileWithoutWaiting) {
+  TempFolder folder;
+  for (SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    SpecialEntry entry(kind, folder.File("pop3.ini"));
+    SCOPED_TRACE(entry.Name());
+    const std::string path = entry.Path();
+    bool truncated = false;
+    ExpectRefused(entry, path, [&] { platform::ReadFileIfExists(path, 1024, truncated); });
+    ExpectRefused(entry, path, [&] { platform::ReadTextLines(path); });
+    ExpectRefused(entry, path, [&] { platform::ReadRegularFile(path, 1024); });
+    ExpectRefused(entry, path, [&] { platform::CheckRegularFile(path, 1024); });
+    EXPECT_FALSE(entry.Waited()) << "an open waited on the named pipe";
+  }
+}
+
+// A file is taken up to its bound exactly; a larger one, here a sparse file
+// of 300 MB, is refused by its size before any of it is read.
+TEST(FilesTest, ReadRegularFileTakesAFileUpToItsBoundOnly) {
+  TempFolder folder;
+  const std::string path = folder.File("ca.pem");
+  WriteBytes(path, std::string(1000, 'c'));
+  EXPECT_EQ(platform::ReadRegularFile(path, 1000), std::string(1000, 'c'));
+  std::filesystem::resize_file(path, 300u << 20);
+  try {
+    platform::ReadRegularFile(path, 8u << 20, "the CA file");
+    ADD_FAILURE() << "a file over the bound was read";
+  } catch (const EUnusableFile& error) {
+    EXPECT_EQ(error.Message(), "Cannot read the CA file \"" + path + "\": it is larger than 8 MB");
+  }
+}
+
+// Renaming over a named pipe, socket or folder would put a file in its place
+// (and as root, over a device): only a regular file or a free name is
+// replaced.
+TEST(FilesTest, WriteReplacesOnlyARegularFileOrAFreeName) {
+  TempFolder folder;
+  for (SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    if (kind == SpecialEntry::Kind::Device) continue;  // never put a real device at risk
+    SpecialEntry entry(kind, folder.File("saved.txt"));
+    SCOPED_TRACE(entry.Name());
+    ExpectRefused(entry, entry.Path(), [&] { platform::WriteTextFile(entry.Path(), "text\r\n"); });
+    EXPECT_TRUE(entry.Unchanged());
+    EXPECT_FALSE(entry.Waited());
+    for (const std::string& name : FolderEntries(folder.Path()))
+      EXPECT_EQ(name.find(".tmp"), std::string::npos) << "left behind: " << name;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "FilesTestSupport.h"
 #include "platform/core/Exception.h"
+#include "tests/support/SpecialEntry.h"
 
 namespace {
 
@@ -188,6 +189,25 @@ TEST_F(ProfileFileTest, WriteFailureRaisesUnableToWriteNamingTheFile) {
   EXPECT_THROW(Profile().WriteString("EMAIL", "Server", "host"), EFileError);
   EXPECT_TRUE(std::filesystem::is_directory(Path()));
   EXPECT_EQ(Profile().ReadString("EMAIL", "Server", "dflt"), "dflt");
+}
+
+// A settings file that is no file at all reads as a missing one, without
+// waiting on it, and is never written or replaced: the write says why.
+TEST_F(ProfileFileTest, NameThatIsNoFileReadsAsMissingAndIsNeverReplaced) {
+  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    testsupport::SpecialEntry entry(kind, Path());
+    SCOPED_TRACE(entry.Name());
+    EXPECT_EQ(Profile().ReadString("EMAIL", "Server", "dflt"), "dflt");
+    EXPECT_EQ(Profile().ReadValue("EMAIL", "Server"), std::nullopt);
+    try {
+      Profile(FileAccess::OwnerOnly).WriteString("EMAIL", "Server", "host");
+      ADD_FAILURE() << "written";
+    } catch (const EFileError& error) {
+      EXPECT_EQ(error.Message(), "Unable to write to " + Path() + ": it is " + entry.Words() + ", not a regular file");
+    }
+    EXPECT_TRUE(entry.Unchanged());
+    EXPECT_FALSE(entry.Waited()) << "an open waited on the named pipe";
+  }
 }
 
 TEST_F(ProfileFileTest, OwnerOnlyFileIsMode0600WhateverTheUmask) {

@@ -3,13 +3,17 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "platform/core/DataFolder.h"
+#include "platform/core/Files.h"
+#include "pop3/AttachmentFiles.h"
 #include "pop3/AttachmentName.h"
 #include "pop3/Pop3Client.h"
+#include "tests/pop3/FetchTestSupport.h"
 
 namespace {
 
@@ -44,6 +48,10 @@ TEST(NumberedAttachmentName, NameWithoutDotLosesItsFirstCharacter) {
   // No dot: the base is empty and the extension starts after one character.
   EXPECT_EQ(NumberedAttachmentName("README", 1), "_1.EADME");
   EXPECT_EQ(NumberedAttachmentName("x", 3), "_3.");
+  // The first character is a whole UTF-8 character.
+  EXPECT_EQ(NumberedAttachmentName("\u65E5\u672C", 1), "_1.\u672C");
+  EXPECT_EQ(NumberedAttachmentName("\U0001F600x", 2), "_2.x");
+  EXPECT_EQ(NumberedAttachmentName("\u00E9", 4), "_4.");
 }
 
 TEST(FreeAttachmentName, TakesTheFirstFreeNumberFromOne) {
@@ -79,8 +87,47 @@ TEST(SafeAttachmentName, DropsDrivePrefixesAndControlCharacters) {
   EXPECT_EQ(SafeAttachmentName("\x01" "C:x"), "x");
 }
 
+// Each row: a name as a message gives it, and the name the file gets. What
+// a name shows is what it is: no invisible characters, no extension hidden
+// behind dots and blanks, nothing a command takes for an option.
+TEST(SafeAttachmentName, NamesShowWhatTheyAre) {
+  const std::pair<std::string, std::string> rows[] = {
+      // The right-to-left override: shown as "invoiceexe.pdf".
+      {"invoice\u202Efdp.exe", "invoicefdp.exe"},
+      {"\u202Bx\u202Ay\u202Cz\u202Dw.txt", "xyzw.txt"},
+      {"a\u2066b\u2067c\u2068d\u2069.txt", "abcd.txt"},
+      {"\u200Ephoto\u200F.jpg\u061C", "photo.jpg"},
+      // Other format characters, separators and C1 controls.
+      {"in\u200Bvis\u200C\u200Dible\u2060\uFEFF\u00AD.txt", "invisible.txt"},
+      {"two\u2028lines\u2029.txt", "twolines.txt"},
+      {"\u0085next\u009Bline.txt\U000E0041", "nextline.txt"},
+      {"\x85latin-1 C1.txt", "latin-1 C1.txt"},  // not UTF-8: U+0085
+      // Leading "-": an option to "rm *".
+      {"-rf", "_-rf"},
+      {"--help.txt", "_--help.txt"},
+      {" \u202E-x", "_-x"},
+      {"a-b", "a-b"},
+      // Trailing dots and blanks hide the extension that counts.
+      {"report.pdf. . .", "report.pdf"},
+      {"setup.exe \u00A0\u3000", "setup.exe"},
+      {"a.txt.\u200B", "a.txt"},
+      {"\u3000 lead.txt", "lead.txt"},
+      {"  C:x.txt", "x.txt"},
+      // Inner blanks and dots, and characters that only look alike, stay.
+      {"a . b.txt", "a . b.txt"},
+      {"\u65E5\u672C\u3000\u8A9E.txt", "\u65E5\u672C\u3000\u8A9E.txt"},
+      {"caf\xE9.txt", "caf\u00E9.txt"},
+      {"r\xC3\xA9sum\xC3\xA9 \xE2\x82.pdf", "r\u00E9sum\u00E9 \uFFFD.pdf"},
+  };
+  for (const auto& [name, safe] : rows) {
+    EXPECT_EQ(SafeAttachmentName(name), safe) << "for " << name;
+    EXPECT_EQ(SafeAttachmentName(safe), safe) << "cleaning " << safe << " again";
+  }
+}
+
 TEST(SafeAttachmentName, NothingLeftBecomesTextTmp) {
-  for (const std::string& name : Lines{"", ".", "..", "../", "/", "C:", "a/..", "\r\n", std::string(3, '\0')}) {
+  for (const std::string& name : Lines{"", ".", "..", "../", "/", "C:", "a/..", "\r\n", std::string(3, '\0'), "   ",
+                                       ". . .", "\u00A0\u2003", "\u202E", "\u200B.\uFEFF", "x/ .", "C: "}) {
     EXPECT_EQ(SafeAttachmentName(name), "text.tmp") << "for " << name;
   }
 }
@@ -118,6 +165,17 @@ TEST(FittedAttachmentName, ShortensToTheLimitKeepingTheExtensionAndWholeCharacte
     EXPECT_EQ(fitted, row.kept) << "for a name of " << row.name.size() << " bytes";
     EXPECT_LE(NumberedAttachmentName(fitted, 2147483647).size(), row.limit);
   }
+}
+
+// The shortened name is cleaned again: a cut may end in a blank or a dot.
+TEST(AttachmentFiles, PreparedNameNeverEndsInWhatTheCutLeft) {
+  const fetchtest::TempHome home;
+  const pop3::AttachmentFiles files(home.AttachFolder());
+  const std::size_t kept = platform::MaxFileNameBytes(home.AttachFolder()) - pop3::kNumberSuffixRoom;
+  const std::string a(kept, 'a');
+  EXPECT_EQ(files.PreparedName(a.substr(2) + "  " + std::string(50, 'b')), a.substr(2));
+  EXPECT_EQ(files.PreparedName(a.substr(1) + "." + a), a.substr(1));
+  EXPECT_EQ(files.PreparedName("\u202E-" + a), "_-" + a.substr(2));
 }
 
 TEST(ProgramFileNames, OwnFilesInAnyCaseButNothingElse) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "pop3/Pop3Client.h"
@@ -42,22 +43,26 @@ class FetchBulkRead : public pop3test::ScriptedClientTest {
   fetchtest::TempHome home_;
 };
 
-TEST_F(FetchBulkRead, ReplyQueuedRightAfterTheTerminatorAnswersTheNextCommand) {
+// A reply sent before its command sits in the same packet as the end of
+// the message. The bulk read leaves it queued, where it shows the server
+// out of step: DELE is never sent, and the session ends without QUIT. (Had
+// the read taken it, DELE would go out and wait for a reply.)
+TEST_F(FetchBulkRead, ReplyQueuedRightAfterTheTerminatorStaysQueued) {
   client().DeleteOnRead = true;
-  Expect(
-      "C: RETR 1\nS: +OK\nS: Subject: s\nS:\nS: body line\nS: .\nS: +OK deleted\n"
-      "C: DELE 1\n");
-  EXPECT_EQ(Fetch(), "");
+  Expect("C: RETR 1\nS: +OK\nS: Subject: s\nS:\nS: body line\nS: .\nS: +OK deleted\n", false);
+  EXPECT_THAT(Fetch(), ::testing::HasSubstr("no command asked for"));
   EXPECT_EQ(Items(client().MailMessage().Body), Lines{"body line"});
-  EXPECT_EQ(server_.CountReceived("DELE 1"), 1);
+  EXPECT_EQ(server_.CountReceived("DELE 1"), 0);
+  EXPECT_EQ(server_.CountReceived("QUIT"), 0);
 }
 
 TEST_F(FetchBulkRead, TerminatorInsideTheHeaderAlsoLeavesTheNextReplyQueued) {
   client().DeleteOnRead = true;
-  Expect("C: RETR 1\nS: +OK\nS: Subject: only a header\nS: .\nS: -ERR locked\nC: DELE 1\n");
-  EXPECT_EQ(Fetch(), "-ERR locked\r\n");
+  Expect("C: RETR 1\nS: +OK\nS: Subject: only a header\nS: .\nS: -ERR locked\n", false);
+  EXPECT_THAT(Fetch(), ::testing::HasSubstr("no command asked for"));
   EXPECT_EQ(Items(client().MailMessage().Header), Lines{"Subject: only a header"});
   EXPECT_TRUE(client().MailMessage().Body.Empty());
+  EXPECT_EQ(server_.CountReceived("DELE 1"), 0);
 }
 
 TEST_F(FetchBulkRead, BodyOfManyBatchesArrivesLineForLine) {

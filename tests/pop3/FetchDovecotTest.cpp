@@ -3,7 +3,9 @@
 
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <csignal>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -237,6 +239,28 @@ TEST_F(FetchDovecot, HostileNamesNeverLeaveTheAttachmentFolder) {
     EXPECT_EQ(file.rfind("a/b/pop3/", 0), 0u) << file << " written outside the attachment folder";
   }
   EXPECT_EQ(fetchtest::FilesBelow(fetchtest::MessageFolder()), outside);
+}
+
+// Invisible characters, an option, blanks, a hidden extension, a program
+// file behind a zero-width space, and a raw UTF-8 name cut short: each
+// file gets a name that shows what it is, and its note names that file.
+TEST_F(FetchDovecot, LyingNamesAreSavedAsWhatTheyShow) {
+  mailbox_->AddMessage(fetchtest::Message("lying"));
+  Fetch();
+  const Lines saved = {"invoicefdp.exe", "_-rf",   "text.tmp", "report.pdf",
+                       "pop3_1.ini",     "ab.txt", "caf\u00E9-men\u00FC-\uFFFD"};
+  EXPECT_EQ(Items(client_.MailMessage().Attachments), saved);
+  Lines notes;
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    notes.push_back(Note(saved[i]));
+    EXPECT_EQ(Attachment(saved[i]), Original("lying", "part" + std::to_string(i))) << saved[i];
+  }
+  const Lines body = Items(client_.MailMessage().Body);
+  ASSERT_GE(body.size(), notes.size());
+  EXPECT_EQ(Lines(body.end() - static_cast<std::ptrdiff_t>(notes.size()), body.end()), notes);
+  Lines sorted = saved;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), sorted);
 }
 
 TEST_F(FetchDovecot, DeleteOnReadRemovesTheMessageFromTheServer) {

@@ -354,16 +354,21 @@ std::string NamedParts(const Lines& names) {
   return text + "--XYZ12345--";
 }
 
-// Every attachment listed is a file in the folder, and every note in Body
-// names one of them: nothing is reported placed that was not.
+// Every attachment listed is a file in the folder, and the notes in Body
+// name exactly those files, in order: nothing is reported placed that was
+// not, or under another name than the file's.
 ::testing::AssertionResult ListedMeansPlaced(const pop3::TMailMessage& message, const std::string& folder) {
+  Lines wanted;
   for (const std::string& name : message.Attachments) {
     if (!fetchtest::Exists(folder + name)) return ::testing::AssertionFailure() << name << " is listed, not placed";
+    wanted.push_back("\r\nFile \"" + name + "\" extracted");
   }
-  int notes = 0;
-  for (const std::string_view line : message.Body) notes += line.rfind("\r\nFile \"", 0) == 0 ? 1 : 0;
-  if (notes != message.Attachments.Count()) {
-    return ::testing::AssertionFailure() << notes << " notes for " << message.Attachments.Count() << " files";
+  Lines notes;
+  for (const std::string_view line : message.Body) {
+    if (line.starts_with("\r\nFile \"")) notes.emplace_back(line);
+  }
+  if (notes != wanted) {
+    return ::testing::AssertionFailure() << notes.size() << " notes for " << wanted.size() << " files, or other names";
   }
   return ::testing::AssertionSuccess();
 }
@@ -409,6 +414,30 @@ TEST_F(FetchScripted, OverlongNamesAreShortenedToTheFileSystemsLimit) {
     EXPECT_EQ(Attachment(message.Attachments[1]), "ABC");
   }
   EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()).size(), 6u);
+}
+
+// Names sent raw, as mailers write them, that would show as another name
+// or be taken for an option: the files get names that show what they are,
+// and the notes name the files, also when a second view numbers them.
+TEST_F(FetchScripted, LyingNamesAreSavedAsWhatTheyShow) {
+  const Lines names = {"invoice\u202Efdp.exe", "\u200E-rf", "report.pdf. . .", "   ",
+                       "r\xC3\xA9sum\xC3\xA9 \xE2\x82.pdf", "\u0085x.txt\u2029", "\u65E5\u672C"};
+  const Lines saved[] = {{"invoicefdp.exe", "_-rf", "report.pdf", "text.tmp", "r\u00E9sum\u00E9 \uFFFD.pdf",
+                          "x.txt", "\u65E5\u672C"},
+                         {"invoicefdp_1.exe", "_1.-rf", "report_1.pdf", "text_1.tmp",
+                          "r\u00E9sum\u00E9 \uFFFD_1.pdf", "x_1.txt", "_1.\u672C"}};
+  Lines files;
+  for (const Lines& expected : saved) {
+    Expect(Retr(NamedParts(names)));
+    EXPECT_EQ(FetchFailure(), "");
+    EXPECT_EQ(Items(client().MailMessage().Attachments), expected);
+    EXPECT_TRUE(ListedMeansPlaced(client().MailMessage(), home_.AttachFolder()));
+    EXPECT_EQ(Attachment(expected[0]), "content 0");
+    EXPECT_EQ(Attachment(expected[1]), "ABC");
+    files.insert(files.end(), expected.begin(), expected.end());
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), files);
 }
 
 // Entries already in the folder, symbolic links included (dangling ones

@@ -95,6 +95,47 @@ TEST_F(Pop3Listing, UniqueIdsByNumberOrNoneWithoutUidl) {
   client().Disconnect();
 }
 
+// Servers that derive ids from a message's bytes repeat them. A repeated
+// id names no message, in the check's listing and when a message is looked
+// for later; an id with blanks reads the same in the listing and in the
+// reply to "UIDL n", and that reply counts only for the number asked.
+TEST_F(Pop3Listing, RepeatedIdsNameNoMessage) {
+  Expect(R"(
+    C: UIDL
+    S: +OK
+    S: 1 DUP
+    S: 2 with blank
+    S: 3 DUP
+    S: 4 twice
+    S: 4 numbered
+    S: .
+    C: UIDL 2
+    S: +OK 2 with blank
+    C: UIDL 3
+    S: -ERR not now
+    C: UIDL
+    S: +OK
+    S: 1 DUP
+    S: 2 DUP
+    S: .
+    C: UIDL 1
+    S: +OK 2 with blank
+    C: UIDL
+    S: +OK
+    S: 1 DUP
+    S: 2 with blank
+    S: .
+  )");
+  client().Connect();
+  std::map<std::int32_t, std::string> ids;
+  EXPECT_TRUE(client().ListUniqueIds(ids));
+  EXPECT_EQ(ids, (std::map<std::int32_t, std::string>{{2, "with blank"}}));
+  EXPECT_EQ(client().UniqueId(2), "with blank");
+  EXPECT_EQ(client().LocateMessage(3, "DUP"), std::nullopt);
+  EXPECT_EQ(client().LocateMessage(1, "with blank"), 2);
+  client().Disconnect();
+}
+
 // A listing line that is no "number id", or an id past the cap, leaves the
 // rest of the answer unread: the session is dropped.
 TEST_F(Pop3Listing, BrokenUniqueIdListingDropsTheSession) {

@@ -6,11 +6,15 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
 #include "pop3/Pop3Client.h"
 #include "tests/support/Pop3TestServer.h"
+#include "tests/support/SpecialEntry.h"
+#include "tests/support/TempFolder.h"
 
 namespace pop3test {
 namespace {
@@ -148,6 +152,35 @@ TEST_F(Pop3TlsDovecot, EveryAddressOfTheHostIsTriedInTurn) {
   client_->Connect();
   EXPECT_EQ(client_->RemoteAddressText(), "127.0.0.1");
   client_->Disconnect();
+}
+
+// The CA file is read by the program itself, never waited on: one that is
+// no regular file, too large, missing or without a certificate ends the
+// session before anything is sent, with a box that names the file and what
+// is wrong with it.
+TEST_F(Pop3TlsDovecot, AnUnusableCaFileIsRefusedWithoutWaitingAndSaysWhy) {
+  testsupport::TempFolder folder;
+  const std::string file = folder.File("ca.pem");
+  Use(SecurityMode::TLS, server_->TlsPort());
+  auto refusal = [&](const std::string& caFile) {
+    client_->TlsCAFile = caFile;
+    failuresShown_ = 0;
+    return RefusedConnect();
+  };
+  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
+    testsupport::SpecialEntry entry(kind, file);
+    const std::string text = refusal(file);
+    EXPECT_NE(text.find("Cannot open the CA file \"" + file + "\": it is " + entry.Words() + ", not a regular file"),
+              std::string::npos)
+        << entry.Name() << ": " << text;
+    EXPECT_FALSE(entry.Waited()) << "the CA file's open waited on the named pipe";
+  }
+  std::ofstream(file) << "no certificate here\n";
+  EXPECT_NE(refusal(file).find("The CA file \"" + file + "\" holds no PEM certificate"), std::string::npos);
+  std::filesystem::resize_file(file, 300u << 20);
+  EXPECT_NE(refusal(file).find("Cannot read the CA file \"" + file + "\": it is larger than 8 MB"), std::string::npos);
+  std::filesystem::remove(file);
+  EXPECT_NE(refusal(file).find("Cannot open the CA file \"" + file + "\": No such file"), std::string::npos);
 }
 
 struct CertificateFault {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
+
 #include "pop3/SummaryPipeline.h"
 #include "tests/pop3/ScriptedClientTest.h"
 
@@ -42,6 +44,19 @@ std::string Tops(std::initializer_list<int> numbers) {
   std::string script;
   for (int n : numbers) script += "C: TOP " + std::to_string(n) + " 0\n";
   return script;
+}
+
+// Pipelined, each TOP n 0 goes out with LIST n, whose reply names message
+// n: the answers are seen to be in step before a summary is handed out.
+std::string Pairs(std::initializer_list<int> numbers) {
+  std::string script;
+  for (int n : numbers) script += "C: TOP " + std::to_string(n) + " 0\nC: LIST " + std::to_string(n) + "\n";
+  return script;
+}
+
+// The answers to TOP n 0 and LIST n of the listed message n.
+std::string Answer(int n, const char* tag = "S:") {
+  return Header(n, tag) + tag + " +OK " + std::to_string(n) + " " + std::to_string(100 * n) + "\n";
 }
 
 // What OnRetrieveEnd found in the summary.
@@ -84,31 +99,31 @@ class SummaryPipelineTest : public ScriptedClientTest {
 };
 
 TEST_F(SummaryPipelineTest, CommandsGoAheadInBatchesBoundedByCount) {
-  // At most two commands out at a time: the third goes only once the first
-  // answer has been read. Sizes come from the listing, so no LIST n at all.
-  Expect(Listing(4) + kPipelining + Tops({1, 2}) + "IDLE\n" + Header(1) + "C: TOP 3 0\nIDLE\n" + Header(2) +
-         "C: TOP 4 0\nIDLE\n" + Header(3) + Header(4));
+  // At most four commands out at a time, two summaries: the third goes only
+  // once the first answer has been read.
+  Expect(Listing(4) + kPipelining + Pairs({1, 2}) + "IDLE\n" + Answer(1) + Pairs({3}) + "IDLE\n" + Answer(2) +
+         Pairs({4}) + "IDLE\n" + Answer(3) + Answer(4));
   ConnectAndList();
-  Walk({1, 2, 3, 4}, {2, 1 << 20});
+  Walk({1, 2, 3, 4}, {4, 1 << 20});
   client().Disconnect();
   EXPECT_EQ(seen_, (std::vector<Seen>{Of(1), Of(2), Of(3), Of(4)}));
-  EXPECT_EQ(server_.CountReceived("LIST "), 1) << "only the scan listing";
 }
 
 TEST_F(SummaryPipelineTest, CommandsGoAheadInBatchesBoundedByAnswerBytes) {
-  // Answers counted at their listed size plus 512: messages 1 (612) and 2
-  // (712) fit into 1600 bytes, 3 (812) only once answer 1 has been read.
-  Expect(Listing(3) + kPipelining + Tops({1, 2}) + "IDLE\n" + Header(1) + "C: TOP 3 0\nIDLE\n" + Header(2) +
-         Header(3));
+  // Answers counted at their listed size plus 512, the reply to LIST n at
+  // 512: messages 1 (1124) and 2 (1224) fit into 2600 bytes, 3 (1324) only
+  // once answer 1 has been read.
+  Expect(Listing(3) + kPipelining + Pairs({1, 2}) + "IDLE\n" + Answer(1) + Pairs({3}) + "IDLE\n" + Answer(2) +
+         Answer(3));
   ConnectAndList();
-  Walk({1, 2, 3}, {100, 1600});
+  Walk({1, 2, 3}, {100, 2600});
   client().Disconnect();
   EXPECT_EQ(seen_, (std::vector<Seen>{Of(1), Of(2), Of(3)}));
 }
 
 TEST_F(SummaryPipelineTest, AnswersMergedInOnePacketOrSplitIntoBytesAreReadWhole) {
   // Answers 3 and 1 in one packet with 2's start; 2 arrives byte by byte.
-  Expect(Listing(3) + kPipelining + Tops({3, 1, 2}) + Header(3) + Header(1) + Header(2, "S1:"));
+  Expect(Listing(3) + kPipelining + Pairs({3, 1, 2}) + Answer(3) + Answer(1) + Answer(2, "S1:"));
   ConnectAndList();
   Walk({3, 1, 2});
   client().Disconnect();
@@ -116,7 +131,8 @@ TEST_F(SummaryPipelineTest, AnswersMergedInOnePacketOrSplitIntoBytesAreReadWhole
 }
 
 TEST_F(SummaryPipelineTest, RefusedMessageInTheMiddleAffectsOnlyItsOwn) {
-  Expect(Listing(3) + kPipelining + Tops({1, 2, 3}) + Header(1) + "S: -ERR no such message\n" + Header(3));
+  Expect(Listing(3) + kPipelining + Pairs({1, 2, 3}) + Answer(1) + "S: -ERR no such message\nS: -ERR no such message\n" +
+         Answer(3));
   ConnectAndList();
   SummaryPipeline walk(client(), {1, 2, 3});
   walk.FetchSummary(1);
@@ -134,7 +150,7 @@ TEST_F(SummaryPipelineTest, EndingEarlyReadsTheAnswersAskedForBeforeTheNextComma
   // (cut), and so must the reading that drops it. The listing that follows
   // must read its own answer, not theirs.
   const std::string longHeader = "S: +OK\nS: Subject: " + std::string(70000, 'x') + "\nS:\nS: .\n";
-  Expect(Listing(3) + kPipelining + Tops({1, 2, 3}) + Header(1) + longHeader + Header(3) +
+  Expect(Listing(3) + kPipelining + Pairs({1, 2, 3}) + Answer(1) + longHeader + "S: +OK 2 200\n" + Answer(3) +
          "C: LIST \nS: +OK\nS: 7 70\nS: .\n");
   ConnectAndList();
   {
@@ -152,7 +168,7 @@ TEST_F(SummaryPipelineTest, EndingEarlyReadsTheAnswersAskedForBeforeTheNextComma
 
 TEST_F(SummaryPipelineTest, WalkLeftUnfinishedIsSettledBeforeQuit) {
   // No Finish: the QUIT of Disconnect still waits for answers 2 and 3.
-  Expect(Listing(3) + kPipelining + Tops({1, 2, 3}) + Header(1) + "IDLE\n" + Header(2) + Header(3));
+  Expect(Listing(3) + kPipelining + Pairs({1, 2, 3}) + Answer(1) + "IDLE\n" + Answer(2) + Answer(3));
   ConnectAndList();
   SummaryPipeline walk(client(), {1, 2, 3});
   walk.FetchSummary(1);
@@ -161,7 +177,7 @@ TEST_F(SummaryPipelineTest, WalkLeftUnfinishedIsSettledBeforeQuit) {
 }
 
 TEST_F(SummaryPipelineTest, DropInTheMiddleOfABatchEndsTheSessionWithoutQuit) {
-  Expect(Listing(3) + kPipelining + Tops({1, 2, 3}) + Header(1) + "S: +OK\nS: From: Sen\nCLOSE\n", false);
+  Expect(Listing(3) + kPipelining + Pairs({1, 2, 3}) + Answer(1) + "S: +OK\nS: From: Sen\nCLOSE\n", false);
   ConnectAndList();
   SummaryPipeline walk(client(), {1, 2, 3});
   walk.FetchSummary(1);
@@ -175,7 +191,7 @@ TEST_F(SummaryPipelineTest, DropInTheMiddleOfABatchEndsTheSessionWithoutQuit) {
 }
 
 TEST_F(SummaryPipelineTest, SlowServerThatListsPipeliningIsReadAnswerByAnswer) {
-  Expect(Listing(2) + kPipelining + Tops({1, 2}) + Header(1, "S1:") + Header(2, "S1:"));
+  Expect(Listing(2) + kPipelining + Pairs({1, 2}) + Answer(1, "S1:") + Answer(2, "S1:"));
   ConnectAndList();
   Walk({1, 2});
   client().Disconnect();
@@ -204,7 +220,7 @@ TEST_F(SummaryPipelineTest, SizeTheListingDidNotGiveIsAskedForWithItsTop) {
   // Message 5 was not listed and 2 was listed twice: their sizes come from
   // LIST n, sent along with their TOP.
   Expect("C: LIST \nS: +OK\nS: 1 100\nS: 2 200\nS: 2 250\nS: .\n" + std::string(kPipelining) +
-         "C: TOP 1 0\nC: TOP 5 0\nC: LIST 5\nC: TOP 2 0\nC: LIST 2\n" + Header(1) + Header(5) + "S: +OK 5 555\n" +
+         Pairs({1, 5, 2}) + Answer(1) + Header(5) + "S: +OK 5 555\n" +
          Header(2) + "S: +OK 2 222\n");
   ConnectAndList();
   Walk({1, 5, 2}, {100, 1 << 20});
@@ -213,7 +229,7 @@ TEST_F(SummaryPipelineTest, SizeTheListingDidNotGiveIsAskedForWithItsTop) {
 }
 
 TEST_F(SummaryPipelineTest, MessageOffThePlanIsServedAfterTheAnswersAskedFor) {
-  Expect(Listing(3) + kPipelining + Tops({1, 2}) + Header(1) + Header(2) + "C: TOP 3 0\n" + Header(3));
+  Expect(Listing(3) + kPipelining + Pairs({1, 2}) + Answer(1) + Answer(2) + Pairs({3}) + Answer(3));
   ConnectAndList();
   SummaryPipeline walk(client(), {1, 2});
   walk.FetchSummary(1);
@@ -224,7 +240,7 @@ TEST_F(SummaryPipelineTest, MessageOffThePlanIsServedAfterTheAnswersAskedFor) {
 }
 
 TEST_F(SummaryPipelineTest, WalkHoldsBusyAndOneBegunWhileBusyDoesNothing) {
-  Expect(Listing(2) + kPipelining + Tops({1, 2}) + Header(1) + Header(2));
+  Expect(Listing(2) + kPipelining + Pairs({1, 2}) + Answer(1) + Answer(2));
   ConnectAndList();
   {
     SummaryPipeline walk(client(), {1, 2});
@@ -253,6 +269,42 @@ TEST_F(SummaryPipelineTest, FetchSummaryAloneSendsTopAndListTogetherOncePipelini
   client().FetchSummary(1);
   client().Disconnect();
   EXPECT_EQ(seen_, (std::vector<Seen>{{" Sender 2", 321}, {" Sender 1", 123}}));
+}
+
+// An answer nobody asked for, in place of the reply to LIST 1: the answers
+// are out of step, so the summary read before it is not handed out, and
+// the session ends without another command (no QUIT commits anything).
+TEST_F(SummaryPipelineTest, UnaskedAnswerInPlaceOfListNEndsTheSession) {
+  Expect(Listing(2) + kPipelining + Pairs({1, 2}) + Header(1) + "S: +OK\nS: Subject: UNASKED\nS: .\n" + Answer(1) +
+             Answer(2),
+         false);
+  ConnectAndList();
+  SummaryPipeline walk(client(), {1, 2});
+  EXPECT_THAT(FailureOf<pop3::EOutOfStep>([&] { walk.FetchSummary(1); }), ::testing::HasSubstr("LIST 1"));
+  walk.Finish();
+  EXPECT_FALSE(client().IsConnected());
+  client().Disconnect();
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_EQ(server_.CountReceived("QUIT"), 0);
+  EXPECT_TRUE(seen_.empty());
+}
+
+// Without pipelining every command waits for its reply; data that arrives
+// when no answer is due shows the server out of step before the next
+// command goes out.
+TEST_F(SummaryPipelineTest, DataWhileNoAnswerIsDueEndsTheSession) {
+  Expect(Listing(2) + "C: CAPA\nS: -ERR unknown command\n" + "C: TOP 1 0\n" + Header(1) + "S: +OK surprise\n",
+         false);
+  ConnectAndList();
+  SummaryPipeline walk(client(), {1, 2});
+  walk.FetchSummary(1);
+  EXPECT_THAT(FailureOf<pop3::EOutOfStep>([&] { walk.FetchSummary(2); }), ::testing::HasSubstr("no command asked for"));
+  walk.Finish();
+  EXPECT_FALSE(client().IsConnected());
+  client().Disconnect();
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_EQ(server_.CountReceived("QUIT"), 0);
+  EXPECT_EQ(seen_, std::vector<Seen>{Of(1)});
 }
 
 }  // namespace

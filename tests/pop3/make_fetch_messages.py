@@ -141,7 +141,24 @@ def hostile_names():
     save("hostile", m)
 
 
+def lying_names():
+    """Names that show as another name, hide their extension or read as an
+    option; Python writes the non-ASCII ones in RFC 2231 form. The last is
+    sent raw, as 8-bit UTF-8 cut inside its last character."""
+    m = new_message("lying names")
+    names = ["invoice\u202efdp.exe", "-rf", "   ", "report.pdf. . .", "\u200bpop3.ini",
+             "a\u2066b\u2069\u00ad.txt", "RAW-CUT"]
+    for i, name in enumerate(names):
+        data = payload(20 + i)
+        m.add_attachment(data, maintype="application", subtype="octet-stream", filename=name)
+        save_orig("lying", "part%d" % i, data)
+    text = m.as_bytes()
+    assert text.count(b'filename="RAW-CUT"') == 1
+    with open(os.path.join(OUT, "lying.eml"), "wb") as f:
+        f.write(text.replace(b'filename="RAW-CUT"', "filename=\"caf\u00e9-men\u00fc-\u20ac".encode()[:-1] + b'"'))
+
+
 os.makedirs(OUT, exist_ok=True)
 for make in (text_and_two_base64, same_name_three_times, readme, unnamed, uuencoded, seven_bit_and_qp,
-             no_closing_delimiter, single_parts, hostile_names):
+             no_closing_delimiter, single_parts, hostile_names, lying_names):
     make()

@@ -38,12 +38,14 @@ std::runtime_error SystemError(const std::string& what) {
   return std::runtime_error(what + ": " + std::strerror(errno));
 }
 
-int CountFiles(const std::string& folder) {
+// The entries of folder whose names start with prefix (a message's file
+// in cur/ carries its flags after the name it had in new/).
+int CountFiles(const std::string& folder, const std::string& prefix = std::string()) {
   DIR* dir = opendir(folder.c_str());
   if (dir == nullptr) return 0;
   int count = 0;
   while (dirent* entry = readdir(dir)) {
-    if (entry->d_name[0] != '.') ++count;
+    if (entry->d_name[0] != '.' && std::string(entry->d_name).rfind(prefix, 0) == 0) ++count;
   }
   closedir(dir);
   return count;
@@ -230,6 +232,39 @@ std::int64_t Mailbox::AddMessage(const std::string& text) {
   std::string target = user_.maildir + "/new/" + name.str();
   if (::rename(tmp.c_str(), target.c_str()) != 0) throw SystemError("cannot move " + tmp);
   return wireSize;
+}
+
+// Dovecot's list of a Maildir's messages (dovecot-uidlist): a header line,
+// then "uid [fields] :file name" per message; the field "P" holds the POP3
+// unique id of a message brought from another server.
+void Mailbox::SetUniqueIds(const std::vector<std::string>& ids) {
+  const std::string path = user_.maildir + "/dovecot-uidlist";
+  std::ifstream in(path);
+  if (!in) throw SystemError("cannot read " + path);
+  std::string header, line, out;
+  std::getline(in, header);
+  out = header + "\n";
+  std::size_t next = 0;
+  while (std::getline(in, line)) {
+    const std::size_t fileStart = line.find(" :");
+    const std::string file = fileStart == std::string::npos ? std::string() : line.substr(fileStart + 2);
+    const bool present = !file.empty() && (::access((user_.maildir + "/new/" + file).c_str(), F_OK) == 0 ||
+                                           CountFiles(user_.maildir + "/cur", file) > 0);
+    if (present && next < ids.size()) {
+      line = line.substr(0, line.find(' ')) + " P" + ids[next++] + line.substr(fileStart);
+    }
+    out += line + "\n";
+  }
+  if (next != ids.size()) throw std::runtime_error("the server has not seen every message of " + user_.name);
+  struct stat owner {};
+  if (::stat(path.c_str(), &owner) != 0) throw SystemError("cannot stat " + path);
+  const std::string tmp = path + ".pop3check-test";
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  if (fd < 0) throw SystemError("cannot create " + tmp);
+  WriteAll(fd, out, tmp);
+  if (::fchown(fd, owner.st_uid, owner.st_gid) != 0) throw SystemError("cannot chown " + tmp);
+  ::close(fd);
+  if (::rename(tmp.c_str(), path.c_str()) != 0) throw SystemError("cannot move " + tmp);
 }
 
 int Mailbox::Count() const {

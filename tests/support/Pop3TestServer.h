@@ -109,6 +109,12 @@ class Mailbox {
   // of one process). Returns the size that LIST reports for it.
   std::int64_t AddMessage(const std::string& text);
   int Count() const;
+  // Dovecot only: gives the messages that it has already seen in a session,
+  // in their order, the POP3 unique ids given (no blanks), as a mailbox
+  // moved from another server keeps its ids: Dovecot then answers UIDL with
+  // these rather than ids of its own. Repeated ids are allowed, as servers
+  // that derive ids from a message's bytes repeat them.
+  void SetUniqueIds(const std::vector<std::string>& ids);
   // Lines of the server's log about this user written since offset: lines
   // naming the user, and (Courier) lines of the same connection, which
   // Courier tells by the client's port.

@@ -2,18 +2,22 @@
 # Runs a test program inside a private desktop session: meant to be started
 # by dbus-run-session, which gives it a session bus of its own. Starts the
 # scripted notification server (notification-server.py) and, with
-# --keyring, GNOME Keyring's daemon with a fresh login keyring, unlocked;
-# waits until they answer on the bus, runs the command with
-# POP3CHECK_TEST_DESKTOP_SESSION set to "keyring" or "no-keyring", and stops
-# what it started by pid.
+# --keyring, GNOME Keyring's daemon with a fresh login keyring, unlocked, or
+# with --silent-keyring a keyring that never answers (silent-keyring.py);
+# waits until they are on the bus, runs the command with
+# POP3CHECK_TEST_DESKTOP_SESSION set to "keyring", "silent-keyring" or
+# "no-keyring", and stops what it started by pid.
 #
-#   dbus-run-session -- tests/support/desktop-session.sh [--keyring] COMMAND...
+#   dbus-run-session -- tests/support/desktop-session.sh [--keyring|--silent-keyring] COMMAND...
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
 [ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] || { echo "desktop-session: no session bus (run under dbus-run-session)" >&2; exit 1; }
 
 mode=no-keyring
-if [ "${1:-}" = "--keyring" ]; then mode=keyring; shift; fi
+case "${1:-}" in
+  --keyring) mode=keyring; shift ;;
+  --silent-keyring) mode=silent-keyring; shift ;;
+esac
 
 pids=()
 cleanup() { for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; }
@@ -49,6 +53,11 @@ if [ "$mode" = keyring ]; then
   pids+=($!)
   wait_for has_name org.freedesktop.secrets
   wait_for has_login_keyring
+fi
+
+if [ "$mode" = silent-keyring ]; then
+  /usr/bin/python3 "$HERE/silent-keyring.py" & pids+=($!)
+  wait_for has_name org.freedesktop.secrets
 fi
 
 POP3CHECK_TEST_DESKTOP_SESSION=$mode "$@"

@@ -8,8 +8,15 @@ on the same object:
   Sent() -> s                  every recorded call as JSON (a list of objects
                                with app_name, replaces_id, app_icon, summary,
                                body, actions, hints, expire_timeout, id)
-  Reset()                      forgets the record, turns markup and
-                               do-not-disturb off
+  Calls() -> as                the notification methods called so far, in
+                               order ("Notify", "GetCapabilities", "Get", ...)
+  Reset()                      forgets the record, answers every held call,
+                               turns silence, markup and do-not-disturb off
+  SetSilent(b)                 silent: calls to the notification interface
+                               and its Inhibited property are taken but not
+                               answered, as by a server that hangs; turning
+                               it off answers every held call, by the state
+                               of that moment
   SetInhibited(b)              the Inhibited property (do-not-disturb)
   SetBodyMarkup(b)             whether GetCapabilities lists body-markup
   Invoke(u id, s action)       emits ActionInvoked, as a click does
@@ -32,16 +39,39 @@ PATH = "/org/freedesktop/Notifications"
 class Server(dbus.service.Object):
     def __init__(self, bus):
         super().__init__(bus, PATH)
+        self.held = []
         self.reset()
 
     def reset(self):
+        self.silent = False
+        self.release_held()
         self.sent = []
+        self.calls = []
         self.next_id = 1
         self.inhibited = False
         self.body_markup = False
 
-    @dbus.service.method(IFACE, in_signature="susssasa{sv}i", out_signature="u")
-    def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout):
+    # Answers a call at once, or holds it while the server is silent.
+    def answer(self, name, reply, compute):
+        self.calls.append(name)
+        if self.silent:
+            self.held.append((reply, compute))
+        else:
+            reply(compute())
+
+    def release_held(self):
+        held, self.held = self.held, []
+        for reply, compute in held:
+            reply(compute())
+
+    @dbus.service.method(IFACE, in_signature="susssasa{sv}i", out_signature="u",
+                         async_callbacks=("reply", "error"))
+    def Notify(self, app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout,
+               reply, error):
+        self.answer("Notify", reply, lambda: self.record(
+            app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout))
+
+    def record(self, app_name, replaces_id, app_icon, summary, body, actions, hints, expire_timeout):
         nid = int(replaces_id) or self.next_id
         if not replaces_id:
             self.next_id += 1
@@ -53,9 +83,10 @@ class Server(dbus.service.Object):
         })
         return nid
 
-    @dbus.service.method(IFACE, out_signature="as")
-    def GetCapabilities(self):
-        return ["actions", "body"] + (["body-markup"] if self.body_markup else [])
+    @dbus.service.method(IFACE, out_signature="as", async_callbacks=("reply", "error"))
+    def GetCapabilities(self, reply, error):
+        self.answer("GetCapabilities", reply,
+                    lambda: ["actions", "body"] + (["body-markup"] if self.body_markup else []))
 
     @dbus.service.method(IFACE, out_signature="ssss")
     def GetServerInformation(self):
@@ -73,15 +104,27 @@ class Server(dbus.service.Object):
     def ActionInvoked(self, nid, action):
         pass
 
-    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v")
-    def Get(self, interface, name):
+    @dbus.service.method(dbus.PROPERTIES_IFACE, in_signature="ss", out_signature="v",
+                         async_callbacks=("reply", "error"))
+    def Get(self, interface, name, reply, error):
         if interface == IFACE and name == "Inhibited":
-            return dbus.Boolean(self.inhibited)
-        raise dbus.exceptions.DBusException("no such property", name="org.freedesktop.DBus.Error.UnknownProperty")
+            self.answer("Get", reply, lambda: dbus.Boolean(self.inhibited))
+            return
+        error(dbus.exceptions.DBusException("no such property", name="org.freedesktop.DBus.Error.UnknownProperty"))
 
     @dbus.service.method(TEST_IFACE, out_signature="s")
     def Sent(self):
         return json.dumps(self.sent)
+
+    @dbus.service.method(TEST_IFACE, out_signature="as")
+    def Calls(self):
+        return self.calls
+
+    @dbus.service.method(TEST_IFACE, in_signature="b")
+    def SetSilent(self, value):
+        self.silent = bool(value)
+        if not self.silent:
+            self.release_held()
 
     @dbus.service.method(TEST_IFACE)
     def Reset(self):

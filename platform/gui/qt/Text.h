@@ -2,8 +2,6 @@
 
 #include <QString>
 #include <string>
-#include <string_view>
-#include <vector>
 
 namespace platform::qt {
 
@@ -13,20 +11,11 @@ namespace platform::qt {
 // ever lost on screen. A NUL byte, which would end the text in some of the
 // toolkit's displays, is shown as the symbol for null (U+2400).
 QString ToQt(const std::string& text);
+inline constexpr char16_t kSymbolForNull = 0x2400;
 
 // Like ToQt, with CR LF and lone CR line ends turned into the toolkit's LF,
 // for multi-line displays.
 QString ToQtLines(const std::string& text);
-
-// A large text converted a piece at a time, as ToQtLines converts it
-// whole, so that no second copy of the whole text is made. The text is cut
-// into pieces of at least pieceBytes bytes, each ending after an LF (the
-// last at the end of the text): a cut there splits no UTF-8 sequence and no
-// CR LF. Whether the whole reads as UTF-8 is asked first; each piece, the
-// first told apart, then converts to its part of what ToQtLines gives.
-std::vector<std::string_view> LinePieces(std::string_view text, std::size_t pieceBytes);
-bool PiecesReadAsUtf8(const std::vector<std::string_view>& pieces);
-QString PieceToQtLines(std::string_view piece, bool first, bool utf8);
 
 // The toolkit shows a tooltip as rich text whenever the text looks like
 // markup, and offers no switch to turn that off: text that could be taken

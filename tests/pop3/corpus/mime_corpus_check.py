@@ -56,10 +56,8 @@ KNOWN = {
                    "decodes it"),
     ("rubymail--attachment_emails_attachment_with_encoded_name.eml", 0):
         ("damaged", "an 8-bit byte (0x8A) in a name that names no charset: the client reads it as "
-                    "ISO-8859-1, Python puts U+FFFD"),
-    ("flanker--russian-attachment-yahoo.eml", 0):
-        ("damaged", "RFC 2231 UTF-8 name cut inside a character by its sender: not valid UTF-8, so the "
-                    "client shows it byte by byte as ISO-8859-1; Python decodes the rest and puts U+FFFD"),
+                    "ISO-8859-1, where it is a control character and is left out of the file name; "
+                    "Python puts U+FFFD"),
     ("enmime--low-quality_bad-header-wrap.raw", 0):
         ("damaged", "a parameter line without its leading blank ends the part header; Python decodes the "
                     "header lines after it as Base64, the client skips them"),

@@ -17,6 +17,7 @@ import email.message
 import email.policy
 import re
 import sys
+import unicodedata
 
 DEFAULT_NAME = "text.tmp"
 MESSAGE_NAME = "message.eml"
@@ -28,17 +29,33 @@ def as_pop3_text(raw):
     return re.sub(rb"(?<!\r)\n", b"\r\n", raw)
 
 
+def is_blank(c):
+    return unicodedata.category(c) == "Zs"
+
+
+def without_leading_blanks(text):
+    start = 0
+    while start < len(text) and is_blank(text[start]):
+        start += 1
+    return text[start:]
+
+
 def safe_name(name):
-    """The folder's rules for a name from a header: the last path element,
-    control characters and DEL dropped, drive prefixes dropped, and the
-    default name for what is left empty, "." or ".."."""
+    """The folder's rules for a name from a header: the last path element;
+    controls, format characters and line or paragraph separators (general
+    categories Cc, Cf, Zl, Zp) dropped; leading blanks (category Zs) and
+    drive prefixes dropped, trailing dots and blanks too; the default name
+    for what is left empty, and "_" before a leading "-"."""
     last = re.split(r"[/\\]", name)[-1]
-    clean = "".join(c for c in last if ord(c) >= 0x20 and ord(c) != 0x7F)
+    clean = "".join(c for c in last if unicodedata.category(c) not in ("Cc", "Cf", "Zl", "Zp"))
+    clean = without_leading_blanks(clean)
     while len(clean) >= 2 and clean[1] == ":" and clean[0].isascii() and clean[0].isalpha():
-        clean = clean[2:]
-    if clean in ("", ".", ".."):
+        clean = without_leading_blanks(clean[2:])
+    while clean and (clean[-1] == "." or is_blank(clean[-1])):
+        clean = clean[:-1]
+    if not clean:
         return DEFAULT_NAME
-    return clean
+    return "_" + clean if clean.startswith("-") else clean
 
 
 def numbered_name(name, n):
