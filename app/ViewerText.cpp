@@ -5,17 +5,15 @@
 #include <utility>
 #include <vector>
 
-#include "app/TextStreams.h"
+#include "codec/Base64Decoder.h"
+#include "codec/ByteSink.h"
 #include "codec/CharacterClasses.h"
 #include "codec/Charset.h"
 #include "codec/EncodedWords.h"
-#include "codec/HeaderParameters.h"
+#include "codec/HtmlText.h"
 #include "codec/QuotedPrintable.h"
-#include "codec/UUCoder.h"
-#include "pop3/MimeExtractor.h"
-#include "pop3/TextHelpers.h"
+#include "codec/TextStreams.h"
 #include "pop3/MimePartHeader.h"
-#include "pop3/MimeWalk.h"
 
 namespace app {
 
@@ -32,8 +30,7 @@ bool NeedsDecoding(std::string_view text) {
   return false;
 }
 
-// A body may be a whole large message: its text is built in one piece of
-// the right size rather than grown by doubling.
+// The lines, each followed by CR LF, in one piece of the right size.
 std::string Joined(const Lines& lines, std::size_t begin, std::size_t end) {
   std::size_t size = 0;
   for (std::size_t i = begin; i < end; ++i) size += lines[i].size() + 2;
@@ -75,32 +72,16 @@ std::string WithCrLf(std::string text) {
   return out;
 }
 
-// The unfolded value of the field name (lower case) in lines[begin, end);
-// empty when absent.
-std::string FieldIn(const Lines& lines, std::size_t begin, std::size_t end, std::string_view name) {
-  for (std::size_t i = begin; i < end; ++i) {
-    const std::string& line = lines[i];
-    if (line.size() <= name.size() || line[name.size()] != ':') continue;
-    if (pop3::AsciiLower(line.substr(0, name.size())) != name) continue;
-    std::string value = line.substr(name.size() + 1);
-    while (i + 1 < end && IsContinuation(lines[i + 1])) value += lines[++i];
-    return value;
-  }
-  return {};
-}
-
-std::string DecodedBase64(const Lines& lines, std::size_t begin, std::size_t end) {
-  LinesStream input(lines, begin, end);
+// The decoded bytes go straight into the string, sized for them.
+std::string DecodedBase64(std::string_view coded) {
   std::string bytes;
-  bytes.reserve(static_cast<std::size_t>(input.Size()) / 4 * 3 + 3);  // 3 bytes in 4 characters
-  StringStream output(bytes);
-  codec::TUUProcessor decoder;
-  decoder.SetMethod(codec::uuMime);
-  decoder.SetInputStream(&input);
-  decoder.SetOutputStream(&output);
-  decoder.Decode();
-  decoder.SetInputStream(nullptr);
-  decoder.SetOutputStream(nullptr);
+  bytes.reserve(coded.size() / 4 * 3 + 3);  // 3 bytes in 4 characters
+  codec::StringStream output(bytes);
+  codec::ByteSink sink(output);
+  codec::Base64Decoder decoder(sink);
+  decoder.Push(coded);
+  decoder.Finish();
+  sink.Flush();
   return bytes;
 }
 
@@ -119,50 +100,38 @@ std::string EightBitLinesOf(std::string bytes) {
   return text;
 }
 
-// One text part, lines[begin, end): its body decoded as its header says.
-// The part may be most of a large message: each step takes over the text
-// of the one before, or lets it go as soon as it has made its own.
-std::string DecodedText(const Lines& lines, std::size_t begin, std::size_t end, const pop3::PartHeader& header,
-                        const std::string& contentType) {
+// The display text, as it lies at the start of the message's Body, decoded
+// as its part's header says. The part may be most of a large message: each
+// step takes over the text of the one before, or lets it go as soon as it
+// has made its own.
+std::string DecodedText(std::string_view sent, const pop3::TDisplayPart& part) {
   std::string bytes;
-  switch (pop3::TransferCodingOf(header.encoding)) {
+  switch (part.Coding) {
     case pop3::TransferCoding::QuotedPrintable:
-      bytes = codec::DecodeQuotedPrintable(Joined(lines, begin, end));
+      bytes = codec::DecodeQuotedPrintable(sent);
       break;
     case pop3::TransferCoding::Base64:
-      bytes = DecodedBase64(lines, begin, end);
+      bytes = DecodedBase64(sent);
       break;
     default:
-      bytes = Joined(lines, begin, end);
+      bytes = std::string(sent);
       break;
   }
-  const std::string charset = codec::HeaderParameter(contentType, "charset").value_or("");
   // Without a charset, lines of a body put together from several sources
   // may differ: each shows as UTF-8 when it is, else as ISO-8859-1.
-  std::string text = charset.empty() ? EightBitLinesOf(std::move(bytes))
-                                     : codec::DecodeCharsetTaking(std::move(bytes), charset);
-  if (header.type == "text/html") text = HtmlAsPlainText(text);
+  std::string text = part.Charset.empty() ? EightBitLinesOf(std::move(bytes))
+                                          : codec::DecodeCharsetTaking(std::move(bytes), part.Charset);
+  if (part.Type == "text/html") text = codec::HtmlAsPlainText(text);
   text = WithCrLf(std::move(text));
   if (!text.empty() && (text.size() < 2 || text.compare(text.size() - 2, 2, "\r\n") != 0)) text += "\r\n";
   return text;
 }
 
-// The display part as FetchMessage chose it: the first text/plain part
-// that is no attachment, else the first such text/html part.
-const pop3::MimeLeaf* DisplayLeaf(const std::vector<pop3::MimeLeaf>& leaves) {
-  for (const char* type : {"text/plain", "text/html"}) {
-    for (const pop3::MimeLeaf& leaf : leaves)
-      if (leaf.header.type == type && !pop3::IsAttachment(leaf.header)) return &leaf;
-  }
-  return nullptr;
-}
-
-std::string EightBitLines(const Lines& lines, std::size_t begin) {
-  std::size_t size = 0;
-  for (std::size_t i = begin; i < lines.size(); ++i) size += lines[i].size() + 2;
+// Items [first, Count) of lines, each shown as ShownAsEightBit shows it.
+std::string EightBitLines(const pop3::TextLines& lines, int first) {
   std::string text;
-  text.reserve(size);  // more only for lines shown as ISO-8859-1
-  for (std::size_t i = begin; i < lines.size(); ++i) text.append(codec::ShownAsEightBit(lines[i])).append("\r\n");
+  text.reserve(lines.Text(first, lines.Count()).size());  // more only for lines shown as ISO-8859-1
+  for (int i = first; i < lines.Count(); ++i) text.append(codec::ShownAsEightBit(lines[i])).append("\r\n");
   return text;
 }
 
@@ -193,30 +162,10 @@ std::string HeaderViewText(const pop3::StringList& header) {
 }
 
 std::string BodyViewText(const pop3::TMailMessage& message) {
-  const Lines& headerLines = message.Header.Items();
-  const Lines& raw = message.RawLines.Items();
-  const Lines& body = message.Body.Items();
-  const pop3::PartHeader mainHeader = pop3::ParsePartHeader(headerLines, 0, headerLines.size(), "text/plain");
-
-  if (mainHeader.MainType() == "multipart") {
-    std::vector<pop3::MimeLeaf> leaves;
-    std::size_t walked = 0;
-    if (!pop3::WalkMime(raw, mainHeader, leaves, walked)) return EightBitLines(body, 0);
-    const pop3::MimeLeaf* display = DisplayLeaf(leaves);
-    if (display == nullptr) return EightBitLines(body, 0);
-    // Body holds the display part's lines (as they came, perhaps cut for
-    // display), then one note per attachment written: the notes are its
-    // last items, and the text is decoded afresh from the raw lines.
-    const std::size_t notes = message.Attachments.Items().size();
-    if (body.size() < notes) return EightBitLines(body, 0);
-    const std::string contentType = FieldIn(raw, display->headerBegin, display->headerEnd, "content-type");
-    return DecodedText(raw, display->begin, display->end, display->header, contentType) +
-           EightBitLines(body, body.size() - notes);
-  }
-  if (body == raw && !pop3::IsAttachment(mainHeader))
-    return DecodedText(raw, 0, raw.size(), mainHeader,
-                       FieldIn(headerLines, 0, headerLines.size(), "content-type"));
-  return EightBitLines(body, 0);
+  const pop3::TDisplayPart& display = message.Display;
+  if (!display.AsSent) return EightBitLines(message.Body, 0);
+  // The display part's lines as they came, then the notes of the files.
+  return DecodedText(message.Body.Text(0, display.Items), display) + EightBitLines(message.Body, display.Items);
 }
 
 }  // namespace app

@@ -15,19 +15,13 @@ namespace app {
 // colon, its decoded value), every other line as it came.
 std::string HeaderViewText(const pop3::StringList& header);
 
-// The body view of a message FetchMessage filled (with Parse off, as the
-// window leaves it): the display text, decoded from its transfer encoding
+// The body view of a message FetchMessage filled: the display text, as the
+// message's Display says it was sent, decoded from its transfer encoding
 // (quoted-printable, Base64) and its charset, an HTML text without tables,
 // scripts or styles as plain text (an other HTML text as it is), then the
-// notes of the attachment files written (the last Attachments-count items
-// of Body). Text of no known charset shows as
-// 8-bit text shows everywhere; nothing is dropped.
+// notes of the attachment files written. Text of no known charset, and a
+// Body that is no part as sent, shows as 8-bit text shows everywhere;
+// nothing is dropped.
 std::string BodyViewText(const pop3::TMailMessage& message);
-
-// Simple HTML as plain text: tags dropped, line breaks for <br> and the
-// ends of blocks, blanks collapsed, character references decoded. html
-// (UTF-8) is returned as it is when it holds a tag outside the simple set
-// (tables, scripts, styles, forms, images, ...).
-std::string HtmlAsPlainText(const std::string& html);
 
 }  // namespace app

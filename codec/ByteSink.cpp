@@ -4,11 +4,6 @@ namespace codec {
 
 ByteSink::ByteSink(Stream& output, std::size_t capacity) : output_(output), buffer_(capacity) {}
 
-unsigned char* ByteSink::Reserve(std::size_t count) {
-  if (buffer_.size() - used_ < count) Flush();
-  return buffer_.data() + used_;
-}
-
 void ByteSink::Flush() {
   if (used_ == 0) return;
   failed_ = true;

@@ -15,7 +15,10 @@ class ByteSink {
 
   // Room for at least count bytes (count <= capacity), flushing first when
   // needed. Write the bytes there, then hand the end pointer to Commit.
-  unsigned char* Reserve(std::size_t count);
+  unsigned char* Reserve(std::size_t count) {
+    if (buffer_.size() - used_ < count) Flush();
+    return buffer_.data() + used_;
+  }
   void Commit(unsigned char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
 
   // Writes every pending byte; raises EStreamError when the stream takes

@@ -37,6 +37,16 @@ inline constexpr std::array<unsigned char, 256> kBase64Digits = [] {
 inline constexpr unsigned char Base64Value(char c) { return kBase64Digits[static_cast<unsigned char>(c)]; }
 inline constexpr bool IsBase64Digit(char c) { return Base64Value(c) < 64; }
 
+// Value of a hexadecimal digit in either letter case; -1 for any other
+// character. The one reading of hex digits for quoted-printable text,
+// encoded words and RFC 2231 escapes.
+inline constexpr int HexDigitValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 // UU value of a character: (code - 32) AND 63, so space and "`" both give 0.
 inline constexpr unsigned char UUValue(char c) {
   return static_cast<unsigned char>((static_cast<unsigned char>(c) - 32) & 63);

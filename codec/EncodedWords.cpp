@@ -3,29 +3,15 @@
 #include <cstddef>
 #include <utility>
 
+#include "codec/Base64Decoder.h"
 #include "codec/Charset.h"
+#include "codec/CodecTables.h"
 
 namespace codec {
 
 namespace {
 
 constexpr std::size_t kNotFound = std::string_view::npos;
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-int Base64Value(char c) {
-  if (c >= 'A' && c <= 'Z') return c - 'A';
-  if (c >= 'a' && c <= 'z') return c - 'a' + 26;
-  if (c >= '0' && c <= '9') return c - '0' + 52;
-  if (c == '+') return 62;
-  if (c == '/') return 63;
-  return -1;
-}
 
 std::optional<std::string> DecodeQ(std::string_view text) {
   std::string out;
@@ -36,7 +22,7 @@ std::optional<std::string> DecodeQ(std::string_view text) {
       out += ' ';
     } else if (c == '=') {
       if (i + 2 >= text.size()) return std::nullopt;
-      const int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+      const int high = HexDigitValue(text[i + 1]), low = HexDigitValue(text[i + 2]);
       if (high < 0 || low < 0) return std::nullopt;
       out += static_cast<char>(high * 16 + low);
       i += 2;
@@ -47,25 +33,16 @@ std::optional<std::string> DecodeQ(std::string_view text) {
   return out;
 }
 
+// Strict where the body's decoder is lenient: only digits, at most two
+// "=" at the end, and no length that leaves a lone character. What passes
+// is decoded by the coder's own groups.
 std::optional<std::string> DecodeB(std::string_view text) {
   std::size_t length = text.size();
   while (length > 0 && text[length - 1] == '=') --length;
   if (text.size() - length > 2 || length % 4 == 1) return std::nullopt;
-  std::string out;
-  out.reserve(length * 3 / 4);
-  unsigned bits = 0;
-  int count = 0;
-  for (std::size_t i = 0; i < length; ++i) {
-    const int value = Base64Value(text[i]);
-    if (value < 0) return std::nullopt;
-    bits = (bits << 6) | static_cast<unsigned>(value);
-    count += 6;
-    if (count >= 8) {
-      count -= 8;
-      out += static_cast<char>((bits >> count) & 0xFF);
-    }
-  }
-  return out;
+  for (std::size_t i = 0; i < length; ++i)
+    if (!IsBase64Digit(text[i])) return std::nullopt;
+  return DecodeBase64Text(text.substr(0, length));
 }
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "codec/Charset.h"
+#include "codec/CodecTables.h"
 #include "codec/EncodedWords.h"
 
 namespace codec {
@@ -101,20 +102,13 @@ class ParameterReader {
   std::size_t at_ = 0;
 };
 
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 // %XX escapes undone; a "%" not followed by two hex digits stays as it is.
 std::string PercentDecoded(std::string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '%' && i + 2 < text.size()) {
-      const int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+      const int high = HexDigitValue(text[i + 1]), low = HexDigitValue(text[i + 2]);
       if (high >= 0 && low >= 0) {
         out += static_cast<char>(high * 16 + low);
         i += 2;
@@ -166,8 +160,9 @@ NameForm ClassifyName(std::string_view written, std::string_view name, int& sect
   return section < kMaxSections ? NameForm::Continued : NameForm::Other;
 }
 
-std::string JoinedSections(const std::map<int, Section>& sections) {
-  std::string charset;
+// The sections joined in the order of their numbers, up to the first gap,
+// extended ones with their escapes undone; charset is set from section 0.
+std::string JoinedSectionBytes(const std::map<int, Section>& sections, std::string& charset) {
   std::string bytes;
   for (int expected = 0; const auto& [number, section] : sections) {
     if (number != expected++) break;  // a gap ends the value
@@ -179,16 +174,18 @@ std::string JoinedSections(const std::map<int, Section>& sections) {
       bytes += value;
     }
   }
-  if (charset.empty()) return ShownAsEightBit(bytes);
-  return DecodeCharset(bytes, charset);
+  return bytes;
 }
 
-}  // namespace
+// Everything a field value gives for one parameter name, in each form.
+struct FoundParameter {
+  std::optional<std::string> Plain;     // name=, the first one given
+  std::optional<std::string> Extended;  // name*=, the first one given, as written
+  std::map<int, Section> Sections;      // name*N= and name*N*=
+};
 
-std::optional<std::string> HeaderParameter(std::string_view value, std::string_view name) {
-  std::optional<std::string> plain;
-  std::optional<std::string> extended;
-  std::map<int, Section> sections;
+FoundParameter FindParameter(std::string_view value, std::string_view name) {
+  FoundParameter found;
   ParameterReader reader(value);
   RawParameter parameter;
   while (reader.Next(parameter)) {
@@ -196,26 +193,44 @@ std::optional<std::string> HeaderParameter(std::string_view value, std::string_v
     bool sectionExtended = false;
     switch (ClassifyName(parameter.Name, name, section, sectionExtended)) {
       case NameForm::Plain:
-        if (!plain) plain = DecodeHeaderText(parameter.Value);
+        if (!found.Plain) found.Plain = parameter.Value;
         break;
       case NameForm::Extended:
-        if (!extended) {
-          std::string charset;
-          const std::string_view text = SplitCharset(parameter.Value, charset);
-          extended = charset.empty() ? ShownAsEightBit(PercentDecoded(text))
-                                     : DecodeCharset(PercentDecoded(text), charset);
-        }
+        if (!found.Extended) found.Extended = parameter.Value;
         break;
       case NameForm::Continued:
-        sections.try_emplace(section, Section{parameter.Value, sectionExtended});
+        found.Sections.try_emplace(section, Section{parameter.Value, sectionExtended});
         break;
       case NameForm::Other:
         break;
     }
   }
-  if (extended) return extended;
-  if (sections.count(0) != 0) return JoinedSections(sections);
-  return plain;
+  return found;
+}
+
+}  // namespace
+
+std::optional<std::string> HeaderParameter(std::string_view value, std::string_view name) {
+  const FoundParameter found = FindParameter(value, name);
+  std::string charset;
+  if (found.Extended) {
+    const std::string bytes = PercentDecoded(SplitCharset(*found.Extended, charset));
+    return charset.empty() ? ShownAsEightBit(bytes) : DecodeCharset(bytes, charset);
+  }
+  if (found.Sections.count(0) != 0) {
+    const std::string bytes = JoinedSectionBytes(found.Sections, charset);
+    return charset.empty() ? ShownAsEightBit(bytes) : DecodeCharset(bytes, charset);
+  }
+  if (found.Plain) return DecodeHeaderText(*found.Plain);
+  return std::nullopt;
+}
+
+std::optional<std::string> HeaderParameterBytes(std::string_view value, std::string_view name) {
+  const FoundParameter found = FindParameter(value, name);
+  std::string charset;
+  if (found.Extended) return PercentDecoded(SplitCharset(*found.Extended, charset));
+  if (found.Sections.count(0) != 0) return JoinedSectionBytes(found.Sections, charset);
+  return found.Plain;
 }
 
 }  // namespace codec

@@ -24,4 +24,10 @@ namespace codec {
 // parameter is absent. Never raises.
 std::optional<std::string> HeaderParameter(std::string_view value, std::string_view name);
 
+// The same parameter, read the same way, as the bytes that were sent: the
+// RFC 2231 forms joined and their %XX escapes undone, but no charset
+// applied and no encoded word decoded, as a multipart boundary must be
+// matched against the delimiter lines byte for byte.
+std::optional<std::string> HeaderParameterBytes(std::string_view value, std::string_view name);
+
 }  // namespace codec

@@ -1,14 +1,19 @@
 #include "codec/UUCoder.h"
 
-#include "codec/Base64Decoder.h"
+#include <memory>
+#include <string_view>
+#include <vector>
+
 #include "codec/ByteSink.h"
-#include "codec/CodedLineReader.h"
 #include "codec/Encoder.h"
-#include "codec/UUDecoder.h"
+#include "codec/PushDecoder.h"
 
 namespace codec {
 
 namespace {
+
+// Bytes of input read, and pushed to the decoder, at a time.
+constexpr std::size_t kDecodeBlockSize = 256 * 1024;
 
 Stream& Require(Stream* stream, const char* what) {
   if (stream == nullptr) throw EStreamError(std::string(what) + " not assigned");
@@ -46,19 +51,28 @@ void TUUProcessor::Decode() {
   Stream& input = Require(inputStream_, "InputStream");
   Stream& output = Require(outputStream_, "OutputStream");
   if (onBeginDecode_) onBeginDecode_(this);
-  CodedLineReader reader(input);
   ByteSink sink(output);
+  const std::unique_ptr<PushDecoder> decoder = MakeLineDecoder(method_, sink);
+  std::vector<char> block(kDecodeBlockSize);
   try {
-    if (method_ == uuCode)
-      DecodeUU(reader, sink);
-    else
-      DecodeBase64(reader, sink);
+    for (;;) {
+      const std::size_t got = input.Read(block.data(), block.size());
+      if (got == 0) {
+        decoder->Finish();
+        break;
+      }
+      const std::size_t taken = decoder->Push(std::string_view(block.data(), got));
+      if (decoder->Ended()) {
+        // The input stays just after the line that ended the text.
+        input.SetPosition(input.Position() - static_cast<std::int64_t>(got - taken));
+        break;
+      }
+    }
     sink.Flush();
   } catch (...) {
     sink.FlushAfterError();
     throw;
   }
-  reader.RestorePosition();
   if (onEndDecode_) onEndDecode_(this);
 }
 

@@ -12,8 +12,9 @@ namespace codec {
 // Converts between binary data and the two seven-bit text forms in which
 // mail carries attachments: Base64 (Method uuMime, the default) and UU
 // (uuCode). Works from InputStream to OutputStream; keeps no data between
-// calls. The streams are not owned: the caller creates them, sets them
-// before each call and frees them afterwards.
+// calls (for text that arrives in pieces, see PushDecoder.h). The streams
+// are not owned: the caller creates them, sets them before each call and
+// frees them afterwards.
 class TUUProcessor {
  public:
   // The event type of the processor's notifications; Sender is the processor.
@@ -53,11 +54,13 @@ class TUUProcessor {
 
   // Decodes InputStream from its current position into OutputStream at its
   // current position, by Method, until the input is used up or a stop mark
-  // is met; InputStream is left just after the last line read.
-  // OnBeginDecode comes first and OnEndDecode last, the latter only when
-  // decoding succeeded. Malformed text never raises (see DecodeBase64 and
-  // DecodeUU); stream errors are raised, and the output keeps the bytes
-  // decoded before the error. Raises EStreamError when a stream is not set.
+  // is met; InputStream is left just after the line that held the stop
+  // mark (or at its end). The input is read in blocks and pushed through
+  // the method's decoder (Base64Decoder, UUDecoder). OnBeginDecode comes
+  // first and OnEndDecode last, the latter only when decoding succeeded.
+  // Malformed text never raises; stream errors are raised, and the output
+  // keeps the bytes decoded before the error. Raises EStreamError when a
+  // stream is not set.
   void Decode();
 
  private:

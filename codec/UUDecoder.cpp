@@ -1,6 +1,6 @@
 #include "codec/UUDecoder.h"
 
-#include <string_view>
+#include <algorithm>
 
 #include "codec/CodecTables.h"
 
@@ -10,11 +10,6 @@ namespace {
 
 // Longest output of one line: the count character can say at most 63.
 constexpr std::size_t kMaxLineBytes = 63;
-
-bool IsEndLine(std::string_view line) {
-  if (!line.starts_with("end")) return false;
-  return line.find_first_not_of(" \t", 3) == std::string_view::npos;
-}
 
 // Writes the bytes of one data line whose count is n (1 to 63).
 // Characters beyond the line's end count as 0 and are never read.
@@ -44,20 +39,49 @@ unsigned char* DecodeDataLine(std::string_view line, unsigned n, unsigned char* 
 
 }  // namespace
 
-void DecodeUU(CodedLineReader& reader, ByteSink& sink) {
-  std::string_view line;
-  while (reader.ReadCodedLine(line)) {
-    if (line.size() <= 2 || line.starts_with("begin ")) continue;
-    if (IsEndLine(line)) return;
-    const unsigned n = UUValue(line[0]);
-    if (n == 0) {
-      // The zero-count line closes the data; the line after it is dropped.
-      if (!reader.ReadCodedLine(line)) return;
-      continue;
+void UUDecoder::LineText(std::string_view text) {
+  for (std::size_t i = 0; blanksAfterEnd_ && i < text.size(); ++i) {
+    if (length_ + i >= 3 && text[i] != ' ' && text[i] != '\t') {
+      blanksAfterEnd_ = false;
+      break;
     }
-    unsigned char* out = sink.Reserve(kMaxLineBytes);
-    sink.Commit(DecodeDataLine(line, n, out));
   }
+  const std::size_t n = std::min(text.size(), kHeldCharacters - held_);
+  text.copy(line_ + held_, n);
+  held_ += n;
+  length_ += text.size();
+}
+
+void UUDecoder::LineEnd() {
+  const bool endLine = std::string_view(line_, held_).starts_with("end") && blanksAfterEnd_;
+  const std::size_t length = length_;
+  held_ = length_ = 0;
+  blanksAfterEnd_ = true;
+  TakeLine(std::string_view(line_, std::min(length, kHeldCharacters)), length, endLine);
+}
+
+void UUDecoder::WholeLine(std::string_view line) {
+  TakeLine(line, line.size(), line.starts_with("end") && line.find_first_not_of(" \t", 3) == std::string_view::npos);
+}
+
+void UUDecoder::TakeLine(std::string_view line, std::size_t length, bool endLine) {
+  if (dropNextLine_) {
+    dropNextLine_ = false;
+    return;
+  }
+  if (length <= 2 || line.starts_with("begin ")) return;
+  if (endLine) {
+    lines_.Stop();
+    return;
+  }
+  const unsigned n = UUValue(line[0]);
+  if (n == 0) {
+    // The zero-count line closes the data; the line after it is dropped.
+    dropNextLine_ = true;
+    return;
+  }
+  unsigned char* out = sink_.Reserve(kMaxLineBytes);
+  sink_.Commit(DecodeDataLine(line, n, out));
 }
 
 }  // namespace codec

@@ -6,7 +6,6 @@
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
 #include "pop3/AttachmentName.h"
-#include "pop3/MimeExtractor.h"
 
 namespace pop3 {
 
@@ -37,37 +36,12 @@ std::string AttachmentFiles::FreeName(const std::string& wanted) {
   }
 }
 
-std::unique_ptr<platform::FileStream> AttachmentFiles::CreatePartFile(std::string& path) {
-  for (;;) {
-    ++TempCounter;
-    path = folder_ + platform::kPartFilePrefix + std::to_string(TempCounter) + platform::kPartFileSuffix;
-    try {
-      return std::make_unique<platform::FileStream>(path, platform::FileOpenMode::CreateNew);
-    } catch (const platform::EFileExists&) {
-      // An attachment of an earlier run, or another session's part file.
-    }
-  }
-}
-
 std::unique_ptr<platform::FileStream> AttachmentFiles::CreateAttachment(std::string& name) {
   const std::string wanted = name;
   if (platform::IsProgramFileName(name)) name = FreeName(wanted);
   for (;;) {
     try {
       return std::make_unique<platform::FileStream>(folder_ + name, platform::FileOpenMode::CreateNew);
-    } catch (const platform::EFileExists&) {
-      name = FreeName(wanted);
-    }
-  }
-}
-
-void AttachmentFiles::MoveIntoPlace(const std::string& fromPath, std::string& name) {
-  const std::string wanted = name;
-  if (platform::IsProgramFileName(name)) name = FreeName(wanted);
-  for (;;) {
-    try {
-      platform::RenameFile(fromPath, folder_ + name);
-      return;
     } catch (const platform::EFileExists&) {
       name = FreeName(wanted);
     }

@@ -34,20 +34,10 @@ class AttachmentFiles {
   // reserved: the file is created later.
   std::string FreeName(const std::string& wanted);
 
-  // Creates a new, empty temporary part file: the part file name of the
-  // next TempCounter value, raising the counter past every name taken.
-  // Sets path to the file's path. Raises EFileError.
-  std::unique_ptr<platform::FileStream> CreatePartFile(std::string& path);
-
   // Creates the attachment file new under name, or, when that has been
   // taken (or is a program file name), under the next free alternative;
   // name is set to the name used. Raises EFileError for any other failure.
   std::unique_ptr<platform::FileStream> CreateAttachment(std::string& name);
-
-  // Moves the file at fromPath to name in the folder, or to the next free
-  // alternative when name is taken; never replaces an entry. name is set to
-  // the name used. Raises EFileError for any other failure.
-  void MoveIntoPlace(const std::string& fromPath, std::string& name);
 
  private:
   std::string folder_;

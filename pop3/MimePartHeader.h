@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pop3 {
@@ -13,9 +14,10 @@ struct PartHeader {
   // "type/subtype" lower-cased, or defaultType when the header has no
   // usable Content-Type (no field, or a value without a "/").
   std::string type;
-  std::string boundary;     // exact boundary parameter, empty when none
+  std::string boundary;     // exact boundary parameter (its bytes as sent), empty when none
   std::string encoding;     // Content-Transfer-Encoding lower-cased and trimmed; empty is 7bit
   std::string disposition;  // first token of Content-Disposition, lower-cased
+  std::string charset;      // charset parameter of Content-Type as text, empty when none
   // filename= of Content-Disposition, else name= of Content-Type, as text
   // in UTF-8: encoded words, RFC 2231 forms and charsets decoded (see
   // codec::HeaderParameter).
@@ -34,14 +36,17 @@ PartHeader ParsePartHeader(const std::vector<std::string>& lines, std::size_t be
 // True when line can stand in a header: a field "name:" (printable
 // characters other than the colon before it) or a continuation. The walk
 // takes a part's header up to its empty line or the first other line.
-bool IsHeaderLine(const std::string& line);
+bool IsHeaderLine(std::string_view line);
 
-// The parameter `name` (lower-case) of a structured field value such as
-// "multipart/mixed; boundary = \"x y\"": quoted or token values, blanks
-// around "=", RFC 2231 forms (name*=charset'lang'%XX..., name*0=, name*1*=)
-// joined in order with their escapes decoded, no charset applied: the
-// bytes as sent, which a boundary needs. found tells an empty value from a
-// missing parameter.
-std::string HeaderParameter(const std::string& value, const std::string& name, bool& found);
+// How a part's body is carried, from its Content-Transfer-Encoding value in
+// any letter case and with blanks around it. Anything not named here
+// (7bit, 8bit, binary, unknown) is saved as sent.
+enum class TransferCoding { AsSent, Base64, QuotedPrintable, UU };
+TransferCoding TransferCodingOf(const std::string& encoding);
+
+// A part is an attachment when its disposition says so, when it names a
+// file, or when it is no text (images, applications, audio, video,
+// messages).
+bool IsAttachment(const PartHeader& header);
 
 }  // namespace pop3

@@ -1,74 +1,10 @@
 #include "pop3/MimeWalk.h"
 
+#include <utility>
+
 namespace pop3 {
 
-namespace {
-
-class MimeWalk {
- public:
-  MimeWalk(const std::vector<std::string>& lines, std::vector<MimeLeaf>& leaves)
-      : lines_(lines), leaves_(leaves), topLevelEnd_(lines.size()) {}
-
-  // Walks the entity whose body is lines[begin, end); false when it is a
-  // multipart that cannot be split.
-  bool Entity(const PartHeader& header, std::size_t headerBegin, std::size_t begin, std::size_t end,
-              bool lastLineEnd, bool headerEnded, int depth) {
-    if (header.MainType() == "multipart" && depth < kMaxMimeDepth && headerEnded) {
-      if (Multipart(header, begin, end, lastLineEnd, depth)) return true;
-      if (depth == 0) return false;
-    }
-    const std::size_t headerEnd = headerEnded && begin > headerBegin && lines_[begin - 1].empty() ? begin - 1 : begin;
-    leaves_.push_back(MimeLeaf{header, headerBegin, headerEnd, begin, end, lastLineEnd, headerEnded});
-    return true;
-  }
-
-  std::size_t TopLevelEnd() const { return topLevelEnd_; }
-
- private:
-  bool Multipart(const PartHeader& header, std::size_t begin, std::size_t end, bool lastLineEnd, int depth) {
-    const std::string& boundary = header.boundary;
-    if (boundary.empty()) return false;
-    bool closing = false;
-    std::size_t delimiter = begin;
-    while (delimiter < end && !IsDelimiterLine(lines_[delimiter], boundary, closing)) ++delimiter;
-    if (delimiter == end) return false;
-
-    const std::string partDefault = header.type == "multipart/digest" ? "message/rfc822" : "text/plain";
-    while (!closing && delimiter < end) {
-      const std::size_t start = delimiter + 1;
-      std::size_t next = start;
-      bool nextClosing = false;
-      while (next < end && !IsDelimiterLine(lines_[next], boundary, nextClosing)) ++next;
-      // A part cut by the end of its parent keeps the parent's last line end.
-      Part(start, next, next == end ? lastLineEnd : false, partDefault, depth);
-      delimiter = next;
-      closing = nextClosing;
-    }
-    if (depth == 0) topLevelEnd_ = delimiter < end ? delimiter + 1 : end;
-    return true;
-  }
-
-  void Part(std::size_t start, std::size_t end, bool lastLineEnd, const std::string& defaultType, int depth) {
-    std::size_t body = start;
-    while (body < end && IsHeaderLine(lines_[body])) ++body;
-    const PartHeader header = ParsePartHeader(lines_, start, body, defaultType);
-    bool headerEnded = true;
-    if (body < end && lines_[body].empty()) {
-      ++body;
-    } else if (body == end) {
-      headerEnded = false;
-    }
-    Entity(header, start, body, end, lastLineEnd, headerEnded, depth + 1);
-  }
-
-  const std::vector<std::string>& lines_;
-  std::vector<MimeLeaf>& leaves_;
-  std::size_t topLevelEnd_ = 0;
-};
-
-}  // namespace
-
-bool IsDelimiterLine(const std::string& line, const std::string& boundary, bool& closing) {
+bool IsDelimiterLine(std::string_view line, std::string_view boundary, bool& closing) {
   closing = false;
   if (line.size() < boundary.size() + 2 || line[0] != '-' || line[1] != '-') return false;
   if (line.compare(2, boundary.size(), boundary) != 0) return false;
@@ -86,17 +22,125 @@ bool IsDelimiterLine(const std::string& line, const std::string& boundary, bool&
   return true;
 }
 
-bool WalkMime(const std::vector<std::string>& lines, const PartHeader& mainHeader, std::vector<MimeLeaf>& leaves,
-              std::size_t& walked) {
-  leaves.clear();
-  MimeWalk walk(lines, leaves);
-  walked = lines.size();
-  if (walk.Entity(mainHeader, 0, 0, lines.size(), true, true, 0)) {
-    walked = walk.TopLevelEnd();
-    return true;
+MimeWalker::MimeWalker(PartHeader mainHeader, MimeWalkReceiver& receiver) : receiver_(receiver) {
+  BeginEntity(std::move(mainHeader), {});
+}
+
+// A part's depth is the number of multiparts around it. The message itself
+// is split whatever its boundary (it is shown as it came when it cannot
+// be); a part whose multipart has no boundary is a leaf.
+void MimeWalker::BeginEntity(PartHeader header, std::vector<std::string> headerLines) {
+  const std::size_t depth = levels_.size();
+  if (header.MainType() == "multipart" && depth < kMaxMimeDepth && (depth == 0 || !header.boundary.empty())) {
+    Level level;
+    level.partDefault = header.type == "multipart/digest" ? "message/rfc822" : "text/plain";
+    level.header = std::move(header);
+    level.headerLines = std::move(headerLines);
+    levels_.push_back(std::move(level));
+    position_ = Position::Between;
+    return;
   }
-  leaves.clear();
-  return false;
+  receiver_.LeafBegins(MimeLeaf{header, headerLines, true, false});
+  position_ = Position::Leaf;
+}
+
+void MimeWalker::TakeLine(std::string_view line) {
+  // The outermost multipart whose delimiter the line is ends everything
+  // inside it.
+  for (std::size_t k = 0; k < levels_.size(); ++k) {
+    const Level& level = levels_[k];
+    bool closing = false;
+    if (!level.closed && !level.header.boundary.empty() && IsDelimiterLine(line, level.header.boundary, closing)) {
+      Delimiter(k, closing);
+      return;
+    }
+  }
+  Content(line);
+}
+
+void MimeWalker::Delimiter(std::size_t level, bool closing) {
+  while (levels_.size() > level + 1) {
+    EndInnermost(false);
+    levels_.pop_back();
+  }
+  Level& multipart = levels_[level];
+  if (multipart.open) EndCurrentPart(false);
+  // The first delimiter makes what came before it a preamble.
+  multipart.open = true;
+  multipart.pending.Clear();
+  if (closing) {
+    multipart.closed = true;
+    position_ = Position::Between;
+  } else {
+    position_ = Position::Header;
+    partHeader_.clear();
+    partHeaderBytes_ = 0;
+  }
+}
+
+void MimeWalker::Content(std::string_view line) {
+  if (!levels_.empty() && !levels_.back().open) {
+    levels_.back().pending.Add(line);
+    return;
+  }
+  if (position_ == Position::Leaf) {
+    receiver_.LeafLine(line);
+  } else if (position_ == Position::Header) {
+    HeaderLine(line);
+  }
+}
+
+void MimeWalker::HeaderLine(std::string_view line) {
+  if (IsHeaderLine(line)) {
+    if (partHeaderBytes_ + line.size() <= kMaxPartHeaderBytes) {
+      partHeader_.emplace_back(line);
+      partHeaderBytes_ += line.size();
+    }
+    return;
+  }
+  // The header ends at its empty line, or at the first line that cannot
+  // stand in a header, which begins the body.
+  PartHeader header = ParsePartHeader(partHeader_, 0, partHeader_.size(), levels_.back().partDefault);
+  BeginEntity(std::move(header), std::move(partHeader_));
+  partHeader_.clear();
+  if (!line.empty()) Content(line);
+}
+
+void MimeWalker::EndCurrentPart(bool lastLineEnd) {
+  if (position_ == Position::Header) {
+    // The part ended inside its header: a leaf whatever its type says.
+    const PartHeader header = ParsePartHeader(partHeader_, 0, partHeader_.size(), levels_.back().partDefault);
+    receiver_.LeafBegins(MimeLeaf{header, partHeader_, false, lastLineEnd});
+    receiver_.LeafEnds(lastLineEnd);
+  } else if (position_ == Position::Leaf) {
+    receiver_.LeafEnds(lastLineEnd);
+  }
+  position_ = Position::Between;
+}
+
+// Ends the innermost multipart and what is open in it; a part ending at the
+// end of its parent keeps the parent's last line end.
+void MimeWalker::EndInnermost(bool lastLineEnd) {
+  Level& inner = levels_.back();
+  if (inner.open) {
+    EndCurrentPart(lastLineEnd);
+  } else if (levels_.size() == 1) {
+    receiver_.Unsplittable(std::move(inner.pending));
+  } else {
+    // No line delimited it: one leaf of its own, its lines the body.
+    receiver_.LeafBegins(MimeLeaf{inner.header, inner.headerLines, true, false});
+    inner.pending.ForEachLine([this](std::string_view line) { receiver_.LeafLine(line); });
+    receiver_.LeafEnds(lastLineEnd);
+  }
+  position_ = Position::Between;
+}
+
+void MimeWalker::Finish() {
+  while (!levels_.empty()) {
+    EndInnermost(true);
+    levels_.pop_back();
+  }
+  EndCurrentPart(true);
 }
 
 }  // namespace pop3

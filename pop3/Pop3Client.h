@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "codec/UUCoder.h"
 #include "net/LineSocket.h"
 #include "pop3/AnswerReader.h"
 #include "pop3/Capabilities.h"
@@ -82,8 +81,8 @@ struct AnswerDue {
 // operations. Every operation is synchronous: it waits in the transport's
 // wait loop, which keeps the event loop turning, so handlers (of this and of
 // other objects) may run while it waits. Failures are raised: a refused
-// reply as platform::Exception whose message is the reply line with its
-// CR LF; transport failures as net::ESockError (a connection closed by the
+// reply as ERefused (its message the reply line with its CR LF, the
+// server's words apart in ServerText); transport failures as net::ESockError (a connection closed by the
 // server while an answer is due: kConnectionClosedText); a number the server
 // sent that is no integer as EConvertError.
 //
@@ -133,7 +132,7 @@ class TPop3Client : public net::TLineSocket {
 
   // Published events and properties of the component.
   TVarFileNameEvent OnDecodeStart;   // before an attachment file is written
-  TNotifyEvent OnDecodeEnd;          // never fired
+  TNotifyEvent OnDecodeEnd;          // once an attachment's file is complete
   std::string UserID;
   std::string Password;
   bool Parse = false;                // retrieval option
@@ -179,14 +178,8 @@ class TPop3Client : public net::TLineSocket {
   // sent or it was refused, and emptied by STLS (they must be asked again).
   const std::vector<std::string>& CapabilityLines() const { return capabilityLines_; }
 
-  // Extractor state of message retrieval.
-  std::string AttachName;            // file name of the part being extracted
-  std::string Encoding;              // last Content-Transfer-Encoding value
-  std::int32_t PartState = 0;        // 2 main header, 1 display text, 0 attachment
-
-  // Folder for attachment and temporary files. A non-empty value is stored
-  // with a '/' appended when it does not end in one; empty means the
-  // current folder.
+  // Folder for attachment files. A non-empty value is stored with a '/'
+  // appended when it does not end in one; empty means the current folder.
   const std::string& AttachFilePath() const { return attachFilePath_; }
   void SetAttachFilePath(const std::string& value);
 
@@ -195,7 +188,6 @@ class TPop3Client : public net::TLineSocket {
   const TSummary& Summary() const { return summary_; }
   const TMailMessage& MailMessage() const { return mailMessage_; }
   TMailMessage& MailMessage() { return mailMessage_; }
-  codec::TUUProcessor& Decoder() { return decoder_; }
 
   // Asks OnAuthenticationNeeded (once) when UserID or Password is empty,
   // refuses a UserID, Password or Host holding CR, LF or NUL, connects,
@@ -226,7 +218,9 @@ class TPop3Client : public net::TLineSocket {
   // DELE n. A refusal fires OnFailure and raises; success fires OnSuccess
   // after Busy was cleared.
   void DeleteMessage(std::int32_t msg);
-  // RETR n into MailMessage, attachments into AttachFilePath.
+  // RETR n into MailMessage, attachments into AttachFilePath, the message
+  // parsed once while it is read (ReadMessage). DELE n after it when
+  // DeleteOnRead is set; a refusal raises ERefused.
   void FetchMessage(std::int32_t msg);
 
   // Sends CAPA once per session, when connected; later calls do nothing.
@@ -346,7 +340,6 @@ class TPop3Client : public net::TLineSocket {
   bool ReadUniqueIdListing(std::vector<UniqueIdEntry>& entries);
   std::optional<std::string> AskUniqueId(std::int32_t msg);
 
-  codec::TUUProcessor decoder_;
   std::string attachFilePath_;
   TSummary summary_;
   TMailMessage mailMessage_;

@@ -1,14 +1,10 @@
-#include <functional>
+#include <exception>
 #include <string>
-#include <utility>
-#include <vector>
 
-#include "platform/core/Exception.h"
-#include "platform/core/Files.h"
-#include "pop3/MimeExtractor.h"
-#include "pop3/Pop3Fetch.h"
+#include "pop3/MessageExtraction.h"
 #include "pop3/Pop3Client.h"
-#include "pop3/TextHelpers.h"
+#include "pop3/Pop3Fetch.h"
+#include "pop3/Pop3Reply.h"
 
 namespace pop3 {
 
@@ -24,10 +20,9 @@ namespace {
 
 void ClearMessage(TPop3Client& client) {
   TMailMessage& message = client.MailMessage();
-  LineCursor = 0;
   message.Header.Clear();
   message.Body.Clear();
-  message.RawLines.Clear();
+  message.Display = TDisplayPart{};
   message.Attachments.Clear();
   message.Subject.clear();
   message.From.clear();
@@ -36,52 +31,26 @@ void ClearMessage(TPop3Client& client) {
   client.BytesRecvd = 0;
 }
 
-// The main header up to its empty line, then every line up to the
-// terminating one into RawLines. A message that ends inside its header has
-// no body.
-void ReceiveMessage(TPop3Client& client, AnswerReader& answer, MimeExtractor& extractor) {
-  TMailMessage& message = client.MailMessage();
-  bool inHeader = true;
-  answer.ReadRest([&](std::string& line) {
-    if (!inHeader) {
-      message.RawLines.Add(line);
-    } else if (extractor.TakeHeaderLine(line)) {
-      inHeader = false;
-      extractor.EndHeader();
-    }
-  });
-  if (inHeader) extractor.EndHeader();
-}
-
-void ExtractMessage(TPop3Client& client, MimeExtractor& extractor) {
-  TMailMessage& message = client.MailMessage();
-  const PartHeader header = extractor.MainHeader();
-  message.Boundary = header.boundary.substr(0, kMaxHeaderValueLength);
-  if (header.MainType() == "multipart") {
-    extractor.SplitMultipart(header);
-  } else if (extractor.ExtractSinglePartAttachment(header)) {
-    // A file sent alone: saved like an attachment part, whatever Parse says.
-  } else if (!client.Parse) {
-    for (const std::string& line : message.RawLines) AddDisplayLine(message.Body, line);
-  } else if (AsciiUpper(client.Encoding).find("BASE64") != std::string::npos) {
-    client.PartState = 0;
-    extractor.ExtractPart();
-    // An empty body wrote no attachment: Get raises the list index error.
-    const std::string decoded = client.AttachFilePath() + message.Attachments.Get(0);
-    message.Body.Clear();
-    for (const std::string& line : platform::ReadTextLines(decoded)) AddDisplayLine(message.Body, line);
-  } else {
-    extractor.ExtractPart();
-  }
-}
-
 }  // namespace
 
+// A failure of the extraction (a file that cannot be written) ends it, but
+// the rest of the answer is still read and dropped, so that the session
+// can go on; the failure is raised once the answer is over.
 void ReadMessage(TPop3Client& client, AnswerReader& answer) {
   ClearMessage(client);
-  MimeExtractor extractor(client);
-  ReceiveMessage(client, answer, extractor);
-  ExtractMessage(client, extractor);
+  MessageExtraction extraction(client);
+  std::exception_ptr failure;
+  answer.ReadRest([&](std::string& line) {
+    if (failure) return;
+    try {
+      extraction.TakeLine(line);
+    } catch (...) {
+      failure = std::current_exception();
+      extraction.Abandon();
+    }
+  });
+  if (failure) std::rethrow_exception(failure);
+  extraction.Finish();
 }
 
 void TPop3Client::FetchMessage(std::int32_t msg) {
@@ -90,10 +59,7 @@ void TPop3Client::FetchMessage(std::int32_t msg) {
   CheckConnection();
   if (OnRetrieveStart) OnRetrieveStart(this);
   try {
-    Encoding.clear();
     mailMessage_.Boundary.clear();
-    AttachName.clear();
-    PartState = 2;
     const std::string number = std::to_string(msg);
     CheckReply(Command("RETR " + number));
 
@@ -102,7 +68,7 @@ void TPop3Client::FetchMessage(std::int32_t msg) {
 
     if (DeleteOnRead) {
       const std::string reply = Command("DELE " + number);
-      if (IsRefusal(reply)) throw platform::Exception(reply);
+      if (IsRefusal(reply)) throw ERefused(reply);
     }
     ReportStatus(net::kStatusReply, "Message Retrieved");
   } catch (...) {

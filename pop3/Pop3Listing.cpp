@@ -95,7 +95,7 @@ void TPop3Client::DeleteMessage(std::int32_t msg) {
     std::string reply = Command("DELE " + std::to_string(msg));
     if (IsRefusal(reply)) {
       if (OnFailure) OnFailure(this);
-      throw Exception(reply);
+      throw ERefused(reply);
     }
   }
   // After Busy is cleared, so that the handler may start the next operation.

@@ -10,8 +10,14 @@ bool ReplyPasses(const std::string& reply) {
   return net::NthWord(reply, ' ', 1).find("+OK") != std::string::npos;
 }
 
+ERefused::ERefused(const std::string& reply) : Exception(reply) {
+  const std::string line = WithoutLineEnd(reply);
+  const std::size_t blank = line.find(' ');
+  if (blank != std::string::npos) serverText_ = line.substr(blank + 1);
+}
+
 void CheckReply(const std::string& reply) {
-  if (!ReplyPasses(reply)) throw platform::Exception(reply);
+  if (!ReplyPasses(reply)) throw ERefused(reply);
 }
 
 bool IsRefusal(const std::string& reply) {

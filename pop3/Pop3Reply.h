@@ -14,6 +14,20 @@ class EConvertError : public platform::Exception {
   using Exception::Exception;
 };
 
+// The server refused a command. what() is the reply as received, CR LF
+// included; ServerText holds the server's own words apart from it: the
+// reply without its status word ("-ERR") and line end. A caller that
+// shows or logs the server's reason takes it from here, and tells a
+// refusal from the program's own failures by this type.
+class ERefused : public platform::Exception {
+ public:
+  explicit ERefused(const std::string& reply);
+  const std::string& ServerText() const { return serverText_; }
+
+ private:
+  std::string serverText_;
+};
+
 // Text of the ESockError raised when the server closes the connection while
 // an answer is still expected.
 inline constexpr const char* kConnectionClosedText = "Connection closed by the server";
@@ -22,8 +36,7 @@ inline constexpr const char* kConnectionClosedText = "Connection closed by the s
 // anywhere ("+OK" followed by CR LF passes too).
 bool ReplyPasses(const std::string& reply);
 
-// Raises platform::Exception whose message is the reply as received, CR LF
-// included, when the reply test fails.
+// Raises ERefused for the reply when the reply test fails.
 void CheckReply(const std::string& reply);
 
 // The deletion rule: the reply's first blank-delimited field, without the

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "codec/Base64Decoder.h"
 #include "codec/CodecTables.h"
 
 namespace pop3 {
@@ -24,24 +25,7 @@ std::string Base64Encode(const std::string& bytes) {
   return text;
 }
 
-std::string Base64Decode(const std::string& text) {
-  const std::string_view alphabet = codec::kBase64Alphabet;
-  std::string bytes;
-  std::uint32_t group = 0;
-  int bits = 0;
-  for (char c : text) {
-    if (c == ' ' || c == '\r' || c == '\n' || c == '\t') continue;
-    const std::size_t value = alphabet.find(c);
-    if (value == std::string_view::npos) break;  // '=' or a stray character ends the data
-    group = (group << 6) | static_cast<std::uint32_t>(value);
-    bits += 6;
-    if (bits >= 8) {
-      bits -= 8;
-      bytes += static_cast<char>((group >> bits) & 0xFF);
-    }
-  }
-  return bytes;
-}
+std::string Base64Decode(const std::string& text) { return codec::DecodeBase64Text(text); }
 
 std::string XOAuth2Response(const std::string& user, const std::string& token) {
   return "user=" + user + "\x01" "auth=Bearer " + token + "\x01\x01";

@@ -6,8 +6,8 @@ namespace pop3 {
 
 // Base64 (RFC 4648, with padding) on one line, as SASL sends it.
 std::string Base64Encode(const std::string& bytes);
-// Decodes Base64, skipping blanks and line ends; stops at the first
-// character outside the alphabet. Returns what was decoded.
+// Decodes the Base64 of a SASL challenge as the coder reads a lone Base64
+// text (codec::DecodeBase64Text). Returns what was decoded.
 std::string Base64Decode(const std::string& text);
 
 // The initial client response of SASL XOAUTH2 before its Base64 coding:

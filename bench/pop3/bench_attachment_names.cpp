@@ -42,10 +42,7 @@ std::vector<std::string> MessageLines(int parts) {
 
 // One view: the state FetchMessage sets, then what it does after RETR.
 double View(pop3::TPop3Client& client, const std::vector<std::string>& message) {
-  client.Encoding.clear();
   client.MailMessage().Boundary.clear();
-  client.AttachName.clear();
-  client.PartState = 2;
   bool sent = false;
   pop3::AnswerReader answer(
       [&](std::vector<std::string>& lines, std::size_t) {

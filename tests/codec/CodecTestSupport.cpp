@@ -7,9 +7,12 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <sstream>
 
+#include "codec/ByteSink.h"
+#include "codec/PushDecoder.h"
 #include "tests/support/TempFolder.h"
 
 namespace codec::test {
@@ -43,6 +46,20 @@ std::string Run(UUMethods method, std::string_view text, std::size_t chunk, bool
 
 std::string Decode(UUMethods method, std::string_view text, std::size_t chunk) { return Run(method, text, chunk, true); }
 std::string Encode(UUMethods method, std::string_view data, std::size_t chunk) { return Run(method, data, chunk, false); }
+
+std::string Push(UUMethods method, std::string_view text, std::size_t piece) {
+  MemoryStream output;
+  ByteSink sink(output);
+  const std::unique_ptr<PushDecoder> decoder = MakeLineDecoder(method, sink);
+  for (std::size_t at = 0; at < text.size() && !decoder->Ended(); at += piece) {
+    const std::string_view part = text.substr(at, piece);
+    const std::size_t taken = decoder->Push(part);
+    if (!decoder->Ended()) EXPECT_EQ(taken, part.size());
+  }
+  decoder->Finish();
+  sink.Flush();
+  return output.ToString();
+}
 
 std::string RandomBytes(std::size_t length, std::uint32_t seed) {
   std::mt19937 generator(seed);

@@ -29,6 +29,10 @@ class ChunkedStream : public MemoryStream {
 // Decode or Encode of a fresh processor over text delivered chunk bytes per read.
 std::string Decode(UUMethods method, std::string_view text, std::size_t chunk = 4096);
 std::string Encode(UUMethods method, std::string_view data, std::size_t chunk = 4096);
+// The line decoder of method (MakeLineDecoder) handed text in pieces of
+// piece bytes; what it wrote. Fails the test when a piece is not taken
+// whole before the text has ended.
+std::string Push(UUMethods method, std::string_view text, std::size_t piece);
 
 std::string RandomBytes(std::size_t length, std::uint32_t seed);
 // Every bare LF turned into CR LF.

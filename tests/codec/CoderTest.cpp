@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "CodecTestSupport.h"
-#include "codec/CodedLineReader.h"
+#include "codec/CodedLineSplitter.h"
 
 namespace codec::test {
 namespace {
@@ -100,24 +102,30 @@ TEST_F(TUUProcessorCalls, ShortWriteAndMissingStreamRaise) {
   EXPECT_EQ(output.Size(), 100);
 }
 
+// The lines a splitter hands on when text is pushed chunk bytes at a time.
 std::vector<std::string> Lines(const std::string& text, std::size_t chunk) {
-  ChunkedStream input(text, chunk);
-  CodedLineReader reader(input);
-  std::vector<std::string> lines;
-  std::string_view line;
-  while (reader.ReadCodedLine(line)) lines.emplace_back(line);
-  return lines;
+  struct Collector : CodedLineReceiver {
+    std::vector<std::string> lines;
+    std::string line;
+    void LineText(std::string_view t) override { line += t; }
+    void LineEnd() override { lines.push_back(std::exchange(line, {})); }
+  } collector;
+  CodedLineSplitter splitter(collector);
+  for (std::size_t at = 0; at < text.size(); at += chunk)
+    EXPECT_EQ(splitter.Push(std::string_view(text).substr(at, chunk)), std::min(chunk, text.size() - at));
+  splitter.Finish();
+  return collector.lines;
 }
 
-TEST(CodedLineReader, SplitsLinesHoweverTheBytesArrive) {
+TEST(CodedLineSplitter, SplitsLinesHoweverTheBytesArrive) {
   const std::vector<std::string> expected{"one", "", "two", "three\r", "last"};
   for (std::size_t chunk : {1U, 2U, 16U, 1024U, 4096U})
     EXPECT_EQ(Lines("one\r\n\r\ntwo\nthree\r\r\nlast", chunk), expected) << chunk;
   EXPECT_TRUE(Lines("", 1).empty());
 }
 
-TEST(CodedLineReader, CutsOverlongLinesIntoConsecutivePieces) {
-  const std::size_t max = CodedLineReader::kMaxLineLength;
+TEST(CodedLineSplitter, CutsOverlongLinesIntoConsecutivePieces) {
+  const std::size_t max = CodedLineSplitter::kMaxLineLength;
   std::string text = RandomBytes(2 * max + 10, 9);
   std::replace(text.begin(), text.end(), '\n', 'x');
   for (std::size_t chunk : {1000U, 70000U}) {

@@ -15,12 +15,16 @@ struct Case {
   std::string expected;
 };
 
-// Every case is fed in pieces of one, two and three bytes per read as well
-// as in one piece.
+// Every case is read by the processor in pieces of one, two and three bytes
+// per read as well as in one piece, and pushed into the decoder in the
+// same pieces.
 void ExpectCases(UUMethods method, const std::vector<Case>& cases) {
-  for (const Case& c : cases)
-    for (std::size_t chunk : {1U, 2U, 3U, 4096U})
+  for (const Case& c : cases) {
+    for (std::size_t chunk : {1U, 2U, 3U, 4096U}) {
       EXPECT_EQ(Decode(method, c.text, chunk), c.expected) << c.name << ", chunk " << chunk;
+      EXPECT_EQ(Push(method, c.text, chunk), c.expected) << c.name << ", piece " << chunk;
+    }
+  }
 }
 
 TEST(TUUProcessorBase64, DecodesGroupsPaddingAndLineEnds) {

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "CodecTestSupport.h"
+#include "codec/ByteSink.h"
 #include "codec/QuotedPrintable.h"
 
 namespace codec::test {
@@ -26,8 +28,21 @@ TEST(DecodeQuotedPrintable, EscapesSoftBreaksAndLenientEquals) {
       {"end=", "end"},
       {"", ""},
       {"=\r", ""},
+      {"=4=41", "=4A"},
+      {"soft=\rjunk\nbreak", "softbreak"},
   };
-  for (const QpCase& c : cases) EXPECT_EQ(DecodeQuotedPrintable(c.text), c.decoded) << c.text;
+  for (const QpCase& c : cases) {
+    EXPECT_EQ(DecodeQuotedPrintable(c.text), c.decoded) << c.text;
+    for (std::size_t piece : {1U, 2U, 3U, 4096U}) {
+      MemoryStream output;
+      ByteSink sink(output);
+      QuotedPrintableDecoder decoder(sink);
+      for (std::size_t at = 0; at < c.text.size(); at += piece) decoder.Push(std::string_view(c.text).substr(at, piece));
+      decoder.Finish();
+      sink.Flush();
+      EXPECT_EQ(output.ToString(), c.decoded) << c.text << ", piece " << piece;
+    }
+  }
 }
 
 const char* const kPythonDecode =

@@ -1,17 +1,15 @@
 // Message retrieval after the wire: the answer's lines go through the
 // client's own answer reader (AnswerReader) and the step FetchMessage runs
-// on them (ReadMessage: the main header through the extractor, every later
-// line into RawLines, then the multipart split, plain body, or a single
-// part as an attachment), which writes its files into a private attachment
-// folder.
+// on them (ReadMessage: the one walk of the message as it is read, its
+// display text, its attachments decoded into a private attachment folder).
 //
 // Checked: only the documented failures are raised; every file the
 // extraction creates is a plain file directly inside the attachment folder
 // (the folder's parent holds nothing else afterwards); no file takes a name
-// the program owns (settings, sound, part file names in any case) other
-// than the extractor's own part files; every attachment name is a plain
-// name (see PlainName) the program does not own; every attachment listed is still there at
-// the end (no later part file or attachment replaced it).
+// the program owns (settings, sound, part file names in any case); every
+// attachment name is a plain name (see PlainName) the program does not
+// own; every attachment listed is still there at the end (no later
+// attachment replaced it).
 //
 // Input: one control byte (bit 0: Parse; bit 1: an OnDecodeStart handler
 // that answers with the first line of the rest), then the message as the
@@ -70,10 +68,7 @@ TPop3Client& Client() {
 
 // The state FetchMessage sets before it sends RETR.
 void Reset(TPop3Client& client) {
-  client.Encoding.clear();
   client.MailMessage().Boundary.clear();
-  client.AttachName.clear();
-  client.PartState = 2;
 }
 
 // Hands out the input's lines with their ends in batches of up to three,
@@ -137,20 +132,8 @@ void CheckAttachmentsKept(const TPop3Client& client) {
   }
 }
 
-// A part file as the extractor names it: the prefix, digits, the suffix.
-bool OwnPartFile(const std::string& name) {
-  const std::string prefix = platform::kPartFilePrefix;
-  const std::string suffix = platform::kPartFileSuffix;
-  if (name.size() <= prefix.size() + suffix.size() || name.rfind(prefix, 0) != 0) return false;
-  if (name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) return false;
-  for (std::size_t i = prefix.size(); i < name.size() - suffix.size(); ++i) {
-    if (name[i] < '0' || name[i] > '9') return false;
-  }
-  return true;
-}
-
 // Nothing outside the folder; inside it only plain files, and none that
-// takes a name the program owns, other than its own part files.
+// takes a name the program owns.
 void CheckFolders(const TPop3Client& client) {
   const Folders& folders = TheFolders();
   FUZZ_CHECK(ListFolder(folders.parent) == "box\n");
@@ -158,7 +141,7 @@ void CheckFolders(const TPop3Client& client) {
   for (const fs::directory_entry& entry : fs::directory_iterator(folders.box, error)) {
     FUZZ_CHECK(fs::is_regular_file(fs::symlink_status(entry.path(), error)));
     const std::string name = entry.path().filename().string();
-    FUZZ_CHECK(!platform::IsProgramFileName(name) || OwnPartFile(name));
+    FUZZ_CHECK(!platform::IsProgramFileName(name));
   }
   FUZZ_CHECK(!error);
   for (const std::string& name : client.MailMessage().Attachments) {

@@ -51,7 +51,7 @@ TEST_F(FetchBulkRead, ReplyQueuedRightAfterTheTerminatorStaysQueued) {
   client().DeleteOnRead = true;
   Expect("C: RETR 1\nS: +OK\nS: Subject: s\nS:\nS: body line\nS: .\nS: +OK deleted\n", false);
   EXPECT_THAT(Fetch(), ::testing::HasSubstr("no command asked for"));
-  EXPECT_EQ(Items(client().MailMessage().RawLines), Lines{"body line"});
+  EXPECT_EQ(Items(client().MailMessage().Body), Lines{"body line"});
   EXPECT_EQ(server_.CountReceived("DELE 1"), 0);
   EXPECT_EQ(server_.CountReceived("QUIT"), 0);
 }
@@ -61,7 +61,7 @@ TEST_F(FetchBulkRead, TerminatorInsideTheHeaderAlsoLeavesTheNextReplyQueued) {
   Expect("C: RETR 1\nS: +OK\nS: Subject: only a header\nS: .\nS: -ERR locked\n", false);
   EXPECT_THAT(Fetch(), ::testing::HasSubstr("no command asked for"));
   EXPECT_EQ(Items(client().MailMessage().Header), Lines{"Subject: only a header"});
-  EXPECT_TRUE(client().MailMessage().RawLines.Empty());
+  EXPECT_TRUE(client().MailMessage().Body.Empty());
   EXPECT_EQ(server_.CountReceived("DELE 1"), 0);
 }
 
@@ -79,7 +79,6 @@ TEST_F(FetchBulkRead, BodyOfManyBatchesArrivesLineForLine) {
   }
   Expect(script + "S: .\n");
   EXPECT_EQ(Fetch(), "");
-  EXPECT_EQ(Items(client().MailMessage().RawLines), body);
   EXPECT_EQ(Items(client().MailMessage().Body), body);
 }
 

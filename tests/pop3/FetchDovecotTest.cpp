@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "pop3/MimeExtractor.h"
+#include "pop3/MessageExtraction.h"
 #include "pop3/Pop3Client.h"
 #include "tests/pop3/FetchTestSupport.h"
 #include "tests/support/Pop3TestServer.h"
@@ -66,7 +66,6 @@ class FetchDovecot : public testsupport::DovecotTest {
 
 TEST_F(FetchDovecot, TextPartThenTwoBase64AttachmentsDecoded) {
   mailbox_->AddMessage(fetchtest::Message("two"));
-  const int temp = pop3::TempCounter;
   int started = 0;
   int ended = 0;
   int packets = 0;
@@ -86,12 +85,8 @@ TEST_F(FetchDovecot, TextPartThenTwoBase64AttachmentsDecoded) {
   EXPECT_EQ(announced, (Lines{"a.txt", "b.zip"}));
   EXPECT_EQ(Attachment("a.txt"), Original("two", "a.txt"));
   EXPECT_EQ(Attachment("b.zip"), Original("two", "b.zip"));
-  // Both went through temporary files numbered on from the run's counter,
-  // removed once their attachment was decoded.
-  EXPECT_EQ(pop3::TempCounter, temp + 2);
-  EXPECT_FALSE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 1) + ".mme"));
-  EXPECT_FALSE(Exists(home_.AttachFolder() + "Temp" + std::to_string(temp + 2) + ".mme"));
-  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
+  // Decoded while the message was read: nothing else was written.
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), (Lines{"a.txt", "b.zip"}));
 
   EXPECT_EQ(message.Subject, " two attachments");
   EXPECT_EQ(message.From, "Sender <sender@example.org>");
@@ -157,21 +152,18 @@ TEST_F(FetchDovecot, UuencodeIsDecodedInAnyLetterCase) {
 // line; quoted-printable is decoded.
 TEST_F(FetchDovecot, SevenBitSavedAsSentQuotedPrintableDecoded) {
   mailbox_->AddMessage(fetchtest::Message("plain"));
-  const int temp = pop3::TempCounter;
   Fetch();
   EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"seven.txt", "qp.txt"}));
   EXPECT_EQ(Attachment("seven.txt"), "first line\r\nsecond line\r\n");
   EXPECT_EQ(Attachment("qp.txt"), "caf\xC3\xA9 = coffee\r\n");
   EXPECT_EQ(CountStatus("Decoding file"), 1);
-  // The 7bit part was moved; the decoded one's temporary file is removed.
-  EXPECT_EQ(pop3::TempCounter, temp + 2);
-  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), (Lines{"qp.txt", "seven.txt"}));
 }
 
 // A decode that fails (here no file may grow once the first decode starts,
-// so the decoded attachment cannot be written, also for root) still
-// removes the part file it read from.
-TEST_F(FetchDovecot, FailedDecodeRemovesItsPartFile) {
+// so the decoded attachment cannot be written, also for root) removes the
+// attachment it was writing; the session goes on to its end.
+TEST_F(FetchDovecot, FailedDecodeLeavesNoHalfWrittenFile) {
   mailbox_->AddMessage(fetchtest::Message("two"));
   rlimit saved{};
   ::getrlimit(RLIMIT_FSIZE, &saved);
@@ -187,8 +179,10 @@ TEST_F(FetchDovecot, FailedDecodeRemovesItsPartFile) {
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
 
+  EXPECT_TRUE(client_.IsConnected());
   client_.Disconnect();
-  EXPECT_EQ(fetchtest::TempFiles(home_.AttachFolder()), Lines{});
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), Lines{});
+  EXPECT_TRUE(client_.MailMessage().Attachments.Empty());
 }
 
 TEST_F(FetchDovecot, LastPartWithoutClosingDelimiterRunsToTheEnd) {
@@ -196,18 +190,15 @@ TEST_F(FetchDovecot, LastPartWithoutClosingDelimiterRunsToTheEnd) {
   Fetch();
   EXPECT_EQ(Items(client_.MailMessage().Attachments), (Lines{"tail.bin"}));
   EXPECT_EQ(Attachment("tail.bin"), Original("noclose", "tail.bin"));
-  EXPECT_EQ(pop3::LineCursor, client_.MailMessage().RawLines.Count());
 }
 
 TEST_F(FetchDovecot, SinglePartWithoutParseShowsTheRawLines) {
   mailbox_->AddMessage(fetchtest::Message("single"));
   int packets = 0;
   client_.OnPacketRecvd = [&](platform::TComponent*) { ++packets; };
-  const int temp = pop3::TempCounter;
   Fetch();
   const auto& message = client_.MailMessage();
   const Lines expected = {"line one", ".line two", "", "line four"};
-  EXPECT_EQ(Items(message.RawLines), expected);
   EXPECT_EQ(Items(message.Body), expected);
   EXPECT_EQ(client_.BytesRecvd, 0);
   EXPECT_EQ(packets, 0);
@@ -217,7 +208,7 @@ TEST_F(FetchDovecot, SinglePartWithoutParseShowsTheRawLines) {
   EXPECT_EQ(Items(message.Body), expected);
   EXPECT_EQ(client_.BytesRecvd, 4);
   EXPECT_EQ(packets, 4);
-  EXPECT_EQ(pop3::TempCounter, temp);
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), Lines{});
   EXPECT_TRUE(message.Attachments.Empty());
 }
 

@@ -11,7 +11,8 @@
 
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
-#include "pop3/MimeExtractor.h"
+#include "pop3/DisplayLines.h"
+#include "pop3/MessageExtraction.h"
 #include "pop3/Pop3Client.h"
 #include "tests/pop3/FetchTestSupport.h"
 #include "tests/pop3/ScriptedClientTest.h"
@@ -72,7 +73,7 @@ class FetchScripted : public pop3test::ScriptedClientTest {
   }
 
   // Runs FetchMessage(1) in a session of its own and returns the text of
-  // what it raised ("" when nothing).
+  // what it raised ("" when nothing); a refusal's words go to serverText_.
   template <typename Error = std::exception>
   std::string FetchFailure(bool quit = true) {
     client().Connect();
@@ -81,6 +82,8 @@ class FetchScripted : public pop3test::ScriptedClientTest {
       client().FetchMessage(1);
     } catch (const Error& error) {
       failure = error.what();
+      const auto* refused = dynamic_cast<const pop3::ERefused*>(&error);
+      serverText_ = refused != nullptr ? refused->ServerText() : "";
     }
     if (quit) client().Disconnect();
     return failure;
@@ -89,6 +92,7 @@ class FetchScripted : public pop3test::ScriptedClientTest {
   std::string Attachment(const std::string& name) { return ReadFile(home_.AttachFolder() + name); }
 
   fetchtest::TempHome home_;
+  std::string serverText_;
   int ended_ = 0;
   bool busyAtEnd_ = false;
 };
@@ -99,7 +103,6 @@ TEST_F(FetchScripted, MultipartAnswerArrivingByteByByteIsReadTheSame) {
   EXPECT_EQ(Items(client().MailMessage().Body), (Lines{"text line", "\r\nFile \"a.bin\" extracted"}));
   EXPECT_EQ(Attachment("a.bin"), "ABCD");
   EXPECT_EQ(client().MailMessage().Boundary, "XYZ12345");
-  EXPECT_EQ(Items(client().MailMessage().RawLines).back(), "epilogue");
 }
 
 TEST_F(FetchScripted, PeerClosingMidMessageFailsWithConnectionClosed) {
@@ -108,7 +111,7 @@ TEST_F(FetchScripted, PeerClosingMidMessageFailsWithConnectionClosed) {
   EXPECT_EQ(ended_, 1);
   EXPECT_TRUE(busyAtEnd_) << "OnRetrieveEnd runs before Busy is cleared";
   EXPECT_FALSE(client().Busy());
-  EXPECT_EQ(Items(client().MailMessage().RawLines), Lines{"first line"});
+  EXPECT_EQ(Items(client().MailMessage().Body), Lines{"first line"});
   // Closed at once, not once the close notification has come round: the
   // session's closing Disconnect must find nothing to send QUIT on.
   EXPECT_FALSE(client().IsConnected());
@@ -120,19 +123,34 @@ TEST_F(FetchScripted, PeerClosingInsideTheHeaderFailsToo) {
   EXPECT_FALSE(client().IsConnected());
 }
 
+// Attachments are written while the message arrives: one cut off by the
+// connection's end is removed and reported nowhere, one complete before it
+// stays.
+TEST_F(FetchScripted, PeerClosingMidAttachmentLeavesOnlyCompleteFiles) {
+  Expect("C: RETR 1\nS: +OK\n" +
+             Send("Content-Type: multipart/mixed; boundary=b\n\n--b\n\ntext\n--b\n"
+                  "Content-Disposition: attachment; filename=\"whole.txt\"\n\nwhole\n--b\n"
+                  "Content-Disposition: attachment; filename=\"cut.bin\"\n"
+                  "Content-Transfer-Encoding: base64\n\nQUJD") +
+             "CLOSE\n",
+         false);
+  EXPECT_EQ(FetchFailure<net::ESockError>(false), pop3::kConnectionClosedText);
+  EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"whole.txt"});
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()), Lines{"whole.txt"});
+  EXPECT_EQ(Attachment("whole.txt"), "whole");
+}
+
 TEST_F(FetchScripted, HeaderWithoutEmptyLineStopsAtTheTerminator) {
   // QUIT right after: nothing past the "." line may have been read. With
-  // Parse set the empty body goes through the extractor, which finds
-  // nothing to take and leaves PartState alone.
+  // Parse set the empty body goes through the extraction, which finds
+  // nothing to take.
   client().Parse = true;
   Expect(Retr("Subject: only a header\nFrom: x@example.org"));
   EXPECT_EQ(FetchFailure(), "");
   const auto& message = client().MailMessage();
   EXPECT_EQ(Items(message.Header), (Lines{"Subject: only a header", "From: x@example.org"}));
   EXPECT_EQ(message.Subject, " only a header");
-  EXPECT_TRUE(message.RawLines.Empty());
   EXPECT_TRUE(message.Body.Empty());
-  EXPECT_EQ(client().PartState, 1);
 }
 
 // Short boundaries are boundaries like any other; a multipart the walk
@@ -196,7 +214,7 @@ TEST_F(FetchScripted, MissingAttachmentFolderRaisesTheFileError) {
   client().SetAttachFilePath(home_.Root() + "/missing");
   Expect(Retr(kMultipart));
   const std::string failure = FetchFailure<platform::EFileError>();
-  EXPECT_NE(failure.find(home_.Root() + "/missing/Temp"), std::string::npos) << failure;
+  EXPECT_NE(failure.find(home_.Root() + "/missing/a.bin"), std::string::npos) << failure;
   EXPECT_EQ(ended_, 1);
   EXPECT_EQ(Items(client().MailMessage().Body), Lines{"text line"});
 }
@@ -205,7 +223,8 @@ TEST_F(FetchScripted, RefusedRetrRaisesTheReplyAndKeepsThePreviousMessage) {
   Expect(Retr(kMultipart));
   EXPECT_EQ(FetchFailure(), "");
   Expect("C: RETR 1\nS: -ERR no such message\n");
-  EXPECT_EQ(FetchFailure(), "-ERR no such message\r\n");
+  EXPECT_EQ(FetchFailure<pop3::ERefused>(), "-ERR no such message\r\n");
+  EXPECT_EQ(serverText_, "no such message");
   EXPECT_EQ(client().MailMessage().Subject, " parts");
   EXPECT_EQ(client().MailMessage().Body.Count(), 2);
   EXPECT_EQ(ended_, 2);
@@ -214,7 +233,8 @@ TEST_F(FetchScripted, RefusedRetrRaisesTheReplyAndKeepsThePreviousMessage) {
 TEST_F(FetchScripted, RefusedDeleteRaisesWithTheMessageComplete) {
   client().DeleteOnRead = true;
   Expect(Retr(kMultipart) + "C: DELE 1\nS: -ERR locked\n");
-  EXPECT_EQ(FetchFailure(), "-ERR locked\r\n");
+  EXPECT_EQ(FetchFailure<pop3::ERefused>(), "-ERR locked\r\n");
+  EXPECT_EQ(serverText_, "locked");
   EXPECT_EQ(Items(client().MailMessage().Attachments), Lines{"a.bin"});
   EXPECT_EQ(ended_, 1);
 }
@@ -301,16 +321,12 @@ TEST_F(FetchScripted, SinglePartFileAndAttachmentBeforeTheTextAreExtracted) {
   EXPECT_EQ(Attachment("text.tmp"), "png");
 }
 
-// An attachment may be named like a temporary part file, or a part file of
-// an earlier run may be in the folder. Neither may be emptied: the
-// attachment takes a numbered name (part file names are the program's),
-// and the part files go round names that are taken.
-TEST_F(FetchScripted, TemporaryPartFileNeverEmptiesAnAttachmentOfTheSameName) {
-  const int temp = pop3::TempCounter;
-  // The first attachment goes through Temp<temp+1>.mme; the next part's
-  // temporary file would be Temp<temp+2>.mme, which an earlier run left.
-  const std::string taken = "Temp" + std::to_string(temp + 2) + ".mme";
-  const std::string numbered = "Temp" + std::to_string(temp + 2) + "_1.mme";
+// An attachment may be named like a part file of older versions, and such
+// a file of an earlier run may be in the folder. It is never emptied: the
+// attachment takes a numbered name (part file names are the program's).
+TEST_F(FetchScripted, PartFileNameNeverEmptiesAFileOfTheSameName) {
+  const std::string taken = "Temp2.mme";
+  const std::string numbered = "Temp2_1.mme";
   platform::WriteTextFile(home_.AttachFolder() + taken, "earlier");
   Expect(Retr(
       "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nhello\n"
@@ -327,7 +343,7 @@ TEST_F(FetchScripted, TemporaryPartFileNeverEmptiesAnAttachmentOfTheSameName) {
 
 // A multipart message whose attachment parts carry the given names, each
 // holding the line "<name> content"; encodings alternate between Base64
-// (decoded into a new file) and 7bit (the part file moved into place).
+// (decoded into the file) and 7bit (written as sent).
 std::string NamedParts(const Lines& names) {
   std::string text = "Content-Type: multipart/mixed; boundary=\"XYZ12345\"\n\n--XYZ12345\n\nbody\n";
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -348,8 +364,8 @@ std::string NamedParts(const Lines& names) {
     wanted.push_back("\r\nFile \"" + name + "\" extracted");
   }
   Lines notes;
-  for (const std::string& line : message.Body) {
-    if (line.rfind("\r\nFile \"", 0) == 0) notes.push_back(line);
+  for (const std::string_view line : message.Body) {
+    if (line.starts_with("\r\nFile \"")) notes.emplace_back(line);
   }
   if (notes != wanted) {
     return ::testing::AssertionFailure() << notes.size() << " notes for " << wanted.size() << " files, or other names";
@@ -361,21 +377,18 @@ TEST_F(FetchScripted, AttachmentsNeverTakeTheProgramsOwnFileNames) {
   client().OnDecodeStart = [](std::string& name) {
     if (name == "handler.txt") name = "GotMail.WAV";
   };
-  const std::string nextPart = "Temp" + std::to_string(pop3::TempCounter + 1);
+  const std::string partFile = "Temp1";
   // Every numbered alternative of "Pop3.Ini.a.b" keeps the settings file's
   // prefix: it is renamed from its first character on.
   Expect(Retr(NamedParts({"gotmail.wav", "POP3.INI", "temp7.MME", "pop3.ini.tmp42-0", "handler.txt",
-                          nextPart + ".mme", "Pop3.Ini.a.b"})));
+                          partFile + ".mme", "Pop3.Ini.a.b"})));
   EXPECT_EQ(FetchFailure(), "");
   EXPECT_EQ(Items(client().MailMessage().Attachments),
             (Lines{"gotmail_1.wav", "POP3_1.INI", "temp7_1.MME", "pop3.ini_1.tmp42-0", "GotMail_1.WAV",
-                   nextPart + "_1.mme", "_op3.Ini.a.b"}));
+                   partFile + "_1.mme", "_op3.Ini.a.b"}));
   EXPECT_TRUE(ListedMeansPlaced(client().MailMessage(), home_.AttachFolder()));
-  // What carries a name of the program's is one of its own part files.
-  const Lines partFiles = fetchtest::TempFiles(home_.AttachFolder());
   for (const std::string& file : fetchtest::FilesBelow(home_.AttachFolder())) {
-    const bool partFile = std::count(partFiles.begin(), partFiles.end(), file) == 1;
-    EXPECT_TRUE(partFile || !platform::IsProgramFileName(file)) << file << " was written from the message";
+    EXPECT_FALSE(platform::IsProgramFileName(file)) << file << " was written from the message";
   }
 }
 
@@ -400,8 +413,7 @@ TEST_F(FetchScripted, OverlongNamesAreShortenedToTheFileSystemsLimit) {
     EXPECT_EQ(Attachment(message.Attachments[0]), "content 0");
     EXPECT_EQ(Attachment(message.Attachments[1]), "ABC");
   }
-  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()).size() - fetchtest::TempFiles(home_.AttachFolder()).size(),
-            6u);
+  EXPECT_EQ(fetchtest::FilesBelow(home_.AttachFolder()).size(), 6u);
 }
 
 // Names sent raw, as mailers write them, that would show as another name
@@ -433,8 +445,7 @@ TEST_F(FetchScripted, LyingNamesAreSavedAsWhatTheyShow) {
 TEST_F(FetchScripted, SymbolicLinksInTheFolderAreNeverFollowed) {
   const std::string outside = home_.Root() + "/outside";
   platform::CreateFolder(outside);
-  const std::string nextPart = "Temp" + std::to_string(pop3::TempCounter + 1) + ".mme";
-  for (const std::string& name : {std::string("report.txt"), std::string("data.bin"), nextPart}) {
+  for (const std::string name : {"report.txt", "data.bin", "Temp1.mme"}) {
     ASSERT_EQ(::symlink((outside + "/" + name).c_str(), (home_.AttachFolder() + name).c_str()), 0);
   }
   Expect(Retr(NamedParts({"report.txt", "data.bin"})));
@@ -480,10 +491,9 @@ TEST_F(FetchScripted, OverlongLinesAreWrappedForDisplayAndKeptWholeForExtraction
               "\n--XYZ12345--"));
   EXPECT_EQ(FetchFailure(), "");
   const pop3::TMailMessage& message = client().MailMessage();
-  EXPECT_EQ(message.RawLines[2], longLine);
   std::string joined;
   int pieces = 0;
-  for (const std::string& line : message.Body) {
+  for (const std::string_view line : message.Body) {
     if (line == "short") break;
     EXPECT_LE(line.size(), pop3::kMaxDisplayLineBytes);
     EXPECT_NE(static_cast<unsigned char>(line.front()) & 0xC0, 0x80) << "a character was split";

@@ -80,4 +80,6 @@ std::vector<std::string> TempFiles(const std::string& folder) {
 
 std::vector<std::string> Items(const pop3::StringList& list) { return list.Items(); }
 
+std::vector<std::string> Items(const pop3::TextLines& lines) { return std::vector<std::string>(lines.begin(), lines.end()); }
+
 }  // namespace fetchtest

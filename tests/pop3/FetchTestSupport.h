@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "pop3/StringList.h"
+#include "pop3/TextLines.h"
 #include "tests/support/TempHome.h"
 
 namespace fetchtest {
@@ -34,9 +35,11 @@ std::string ReadFile(const std::string& path);
 bool Exists(const std::string& path);
 // Every regular file below folder, as paths relative to it, sorted.
 std::vector<std::string> FilesBelow(const std::string& folder);
-// Names in folder matching Temp*.mme, sorted.
+// Names in folder matching Temp*.mme (the program's part file names, which
+// no attachment takes), sorted.
 std::vector<std::string> TempFiles(const std::string& folder);
 
 std::vector<std::string> Items(const pop3::StringList& list);
+std::vector<std::string> Items(const pop3::TextLines& lines);
 
 }  // namespace fetchtest

@@ -1,5 +1,5 @@
-// Header lines as the extractor reads them: recognised fields of the main
-// header, MIME parameters (boundaries, names), transfer encodings and what
+// Header lines as the retrieval reads them: recognised fields of the main
+// header, part headers (names, encodings), transfer encodings and what
 // makes a part an attachment.
 
 #include <string>
@@ -7,50 +7,13 @@
 
 #include <gtest/gtest.h>
 
-#include "pop3/MimeExtractor.h"
-#include "pop3/Pop3Client.h"
+#include "pop3/MainHeader.h"
+#include "pop3/MimePartHeader.h"
 
 namespace {
 
-using pop3::HeaderParameter;
 using pop3::ParsePartHeader;
 using Lines = std::vector<std::string>;
-
-struct ParameterCase {
-  const char* value;
-  const char* boundary;
-};
-
-// Boundaries as real mail writes them: quoted or not, blanks around "=",
-// any letter case, RFC 2231 forms; the value is taken exactly.
-TEST(HeaderParameter, BoundaryTakenExactlyInEveryForm) {
-  const ParameterCase cases[] = {
-      {"multipart/mixed; boundary=\"XYZ12345\"", "XYZ12345"},
-      {"multipart/mixed; boundary=\"===============123==\"", "===============123=="},
-      {"multipart/mixed; boundary=simple-boundary", "simple-boundary"},
-      {"multipart/mixed; boundary=----=_Part_1.2 ", "----=_Part_1.2"},
-      {"multipart/mixed; boundary = x", "x"},
-      {"multipart/mixed;\tBOUNDARY=\"a;b\\\"c\"; charset=x", "a;b\"c"},
-      {"multipart/mixed; charset=\"boundary=no\"; boundary=ab", "ab"},
-      {"multipart/mixed; boundary*=us-ascii'en'a%20b", "a b"},
-      {"multipart/mixed; boundary*0=\"ab\"; boundary*1=cd", "abcd"},
-      {"multipart/mixed; boundary=\"\"", ""},
-  };
-  for (const ParameterCase& c : cases) {
-    bool found = false;
-    EXPECT_EQ(HeaderParameter(c.value, "boundary", found), c.boundary) << c.value;
-    EXPECT_TRUE(found) << c.value;
-  }
-}
-
-TEST(HeaderParameter, OtherParametersAndPlainTextAreNoBoundary) {
-  for (const std::string value : {"multipart/mixed", "multipart/mixed; xboundary=a", "text/plain; boundary",
-                                  "multipart/mixed boundary=a"}) {
-    bool found = true;
-    EXPECT_EQ(HeaderParameter(value, "boundary", found), "") << value;
-    EXPECT_FALSE(found) << value;
-  }
-}
 
 TEST(ParsePartHeader, FoldedFieldsAnyCaseFirstOccurrence) {
   const Lines lines = {"Content-Type: application/pdf;", "\tname=report.pdf", "content-transfer-encoding:  Base64 ",
@@ -122,10 +85,10 @@ TEST(TransferCodingOf, NamesInAnyCaseWithBlanks) {
 
 class MimeHeader : public ::testing::Test {
  protected:
-  bool Take(const std::string& line) { return extractor_.TakeHeaderLine(line); }
+  bool Take(const std::string& line) { return reader_.TakeLine(line); }
 
-  pop3::TPop3Client client_;
-  pop3::MimeExtractor extractor_{client_};
+  pop3::TMailMessage message_;
+  pop3::MainHeaderReader reader_{message_};
 };
 
 TEST_F(MimeHeader, FieldValuesStartAtFixedColumns) {
@@ -134,7 +97,7 @@ TEST_F(MimeHeader, FieldValuesStartAtFixedColumns) {
   Take("FROM: Ann <ann@example.org>");
   Take("content-type: text/plain");
   Take("Message-ID: <1@x>");
-  const auto& message = client_.MailMessage();
+  const auto& message = message_;
   EXPECT_EQ(message.Subject, " Hello there");
   EXPECT_EQ(message.From, "Ann <ann@example.org>");
   EXPECT_EQ(message.ContentType, "text/plain");
@@ -144,53 +107,47 @@ TEST_F(MimeHeader, FieldValuesStartAtFixedColumns) {
 TEST_F(MimeHeader, FieldNeedsABlankAfterItsColon) {
   Take("Subject:NoBlank");
   Take("X-Subject: other");
-  EXPECT_EQ(client_.MailMessage().Subject, "");
+  EXPECT_EQ(message_.Subject, "");
 }
 
 TEST_F(MimeHeader, ValuesAreCutAt256Characters) {
   Take("Subject: " + std::string(400, 'x'));
   Take("Content-Transfer-Encoding: " + std::string(300, 'y'));
-  EXPECT_EQ(client_.MailMessage().Subject.size(), 256u);
-  EXPECT_EQ(client_.Encoding.size(), 256u);
+  EXPECT_EQ(message_.Subject.size(), 256u);
+  EXPECT_EQ(reader_.Encoding().size(), 256u);
 }
 
 TEST_F(MimeHeader, MainHeaderLinesAreKeptUntilTheEmptyLine) {
-  client_.PartState = 2;
   EXPECT_FALSE(Take("Subject: a"));
   EXPECT_TRUE(Take(""));
-  extractor_.EndHeader();
-  EXPECT_EQ(client_.PartState, 1);
-  EXPECT_EQ(client_.MailMessage().Header.Items(), (std::vector<std::string>{"Subject: a", ""}));
-  client_.PartState = 0;
-  Take("Subject: b");
-  extractor_.EndHeader();
-  EXPECT_EQ(client_.PartState, 0);
-  EXPECT_EQ(client_.MailMessage().Header.Count(), 2);
-  EXPECT_EQ(client_.MailMessage().Subject, " b");
+  EXPECT_EQ(message_.Header.Items(), (std::vector<std::string>{"Subject: a", ""}));
+  // A part's header is noted, but is no line of the main header.
+  pop3::NoteMessageField(message_, "Subject: b");
+  EXPECT_EQ(message_.Header.Count(), 2);
+  EXPECT_EQ(message_.Subject, " b");
 }
 
 TEST_F(MimeHeader, MainHeaderGivesTheExactBoundary) {
-  client_.PartState = 2;
   Take("Content-Type: multipart/mixed;");
   Take(" boundary=\"XYZ12345\"");
   Take("");
-  EXPECT_EQ(extractor_.MainHeader().boundary, "XYZ12345");
-  EXPECT_EQ(extractor_.MainHeader().type, "multipart/mixed");
+  EXPECT_EQ(reader_.Parsed().boundary, "XYZ12345");
+  EXPECT_EQ(reader_.Parsed().type, "multipart/mixed");
 }
 
 TEST_F(MimeHeader, EncodingAndNameCarryOverToLaterParts) {
   Take("Content-Transfer-Encoding: base64");
   Take("Content-Disposition: attachment; filename=\"a.txt\"");
-  EXPECT_EQ(client_.Encoding, "base64");
-  EXPECT_EQ(client_.AttachName, "a.txt");
+  EXPECT_EQ(reader_.Encoding(), "base64");
+  EXPECT_EQ(reader_.AttachName(), "a.txt");
   Take("Content-Type: text/plain");
-  EXPECT_EQ(client_.Encoding, "base64");
-  EXPECT_EQ(client_.AttachName, "a.txt");
+  EXPECT_EQ(reader_.Encoding(), "base64");
+  EXPECT_EQ(reader_.AttachName(), "a.txt");
   // Any line holding NAME sets the name, to nothing when it has no quotes.
   Take("X-Hostname: mail.example.org");
-  EXPECT_EQ(client_.AttachName, "");
+  EXPECT_EQ(reader_.AttachName(), "");
   Take("Content-Type: application/octet-stream; name=\"unterminated");
-  EXPECT_EQ(client_.AttachName, "unterminated");
+  EXPECT_EQ(reader_.AttachName(), "unterminated");
 }
 
 }  // namespace

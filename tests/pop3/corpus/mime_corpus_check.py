@@ -4,11 +4,10 @@ email package (see mime_corpus_oracle.py).
 
 For each message: the extraction must not raise; its attachment list must
 equal the oracle's names, each file holding the oracle's bytes; the folder
-may hold nothing else but the extractor's temporary part files
-("TempN.mme"); nothing may be written outside the folders. Differences the
-client keeps on purpose are listed, with their reason, in KNOWN below; any
-other difference, and any entry of KNOWN that no longer differs, fails the
-check. At least MIN_EXACT of all oracle attachments must come out with the
+may hold nothing else; nothing may be written outside the folders.
+Differences the client keeps on purpose are listed, with their reason, in
+KNOWN below; any other difference, and any entry of KNOWN that no longer
+differs, fails the check. At least MIN_EXACT of all oracle attachments must come out with the
 right name and the right bytes (where Python misreads the message, the
 right bytes are what the message carries).
 """
@@ -17,7 +16,6 @@ import argparse
 import email
 import email.policy
 import os
-import re
 import subprocess
 import sys
 import tempfile
@@ -71,8 +69,6 @@ KNOWN = {
                     "is the same, the junk after it differs"),
 }
 
-TEMP_PART = re.compile(r"^Temp\d+\.mme$")
-
 
 def compare(expected, box, result_lines):
     """[(index or None, kind, detail)] of one message's differences from
@@ -97,7 +93,7 @@ def compare(expected, box, result_lines):
         problems.append((len(expected), "extra", ", ".join(ours[len(expected):])))
     listed = set(ours)
     for entry in os.listdir(box):
-        if entry not in listed and not TEMP_PART.match(entry):
+        if entry not in listed:
             problems.append((None, "stray file", entry))
     return problems
 

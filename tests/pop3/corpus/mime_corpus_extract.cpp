@@ -67,7 +67,6 @@ double Extract(const std::string& path, const std::filesystem::path& out) {
 
   pop3::TPop3Client client;
   client.SetAttachFilePath(box.string());
-  client.PartState = 2;  // as FetchMessage leaves it before RETR
   std::string outcome = "ok";
   const auto start = std::chrono::steady_clock::now();
   try {

@@ -3,11 +3,10 @@
 #include <string>
 #include <string_view>
 
-#include "app/ViewerText.h"
+#include "codec/HtmlText.h"
 #include "codec/Utf8.h"
-#include "pop3/TextHelpers.h"
 
-namespace app {
+namespace codec {
 
 namespace {
 
@@ -75,9 +74,11 @@ std::string TagName(std::string_view html, std::size_t at) {
   if (i < html.size() && html[i] == '/') ++i;
   std::string name;
   while (i < html.size() && ((html[i] >= 'a' && html[i] <= 'z') || (html[i] >= 'A' && html[i] <= 'Z') ||
-                             (html[i] >= '0' && html[i] <= '9')))
-    name += html[i++];
-  return pop3::AsciiLower(name);
+                             (html[i] >= '0' && html[i] <= '9'))) {
+    const char c = html[i++];
+    name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  return name;
 }
 
 // Drops trailing blanks of out and ends its line, keeping at most one
@@ -136,4 +137,4 @@ std::string HtmlAsPlainText(const std::string& html) {
   return out + "\n";
 }
 
-}  // namespace app
+}  // namespace codec
