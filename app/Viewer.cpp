@@ -8,7 +8,7 @@
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/StatusLine.h"
-#include "app/ViewerText.h"
+#include "mailbox/ViewText.h"
 #include "platform/core/DataFolder.h"
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
@@ -91,7 +91,7 @@ void MessageViewer::OpenHeader(int row) {
         f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
         if (outcome.Fetched && !closing) {
           f.ViewerFetch = true;
-          ShowInViewer(WrappedForDisplay(HeaderViewText(outcome.Header)), kHeaderCaption);
+          ShowInViewer(WrappedForDisplay(mailbox::HeaderViewText(outcome.Header)), kHeaderCaption);
           opened = true;
         }
         if (outcome.Gone && !closing) platform::ShowInformation(kNoLongerAvailable);
@@ -165,7 +165,7 @@ void MessageViewer::FetchBody(bool& opened) {
   const bool closing = f.commands_->CloseRequested();
   f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
   if (outcome.Fetched && !closing) {
-    std::string text = BodyViewText(outcome.Message);
+    std::string text = mailbox::BodyViewText(outcome.Message);
     // From here on the view needs its text alone, and the widget makes its
     // own copies of it: the message goes first.
     outcome.Message = pop3::TMailMessage();

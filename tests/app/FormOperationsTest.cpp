@@ -40,6 +40,48 @@ TEST_F(FormOperations, ListingReusesTheEmptyRowThenAddsAtTheTop) {
   for (int row = 0; row < 3; ++row) EXPECT_TRUE(Form().StringGrid1->HasCheckBox(0, row));
 }
 
+// A row's summary shows in its cells, each field's hint as the cell's
+// tooltip (the column may cut the text).
+TEST_F(FormOperations, RowsSummaryIsDrawnWithItsHints) {
+  mailbox::MessageList& list = Form().Mailbox().List();
+  Form().ClearMessageList();
+  list.AddListed(1, 100);
+  list.AddListed(2, 200);
+
+  list.SetSummary(1, mailbox::ShownText{"Ann", "Ann <ann@example.com>"},
+                  mailbox::ShownText{"A subject", "A subject, whole"},
+                  mailbox::ShownText{"07.12.26 10:31", "Mon, 07 Dec 2026 10:31:00 +0100"});
+
+  const int columns[] = {1, 2, 3};
+  std::vector<std::string> texts, hints;
+  for (int col : columns) {
+    texts.push_back(Form().StringGrid1->Cell(col, 1));
+    hints.push_back(Form().StringGrid1->CellHint(col, 1));
+    EXPECT_EQ(Form().StringGrid1->Cell(col, 0), "") << col;
+  }
+  EXPECT_THAT(texts, ElementsAre("Ann", "A subject", "07.12.26 10:31"));
+  EXPECT_THAT(hints, ElementsAre("Ann <ann@example.com>", "A subject, whole", "Mon, 07 Dec 2026 10:31:00 +0100"));
+}
+
+// A date as the rows show it once read is drawn whole, at the design size
+// and in the smallest window (columns and font shrink with it).
+TEST_F(FormOperations, ReadDatesAreDrawnWhole) {
+  mailbox::MessageList& list = Form().Mailbox().List();
+  Form().ClearMessageList();
+  const char* dates[] = {"07.12.26 10:31", "07.12.98 08:59", "07.07.26 10:31", "28.08.26 00:00"};
+  for (int row = 0; row < 4; ++row) {
+    list.AddListed(row + 1, 100);
+    list.SetSummary(0, std::nullopt, std::nullopt, mailbox::ShownText{dates[row], dates[row]});
+  }
+
+  for (auto [width, height] : {std::pair{631, 452}, std::pair{400, 300}}) {
+    access::Resize(*Form().Window, width, height);
+    for (int row = 0; row < Form().StringGrid1->RowCount(); ++row)
+      EXPECT_FALSE(access::CellTextCut(*Form().StringGrid1, row, 3)) << Column(3)[row] << " at " << width << "x" << height;
+  }
+  EXPECT_EQ(Column(3).size(), 4u);
+}
+
 TEST_F(FormOperations, SetControlsEnabledTouchesOnlyTheGroup) {
   Form().SetControlsEnabled(false);
 

@@ -2,6 +2,7 @@
 
 #include "platform/gui/Cursor.h"
 #include "platform/testing/TestAccess.h"
+#include "tests/support/TestMessages.h"
 
 namespace apptest {
 
@@ -83,15 +84,9 @@ std::string DovecotFormTest::ServerText() const {
 void DovecotFormTest::EnterMailboxAccount() { EnterAccount(ServerText(), mailbox_->User(), mailbox_->Password()); }
 
 std::string DovecotFormTest::Message(const std::vector<std::string>& headerLines) {
-  std::string text;
-  for (const std::string& line : headerLines) text += line + "\r\n";
-  return text + "\r\nHello,\r\nthis is the body.\r\n";
+  return testsupport::MessageWithHeader(headerLines);
 }
 
-std::int64_t DovecotFormTest::AddNumberedMessage(int n) {
-  std::string number = std::to_string(n);
-  return mailbox_->AddMessage(Message({"From: Sender " + number, "Subject: Subject " + number, "Date: Date " + number,
-                                "Message-ID: <" + number + "@example.com>"}));
-}
+std::int64_t DovecotFormTest::AddNumberedMessage(int n) { return testsupport::AddNumberedMessage(*mailbox_, n); }
 
 }  // namespace apptest

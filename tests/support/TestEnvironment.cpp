@@ -1,6 +1,8 @@
 #include "tests/support/TestEnvironment.h"
 
+#include <arpa/inet.h>
 #include <net/if.h>
+#include <netinet/in.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -65,6 +67,18 @@ long SocketActivations() {
   }();
   (void)counter;
   return socketActivations;
+}
+
+int UnusedLoopbackPort() {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t length = sizeof address;
+  bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+  getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+  close(fd);
+  return ntohs(address.sin_port);
 }
 
 }  // namespace testsupport

@@ -26,6 +26,10 @@ void RunSoon(std::function<void()> action);
 // over for the same bytes shows here.
 long SocketActivations();
 
+// A loopback port that nothing listens on: bound once to learn a free
+// number, then released.
+int UnusedLoopbackPort();
+
 }  // namespace testsupport
 
 // Skips the test unless the process has its own network namespace.

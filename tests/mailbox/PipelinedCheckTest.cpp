@@ -1,6 +1,6 @@
-// The window's check against the real servers: the rows a check fills with
-// its pipelined summaries equal those that a sequential walk over the same
-// mailbox (FetchSummary one message at a time, TOP n 0 and LIST n) gives.
+// The check against the real servers: the rows it fills with its pipelined
+// summaries equal those that a sequential walk over the same mailbox
+// (FetchSummary one message at a time, TOP n 0 and LIST n) gives.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,54 +8,48 @@
 #include <string>
 #include <vector>
 
-#include "app/ListView.h"
 #include "mailbox/ShownFields.h"
-#include "app/POP3Unit1.h"
-#include "tests/app/FormTest.h"
+#include "tests/mailbox/MailboxTestSupport.h"
 #include "tests/support/Pop3TestServer.h"
 
-namespace apptest {
+namespace mailboxtest {
 namespace {
 
 using testsupport::ServerKind;
 
-class PipelinedCheck : public FormTest, public ::testing::WithParamInterface<ServerKind> {
+class PipelinedCheck : public MailboxTest, public ::testing::WithParamInterface<ServerKind> {
  protected:
   void SetUp() override {
-    FormTest::SetUp();
     server_ = testsupport::Pop3TestServer::FromEnvironment(testsupport::Pop3TestServer::DirVariable(GetParam()));
     if (!server_) GTEST_SKIP() << testsupport::Pop3TestServer::DirVariable(GetParam()) << " is not set";
-    mailbox_.emplace(*server_);
-    mailbox_->Reset();
+    account_.emplace(*server_);
+    account_->Reset();
+    mailbox_.SetSettings(SettingsFor(*server_, *account_));
   }
 
-  void TearDown() override {
-    mailbox_.reset();
-    FormTest::TearDown();
-  }
+  void TearDown() override { account_.reset(); }
 
-  // Each row as the list shows it: sender, subject, date, size, number.
+  // Each row as the list holds it: sender, subject, date, size, number.
   using Rows = std::vector<std::vector<std::string>>;
 
-  Rows WindowRows() {
+  Rows CheckedRows() const {
     Rows rows;
-    for (int row = 0; row < Form().StringGrid1->RowCount(); ++row) {
-      std::vector<std::string> cells;
-      for (int col = app::kSenderColumn; col <= app::kNumberColumn; ++col)
-        cells.push_back(Form().StringGrid1->Cell(col, row));
-      rows.push_back(cells);
+    for (int row = 0; row < List().Count(); ++row) {
+      const mailbox::MessageRow& listed = List().Row(row);
+      rows.push_back({listed.From.Text, listed.Subject.Text, listed.Date.Text, std::to_string(listed.Size),
+                      std::to_string(listed.Number)});
     }
     return rows;
   }
 
   // The same rows from a client of its own, one command at a time: newest
-  // listed first, as the window inserts them.
+  // listed first, as the listing puts them.
   Rows SequentialRows() {
     pop3::TPop3Client client;
     client.Host = server_->Address();
     client.Port = server_->Port();
-    client.UserID = mailbox_->User();
-    client.Password = mailbox_->Password();
+    client.UserID = account_->User();
+    client.Password = account_->Password();
     std::vector<std::pair<int, int>> listed;
     client.OnList = [&](std::int32_t msg, std::int32_t size) { listed.emplace_back(msg, size); };
     client.Connect();
@@ -79,7 +73,7 @@ class PipelinedCheck : public FormTest, public ::testing::WithParamInterface<Ser
   }
 
   std::optional<testsupport::Pop3TestServer> server_;
-  std::optional<testsupport::Mailbox> mailbox_;
+  std::optional<testsupport::Mailbox> account_;
 };
 
 TEST_P(PipelinedCheck, RowsEqualThoseOfASequentialWalk) {
@@ -94,24 +88,24 @@ TEST_P(PipelinedCheck, RowsEqualThoseOfASequentialWalk) {
     if (n % 5 == 0) text += ".Dotted: header line\r\n";
     if (n % 7 == 0) text += "X-Long: " + std::string(3000 + 100 * n, 'x') + "\r\n";
     text += "\r\nBody " + number + "\r\n.\r\n..two dots\r\n";
-    mailbox_->AddMessage(text);
+    account_->AddMessage(text);
   }
-  EnterAccount(server_->Address() + ":" + std::to_string(server_->Port()), mailbox_->User(), mailbox_->Password());
-  ASSERT_TRUE(Form().CheckBox5->Checked());
 
-  ClickCheck();
+  const mailbox::CheckOutcome outcome = ManualCheck();
 
-  EXPECT_TRUE(Boxes().empty());
-  EXPECT_TRUE(WindowRestored());
-  const Rows shown = WindowRows();
-  ASSERT_EQ(shown.size(), 40u);
-  EXPECT_EQ(shown.front()[0], "Sender 40 <s40@example.org>");
-  EXPECT_EQ(shown, SequentialRows());
-  EXPECT_EQ(Form().CheckButton->Hint(), "40");
+  EXPECT_EQ(outcome.Session, mailbox::LogIn::Done);
+  EXPECT_FALSE(outcome.Incomplete);
+  EXPECT_EQ(outcome.ListTotal, 40);
+  EXPECT_TRUE(events_.NoFailureTold());
+  EXPECT_FALSE(mailbox_.Client().IsConnected());
+  const Rows checked = CheckedRows();
+  ASSERT_EQ(checked.size(), 40u);
+  EXPECT_EQ(checked.front()[0], "Sender 40 <s40@example.org>");
+  EXPECT_EQ(checked, SequentialRows());
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, PipelinedCheck, ::testing::Values(ServerKind::Dovecot, ServerKind::Courier),
                          testsupport::ServerParamName);
 
 }  // namespace
-}  // namespace apptest
+}  // namespace mailboxtest

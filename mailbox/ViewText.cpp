@@ -1,4 +1,4 @@
-#include "app/ViewerText.h"
+#include "mailbox/ViewText.h"
 
 #include <cstddef>
 #include <string_view>
@@ -15,7 +15,7 @@
 #include "codec/TextStreams.h"
 #include "pop3/MimePartHeader.h"
 
-namespace app {
+namespace mailbox {
 
 namespace {
 
@@ -168,4 +168,4 @@ std::string BodyViewText(const pop3::TMailMessage& message) {
   return DecodedText(message.Body.Text(0, display.Items), display) + EightBitLines(message.Body, display.Items);
 }
 
-}  // namespace app
+}  // namespace mailbox

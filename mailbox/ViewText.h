@@ -5,7 +5,7 @@
 #include "pop3/MailMessage.h"
 #include "pop3/StringList.h"
 
-namespace app {
+namespace mailbox {
 
 // What the viewer shows (and saves): text a person reads, in UTF-8, every
 // line followed by CR LF.
@@ -24,4 +24,4 @@ std::string HeaderViewText(const pop3::StringList& header);
 // nothing is dropped.
 std::string BodyViewText(const pop3::TMailMessage& message);
 
-}  // namespace app
+}  // namespace mailbox

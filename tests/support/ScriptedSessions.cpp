@@ -1,0 +1,31 @@
+#include "tests/support/ScriptedSessions.h"
+
+namespace testsupport::sessions {
+
+std::string LogIn(const std::string& stat) {
+  return std::string("S: +OK ready\nC: CAPA\nS: -ERR\nC: USER ") + kUser + "\nS: +OK\nC: PASS " + kPassword +
+         "\nS: +OK logged in\nC: STAT\nS: +OK " + stat + "\n";
+}
+
+std::string Quit() { return "C: QUIT\nS: +OK bye\n"; }
+
+std::string Listing(int count) {
+  std::string script = "C: LIST \nS: +OK\n";
+  for (int msg = 1; msg <= count; ++msg) script += "S: " + std::to_string(msg) + " " + std::to_string(msg * 100) + "\n";
+  script += "S: .\nC: UIDL\nS: -ERR not supported\n";
+  return count >= 2 ? script + "C: CAPA\nS: -ERR\n" : script;
+}
+
+std::string WalkSummary(int msg, const std::vector<std::string>& headerLines) {
+  std::string script = "C: TOP " + std::to_string(msg) + " 0\nS: +OK\n";
+  for (const std::string& line : headerLines) script += "S: " + line + "\n";
+  return script + "S:\nS: .\n";
+}
+
+std::string Summary(int msg, const std::vector<std::string>& headerLines) {
+  const std::string number = std::to_string(msg);
+  return WalkSummary(msg, headerLines) + "C: LIST " + number + "\nS: +OK " + number + " " + std::to_string(msg * 100) +
+         "\n";
+}
+
+}  // namespace testsupport::sessions
