@@ -14,6 +14,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/Socket.h"
 #include "platform/core/Timer.h"
+#include "platform/core/WindowTimer.h"
 
 namespace net {
 
@@ -78,8 +79,10 @@ bool IsAnswerTerminator(std::string_view line);
 // "10061:Connection refused", "Unknown Error No. 12345", or empty for 0.
 std::string SocketErrorText(int errorNumber);
 
-// Periodic timer component; despite the name it starts no thread: ticks
-// arrive through the event loop.
+// Periodic timer component: the socket's time-out. Despite the name it
+// starts no thread: it is the window's repeating timer (ticks arrive through
+// the event loop) with the component's handler type and a refused start
+// raised as "No Timer".
 class TThreadTimer : public TComponent {
  public:
   explicit TThreadTimer(TComponent* owner);
@@ -88,9 +91,9 @@ class TThreadTimer : public TComponent {
   // Setting Enabled or Interval to a different value restarts the period
   // (UpdateTimer); setting the same value does nothing. Setting OnTimer
   // always restarts. Each may raise what UpdateTimer raises.
-  bool Enabled() const { return enabled_; }
+  bool Enabled() const { return timer_.Enabled(); }
   void SetEnabled(bool value);
-  std::uint32_t Interval() const { return interval_; }
+  std::uint32_t Interval() const { return timer_.Interval(); }
   void SetInterval(std::uint32_t value);
   const TNotifyEvent& OnTimer() const { return onTimer_; }
   void SetOnTimer(TNotifyEvent handler);
@@ -103,10 +106,10 @@ class TThreadTimer : public TComponent {
   virtual void FireTimer();
 
  private:
-  bool enabled_ = true;
-  std::uint32_t interval_ = 1000;
+  void RaiseWhenRefused() const;
+
   TNotifyEvent onTimer_;
-  std::unique_ptr<platform::Timer> timerSink_;
+  platform::WindowTimer timer_{1000, true};
 };
 
 // Client socket with blocking-style operations on top of a non-blocking

@@ -5,36 +5,40 @@
 
 namespace net {
 
-TThreadTimer::TThreadTimer(TComponent* owner)
-    : TComponent(owner), timerSink_(std::make_unique<platform::Timer>([this] { FireTimer(); })) {}
+TThreadTimer::TThreadTimer(TComponent* owner) : TComponent(owner) {}
 
-TThreadTimer::~TThreadTimer() {
-  enabled_ = false;
-  timerSink_->Stop();
-}
+TThreadTimer::~TThreadTimer() { timer_.SetEnabled(false); }
 
 void TThreadTimer::SetEnabled(bool value) {
-  if (value == enabled_) return;
-  enabled_ = value;
-  UpdateTimer();
+  if (value == timer_.Enabled()) return;
+  timer_.SetEnabled(value);
+  RaiseWhenRefused();
 }
 
 void TThreadTimer::SetInterval(std::uint32_t value) {
-  if (value == interval_) return;
-  interval_ = value;
-  UpdateTimer();
+  if (value == timer_.Interval()) return;
+  timer_.SetInterval(value);
+  RaiseWhenRefused();
 }
 
 void TThreadTimer::SetOnTimer(TNotifyEvent handler) {
   onTimer_ = std::move(handler);
-  UpdateTimer();
+  // The window timer restarts on every new handler, as this one must.
+  if (onTimer_) {
+    timer_.SetOnTimer([this] { FireTimer(); });
+  } else {
+    timer_.SetOnTimer(nullptr);
+  }
+  RaiseWhenRefused();
 }
 
 void TThreadTimer::UpdateTimer() {
-  timerSink_->Stop();
-  if (interval_ != 0 && enabled_ && onTimer_) {
-    if (!timerSink_->Start(interval_)) throw Exception("No Timer");
-  }
+  timer_.Restart();
+  RaiseWhenRefused();
+}
+
+void TThreadTimer::RaiseWhenRefused() const {
+  if (timer_.StartRefused()) throw Exception("No Timer");
 }
 
 // Exceptions of the handler reach the platform timer, which passes them to

@@ -14,25 +14,25 @@ WindowTimer::~WindowTimer() = default;
 void WindowTimer::SetEnabled(bool enabled) {
   if (enabled == enabled_) return;
   enabled_ = enabled;
-  Update();
+  Restart();
 }
 
 void WindowTimer::SetInterval(unsigned intervalMs) {
   if (intervalMs == interval_) return;
   interval_ = intervalMs;
-  Update();
+  Restart();
 }
 
 void WindowTimer::SetOnTimer(std::function<void()> handler) {
   onTimer_ = std::move(handler);
-  Update();
+  Restart();
 }
 
 bool WindowTimer::Running() const { return timer_->IsActive(); }
 
-void WindowTimer::Update() {
+void WindowTimer::Restart() {
   timer_->Stop();
-  if (enabled_ && interval_ > 0 && onTimer_) timer_->Start(interval_);
+  startRefused_ = enabled_ && interval_ > 0 && onTimer_ && !timer_->Start(interval_);
 }
 
 }  // namespace platform

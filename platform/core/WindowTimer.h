@@ -25,12 +25,17 @@ class WindowTimer {
   void SetOnTimer(std::function<void()> handler);
   // True while the system timer runs.
   bool Running() const;
+  // Stops the system timer and starts it again when Enabled, Interval > 0
+  // and a handler is set; the setters do this when they change something.
+  void Restart();
+  // True when the system refused the last start (an interval it cannot
+  // keep); the timer then stays stopped until the next start.
+  bool StartRefused() const { return startRefused_; }
 
  private:
-  void Update();
-
   unsigned interval_;
   bool enabled_;
+  bool startRefused_ = false;
   std::function<void()> onTimer_;
   std::unique_ptr<Timer> timer_;
 };
