@@ -95,11 +95,15 @@ struct DesktopNotifier::Impl {
     started = true;
     listening = Bus().connect(QString(), kPath, kInterface, kActionInvoked, &listener, kActionSlot);
     auto* watcher = new QDBusServiceWatcher(kService, Bus(), QDBusServiceWatcher::WatchForOwnerChange, &context);
-    QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, &context, [this] {
-      readsMarkup.reset();
-      lastId = 0;
-      lastServer.clear();
-    });
+    // A change of owner arrives through the event loop, possibly after the
+    // new owner has already answered a Notify: what that owner said stays.
+    QObject::connect(watcher, &QDBusServiceWatcher::serviceOwnerChanged, &context,
+                     [this](const QString&, const QString&, const QString& newOwner) {
+                       if (!newOwner.isEmpty() && newOwner == lastServer) return;
+                       readsMarkup.reset();
+                       lastId = 0;
+                       lastServer.clear();
+                     });
   }
 
   void Activated(const QString& sender, uint id, const QString& action) {
