@@ -1,10 +1,12 @@
 #include "app/AutoCheck.h"
 
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "app/CommandRun.h"
 #include "app/DesktopAlerts.h"
+#include "app/LogInRefusalText.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/Settings.h"
@@ -52,7 +54,12 @@ void AutoCheck::Run() {
       [&] {
         platform::SetScreenCursor(f.SavedCursor);
         f.SetControlsEnabled(true);
-        f.status_->Finish(outcome.Incomplete);
+        ApplyTimerInterval();
+        if (outcome.Refusal && outcome.Refusal->Passes()) {
+          f.status_->Finish(RefusalNote(*outcome.Refusal), "Not checked: ");
+        } else {
+          f.status_->Finish(outcome.Incomplete);
+        }
         f.AutoCheckBusy = false;
       });
 }
@@ -83,13 +90,34 @@ void AutoCheck::ApplyIntervalChange() {
   } catch (const std::exception&) {
     writeError = std::current_exception();
   }
-  const bool running = form_.Timer1->Enabled();
-  form_.Timer1->SetEnabled(false);
-  form_.Timer1->SetInterval(IntervalMilliseconds(form_.IntervalMinutes));
-  form_.Timer1->SetEnabled(running);
-  form_.CheckBox2->SetHint(AutoCheckHint(std::to_string(form_.IntervalMinutes)));
-  form_.CheckBox2->Repaint();
+  ApplyTimerInterval();
   if (writeError) std::rethrow_exception(writeError);
+}
+
+// A server that allows a log-in only every so many seconds (its CAPA
+// answer's LOGIN-DELAY) is never checked more often than that: the
+// interval grows for it, and the hint says why. A timer that runs keeps
+// its period unless the interval changed.
+void AutoCheck::ApplyTimerInterval() {
+  const int minutes = form_.IntervalMinutes;
+  if (minutes <= 0) return;  // no interval read yet: the timer keeps the one it has
+  unsigned milliseconds = IntervalMilliseconds(minutes);
+  std::string hint = AutoCheckHint(std::to_string(minutes));
+  const std::optional<int> delay = form_.Mailbox().LogInDelay();
+  if (delay && static_cast<unsigned>(*delay) * 1000U > milliseconds) {
+    const int delayMinutes = (*delay + 59) / 60;
+    milliseconds = IntervalMilliseconds(delayMinutes);
+    hint += " - the server allows a log-in only every " + std::to_string(delayMinutes) +
+            " minute(s), so it checks every " + std::to_string(delayMinutes);
+  }
+  if (form_.Timer1->Interval() != milliseconds) {
+    const bool running = form_.Timer1->Enabled();
+    form_.Timer1->SetEnabled(false);
+    form_.Timer1->SetInterval(milliseconds);
+    form_.Timer1->SetEnabled(running);
+  }
+  form_.CheckBox2->SetHint(hint);
+  form_.CheckBox2->Repaint();
 }
 
 // A tick also arrives while a check waits on the server; only the first

@@ -16,6 +16,9 @@ class AutoCheck {
   // Writes IntervalMinutes to the settings file and applies it to the
   // timer and the "Auto-Check" hint.
   void ApplyIntervalChange();
+  // The timer's interval and the "Auto-Check" hint: the interval set, or
+  // the server's least delay between log-ins when that is longer.
+  void ApplyTimerInterval();
   // Each rule label red when its rule is set, else black.
   void ColourRuleLabels();
 

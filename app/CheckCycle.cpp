@@ -1,5 +1,6 @@
 #include <exception>
 
+#include "app/AutoCheck.h"
 #include "app/CommandRun.h"
 #include "app/ListView.h"
 #include "app/POP3Unit1.h"
@@ -43,6 +44,7 @@ void TForm1::CheckButtonClick() {
         platform::SetScreenCursor(SavedCursor);
         SetControlsEnabled(true);
         status_->Finish(outcome.Incomplete);
+        autoCheck_->ApplyTimerInterval();
         commands_->RestartAutoCheckTimer();
         CheckButton->SetHint(ListTotal > 0 ? std::to_string(ListTotal) : std::string());
       });

@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "app/CommandRun.h"
 #include "app/POP3Unit1.h"
@@ -9,24 +10,53 @@ namespace app {
 
 namespace {
 
-std::string ChangedMailboxText(int count) {
-  return std::to_string(count) +
-         " ticked message(s) were not deleted because the mailbox changed since the last check. "
-         "Check again and tick them anew.";
+// The rows a box names, one per line after the box's sentence.
+std::string Named(const std::string& sentence, const std::vector<std::string>& rows) {
+  std::string text = sentence + "\n";
+  for (const std::string& row : rows) text += "\n" + row;
+  return text;
 }
 
-std::string NotDeletedText(int count) {
-  return std::to_string(count) +
-         " ticked message(s) were not deleted: the server could not be reached, refused the log-in or "
-         "refused to delete them. They are still on the server; check again.";
+std::string ChangedMailboxText(const std::vector<std::string>& rows) {
+  return Named(std::to_string(rows.size()) +
+                   " ticked message(s) were not deleted because the mailbox changed since the last check. "
+                   "Check again and tick them anew.",
+               rows);
+}
+
+std::string RefusedText(const std::vector<std::string>& rows) {
+  return Named("The server refused to delete " + std::to_string(rows.size()) +
+                   " ticked message(s). They are still on the server.",
+               rows);
+}
+
+std::string NotDeletedText(const mailbox::DeletionOutcome& outcome) {
+  const std::string count = std::to_string(outcome.NotDeleted.size());
+  if (outcome.Lost) {
+    return Named("The connection to the server broke before it confirmed the deletion (" + outcome.Lost->Short +
+                     "), so nothing was deleted: all " + count +
+                     " ticked message(s) are still on the server. Check again.",
+                 outcome.NotDeleted);
+  }
+  return Named(count +
+                   " ticked message(s) were not deleted: the server could not be reached or refused the log-in. "
+                   "They are still on the server; check again.",
+               outcome.NotDeleted);
+}
+
+std::string UncertainText(const mailbox::DeletionOutcome& outcome) {
+  return Named("The server did not confirm the deletion (" + *outcome.QuitRefused + "): some of these " +
+                   std::to_string(outcome.Uncertain.size()) +
+                   " ticked message(s) may still be on the server. Check again.",
+               outcome.Uncertain);
 }
 
 }  // namespace
 
-// The mailbox deletes the ticked rows' messages and empties the list,
-// whatever the outcome; the window tells what was left on the server. The
-// cursor goes back to the one the last command saved: this command saves
-// none.
+// The mailbox deletes the ticked rows' messages in one session and empties
+// the list, whatever the outcome; the window tells, in a box for each kind,
+// which ticked messages were left on the server. The cursor goes back to
+// the one the last command saved: this command saves none.
 void TForm1::DeleteButtonClick() {
   CommandRun::Scope command(*commands_);
   CheckButton->SetHint("");
@@ -43,8 +73,10 @@ void TForm1::DeleteButtonClick() {
         platform::SetScreenCursor(SavedCursor);
         status_->Hide();
         if (!commands_->CloseRequested()) {
-          if (outcome.Changed > 0) platform::ShowInformation(ChangedMailboxText(outcome.Changed));
-          if (outcome.Failed > 0) platform::ShowInformation(NotDeletedText(outcome.Failed));
+          if (!outcome.Changed.empty()) platform::ShowInformation(ChangedMailboxText(outcome.Changed));
+          if (!outcome.Refused.empty()) platform::ShowInformation(RefusedText(outcome.Refused));
+          if (!outcome.NotDeleted.empty()) platform::ShowInformation(NotDeletedText(outcome));
+          if (outcome.QuitRefused) platform::ShowInformation(UncertainText(outcome));
         }
         SetControlsEnabled(true);
         commands_->RestartAutoCheckTimer();

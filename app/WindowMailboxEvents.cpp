@@ -1,6 +1,7 @@
 #include "app/WindowMailboxEvents.h"
 
 #include "app/CommandRun.h"
+#include "app/LogInRefusalText.h"
 #include "app/POP3Unit1.h"
 #include "app/StatusLine.h"
 
@@ -8,9 +9,20 @@ namespace app {
 
 void WindowMailboxEvents::StatusChanged(const std::string& text) { form_.status_->Show(text); }
 
-void WindowMailboxEvents::LogInRefused(const std::string&) {
-  bool handled = false;
-  form_.POP3AuthenticationFailed(handled);
+// Wrong credentials get the design's box and stop the automatic check. A
+// refusal the server explains gets its own box; one that passes by itself
+// leaves the automatic check running, and an automatic check shows it on
+// the status line instead (a box per tick would pile up).
+void WindowMailboxEvents::LogInRefused(const mailbox::LogInRefusal& refusal) {
+  if (refusal.Kind == mailbox::LogInRefusalKind::Credentials) {
+    bool handled = false;
+    form_.POP3AuthenticationFailed(handled);
+    return;
+  }
+  form_.ConnectPending = false;
+  if (refusal.Passes() && form_.AutoCheckBusy) return;
+  platform::ShowInformation(RefusalBoxText(refusal));
+  if (!refusal.Passes()) form_.CheckBox2->SetChecked(false);
 }
 
 void WindowMailboxEvents::HostNotFound() {

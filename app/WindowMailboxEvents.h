@@ -14,7 +14,7 @@ class WindowMailboxEvents : public mailbox::MailboxEvents {
   explicit WindowMailboxEvents(TForm1& form) : form_(form) {}
 
   void StatusChanged(const std::string& text) override;
-  void LogInRefused(const std::string& serverText) override;
+  void LogInRefused(const mailbox::LogInRefusal& refusal) override;
   void HostNotFound() override;
   void ConnectionFailed() override;
   void SecurityRefused(const std::string& text, const std::string& host, bool tlsOffered) override;

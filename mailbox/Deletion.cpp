@@ -1,77 +1,118 @@
 #include <exception>
+#include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "codec/CharacterClasses.h"
 #include "mailbox/Mailbox.h"
 #include "mailbox/ShownFields.h"
 #include "net/LineSocket.h"
-#include "platform/core/EventLoop.h"
+#include "pop3/Pop3Reply.h"
 
 namespace mailbox {
 
 namespace {
 
-// Pause after each DELE, before the session is closed.
-constexpr unsigned kPauseAfterDeleteMs = 500;
+// A row as the boxes name it: what the list showed of it.
+std::string Described(const MessageRow& row) {
+  std::string text = row.From.Text.empty() ? "(unknown sender)" : row.From.Text;
+  text += ": " + (row.Subject.Text.empty() ? std::string("(no subject)") : row.Subject.Text);
+  return text + " (" + std::to_string(row.Size) + " bytes)";
+}
 
 }  // namespace
 
-// Rows run from the highest message number down and every ticked message
-// gets a session of its own (its deletion is committed by the QUIT), so the
-// numbers still to come are below the ones already deleted and stay valid.
-// What the order cannot guard against is a mailbox changed by someone else
-// since the list was built. A row whose message has a unique id is deleted
-// by that id, under whatever number it has now, and skipped when it is
-// gone; without an id (a server without UIDL, or an id the listing gave
-// twice) the number is checked against what its row shows before the DELE.
+// One session deletes every ticked message: each ticked row is first found
+// again (by its unique id in one listing of ids, or, without an id, by
+// comparing the message under its number with what the row shows), then
+// every DELE goes out (together when the server pipelines), and QUIT
+// commits them. POP3 removes nothing before QUIT's answer: a session that
+// breaks before it deleted nothing, and nothing is tried again, so that no
+// message can be deleted twice. The list is emptied whatever the outcome.
 DeletionOutcome Mailbox::DeleteTicked() {
   DeletionOutcome outcome;
-  client_->Disconnect();
-  ApplySettings(settings_, *client_);
-  const int tickedCount = list_.TickedCount();
-  int deletedCount = 0;
-  try {
-    for (int row = 0; row < list_.Count() && !events_.Closing(); ++row) {
-      if (!list_.Row(row).Ticked) continue;
-      bool deleted = false;
-      try {
-        client_->Connect();
-        events_.StatusChanged("Working ...");
-        const std::int32_t msg = list_.Row(row).Number;
-        const std::string& id = list_.Row(row).UniqueId;
-        std::optional<std::int32_t> current;
-        if (!id.empty()) {
-          current = CurrentNumber(msg, id);
-        } else if (TickedMessageUnchanged(row, msg)) {
-          current = msg;
-        }
-        if (current) {
-          client_->DeleteMessage(*current);
-          deleted = true;
-          platform::Sleep(kPauseAfterDeleteMs);
-        } else {
-          ++outcome.Changed;
-        }
-      } catch (const net::ESockError&) {
-        // The connection broke or a wait was cut short: nothing of this
-        // session was committed, and a QUIT on it could only fail. Dropped
-        // without QUIT, the next ticked message always gets its session.
-        client_->Abort();
-      } catch (const std::exception&) {
-        // The failure events have said what they say; the next ticked
-        // message gets a session of its own.
-      }
-      // The server removes the message only when this session ends well.
-      client_->Disconnect();
-      if (deleted) ++deletedCount;
-    }
-  } catch (const std::exception&) {
-    // A failure outside one message's work (a refused QUIT) ends the walk.
+  std::vector<int> ticked;
+  for (int row = 0; row < list_.Count(); ++row)
+    if (list_.Row(row).Ticked) ticked.push_back(row);
+  if (ticked.empty() || events_.Closing()) {
+    list_.Clear();
+    return outcome;
+  }
+  outcome.Session = OpenSession(false);
+  if (outcome.Session == LogIn::Done) {
+    DeleteInSession(ticked, outcome);
+  } else {
+    for (int row : ticked) outcome.NotDeleted.push_back(Described(list_.Row(row)));
   }
   list_.Clear();
-  // Whatever kept a ticked message on the server, the user hears of it.
-  outcome.Failed = tickedCount - deletedCount - outcome.Changed;
   return outcome;
+}
+
+void Mailbox::DeleteInSession(const std::vector<int>& ticked, DeletionOutcome& outcome) {
+  std::vector<int> rows;
+  std::vector<std::int32_t> numbers;
+  try {
+    for (const auto& [row, number] : LocateTicked(ticked)) {
+      if (!number) {
+        outcome.Changed.push_back(Described(list_.Row(row)));
+        continue;
+      }
+      rows.push_back(row);
+      numbers.push_back(*number);
+    }
+    // Closing the window while the rows were found deletes nothing.
+    if (events_.Closing()) throw net::EAbortError("The deletion was stopped");
+    if (numbers.size() >= 2) client_->LearnCapabilities();
+    const std::vector<bool> marked = client_->DeleteMessages(numbers);
+    std::vector<std::string> markedRows;
+    for (std::size_t i = 0; i < rows.size(); ++i)
+      (marked[i] ? markedRows : outcome.Refused).push_back(Described(list_.Row(rows[i])));
+    // A connection the server closed after the last answer takes the
+    // deletions with it: Disconnect would find nothing to sign off.
+    if (!client_->IsConnected()) throw net::ESockError(pop3::kConnectionClosedText);
+    try {
+      client_->Disconnect();
+    } catch (const pop3::ERefused& refusal) {
+      // "-ERR" to QUIT: the server may have removed some of them.
+      const std::string reason = codec::WithoutDirectionOverrides(refusal.ServerText());
+      outcome.QuitRefused = reason.empty() ? std::string("no reason given") : reason;
+      outcome.Uncertain = std::move(markedRows);
+      return;
+    }
+    outcome.Deleted = static_cast<int>(markedRows.size());
+  } catch (const std::exception& failure) {
+    client_->Abort();
+    outcome.Changed.clear();
+    outcome.Refused.clear();
+    outcome.NotDeleted.clear();
+    for (int row : ticked) outcome.NotDeleted.push_back(Described(list_.Row(row)));
+    outcome.Lost = NoteFor(failure, client_->TimedOut());
+  }
+}
+
+// Rows with a unique id are found in one listing of ids (an id it gives
+// twice names no message); rows without one, and every row when the server
+// no longer lists ids, are compared with the message under their number.
+std::vector<std::pair<int, std::optional<std::int32_t>>> Mailbox::LocateTicked(const std::vector<int>& ticked) {
+  std::vector<std::pair<int, std::optional<std::int32_t>>> located;
+  std::optional<std::map<std::string, std::vector<std::int32_t>>> numbersById;
+  for (int row : ticked) {
+    const MessageRow& shown = list_.Row(row);
+    if (!shown.UniqueId.empty() && !numbersById) {
+      numbersById.emplace();
+      for (const pop3::UniqueIdEntry& entry : client_->UniqueIdListing()) (*numbersById)[entry.Id].push_back(entry.Msg);
+    }
+    if (shown.UniqueId.empty() || numbersById->empty()) {
+      located.emplace_back(row, TickedMessageUnchanged(row, shown.Number) ? std::optional(shown.Number) : std::nullopt);
+      continue;
+    }
+    auto found = numbersById->find(shown.UniqueId);
+    located.emplace_back(row, found != numbersById->end() && found->second.size() == 1
+                                  ? std::optional(found->second.front())
+                                  : std::nullopt);
+  }
+  return located;
 }
 
 // Without an id, a message is known by what its row shows: the same size,

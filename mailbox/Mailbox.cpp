@@ -24,7 +24,8 @@ void Mailbox::WireClientEvents() {
   pop3::TPop3Client& client = *client_;
   client.OnAuthenticationFailed = [this](bool&) {
     logInPending_ = false;
-    events_.LogInRefused(std::string());
+    lastRefusal_ = ClassifyLogInRefusal(client_->LogInRefusal());
+    events_.LogInRefused(*lastRefusal_);
   };
   client.OnConnectionFailed = [this](platform::TComponent*) { events_.ConnectionFailed(); };
   client.OnInvalidHost = [this](bool&) { events_.HostNotFound(); };
@@ -45,9 +46,11 @@ void Mailbox::Abort() { client_->Abort(); }
 
 void Mailbox::Disconnect() { client_->Disconnect(); }
 
-LogIn Mailbox::OpenSession(bool workingFirst) {
+LogIn Mailbox::OpenSession(bool workingFirst, bool listing) {
   client_->Disconnect();
   ApplySettings(settings_, *client_);
+  client_->ListOnLogIn = listing;
+  lastRefusal_.reset();
   if (workingFirst) events_.StatusChanged("Working ...");
   logInPending_ = true;
   try {
@@ -57,8 +60,21 @@ LogIn Mailbox::OpenSession(bool workingFirst) {
     return logInPending_ ? LogIn::Failed : LogIn::Refused;
   }
   logInPending_ = false;
+  NoteLogInDelay();
   if (!workingFirst) events_.StatusChanged("Working ...");
   return LogIn::Done;
+}
+
+// What the session's CAPA answer says counts until another answer says
+// otherwise; a session that learnt nothing (no CAPA asked yet) changes
+// nothing.
+void Mailbox::NoteLogInDelay() {
+  const pop3::ServerCapabilities& capabilities = client_->Capabilities();
+  if (const std::optional<int> seconds = LogInDelaySeconds(capabilities)) {
+    logInDelay_ = seconds;
+  } else if (!client_->CapabilityLines().empty()) {
+    logInDelay_.reset();
+  }
 }
 
 void Mailbox::Note(std::optional<FailureNote>& note, const std::exception& failure, const std::string& extra) {
@@ -71,6 +87,7 @@ void Mailbox::Note(std::optional<FailureNote>& note, const std::exception& failu
 // QUIT at the end of a check: a server found out of step only then has its
 // answers in the rows already checked one by one, but the check says so.
 void Mailbox::EndCheckSession(std::optional<FailureNote>& note) {
+  NoteLogInDelay();
   try {
     client_->Disconnect();
   } catch (const pop3::EOutOfStep& failure) {
@@ -93,8 +110,9 @@ std::exception_ptr Mailbox::EndViewSession() {
 void Mailbox::Check(const CheckOptions& options, CheckOutcome& outcome) {
   list_.Clear();
   outcome = CheckOutcome();
-  outcome.Session = OpenSession(options.Manual);
+  outcome.Session = OpenSession(options.Manual, true);
   if (outcome.Session != LogIn::Done) {
+    if (outcome.Session == LogIn::Refused) outcome.Refusal = lastRefusal_;
     client_->Disconnect();
     return;
   }

@@ -6,8 +6,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "mailbox/FailureNote.h"
+#include "mailbox/LogInRefusal.h"
 #include "mailbox/MailboxEvents.h"
 #include "mailbox/MailboxSettings.h"
 #include "mailbox/MessageList.h"
@@ -45,11 +48,24 @@ struct CheckOutcome {
   bool Listed = false;  // the listing went through
   // What the list shows is not all there is, and why.
   std::optional<FailureNote> Incomplete;
+  // Session LogIn::Refused: what the server said.
+  std::optional<LogInRefusal> Refusal;
 };
 
+// What a deletion did with the ticked rows, each named as the list showed
+// it ("sender: subject (size bytes)").
 struct DeletionOutcome {
-  int Changed = 0;  // ticked messages kept because the mailbox changed since the check
-  int Failed = 0;   // ticked messages kept for any other reason
+  LogIn Session = LogIn::Done;  // no session is opened when nothing is ticked
+  int Deleted = 0;
+  std::vector<std::string> Changed;     // kept: the mailbox changed since the check, or the row's message is in doubt
+  std::vector<std::string> Refused;     // kept: the server refused DELE
+  std::vector<std::string> NotDeleted;  // kept: no session, or it broke before QUIT was answered
+  // QUIT was refused: the server's words, and the rows marked for deletion
+  // that it may or may not have removed.
+  std::optional<std::string> QuitRefused;
+  std::vector<std::string> Uncertain;
+  // The session broke before QUIT was answered (nothing was deleted): why.
+  std::optional<FailureNote> Lost;
 };
 
 struct ViewOutcome {
@@ -92,13 +108,17 @@ class Mailbox {
 
   MessageList& List() { return list_; }
   const MessageList& List() const { return list_; }
+  // The least seconds the server wants between two log-ins, as its last
+  // CAPA answer said ("LOGIN-DELAY n"); nothing when it named none.
+  std::optional<int> LogInDelay() const { return logInDelay_; }
 
   // Lists the mailbox into the list (emptied first) and, as asked, fills
   // the rows' summaries. Fills outcome as it goes; raises only when the
   // closing QUIT fails (the server refused it), with outcome complete.
   void Check(const CheckOptions& options, CheckOutcome& outcome);
 
-  // Deletes the ticked rows' messages, then empties the list.
+  // Deletes the ticked rows' messages in one session, then empties the
+  // list.
   DeletionOutcome DeleteTicked();
 
   // Fills the row's summary afresh, from the message it names now.
@@ -122,7 +142,10 @@ class Mailbox {
   void WireClientEvents();
   // Closes any session left open, applies the settings, logs in; "Working
   // ..." before the log-in when workingFirst, else after it.
-  LogIn OpenSession(bool workingFirst);
+  // listing: the session is a check's, which lists the mailbox right after
+  // the log-in.
+  LogIn OpenSession(bool workingFirst, bool listing = false);
+  void NoteLogInDelay();
   // QUIT; a server found out of step only now is noted in note.
   void EndCheckSession(std::optional<FailureNote>& note);
   std::exception_ptr EndViewSession();
@@ -145,8 +168,12 @@ class Mailbox {
   // In an open session: the number the message listed as msg with id has
   // now (nothing when it is gone or in doubt); msg itself without an id.
   std::optional<std::int32_t> CurrentNumber(std::int32_t msg, const std::string& id);
-  // In an open session: whether message msg is still the one the row shows
-  // (Deletion.cpp).
+  // The deletion's session (Deletion.cpp): each ticked row's number now
+  // (nothing when it names no message any more, or none for certain), then
+  // DELE and QUIT.
+  void DeleteInSession(const std::vector<int>& ticked, DeletionOutcome& outcome);
+  std::vector<std::pair<int, std::optional<std::int32_t>>> LocateTicked(const std::vector<int>& ticked);
+  // In an open session: whether message msg is still the one the row shows.
   bool TickedMessageUnchanged(int row, std::int32_t msg);
   // In an open view session: the current number of msg, or nothing when
   // the mailbox no longer holds it (outcome says so).
@@ -164,6 +191,8 @@ class Mailbox {
   // A log-in failed before it was done; the events cleared it where they
   // said why themselves.
   bool logInPending_ = false;
+  std::optional<LogInRefusal> lastRefusal_;  // of the session last opened
+  std::optional<int> logInDelay_;
 };
 
 }  // namespace mailbox

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "mailbox/LogInRefusal.h"
+
 namespace mailbox {
 
 // What a mailbox tells whoever shows it while a command runs, and the few
@@ -13,10 +15,10 @@ class MailboxEvents {
 
   // A step of the command worth showing: "Working ...", "3 / 12".
   virtual void StatusChanged(const std::string& /*text*/) {}
-  // The server refused the user name, the password or the access token
-  // (serverText: its reply, status word and line end removed). The log-in
-  // has been given up; the command's result says LogIn::Refused.
-  virtual void LogInRefused(const std::string& /*serverText*/) {}
+  // The server refused the log-in: the user name, the password or the
+  // access token, or for a reason of its own that refusal names. The
+  // log-in has been given up; the command's result says LogIn::Refused.
+  virtual void LogInRefused(const LogInRefusal& /*refusal*/) {}
   // The host's name could not be resolved.
   virtual void HostNotFound() {}
   // The host could not be reached.

@@ -21,9 +21,13 @@ class ServerCapabilities {
   // The server lets a client send further commands before the answers to
   // the earlier ones have come.
   bool Pipelining() const { return Has("PIPELINING"); }
+  // What follows the tag name on its line, blanks trimmed ("900 USER" for
+  // "LOGIN-DELAY 900 USER"); empty when not listed or listed bare.
+  std::string Arguments(const std::string& name) const;
 
  private:
-  std::vector<std::string> tags_;  // upper-cased
+  std::vector<std::string> tags_;       // upper-cased
+  std::vector<std::string> arguments_;  // beside each tag
 };
 
 }  // namespace pop3

@@ -13,8 +13,6 @@ using platform::Exception;
 
 namespace {
 
-constexpr const char* kAuthenticationFailed = "Authentication failed";
-
 // A command argument holding a line break would let the value end the
 // command early and smuggle another one onto the wire; NUL would cut it.
 void RefuseLineBreaks(const char* field, const std::string& value) {
@@ -112,6 +110,7 @@ void TPop3Client::AskForCredentials() {
 
 bool TPop3Client::CheckAuthReply(const std::string& reply, int& attempts) {
   if (ReplyPasses(reply)) return true;
+  logInRefusal_ = reply;
   if (attempts > 0 || !OnAuthenticationFailed) throw Exception(kAuthenticationFailed);
   bool handled = false;
   OnAuthenticationFailed(handled);
@@ -126,12 +125,31 @@ void TPop3Client::LogIn() {
     // A failed-authentication handler may have changed the credentials.
     RefuseLineBreaks("UserID", UserID);
     RefuseLineBreaks("Password", Password);
-    if (CheckAuthReply(Command("USER " + UserID), attempts) &&
-        CheckAuthReply(Command("PASS " + Password), attempts)) {
+    if (capabilities_.Pipelining()) {
+      if (LogInPipelined(attempts)) return;
+    } else if (CheckAuthReply(Command("USER " + UserID), attempts) &&
+               CheckAuthReply(Command("PASS " + Password), attempts)) {
       return;
     }
     ++attempts;
   }
+}
+
+// Both replies are read before either is judged, so that a refused USER
+// leaves no answer behind.
+bool TPop3Client::LogInPipelined(int& attempts) {
+  SettleAnswersDue();
+  SendAhead({{AnswerDue::Line, 1, 0, "USER " + UserID}, {AnswerDue::Line, 2, 0, "PASS " + Password}});
+  const std::string userReply = TakeDueReply(AnswerDue::Line, 1);
+  const std::string passReply = TakeDueReply(AnswerDue::Line, 2);
+  return CheckAuthReply(userReply, attempts) && CheckAuthReply(passReply, attempts);
+}
+
+std::string TPop3Client::AskStatus() {
+  if (!ListOnLogIn || !capabilities_.Pipelining()) return Command("STAT");
+  SettleAnswersDue();
+  SendAhead({{AnswerDue::Line, 1, 0, "STAT"}, {AnswerDue::ListAll, 0, 0}, {AnswerDue::UidlAll, 0, 0}});
+  return TakeDueReply(AnswerDue::Line, 1);
 }
 
 void TPop3Client::Connect() {
@@ -152,19 +170,23 @@ void TPop3Client::Connect() {
     sessionTls_.clear();
     tlsOffered_ = false;
     capabilityLines_.clear();
+    capaBeforeLogIn_ = CapaBeforeLogIn::NotAsked;
+    logInRefusal_.clear();
     TLineSocket::Connect();
     try {
       SecureBeforeGreeting();
       StartCommandDeadline();
       CheckReply(ReadAnswerLine());
       SecureAfterGreeting();
+      if (Security != SecurityMode::None && capaBeforeLogIn_ == CapaBeforeLogIn::NotAsked) RequestCapabilities();
+      if (capaBeforeLogIn_ == CapaBeforeLogIn::Answered) capabilities_ = ServerCapabilities(capabilityLines_);
       if (TokenCommand.empty()) {
         LogIn();
       } else {
         LogInWithToken();
       }
       loggedIn = true;
-      std::string reply = Command("STAT");
+      std::string reply = AskStatus();
       CheckReply(reply);
       mailCount_ = ParseStatCount(reply);
     } catch (...) {

@@ -72,9 +72,12 @@ struct TSummary {
 
 // An answer to a command that was sent ahead and is still to be read.
 struct AnswerDue {
-  enum Kind { Top, ListOne } What;  // "TOP n 0" (multi-line) or "LIST n"
-  std::int32_t Msg;
+  // "TOP n 0" (multi-line), "LIST n", "DELE n", a one-line command given
+  // as Text (USER, PASS, STAT), or the multi-line "LIST " and "UIDL".
+  enum Kind { Top, ListOne, Dele, Line, ListAll, UidlAll } What;
+  std::int32_t Msg;   // the message; for Line, the command's place in its batch
   std::size_t Bytes;  // most bytes the answer is expected to take
+  std::string Text;   // Line: the command, without its line end
 };
 
 // The POP3 client: the POP3 conversation on top of the transport's line
@@ -152,8 +155,16 @@ class TPop3Client : public net::TLineSocket {
   TNotifyEvent OnFailure;
   TNotifyEvent OnConnect;
 
+  // When set, and the server's CAPA answer before the log-in listed
+  // PIPELINING, STAT, "LIST " and "UIDL" go out in one write after the
+  // log-in; ListMessages and ListUniqueIds then read the answers already
+  // on their way (Disconnect reads and drops those nobody asked for).
+  bool ListOnLogIn = false;
+
   // Protection of the session (see SecurityMode); None keeps the plaintext
-  // conversation of old.
+  // conversation of old. Every other mode asks CAPA before the log-in (again
+  // after STLS), and its answer serves the whole session unless it lacked
+  // PIPELINING (see LearnCapabilities).
   SecurityMode Security = SecurityMode::None;
   // The host was seen offering TLS before: a session that would log in
   // without it is refused (a stripped STLS is an attack sign).
@@ -177,6 +188,9 @@ class TPop3Client : public net::TLineSocket {
   // of the CAPA answer of this session, as valid now: empty when no CAPA was
   // sent or it was refused, and emptied by STLS (they must be asked again).
   const std::vector<std::string>& CapabilityLines() const { return capabilityLines_; }
+  // The last reply that refused USER, PASS or the access token, line end
+  // included; empty when none was refused since Connect began.
+  const std::string& LogInRefusal() const { return logInRefusal_; }
 
   // Folder for attachment files. A non-empty value is stored with a '/'
   // appended when it does not end in one; empty means the current folder.
@@ -218,14 +232,22 @@ class TPop3Client : public net::TLineSocket {
   // DELE n. A refusal fires OnFailure and raises; success fires OnSuccess
   // after Busy was cleared.
   void DeleteMessage(std::int32_t msg);
+  // DELE for every message of msgs, in one write when this session's CAPA
+  // answer listed PIPELINING, else one at a time; the replies are read in
+  // order. Each refusal fires OnFailure (and each success OnSuccess, once
+  // Busy is cleared). Per message, whether it is now marked for deletion
+  // (the server removes them at QUIT). Raises what a command raises, the
+  // connection dropped; returns at once, all false, while Busy is set.
+  std::vector<bool> DeleteMessages(const std::vector<std::int32_t>& msgs);
   // RETR n into MailMessage, attachments into AttachFilePath, the message
   // parsed once while it is read (ReadMessage). DELE n after it when
   // DeleteOnRead is set; a refusal raises ERefused.
   void FetchMessage(std::int32_t msg);
 
   // Sends CAPA once per session, when connected; later calls do nothing.
-  // A refusal (any reply failing the reply test) means that nothing is
-  // known. Does not test Busy. Raises what a command raises; an answer
+  // It is not sent when the answer before the log-in already listed
+  // PIPELINING, or CAPA was refused then. A refusal (any reply failing the
+  // reply test) means that nothing is known. Does not test Busy. Raises what a command raises; an answer
   // longer than kMaxCapabilityLines or kMaxCapabilityBytes fails and the
   // connection is dropped.
   void LearnCapabilities();
@@ -248,6 +270,9 @@ class TPop3Client : public net::TLineSocket {
   // on. A listing line that is no "number id" fails and drops the
   // connection.
   bool ListUniqueIds(std::map<std::int32_t, std::string>& ids);
+  // "UIDL": the whole listing as the server sent it, repeats included;
+  // empty when the server refuses the command (or while Busy is set).
+  std::vector<UniqueIdEntry> UniqueIdListing();
   // "UIDL n": message n's id; nothing when the server refuses (no such
   // message) or answers for another number.
   std::optional<std::string> UniqueId(std::int32_t msg);
@@ -308,6 +333,18 @@ class TPop3Client : public net::TLineSocket {
   [[noreturn]] void RefuseSession(const std::string& text);
   // The caps of a TOP header, read for a summary or drained unread.
   static AnswerLimits SummaryHeaderLimits();
+  // The caps of a scan or unique-id listing; entries names what is listed.
+  static AnswerLimits ListingLimits(const std::string& entries);
+  // The status line of the answer to command: the one due first when it is
+  // of the kind what (sent ahead after the log-in), else command's own,
+  // sent now.
+  std::string ReplyTo(AnswerDue::Kind what, const std::string& command);
+  // USER and PASS in one write; false when OnAuthenticationFailed asked
+  // for another round (see CheckAuthReply).
+  bool LogInPipelined(int& attempts);
+  // The status line of STAT, sent with "LIST " and "UIDL" in one write when
+  // ListOnLogIn is set and the server pipelines.
+  std::string AskStatus();
   // Raises EHeaderTooLong past those caps.
   void ReadSummaryHeader();
   // Forgets what belonged to the session: answers due, listed sizes,
@@ -347,6 +384,10 @@ class TPop3Client : public net::TLineSocket {
   std::deque<AnswerDue> answersDue_;
   ServerCapabilities capabilities_;
   bool capabilitiesAsked_ = false;
+  // What became of CAPA before the log-in on this connection (after STLS,
+  // on the encrypted one).
+  enum class CapaBeforeLogIn { NotAsked, Refused, Answered } capaBeforeLogIn_ = CapaBeforeLogIn::NotAsked;
+  std::string logInRefusal_;
   std::vector<ListEntry> listedSizes_;  // sorted by Msg once the listing is complete
   bool listingComplete_ = false;
   std::string sessionTls_;

@@ -9,19 +9,26 @@ namespace pop3 {
 
 using platform::Exception;
 
+AnswerLimits TPop3Client::ListingLimits(const std::string& entries) {
+  return {kMaxListLines, kMaxListBytes,
+          "The server listed more than " + std::to_string(kMaxListLines) + " " + entries + " or " +
+              std::to_string(kMaxListBytes) + " bytes"};
+}
+
+std::string TPop3Client::ReplyTo(AnswerDue::Kind what, const std::string& command) {
+  if (!answersDue_.empty() && answersDue_.front().What == what) return TakeDueReply(what, answersDue_.front().Msg);
+  return Command(command);
+}
+
 void TPop3Client::ListMessages() {
   if (busy_) return;
   BusyScope busy(busy_);
   CheckConnection();
   // Without +OK no listing and no "." follow: waiting for them would hang.
-  CheckReply(Command("LIST "));
+  CheckReply(ReplyTo(AnswerDue::ListAll, "LIST "));
   listedSizes_.clear();
   listingComplete_ = false;
-  AnswerReader answer(*this,
-                       {kMaxListLines, kMaxListBytes,
-                        "The server listed more than " + std::to_string(kMaxListLines) + " messages or " +
-                            std::to_string(kMaxListBytes) + " bytes"},
-                       DotStuffing::Keep);
+  AnswerReader answer(*this, ListingLimits("messages"), DotStuffing::Keep);
   answer.ReadRest([this](std::string& line) {
     if (OnList) {
       const ListEntry entry = ParseListLine(line);

@@ -48,6 +48,10 @@ std::optional<std::int32_t> TPop3Client::ListedSize(std::int32_t msg) const {
 void TPop3Client::LearnCapabilities() {
   if (capabilitiesAsked_ || !IsConnected()) return;
   capabilitiesAsked_ = true;
+  // A server without CAPA refuses it after the log-in as well; one whose
+  // answer listed PIPELINING has nothing to add that this client uses.
+  if (capaBeforeLogIn_ == CapaBeforeLogIn::Refused) return;
+  if (capaBeforeLogIn_ == CapaBeforeLogIn::Answered && capabilities_.Pipelining()) return;
   if (!ReplyPasses(Command("CAPA"))) return;
   std::vector<std::string> lines;
   AnswerReader answer(*this,
@@ -63,8 +67,28 @@ void TPop3Client::LearnCapabilities() {
 void TPop3Client::SendAhead(const std::vector<AnswerDue>& answers) {
   RefuseUnaskedData();
   std::string commands;
-  for (const AnswerDue& answer : answers)
-    commands += answer.What == AnswerDue::Top ? CommandText("TOP ", answer.Msg, " 0") : CommandText("LIST ", answer.Msg);
+  for (const AnswerDue& answer : answers) {
+    switch (answer.What) {
+      case AnswerDue::Top:
+        commands += CommandText("TOP ", answer.Msg, " 0");
+        break;
+      case AnswerDue::ListOne:
+        commands += CommandText("LIST ", answer.Msg);
+        break;
+      case AnswerDue::Dele:
+        commands += CommandText("DELE ", answer.Msg);
+        break;
+      case AnswerDue::Line:
+        commands += answer.Text + "\r\n";
+        break;
+      case AnswerDue::ListAll:
+        commands += "LIST \r\n";
+        break;
+      case AnswerDue::UidlAll:
+        commands += "UIDL\r\n";
+        break;
+    }
+  }
   try {
     Write(commands);
   } catch (...) {
@@ -93,8 +117,8 @@ std::string TPop3Client::TakeDueReply(AnswerDue::Kind what, std::int32_t msg) {
   return reply;
 }
 
-// A refused TOP has no lines after its status line; an accepted one is read
-// to its end under the same caps as a summary.
+// A refused multi-line command has no lines after its status line; an
+// accepted one is read to its end under the caps its own reader keeps.
 void TPop3Client::SettleAnswersDue() {
   if (answersDue_.empty()) return;
   try {
@@ -102,9 +126,14 @@ void TPop3Client::SettleAnswersDue() {
       const AnswerDue due = answersDue_.front();
       answersDue_.pop_front();
       const std::string reply = ReadAnswerLine();
-      if (due.What != AnswerDue::Top || !ReplyPasses(reply)) continue;
-      AnswerReader answer(*this, SummaryHeaderLimits(), DotStuffing::Keep);
-      answer.ReadRest([](std::string&) {});
+      if (!ReplyPasses(reply)) continue;
+      if (due.What == AnswerDue::Top) {
+        AnswerReader answer(*this, SummaryHeaderLimits(), DotStuffing::Keep);
+        answer.ReadRest([](std::string&) {});
+      } else if (due.What == AnswerDue::ListAll || due.What == AnswerDue::UidlAll) {
+        AnswerReader answer(*this, ListingLimits("lines"), DotStuffing::Keep);
+        answer.ReadRest([](std::string&) {});
+      }
     }
   } catch (...) {
     DropConnection();

@@ -24,6 +24,39 @@ bool IsRefusal(const std::string& reply) {
   return net::NthWord(WithoutLineEnd(reply), ' ', 1) == "-ERR";
 }
 
+namespace {
+
+// Where the code's "[" stands in the reply, or npos.
+std::size_t CodeStart(const std::string& line) {
+  const std::size_t blank = line.find(' ');
+  if (blank == std::string::npos) return std::string::npos;
+  const std::size_t text = line.find_first_not_of(' ', blank);
+  return text != std::string::npos && line[text] == '[' ? text : std::string::npos;
+}
+
+}  // namespace
+
+std::string ResponseCode(const std::string& reply) {
+  const std::string line = WithoutLineEnd(reply);
+  const std::size_t open = CodeStart(line);
+  if (open == std::string::npos) return "";
+  const std::size_t close = line.find(']', open);
+  if (close == std::string::npos || close - open > 64) return "";
+  std::string code = line.substr(open + 1, close - open - 1);
+  for (char& c : code)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return code;
+}
+
+std::string ReplyText(const std::string& reply) {
+  const std::string line = WithoutLineEnd(reply);
+  std::size_t start = line.find(' ');
+  if (start == std::string::npos) return "";
+  const std::size_t open = CodeStart(line);
+  if (open != std::string::npos && !ResponseCode(reply).empty()) start = line.find(']', open) + 1;
+  return TrimControl(line.substr(start));
+}
+
 std::string WithoutLineEnd(const std::string& line) {
   std::size_t size = line.size();
   if (size > 0 && line[size - 1] == '\n') --size;

@@ -28,6 +28,9 @@ class ERefused : public platform::Exception {
   std::string serverText_;
 };
 
+// Text of the Exception raised when the server refused the log-in.
+inline constexpr const char* kAuthenticationFailed = "Authentication failed";
+
 // Text of the ESockError raised when the server closes the connection while
 // an answer is still expected.
 inline constexpr const char* kConnectionClosedText = "Connection closed by the server";
@@ -43,6 +46,14 @@ void CheckReply(const std::string& reply);
 // line end, is exactly "-ERR" ("-ERR no such message" and a bare "-ERR" are
 // refusals; anything else counts as done).
 bool IsRefusal(const std::string& reply);
+
+// The extended response code of a reply (RFC 2449): "IN-USE" for
+// "-ERR [IN-USE] locked", upper-cased, hierarchy kept ("SYS/TEMP"); empty
+// when the text after the status word does not start with "[code]".
+std::string ResponseCode(const std::string& reply);
+// The reply's text without its status word, its response code and its line
+// end.
+std::string ReplyText(const std::string& reply);
 
 // line without its CR LF (or lone LF) at the end.
 std::string WithoutLineEnd(const std::string& line);

@@ -63,6 +63,7 @@ void TPop3Client::SecureBeforeGreeting() {
 // CAPA's answer as lines; false when the server refused the command.
 bool TPop3Client::RequestCapabilities() {
   capabilityLines_.clear();
+  capaBeforeLogIn_ = CapaBeforeLogIn::Refused;
   if (!ReplyPasses(Command("CAPA"))) return false;
   std::vector<std::string> lines;
   AnswerReader answer(*this,
@@ -71,6 +72,7 @@ bool TPop3Client::RequestCapabilities() {
                        DotStuffing::Remove);
   answer.ReadRest([&lines](std::string& line) { lines.push_back(std::move(line)); });
   capabilityLines_ = std::move(lines);
+  capaBeforeLogIn_ = CapaBeforeLogIn::Answered;
   return true;
 }
 
@@ -86,6 +88,7 @@ void TPop3Client::SecureAfterGreeting() {
                     "\nNothing more was sent. Choose another connection security, or port 995 for TLS.");
     }
     capabilityLines_.clear();  // what the server said before TLS counts no more
+    capaBeforeLogIn_ = CapaBeforeLogIn::NotAsked;
     StartTlsSession();
     return;
   }
@@ -147,6 +150,17 @@ void TPop3Client::LogInWithToken() {
     detail = Base64Decode(WithoutLineEnd(reply).substr(1));
     reply = Command("");  // ends the exchange; the server answers -ERR
     if (!ReplyPasses(reply) && !WithoutLineEnd(reply).empty()) detail += "\n" + WithoutLineEnd(reply);
+  }
+  // A reason the server names (the mailbox in use, a problem of its own)
+  // is no verdict on the token: it is told as the refusal of a log-in.
+  const std::string code = ResponseCode(reply);
+  if (!code.empty() && code != "AUTH") {
+    logInRefusal_ = reply;
+    if (OnAuthenticationFailed) {
+      bool handled = false;
+      OnAuthenticationFailed(handled);
+    }
+    throw platform::Exception(kAuthenticationFailed);
   }
   RefuseSession(Host + " refused the access token:\n" + detail);
 }

@@ -39,6 +39,15 @@ bool TPop3Client::ListUniqueIds(std::map<std::int32_t, std::string>& ids) {
   return true;
 }
 
+std::vector<UniqueIdEntry> TPop3Client::UniqueIdListing() {
+  std::vector<UniqueIdEntry> entries;
+  if (busy_) return entries;
+  BusyScope busy(busy_);
+  CheckConnection();
+  ReadUniqueIdListing(entries);
+  return entries;
+}
+
 std::optional<std::string> TPop3Client::UniqueId(std::int32_t msg) {
   if (busy_) return std::nullopt;
   BusyScope busy(busy_);
@@ -66,12 +75,8 @@ std::optional<std::int32_t> TPop3Client::LocateMessage(std::int32_t msg, const s
 
 // Without +OK no listing and no "." follow.
 bool TPop3Client::ReadUniqueIdListing(std::vector<UniqueIdEntry>& entries) {
-  if (!ReplyPasses(Command("UIDL"))) return false;
-  AnswerReader answer(*this,
-                       {kMaxListLines, kMaxListBytes,
-                        "The server listed more than " + std::to_string(kMaxListLines) + " unique ids or " +
-                            std::to_string(kMaxListBytes) + " bytes"},
-                       DotStuffing::Keep);
+  if (!ReplyPasses(ReplyTo(AnswerDue::UidlAll, "UIDL"))) return false;
+  AnswerReader answer(*this, ListingLimits("unique ids"), DotStuffing::Keep);
   answer.ReadRest([&entries](std::string& line) { entries.push_back(ParseUniqueIdLine(line)); });
   return true;
 }

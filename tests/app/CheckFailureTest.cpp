@@ -92,6 +92,107 @@ TEST_F(CheckFailure, ClosingWhileWaitingCancelsTheWaitThenCloses) {
   EXPECT_FALSE(server_.ReceivedLine("QUIT"));
 }
 
+// A log-in refused with a response code: the server's reason and its own
+// words in the box; the design's box for [AUTH] or no code. A reason that
+// passes by itself leaves the automatic check running, and an automatic
+// check tells it on the status line instead of a box.
+struct Refusal {
+  const char* Name;
+  const char* Reply;
+  const char* Box;         // the box of a manual check
+  const char* Note;        // the status line after an automatic check; empty: a box, and the check stops
+};
+
+const Refusal kRefusals[] = {
+    {"Auth", "-ERR [AUTH] Invalid credentials", "User Name / Password INVALID !", ""},
+    {"NoCode", "-ERR no", "User Name / Password INVALID !", ""},
+    {"InUse", "-ERR [IN-USE] Mailbox is locked by another session",
+     "The mailbox is in use by another session (another program or device is reading it). Your password was not "
+     "refused. Try again shortly.\n\nThe server said: Mailbox is locked by another session",
+     "Not checked: mailbox in use"},
+    {"LoginDelay", "-ERR [LOGIN-DELAY] Wait 900 seconds",
+     "The server allows a log-in only every so often, and the last one was too recent. Your password was not "
+     "refused. Try again later.\n\nThe server said: Wait 900 seconds",
+     "Not checked: log-in too soon after the last"},
+    {"SysTemp", "-ERR [sys/temp/disk] Try again later",
+     "The server has a passing problem and could not log you in. Your password was not refused. Try again "
+     "later.\n\nThe server said: Try again later",
+     "Not checked: server problem"},
+    {"SysPerm", "-ERR [SYS/PERM] Account disabled",
+     "The server has a problem that will not pass by itself and could not log you in. Your password was not "
+     "refused; your provider may have to mend it.\n\nThe server said: Account disabled",
+     ""},
+};
+
+class RefusedLogIn : public CheckFailure, public ::testing::WithParamInterface<Refusal> {
+ protected:
+  void AddRefusal() {
+    server_.AddConversation(std::string("S: +OK ready\nC: CAPA\nS: -ERR\nC: USER ann\nS: +OK\nC: PASS secret\nS: ") +
+                            GetParam().Reply + "\nC: QUIT\nS: +OK\n");
+  }
+};
+
+TEST_P(RefusedLogIn, SaysWhyAndStopsTheAutomaticCheckOnlyForGood) {
+  const Refusal& refusal = GetParam();
+  const bool passes = *refusal.Note != '\0';
+  EnterAccount(ScriptedServerText(), "ann", "secret");
+  Form().CheckBox2->SetChecked(true);
+  AddRefusal();
+
+  ClickCheck();
+
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(refusal.Box));
+  EXPECT_EQ(Form().CheckBox2->Checked(), passes);
+  EXPECT_TRUE(WindowRestored());
+
+  platform::dialog_script::Reset();
+  Form().CheckBox2->SetChecked(true);
+  AddRefusal();
+
+  Form().Timer1Timer();
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), ::testing::IsEmpty());
+  if (passes) {
+    EXPECT_TRUE(Boxes().empty());
+    EXPECT_TRUE(Form().CheckBox2->Checked());
+    EXPECT_EQ(Form().Label5->Text(), refusal.Note);
+    EXPECT_THAT(Form().Label5->Hint(), ::testing::HasSubstr(std::string("The server said: ")));
+  } else {
+    EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(refusal.Box));
+    EXPECT_FALSE(Form().CheckBox2->Checked());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes, RefusedLogIn, ::testing::ValuesIn(kRefusals),
+                         [](const ::testing::TestParamInfo<Refusal>& info) { return std::string(info.param.Name); });
+
+// A server whose CAPA names LOGIN-DELAY is checked automatically no more
+// often than it allows, and the "Auto-Check" hint says why; a later answer
+// without it brings the interval set back.
+TEST_F(CheckFailure, LogInDelayOfTheServerWidensTheAutomaticInterval) {
+  const std::string quietSession = "C: USER ann\nS: +OK\nC: PASS secret\nS: +OK\nC: STAT\nS: +OK 0 0\nC: QUIT\nS: +OK\n";
+  EnterAccount(ScriptedServerText(), "ann", "secret");
+  Form().IntervalMinutes = 5;
+  server_.AddConversation("S: +OK ready\nC: CAPA\nS: +OK\nS: USER\nS: LOGIN-DELAY 900\nS: .\n" + quietSession);
+
+  ClickCheck();
+
+  EXPECT_EQ(Form().Timer1->Interval(), 15u * 60000u);
+  EXPECT_EQ(Form().CheckBox2->Hint(),
+            "Auto-Check Every 5 Minute(s) - the server allows a log-in only every 15 minute(s), so it checks every 15");
+
+  platform::dialog_script::Reset();
+  server_.AddConversation("S: +OK ready\nC: CAPA\nS: +OK\nS: USER\nS: .\n" + quietSession);
+
+  ClickCheck();
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), ::testing::IsEmpty());
+  EXPECT_EQ(Form().Timer1->Interval(), 5u * 60000u);
+  EXPECT_EQ(Form().CheckBox2->Hint(), "Auto-Check Every 5 Minute(s)");
+}
+
 }  // namespace
 
 }  // namespace apptest

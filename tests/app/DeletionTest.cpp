@@ -19,16 +19,26 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using testsupport::ScriptedPop3Server;
 
-std::string ChangedBoxText(int count) {
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+// The boxes start with a sentence and name the rows they are about below
+// it, one per line, as the list showed them: "sender: subject (size bytes)".
+std::string ChangedSentence(int count) {
   return std::to_string(count) +
          " ticked message(s) were not deleted because the mailbox changed since the last check. "
-         "Check again and tick them anew.";
+         "Check again and tick them anew.\n";
 }
 
-std::string NotDeletedBoxText(int count) {
+std::string NotReachedSentence(int count) {
   return std::to_string(count) +
-         " ticked message(s) were not deleted: the server could not be reached, refused the log-in or "
-         "refused to delete them. They are still on the server; check again.";
+         " ticked message(s) were not deleted: the server could not be reached or refused the log-in. "
+         "They are still on the server; check again.\n";
+}
+
+::testing::Matcher<std::string> ChangedBox(int count, const std::string& row) {
+  return AllOf(StartsWith(ChangedSentence(count)), HasSubstr("\n" + row + " ("));
 }
 
 // Deletion against the test Dovecot: what stays on the server is what the
@@ -51,7 +61,7 @@ class Deletion : public DovecotFormTest {
   }
 };
 
-TEST_F(Deletion, DeletesTickedRowsFromTheTopOneSessionEach) {
+TEST_F(Deletion, DeletesEveryTickedRowInOneSession) {
   for (int n = 1; n <= 3; ++n) AddNumberedMessage(n);
   EnterMailboxAccount();
   auto server = testsupport::Pop3TestServer::FromEnvironment();
@@ -77,20 +87,19 @@ TEST_F(Deletion, DeletesTickedRowsFromTheTopOneSessionEach) {
   EXPECT_EQ(Form().CheckButton->Hint(), "");
   EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
   EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
-  ASSERT_EQ(sendersAtSessionEnd.size(), 2u);
-  for (const auto& senders : sendersAtSessionEnd) EXPECT_THAT(senders, ElementsAre("Sender 3", "Sender 2", "Sender 1"));
+  ASSERT_EQ(sendersAtSessionEnd.size(), 1u);
+  EXPECT_THAT(sendersAtSessionEnd[0], ElementsAre("Sender 3", "Sender 2", "Sender 1"));
 
-  // Two sessions, each signed off with QUIT: the first deleted one of three
-  // messages, the second one of the two left. The server's process logs the
-  // second sign-off once it has removed the message: only then count.
-  ASSERT_TRUE(Mail().WaitForLog(logStart, "del=1/2"));
+  // One session, signed off with QUIT, deleted two of the three messages.
+  // The server's process logs the sign-off once it has removed them: only
+  // then count.
+  ASSERT_TRUE(Mail().WaitForLog(logStart, "del=2/3"));
   EXPECT_EQ(Mail().Count(), 1);
   std::vector<std::string> logouts;
   for (const std::string& line : Mail().LogLinesSince(logStart))
     if (line.find("Logged out") != std::string::npos) logouts.push_back(line.substr(line.find("del=")));
-  ASSERT_EQ(logouts.size(), 2u);
-  EXPECT_EQ(logouts[0].substr(0, 9), "del=1/3, ");
-  EXPECT_EQ(logouts[1].substr(0, 9), "del=1/2, ");
+  ASSERT_EQ(logouts.size(), 1u);
+  EXPECT_EQ(logouts[0].substr(0, 9), "del=2/3, ");
 
   Form().Mailbox().Client().OnDisconnect = nullptr;
   ClickCheck();
@@ -128,7 +137,7 @@ TEST_F(Deletion, RepeatedUniqueIdNeverDeletesAnUntickedMessage) {
 
     ClickCheck();
     if (secondDeleted) {
-      EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1)));
+      EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBox(1, "Sender 3: Subject 3")));
       EXPECT_THAT(Column(1), ElementsAre("Sender 3", "Sender 1"));
     } else {
       EXPECT_THAT(BoxTexts(BoxKind::Information), IsEmpty());
@@ -149,10 +158,12 @@ TEST_F(Deletion, WrongPasswordDeletesNothingAndEmptiesList) {
 
   ClickDelete();
 
-  // One refusal box per session, then what was not deleted: the list is
-  // emptied all the same.
-  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("User Name / Password INVALID !",
-                                                          "User Name / Password INVALID !", NotDeletedBoxText(2)));
+  // One session, so one refusal box, then what was not deleted, by name:
+  // the list is emptied all the same.
+  EXPECT_THAT(BoxTexts(BoxKind::Information),
+              ElementsAre("User Name / Password INVALID !",
+                          AllOf(StartsWith(NotReachedSentence(2)), HasSubstr("\nSender 3: Subject 3 ("),
+                                HasSubstr("\nSender 2: Subject 2 ("))));
   EXPECT_EQ(Mail().Count(), 3);
   EXPECT_TRUE(ListEmptied());
   EXPECT_FALSE(Form().CheckBox2->Checked());
@@ -173,7 +184,7 @@ TEST_F(Deletion, MessageOfSameSizeNowUnderTheNumberIsKept) {
 
   ClickDelete();
 
-  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1)));
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBox(1, "Sender 2: Subject 2")));
   EXPECT_TRUE(ListEmptied());
   EXPECT_TRUE(WindowRestored());
   ClickCheck();
@@ -217,7 +228,7 @@ TEST_F(Deletion, DecodedRowIsDeletedAndChangedOneKept) {
 
     ClickDelete();
 
-    EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1))) << changed;
+    EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(StartsWith(ChangedSentence(1)))) << changed;
     EXPECT_EQ(Mail().Count(), 1) << changed;
     platform::dialog_script::Reset();
   }
@@ -237,8 +248,10 @@ TEST_F(Deletion, WithoutSummariesSizeAndCountGuardTheNumbers) {
 
   ClickDelete();
 
-  // Number 3 is gone; number 2 is now message 3, of another size.
-  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(2)));
+  // Number 3 is gone; number 2 is now message 3, of another size. Rows
+  // without a summary are named by what they show: their size.
+  EXPECT_THAT(BoxTexts(BoxKind::Information),
+              ElementsAre(AllOf(StartsWith(ChangedSentence(2)), HasSubstr("\n(unknown sender): (no subject) ("))));
   EXPECT_EQ(Mail().Count(), 2);
 }
 
@@ -351,29 +364,32 @@ class DeletionScripted : public FormTest {
   ScriptedPop3Server server_;
 };
 
-TEST_F(DeletionScripted, SessionPerTickedMessageHighestNumberFirst) {
+// Every ticked row is compared with its message, then every DELE goes
+// out, then QUIT commits them: one log-in, whatever the number of rows.
+TEST_F(DeletionScripted, OneSessionComparesEveryRowThenDeletes) {
   CheckScripted(3);
   Tick(0);
   Tick(2);
-  server_.AddConversation(LogIn(3, 600) + Summary(3, 300) + "C: DELE 3\nS: +OK deleted\nC: QUIT\nS: +OK bye\n");
-  server_.AddConversation(LogIn(2, 300) + Summary(1, 100) + "C: DELE 1\nS: +OK deleted\nC: QUIT\nS: +OK bye\n");
+  server_.AddConversation(LogIn(3, 600) + Summary(3, 300) + Summary(1, 100) +
+                          "C: DELE 3\nS: +OK deleted\nC: DELE 1\nS: +OK deleted\nC: QUIT\nS: +OK bye\n");
 
   access::Click(*Form().DeleteButton);
 
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_THAT(server_.Failures(), IsEmpty());
-  EXPECT_EQ(server_.ConnectionsServed(), 3);
-  EXPECT_THAT(CommandsAfterCheck(), ElementsAre("STAT", "TOP 3 0", "LIST 3", "DELE 3", "QUIT", "STAT", "TOP 1 0",
-                                                "LIST 1", "DELE 1", "QUIT"));
+  EXPECT_EQ(server_.ConnectionsServed(), 2);
+  EXPECT_THAT(CommandsAfterCheck(),
+              ElementsAre("STAT", "TOP 3 0", "LIST 3", "TOP 1 0", "LIST 1", "DELE 3", "DELE 1", "QUIT"));
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(Form().ListTotal, 3);
   EXPECT_TRUE(WindowRestored());
 }
 
-// With unique ids from the check, the deletion asks for the id under the
-// row's number, finds the message under its new number when it moved, and
-// leaves it alone when it is gone; no summary is fetched to compare.
-TEST_F(DeletionScripted, UniqueIdsFindMovedMessagesAndSkipGoneOnes) {
+// A server that lists PIPELINING before the log-in gets USER and PASS in
+// one write and every DELE in another: the script answers none of them
+// before it has them all, so a client that waited would stall. The rows
+// are found by their ids in one listing: one moved, one gone.
+TEST_F(DeletionScripted, PipelinedIdsAndDeletionsMovedAndGoneRows) {
   server_.AddConversation(LogIn(3, 600) + "C: LIST \nS: +OK\nS: 1 100\nS: 2 100\nS: 3 100\nS: .\n" +
                           "C: UIDL\nS: +OK\nS: 1 id-one\nS: 2 id-two\nS: 3 id-three\nS: .\nC: QUIT\nS: +OK bye\n");
   EnterAccount(ScriptedServerText(), "ann", "secret");
@@ -383,20 +399,106 @@ TEST_F(DeletionScripted, UniqueIdsFindMovedMessagesAndSkipGoneOnes) {
   Tick(0);
   Tick(1);
   Tick(2);
-  server_.AddConversation(LogIn(2, 200) + "C: UIDL 3\nS: -ERR no such message\n" +
-                          "C: UIDL\nS: +OK\nS: 1 id-two\nS: 2 id-three\nS: .\nC: DELE 2\nS: +OK\nC: QUIT\nS: +OK\n");
-  server_.AddConversation(LogIn(1, 100) + "C: UIDL 2\nS: -ERR no such message\n" +
-                          "C: UIDL\nS: +OK\nS: 1 id-two\nS: .\nC: DELE 1\nS: +OK\nC: QUIT\nS: +OK\n");
-  server_.AddConversation(LogIn(0, 0) + "C: UIDL 1\nS: -ERR no such message\nC: UIDL\nS: +OK\nS: .\n" +
-                          "C: QUIT\nS: +OK\n");
+  server_.AddConversation(
+      "S: +OK ready\nC: CAPA\nS: +OK\nS: PIPELINING\nS: UIDL\nS: .\n"
+      "C: USER ann\nC: PASS secret\nS: +OK\nS: +OK logged in\nC: STAT\nS: +OK 2 200\n"
+      "C: UIDL\nS: +OK\nS: 1 id-two\nS: 2 id-three\nS: .\n"
+      "C: DELE 2\nC: DELE 1\nS: +OK\nS: +OK\nC: QUIT\nS: +OK\n");
 
   access::Click(*Form().DeleteButton);
 
   EXPECT_TRUE(server_.WaitUntilDone());
   EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_EQ(server_.ConnectionsServed(), 2);
   EXPECT_EQ(server_.CountReceived("TOP"), 0);
-  EXPECT_EQ(server_.CountReceived("DELE"), 2);
-  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1)));
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedSentence(1) + "\n(unknown sender): (no subject) (100 bytes)"));
+  EXPECT_TRUE(WindowRestored());
+}
+
+// A refused DELE keeps that row's message and names it; the other ticked
+// messages are deleted all the same.
+TEST_F(DeletionScripted, RefusedDeleteNamesItsRowAndTheOthersGo) {
+  CheckScripted(2);
+  Tick(0);
+  Tick(1);
+  access::Click(*Form().CheckBox2);
+  server_.AddConversation(LogIn(2, 300) + Summary(2, 200) + Summary(1, 100) +
+                          "C: DELE 2\nS: -ERR locked\nC: DELE 1\nS: +OK deleted\nC: QUIT\nS: +OK bye\n");
+
+  access::Click(*Form().DeleteButton);
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
+  EXPECT_FALSE(Form().CheckBox2->Checked());
+  EXPECT_EQ(Form().ListTotal, 0);
+  EXPECT_THAT(BoxTexts(BoxKind::Information),
+              ElementsAre("The server refused to delete 1 ticked message(s). They are still on the server.\n\n"
+                          "(unknown sender): (no subject) (200 bytes)"));
+  EXPECT_TRUE(WindowRestored());
+}
+
+TEST_F(DeletionScripted, RefusedSummaryLeavesMessageAndIsCounted) {
+  CheckScripted(1);
+  Tick(0);
+  server_.AddConversation(LogIn(1, 100) + "C: TOP 1 0\nS: -ERR no such message\nC: QUIT\nS: +OK bye\n");
+
+  access::Click(*Form().DeleteButton);
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_EQ(server_.CountReceived("DELE"), 0);
+  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(StartsWith(ChangedSentence(1))));
+  EXPECT_TRUE(WindowRestored());
+}
+
+// POP3 removes nothing before QUIT is answered: a connection lost before
+// that, while the rows are compared or after every DELE was answered,
+// deleted nothing, and the box says that every ticked message is still
+// there. Nothing is tried again: a second session could delete twice.
+TEST_F(DeletionScripted, ConnectionLostBeforeQuitsAnswerDeletedNothing) {
+  const std::string lostWhileComparing = "C: TOP 2 0\nCLOSE\n";
+  const std::string lostAtQuit = Summary(2, 200) + Summary(1, 100) + "C: DELE 2\nS: +OK\nC: DELE 1\nS: +OK\nC: QUIT\nCLOSE\n";
+  int sessions = 0;
+  for (const std::string& rest : {lostWhileComparing, lostAtQuit}) {
+    platform::dialog_script::Reset();
+    CheckScripted(2);
+    Tick(0);
+    Tick(1);
+    server_.AddConversation(LogIn(2, 300) + rest);
+
+    access::Click(*Form().DeleteButton);
+
+    EXPECT_TRUE(server_.WaitUntilDone());
+    EXPECT_THAT(server_.Failures(), IsEmpty());
+    sessions += 2;  // the check's and the deletion's
+    EXPECT_EQ(server_.ConnectionsServed(), sessions) << "nothing is tried again";
+    EXPECT_THAT(BoxTexts(BoxKind::Information),
+                ElementsAre(StartsWith("The connection to the server broke before it confirmed the deletion "
+                                       "(connection lost), so nothing was deleted: all 2 ticked message(s) are "
+                                       "still on the server. Check again.\n")));
+    EXPECT_TRUE(WindowRestored());
+    EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
+  }
+}
+
+// "-ERR" to QUIT: the server says it could not remove every message marked.
+// Which ones is not known, so the box says they may still be there.
+TEST_F(DeletionScripted, RefusedQuitLeavesTheDeletionInDoubt) {
+  CheckScripted(1);
+  Tick(0);
+  server_.AddConversation(LogIn(1, 100) + Summary(1, 100) +
+                          "C: DELE 1\nS: +OK\nC: QUIT\nS: -ERR some deleted messages not removed\n");
+
+  access::Click(*Form().DeleteButton);
+
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+  EXPECT_THAT(BoxTexts(BoxKind::Information),
+              ElementsAre("The server did not confirm the deletion (some deleted messages not removed): some of "
+                          "these 1 ticked message(s) may still be on the server. Check again.\n\n"
+                          "(unknown sender): (no subject) (100 bytes)"));
+  EXPECT_THAT(BoxTexts(BoxKind::Error), IsEmpty());
   EXPECT_TRUE(WindowRestored());
 }
 
@@ -415,60 +517,6 @@ TEST_F(DeletionScripted, NothingTickedOpensNoSession) {
   EXPECT_EQ(Form().CheckButton->Hint(), "");
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(WindowRestored());
-}
-
-TEST_F(DeletionScripted, RefusedDeleteStopsAutoCheckAndGoesOn) {
-  CheckScripted(2);
-  Tick(0);
-  Tick(1);
-  access::Click(*Form().CheckBox2);
-  server_.AddConversation(LogIn(2, 300) + Summary(2, 200) + "C: DELE 2\nS: -ERR locked\nC: QUIT\nS: +OK bye\n");
-  server_.AddConversation(LogIn(2, 300) + Summary(1, 100) + "C: DELE 1\nS: +OK deleted\nC: QUIT\nS: +OK bye\n");
-
-  access::Click(*Form().DeleteButton);
-
-  EXPECT_TRUE(server_.WaitUntilDone());
-  EXPECT_THAT(server_.Failures(), IsEmpty());
-  EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
-  EXPECT_FALSE(Form().CheckBox2->Checked());
-  EXPECT_EQ(Form().ListTotal, 0);
-  // The list is emptied, so the refused message is reported.
-  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(NotDeletedBoxText(1)));
-  EXPECT_TRUE(WindowRestored());
-}
-
-TEST_F(DeletionScripted, RefusedSummaryLeavesMessageAndIsCounted) {
-  CheckScripted(1);
-  Tick(0);
-  server_.AddConversation(LogIn(1, 100) + "C: TOP 1 0\nS: -ERR no such message\nC: QUIT\nS: +OK bye\n");
-
-  access::Click(*Form().DeleteButton);
-
-  EXPECT_TRUE(server_.WaitUntilDone());
-  EXPECT_THAT(server_.Failures(), IsEmpty());
-  EXPECT_EQ(server_.CountReceived("DELE"), 0);
-  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(ChangedBoxText(1)));
-  EXPECT_TRUE(WindowRestored());
-}
-
-// A server gone mid-session is a failure, not a changed mailbox: nothing is
-// counted, and the next ticked message gets its session.
-TEST_F(DeletionScripted, LostConnectionIsNoMailboxChange) {
-  CheckScripted(2);
-  Tick(0);
-  Tick(1);
-  server_.AddConversation(LogIn(2, 300) + "C: TOP 2 0\nCLOSE\n");
-  server_.AddConversation(LogIn(2, 300) + Summary(1, 100) + "C: DELE 1\nS: +OK deleted\nC: QUIT\nS: +OK bye\n");
-
-  access::Click(*Form().DeleteButton);
-
-  EXPECT_TRUE(server_.WaitUntilDone());
-  EXPECT_THAT(server_.Failures(), IsEmpty());
-  EXPECT_EQ(server_.CountReceived("DELE"), 1);
-  EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
-  EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre(NotDeletedBoxText(1)));
-  EXPECT_TRUE(WindowRestored());
-  EXPECT_FALSE(Form().Mailbox().Client().IsConnected());
 }
 
 TEST_F(DeletionScripted, ClosingTheWindowStopsTheDeletion) {

@@ -145,7 +145,7 @@ std::string FaultyReply(const Exchange& exchange, Fault fault) {
   return {};
 }
 
-enum class Afterwards { SignOff, GoOn, GoOnOneAtATime, Nothing };
+enum class Afterwards { SignOff, GoOn, GoOnOneAtATime, GoOnWithoutCapa, Nothing };
 
 Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
   switch (fault) {
@@ -154,7 +154,7 @@ Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
       if (exchange.Name == "Quit") return Afterwards::Nothing;
       if (exchange.RefusalMeansNoPipelining) return Afterwards::GoOnOneAtATime;
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
-      if (exchange.RefusalMeansAbsent) return Afterwards::GoOn;
+      if (exchange.RefusalMeansAbsent) return Afterwards::GoOnWithoutCapa;
       if (exchange.RefusalGoesOn) return Afterwards::GoOn;
       return Afterwards::SignOff;
     case Fault::GarbageInAnswer:
@@ -190,6 +190,11 @@ std::size_t RunEnd(const Session& session, std::size_t first) {
   std::size_t end = first + 1;
   while (end < session.size() && session[end].SentWithPrevious) ++end;
   return end;
+}
+
+Session WithoutCapa(Session session) {
+  std::erase_if(session, [](const Exchange& exchange) { return exchange.ClientLine == "CAPA"; });
+  return session;
 }
 
 // The session as a server that does not pipeline sees it: no command goes
@@ -309,6 +314,8 @@ std::string FaultedScript(const Session& session, const std::string& step, Fault
           return script + repliesAskedFor + GoodScript(rest);
         case Afterwards::GoOnOneAtATime:
           return script + repliesAskedFor + GoodScript(OneAtATime(rest));
+        case Afterwards::GoOnWithoutCapa:
+          return script + repliesAskedFor + GoodScript(OneAtATime(WithoutCapa(rest)));
         case Afterwards::Nothing:
           return script;
       }
@@ -364,7 +371,10 @@ bool Applies(Fault fault, const Exchange& exchange) {
 
 bool ClientGoesOn(const Session& session, const std::string& step, Fault fault) {
   for (const Exchange& exchange : session) {
-    if (exchange.Name == step) return ClientAfter(exchange, fault) == Afterwards::GoOn;
+    if (exchange.Name == step) {
+      const Afterwards after = ClientAfter(exchange, fault);
+      return after == Afterwards::GoOn || after == Afterwards::GoOnWithoutCapa;
+    }
   }
   throw std::invalid_argument("the session has no step " + step);
 }

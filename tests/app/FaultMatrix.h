@@ -51,7 +51,8 @@ struct Exchange {
   // one command at a time.
   bool RefusalMeansNoPipelining = false;
   // A refusal (or a reply that is no "+OK") only says the server lacks the
-  // command: the client goes on without it (CAPA).
+  // command: the client goes on without it, and does not ask it again later
+  // in the session (CAPA before the log-in), so nothing is pipelined.
   bool RefusalMeansAbsent = false;
   // Any reply but "+OK" means the server lacks the command, and the session
   // goes on without it (UIDL).

@@ -170,10 +170,8 @@ TEST_F(MailboxCheckFault, SummaryThatCostsTheConnectionLeavesTheOtherRowsFilled)
 // the unasked answer, so the first row's summary is never handed out, the
 // session ends without another command, and the outcome says why.
 TEST_F(MailboxCheckFault, UnaskedAnswersNeverFillARow) {
-  const std::string capa = "C: CAPA\nS: +OK\nS: PIPELINING\nS: .\n";
   const std::string unasked = "S: +OK\nS: Subject: UNASKED\nS:\nS: .\n";
-  std::string script = LogIn("2 300");
-  script += "C: LIST \nS: +OK\nS: 1 100\nS: 2 200\nS: .\nC: UIDL\nS: -ERR not supported\n" + capa;
+  std::string script = testsupport::sessions::PipeliningCheckStart(2);
   script += "C: TOP 2 0\nC: LIST 2\nC: TOP 1 0\nC: LIST 1\n";
   script += "S: +OK\nS: Subject: Two\nS:\nS: .\n" + unasked + "S: +OK 2 200\n";
   script += "S: +OK\nS: Subject: One\nS:\nS: .\n" + unasked + "S: +OK 1 100\n";

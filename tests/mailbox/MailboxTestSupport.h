@@ -25,13 +25,17 @@ class RecordedEvents : public mailbox::MailboxEvents {
   int hostsNotFound = 0;
   int connectionFailures = 0;
   int logIns = 0;
+  std::vector<mailbox::LogInRefusal> refusals;
   int attachmentsSaved = 0;
   // Asked between the rows of a manual check; nothing: never stop.
   std::function<bool()> stop;
   bool closing = false;
 
   void StatusChanged(const std::string& text) override { statuses.push_back(text); }
-  void LogInRefused(const std::string&) override { ++logInRefusals; }
+  void LogInRefused(const mailbox::LogInRefusal& refusal) override {
+    ++logInRefusals;
+    refusals.push_back(refusal);
+  }
   void HostNotFound() override { ++hostsNotFound; }
   void ConnectionFailed() override { ++connectionFailures; }
   void LoggedIn(const std::string&, const std::string&, bool) override { ++logIns; }

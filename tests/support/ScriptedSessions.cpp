@@ -12,8 +12,17 @@ std::string Quit() { return "C: QUIT\nS: +OK bye\n"; }
 std::string Listing(int count) {
   std::string script = "C: LIST \nS: +OK\n";
   for (int msg = 1; msg <= count; ++msg) script += "S: " + std::to_string(msg) + " " + std::to_string(msg * 100) + "\n";
-  script += "S: .\nC: UIDL\nS: -ERR not supported\n";
-  return count >= 2 ? script + "C: CAPA\nS: -ERR\n" : script;
+  return script + "S: .\nC: UIDL\nS: -ERR not supported\n";
+}
+
+std::string PipeliningCheckStart(int count) {
+  std::string script = std::string("S: +OK ready\nC: CAPA\nS: +OK\nS: PIPELINING\nS: .\nC: USER ") + kUser +
+                       "\nC: PASS " + kPassword + "\nS: +OK\nS: +OK logged in\nC: STAT\nC: LIST \nC: UIDL\n";
+  int total = 0;
+  for (int msg = 1; msg <= count; ++msg) total += msg * 100;
+  script += "S: +OK " + std::to_string(count) + " " + std::to_string(total) + "\nS: +OK\n";
+  for (int msg = 1; msg <= count; ++msg) script += "S: " + std::to_string(msg) + " " + std::to_string(msg * 100) + "\n";
+  return script + "S: .\nS: -ERR not supported\n";
 }
 
 std::string WalkSummary(int msg, const std::vector<std::string>& headerLines) {

@@ -20,9 +20,14 @@ std::string LogIn(const std::string& stat);
 std::string Quit();
 
 // A check's LIST answering messages 1..count, message n of n * 100 octets;
-// then UIDL, which this server lacks, and, before a walk over two or more
-// summaries, CAPA, which it refuses too (no pipelining).
+// then UIDL, which this server lacks. (CAPA, refused before the log-in, is
+// not asked again.)
 std::string Listing(int count);
+
+// A check's start with a server whose CAPA lists PIPELINING: USER and PASS
+// in one write, then STAT, LIST and UIDL in another, answered as LogIn and
+// Listing answer them.
+std::string PipeliningCheckStart(int count);
 
 // A summary in a check's walk: its size is known from the listing.
 std::string WalkSummary(int msg, const std::vector<std::string>& headerLines);

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+#include "mailbox/FailureNote.h"
+#include "mailbox/LogInRefusal.h"
+
+namespace app {
+
+// The box for a log-in the server refused for a reason of its own (not the
+// credentials): what it means, then the server's own words.
+std::string RefusalBoxText(const mailbox::LogInRefusal& refusal);
+
+// The status line's note for such a refusal during an automatic check,
+// which goes on and raises no box.
+mailbox::FailureNote RefusalNote(const mailbox::LogInRefusal& refusal);
+
+}  // namespace app
