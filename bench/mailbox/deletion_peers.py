@@ -4,7 +4,7 @@ from its first connection to the server's answer to QUIT.
 Usage: deletion_peers.py PEER HOST PORT USER PASSWORD N
   poplib  Python's poplib, one session: USER, PASS, DELE 1..N, QUIT
   curl    one curl process per message, as a user would script it
-          (curl -X 'DELE n'): N log-ins
+          (curl -X 'DELE 1', N times): N log-ins
   raw     the floor: one socket, USER and PASS in one write, every DELE in
           another, QUIT; replies counted, not parsed
 Prints one line: "deleted N in S s"."""
@@ -26,8 +26,10 @@ def poplib_peer(host, port, user, password, n):
 
 def curl_peer(host, port, user, password, n):
     url = "pop3://%s:%d/" % (host, port)
-    for msg in range(1, n + 1):
-        subprocess.run(["curl", "-s", "-u", "%s:%s" % (user, password), url, "-X", "DELE %d" % msg, "-I"],
+    # Each session commits its deletion at QUIT and the next one numbers
+    # the messages afresh: the first N go as message 1, N times.
+    for _ in range(n):
+        subprocess.run(["curl", "-s", "-u", "%s:%s" % (user, password), url, "-X", "DELE 1", "-I"],
                        check=True, stdout=subprocess.DEVNULL)
 
 

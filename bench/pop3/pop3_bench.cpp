@@ -24,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,8 @@ int Session(pop3::TPop3Client& client) {
   std::vector<std::int32_t> numbers;
   client.OnList = [&](std::int32_t msg, std::int32_t) { numbers.push_back(msg); };
   client.ListMessages();
+  std::map<std::int32_t, std::string> ids;
+  client.ListUniqueIds(ids);
   int subjects = 0;
   if (mode != Mode::Single) {
     pop3::SummaryPipeline::Limits limits;
@@ -122,6 +125,10 @@ int main(int argc, char** argv) {
   client.Port = std::atoi(argv[2]);
   client.UserID = argv[3];
   client.Password = argv[4];
+  // As the window's check talks: CAPA before the log-in, then (where the
+  // server pipelines) USER with PASS, and STAT with LIST and UIDL.
+  client.Security = pop3::SecurityMode::Auto;
+  client.ListOnLogIn = true;
   for (int i = 6; i < argc; ++i) {
     const std::string arg = argv[i];
     if (arg == "decode") {
