@@ -6,6 +6,12 @@ namespace mailbox {
 
 using std::chrono::milliseconds;
 
+WatchVerdict JudgeForWatch(const CheckOutcome& outcome) {
+  if (outcome.Session == LogIn::Done) return WatchVerdict::Reached;
+  if (outcome.Session == LogIn::Failed && outcome.Unreached) return WatchVerdict::Unreached;
+  return WatchVerdict::Stop;
+}
+
 void CheckSchedule::Started() {
   lastStart_ = clock_.Monotonic();
   lastStartWall_ = clock_.Wall();
@@ -16,6 +22,16 @@ void CheckSchedule::Reached() { failure_.reset(); }
 void CheckSchedule::Unreached(NetworkFailure why) {
   const int inARow = failure_ ? failure_->inARow + 1 : 1;
   failure_ = Failure{why, inARow, lastStart_.value_or(clock_.Monotonic()), lastStartWall_};
+}
+
+WatchVerdict CheckSchedule::Finished(const CheckOutcome& outcome) {
+  const WatchVerdict verdict = JudgeForWatch(outcome);
+  if (verdict == WatchVerdict::Unreached) {
+    Unreached(*outcome.Unreached);
+  } else {
+    Reached();
+  }
+  return verdict;
 }
 
 // interval, 2 x interval, 4 x ... up to the longest back-off; an interval

@@ -4,10 +4,23 @@
 #include <optional>
 #include <string>
 
+#include "mailbox/Mailbox.h"
 #include "mailbox/NetworkFailure.h"
 #include "platform/core/Clock.h"
 
 namespace mailbox {
+
+// What the end of an automatic check means for the ones after it.
+enum class WatchVerdict {
+  Reached,    // the check got to the server's log-in: the watch goes on as before
+  Unreached,  // the network failed it before the log-in: the watch goes on, with a back-off
+  Stop,       // only the user can mend it (credentials or security refused, the server
+              // refused before the log-in, no password): the automatic check stops
+};
+
+// The one place that decides whether a failed automatic check ends the
+// watch. The events' boxes have told the user of a Stop.
+WatchVerdict JudgeForWatch(const CheckOutcome& outcome);
 
 // When one mailbox's automatic check is due, and how its last one failed.
 // The window's timer ticks every interval, and every tick checks, except
@@ -32,6 +45,9 @@ class CheckSchedule {
   void Reached();
   // The automatic check that started last did not reach the server.
   void Unreached(NetworkFailure why);
+  // The automatic check that started last ended so: Reached or Unreached
+  // as judged; the verdict.
+  WatchVerdict Finished(const CheckOutcome& outcome);
 
   // Whether a tick of the timer now is to check. Ticks may come a little
   // early, so one within a tenth of the interval of the due time counts.

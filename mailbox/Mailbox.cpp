@@ -45,16 +45,18 @@ void Mailbox::Abort() { client_->Abort(); }
 
 void Mailbox::Disconnect() { client_->Disconnect(); }
 
-LogIn Mailbox::OpenSession(bool workingFirst) {
+LogIn Mailbox::OpenSession(bool workingFirst, std::optional<NetworkFailure>* unreached) {
   client_->Disconnect();
   ApplySettings(settings_, *client_);
   if (workingFirst) events_.StatusChanged("Working ...");
   logInPending_ = true;
   try {
     client_->Connect();
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     // The events have told what they tell; the caller tells the rest.
-    return logInPending_ ? LogIn::Failed : LogIn::Refused;
+    if (!logInPending_) return LogIn::Refused;
+    if (unreached) *unreached = ClassifyLogInFailure(failure, client_->TimedOut(), client_->ConnectError());
+    return LogIn::Failed;
   }
   logInPending_ = false;
   if (!workingFirst) events_.StatusChanged("Working ...");
@@ -93,7 +95,7 @@ std::exception_ptr Mailbox::EndViewSession() {
 void Mailbox::Check(const CheckOptions& options, CheckOutcome& outcome) {
   list_.Clear();
   outcome = CheckOutcome();
-  outcome.Session = OpenSession(options.Manual);
+  outcome.Session = OpenSession(options.Manual, &outcome.Unreached);
   if (outcome.Session != LogIn::Done) {
     client_->Disconnect();
     return;
