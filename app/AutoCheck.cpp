@@ -10,6 +10,8 @@
 #include "app/Settings.h"
 #include "app/StatusLine.h"
 #include "mailbox/MatchRules.h"
+#include "platform/core/WindowTimer.h"
+#include "platform/gui/SystemBusWatch.h"
 
 namespace app {
 
@@ -17,6 +19,7 @@ namespace {
 
 constexpr int kMinutesStep = 5;
 constexpr int kDefaultIntervalMinutes = 30;
+constexpr const char* kTrayHint = "POP3 Check / Delete";
 
 void ColourRuleLabel(platform::Label& label, const platform::Edit& rule) {
   label.SetColor(rule.Text().empty() ? platform::kColorBlack : platform::kColorRed);
@@ -24,12 +27,26 @@ void ColourRuleLabel(platform::Label& label, const platform::Edit& rule) {
 
 }  // namespace
 
+AutoCheck::AutoCheck(TForm1& form, const platform::Clock& clock)
+    : form_(form), schedule_(clock), sleep_(clock) {
+  StartWatchingMachine();
+}
+
+AutoCheck::~AutoCheck() = default;
+
+bool AutoCheck::DueAtTick() {
+  schedule_.SetInterval(std::chrono::minutes(form_.IntervalMinutes));
+  return schedule_.DueAtTick();
+}
+
 // Whatever fails, even the closing QUIT, the window comes back enabled and
 // the next tick can check again. Failures are silent, apart from the boxes
-// of the failure events; a log-in that failed unticks "Auto-Check".
+// of the failure events; a log-in that failed unticks "Auto-Check" unless
+// the network failed it.
 void AutoCheck::Run() {
   TForm1& f = form_;
   f.AutoCheckBusy = true;
+  schedule_.Started();
   CommandRun::Scope command(*f.commands_);
   f.SoundSuppressed = !f.CheckBox3->Checked();
   f.commands_->ShowListForCommand();
@@ -44,7 +61,8 @@ void AutoCheck::Run() {
           quitRefused = std::current_exception();
         }
         f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
-        if (f.ConnectPending) f.CheckBox2->SetChecked(false);
+        if (schedule_.Finished(outcome) == mailbox::WatchVerdict::Stop) f.CheckBox2->SetChecked(false);
+        ShowState();
         if (outcome.ListTotal) f.ListTotal = *outcome.ListTotal;
         if (outcome.Listed && !f.commands_->CloseRequested()) ApplyMatchRules();
         if (quitRefused) std::rethrow_exception(quitRefused);
@@ -55,6 +73,22 @@ void AutoCheck::Run() {
         f.status_->Finish(outcome.Incomplete);
         f.AutoCheckBusy = false;
       });
+}
+
+void AutoCheck::ManualCheckEnded(const mailbox::CheckOutcome& outcome) {
+  if (outcome.Session != mailbox::LogIn::Done) return;
+  schedule_.Reached();
+  ShowState();
+}
+
+// "Last check 10:32 failed: no network. Next 10:37." follows the interval
+// in the "Auto-Check" hint, and the program's name in the tray's.
+void AutoCheck::ShowState() {
+  schedule_.SetInterval(std::chrono::minutes(form_.IntervalMinutes));
+  const std::string note = schedule_.FailureNote(form_.CheckBox2->Checked());
+  const std::string interval = AutoCheckHint(std::to_string(form_.IntervalMinutes));
+  form_.CheckBox2->SetHint(note.empty() ? interval : interval + "\n" + note);
+  form_.TrayIcon1->SetHint(note.empty() ? kTrayHint : std::string(kTrayHint) + "\n" + note);
 }
 
 // Every match is an alert of its own; the sound, and the title with it,
@@ -87,7 +121,7 @@ void AutoCheck::ApplyIntervalChange() {
   form_.Timer1->SetEnabled(false);
   form_.Timer1->SetInterval(IntervalMilliseconds(form_.IntervalMinutes));
   form_.Timer1->SetEnabled(running);
-  form_.CheckBox2->SetHint(AutoCheckHint(std::to_string(form_.IntervalMinutes)));
+  ShowState();
   form_.CheckBox2->Repaint();
   if (writeError) std::rethrow_exception(writeError);
 }
@@ -101,6 +135,7 @@ void TForm1::Timer1Timer() {
   if (!CheckBox2->Checked()) return;
   if (MailAlerted && !CheckBox4->Checked()) return;
   if (AutoCheckBusy || commands_->Running()) return;
+  if (!autoCheck_->DueAtTick()) return;
   autoCheck_->Run();
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mailbox/Mailbox.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Component.h"
 #include "platform/core/WindowTimer.h"
 #include "platform/gui/Controls.h"
@@ -51,7 +52,8 @@ class WindowMailboxEvents;
 // holds them; the window is built in app/WindowLayout.cpp.
 class TForm1 : public platform::TComponent {
  public:
-  TForm1();
+  // clock: what the automatic check's due times are measured on.
+  explicit TForm1(const platform::Clock& clock = platform::SystemClock());
   ~TForm1() override;
 
   // Window and controls, in the order they are built.
