@@ -1,7 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <chrono>
+#include <cstdlib>
 
 #include "app/ProgramEntry.h"
 #include "platform/gui/Application.h"
@@ -283,6 +286,60 @@ TEST_F(AutoCheck, OneCheckRunsSoonAfterTheMachineSlept) {
   ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().MailAlerted; }, 30000));
   EXPECT_EQ(Sounds(), 1);
   EXPECT_TRUE(WindowRestored());
+}
+
+// Sleep and network as the system bus tells them, from the scripted logind
+// and NetworkManager of tests/support/system-session.sh.
+class AutoCheckOnSystemBus : public AutoCheck {
+ protected:
+  void SetUp() override {
+    if (std::getenv("POP3CHECK_TEST_SYSTEM_BUS") == nullptr)
+      GTEST_SKIP() << "needs the private system bus of tests/support/system-session.sh";
+    AutoCheck::SetUp();
+  }
+
+  static bool Ask(const char* service, const char* path, const char* method, const QVariantList& arguments = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromUtf8(service), QString::fromUtf8(path),
+                                                       QStringLiteral("org.pop3check.TestSystem"),
+                                                       QString::fromUtf8(method));
+    call.setArguments(arguments);
+    return QDBusConnection::systemBus().call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+  }
+  static bool Wake() { return Ask("org.freedesktop.login1", "/org/freedesktop/login1", "Wake"); }
+  static bool NetworkState(unsigned state) {
+    return Ask("org.freedesktop.NetworkManager", "/org/freedesktop/NetworkManager", "SetState", {state});
+  }
+};
+
+// The clocks show no sleep here: only logind's signal tells of the wake.
+TEST_F(AutoCheckOnSystemBus, WakeSignalRunsOneCheckSoon) {
+  AddNumberedMessage(1);
+  Form().CheckBox4->SetChecked(true);
+  ASSERT_TRUE(Ask("org.freedesktop.login1", "/org/freedesktop/login1", "Sleep"));
+  ASSERT_TRUE(Wake());
+
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().MailAlerted; }));
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_TRUE(WindowRestored());
+}
+
+// A check that found no server name fails again until the network is
+// back; then the next one runs at once, not at the next tick.
+TEST_F(AutoCheckOnSystemBus, NetworkBackRetriesACheckThatLackedItAtOnce) {
+  AddNumberedMessage(1);
+  Form().IPedit->SetText("nosuch.invalid:110");
+  ASSERT_TRUE(NetworkState(20));
+  Tick();
+  ASSERT_THAT(Form().CheckBox2->Hint(), ::testing::HasSubstr("failed: server name not found."));
+  ASSERT_TRUE(Form().CheckBox2->Checked());
+
+  Form().IPedit->SetText(ServerText());
+  ASSERT_TRUE(NetworkState(70));
+
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().MailAlerted; }));
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_THAT(Form().CheckBox2->Hint(), ::testing::Not(::testing::HasSubstr("failed")));
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(AutoCheck, ListingLimitFromSettingsAppliesToAutoCheck) {
