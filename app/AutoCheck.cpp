@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kMinutesStep = 5;
 constexpr int kDefaultIntervalMinutes = 30;
-constexpr const char* kTrayHint = "POP3 Check / Delete";
 
 void ColourRuleLabel(platform::Label& label, const platform::Edit& rule) {
   label.SetColor(rule.Text().empty() ? platform::kColorBlack : platform::kColorRed);

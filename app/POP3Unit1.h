@@ -23,6 +23,8 @@ namespace app {
 inline constexpr const char* kApplicationTitle = "Vorra`s POP3 Checker";
 inline constexpr const char* kAlertApplicationTitle = "Vorra`s POP3 Checker MAIL";
 inline constexpr const char* kWindowCaption = "Vorra`s POP3 Check / Delete Utility Ver 1.2";
+// The tray icon's hint, before any note of the automatic check.
+inline constexpr const char* kTrayHint = "POP3 Check / Delete";
 inline constexpr int kAboutCommand = 9999;
 // Design time auto-check period, until start-up sets the user's interval.
 inline constexpr unsigned kDesignTimerIntervalMs = 300000;
