@@ -19,7 +19,7 @@ enum class WatchVerdict {
 };
 
 // The one place that decides whether a failed automatic check ends the
-// watch. The events' boxes have told the user of a Stop.
+// watch. A refused log-in or session has had its box from the events.
 WatchVerdict JudgeForWatch(const CheckOutcome& outcome);
 
 // When one mailbox's automatic check is due, and how its last one failed.
