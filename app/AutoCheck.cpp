@@ -1,5 +1,6 @@
 #include "app/AutoCheck.h"
 
+#include <algorithm>
 #include <exception>
 #include <optional>
 #include <string>
@@ -12,6 +13,8 @@
 #include "app/Settings.h"
 #include "app/StatusLine.h"
 #include "mailbox/MatchRules.h"
+#include "platform/core/WindowTimer.h"
+#include "platform/gui/SystemBusWatch.h"
 
 namespace app {
 
@@ -26,12 +29,26 @@ void ColourRuleLabel(platform::Label& label, const platform::Edit& rule) {
 
 }  // namespace
 
+AutoCheck::AutoCheck(TForm1& form, const platform::Clock& clock)
+    : form_(form), schedule_(clock), sleep_(clock) {
+  StartWatchingMachine();
+}
+
+AutoCheck::~AutoCheck() = default;
+
+bool AutoCheck::DueAtTick() {
+  schedule_.SetInterval(std::chrono::minutes(EffectiveMinutes()));
+  return schedule_.DueAtTick();
+}
+
 // Whatever fails, even the closing QUIT, the window comes back enabled and
 // the next tick can check again. Failures are silent, apart from the boxes
-// of the failure events; a log-in that failed unticks "Auto-Check".
+// of the failure events; a log-in that failed unticks "Auto-Check" unless
+// the network failed it.
 void AutoCheck::Run() {
   TForm1& f = form_;
   f.AutoCheckBusy = true;
+  schedule_.Started();
   CommandRun::Scope command(*f.commands_);
   f.SoundSuppressed = !f.CheckBox3->Checked();
   f.commands_->ShowListForCommand();
@@ -46,7 +63,8 @@ void AutoCheck::Run() {
           quitRefused = std::current_exception();
         }
         f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
-        if (f.ConnectPending) f.CheckBox2->SetChecked(false);
+        if (schedule_.Finished(outcome) == mailbox::WatchVerdict::Stop) f.CheckBox2->SetChecked(false);
+        ShowState();
         if (outcome.ListTotal) f.ListTotal = *outcome.ListTotal;
         if (outcome.Listed && !f.commands_->CloseRequested()) ApplyMatchRules();
         if (quitRefused) std::rethrow_exception(quitRefused);
@@ -62,6 +80,27 @@ void AutoCheck::Run() {
         }
         f.AutoCheckBusy = false;
       });
+}
+
+void AutoCheck::ManualCheckEnded(const mailbox::CheckOutcome& outcome) {
+  if (outcome.Session != mailbox::LogIn::Done) return;
+  schedule_.Reached();
+  ShowState();
+}
+
+// "Last check 10:32 failed: no network. Next 10:37." follows the interval
+// in the "Auto-Check" hint, and the program's name in the tray's.
+void AutoCheck::ShowState() {
+  const int minutes = EffectiveMinutes();
+  schedule_.SetInterval(std::chrono::minutes(minutes));
+  const std::string note = schedule_.FailureNote(form_.CheckBox2->Checked());
+  std::string interval = AutoCheckHint(std::to_string(form_.IntervalMinutes));
+  if (minutes > form_.IntervalMinutes) {
+    interval += " - the server allows a log-in only every " + std::to_string(minutes) +
+                " minute(s), so it checks every " + std::to_string(minutes);
+  }
+  form_.CheckBox2->SetHint(note.empty() ? interval : interval + "\n" + note);
+  form_.TrayIcon1->SetHint(note.empty() ? kTrayHint : std::string(kTrayHint) + "\n" + note);
 }
 
 // Every match is an alert of its own; the sound, and the title with it,
@@ -99,25 +138,22 @@ void AutoCheck::ApplyIntervalChange() {
 // interval grows for it, and the hint says why. A timer that runs keeps
 // its period unless the interval changed.
 void AutoCheck::ApplyTimerInterval() {
-  const int minutes = form_.IntervalMinutes;
-  if (minutes <= 0) return;  // no interval read yet: the timer keeps the one it has
-  unsigned milliseconds = IntervalMilliseconds(minutes);
-  std::string hint = AutoCheckHint(std::to_string(minutes));
-  const std::optional<int> delay = form_.Mailbox().LogInDelay();
-  if (delay && static_cast<unsigned>(*delay) * 1000U > milliseconds) {
-    const int delayMinutes = (*delay + 59) / 60;
-    milliseconds = IntervalMilliseconds(delayMinutes);
-    hint += " - the server allows a log-in only every " + std::to_string(delayMinutes) +
-            " minute(s), so it checks every " + std::to_string(delayMinutes);
-  }
+  if (form_.IntervalMinutes <= 0) return;  // no interval read yet: the timer keeps the one it has
+  const unsigned milliseconds = IntervalMilliseconds(EffectiveMinutes());
   if (form_.Timer1->Interval() != milliseconds) {
     const bool running = form_.Timer1->Enabled();
     form_.Timer1->SetEnabled(false);
     form_.Timer1->SetInterval(milliseconds);
     form_.Timer1->SetEnabled(running);
   }
-  form_.CheckBox2->SetHint(hint);
+  ShowState();
   form_.CheckBox2->Repaint();
+}
+
+int AutoCheck::EffectiveMinutes() const {
+  const std::optional<int> delay = form_.Mailbox().LogInDelay();
+  const int delayMinutes = delay ? (*delay + 59) / 60 : 0;
+  return std::max(form_.IntervalMinutes, delayMinutes);
 }
 
 // A tick also arrives while a check waits on the server; only the first
@@ -129,6 +165,7 @@ void TForm1::Timer1Timer() {
   if (!CheckBox2->Checked()) return;
   if (MailAlerted && !CheckBox4->Checked()) return;
   if (AutoCheckBusy || commands_->Running()) return;
+  if (!autoCheck_->DueAtTick()) return;
   autoCheck_->Run();
 }
 

@@ -31,6 +31,7 @@ void TForm1::CheckButtonClick() {
         const bool closing = commands_->CloseRequested();
         ConnectPending = outcome.Session == mailbox::LogIn::Failed;
         if (outcome.ListTotal) ListTotal = *outcome.ListTotal;
+        autoCheck_->ManualCheckEnded(outcome);
         if (outcome.Session == mailbox::LogIn::Done && outcome.MailCount < 1 && !closing)
           platform::ShowInformation("You Have No Mail !");
         if (outcome.Listed && SoundAvailable && !SoundSuppressed && !closing) PlayAlertSound();
@@ -78,9 +79,15 @@ void TForm1::POP3AuthenticationFailed(bool&) {
   CheckBox2->SetChecked(false);
 }
 
-void TForm1::POP3ConnectionFailed(platform::TComponent*) { CheckBox2->SetChecked(false); }
+// An automatic check decides for itself whether its failure ends the watch
+// (AutoCheck::Run): the network's failures do not.
+void TForm1::POP3ConnectionFailed(platform::TComponent*) {
+  if (!AutoCheckBusy) CheckBox2->SetChecked(false);
+}
 
-void TForm1::POP3InvalidHost(bool&) { CheckBox2->SetChecked(false); }
+void TForm1::POP3InvalidHost(bool&) {
+  if (!AutoCheckBusy) CheckBox2->SetChecked(false);
+}
 
 void TForm1::POP3Failure(platform::TComponent*) {
   CheckBox2->SetChecked(false);

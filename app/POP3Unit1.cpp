@@ -15,7 +15,7 @@ namespace app {
 
 // Builds the window and its components, wires their events, and shows the
 // program in the notification area with an empty message list.
-TForm1::TForm1() {
+TForm1::TForm1(const platform::Clock& clock) {
   platform::SetUnhandledErrorHandler([](const std::exception& error) { platform::Application::ShowException(error); });
   BuildWindow(*this);
   mailboxEvents_ = std::make_unique<WindowMailboxEvents>(*this);
@@ -26,7 +26,7 @@ TForm1::TForm1() {
   mailbox_->List().SetObserver(listView_.get());
   settings_ = std::make_unique<SettingsStore>(*this);
   alerts_ = std::make_unique<DesktopAlerts>(*this);
-  autoCheck_ = std::make_unique<AutoCheck>(*this);
+  autoCheck_ = std::make_unique<AutoCheck>(*this, clock);
   viewer_ = std::make_unique<MessageViewer>(*this);
   Window->ApplyTabOrder();
   WireWindowEvents(*this);

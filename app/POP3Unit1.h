@@ -5,6 +5,7 @@
 #include <string>
 
 #include "mailbox/Mailbox.h"
+#include "platform/core/Clock.h"
 #include "platform/core/Component.h"
 #include "platform/core/WindowTimer.h"
 #include "platform/gui/Controls.h"
@@ -22,6 +23,8 @@ namespace app {
 inline constexpr const char* kApplicationTitle = "Vorra`s POP3 Checker";
 inline constexpr const char* kAlertApplicationTitle = "Vorra`s POP3 Checker MAIL";
 inline constexpr const char* kWindowCaption = "Vorra`s POP3 Check / Delete Utility Ver 1.2";
+// The tray icon's hint, before any note of the automatic check.
+inline constexpr const char* kTrayHint = "POP3 Check / Delete";
 inline constexpr int kAboutCommand = 9999;
 // Design time auto-check period, until start-up sets the user's interval.
 inline constexpr unsigned kDesignTimerIntervalMs = 300000;
@@ -51,7 +54,8 @@ class WindowMailboxEvents;
 // holds them; the window is built in app/WindowLayout.cpp.
 class TForm1 : public platform::TComponent {
  public:
-  TForm1();
+  // clock: what the automatic check's due times are measured on.
+  explicit TForm1(const platform::Clock& clock = platform::SystemClock());
   ~TForm1() override;
 
   // Window and controls, in the order they are built.

@@ -141,7 +141,7 @@ void CreateComponents(TForm1& f) {
   f.SaveDialog1.OverwritePrompt = true;
   f.WavePlayer1 = std::make_unique<platform::WavePlayer>();
   f.TrayIcon1 = std::make_unique<platform::TrayIcon>();
-  f.TrayIcon1->SetHint("POP3 Check / Delete");
+  f.TrayIcon1->SetHint(kTrayHint);
   f.TrayIcon1->SetAnimationInterval(150);
   f.TrayIcon1->AddMenuItem("Restore", [&f] { f.Restore1Click(); });
   f.Notifier1 = std::make_unique<platform::DesktopNotifier>();

@@ -46,7 +46,7 @@ void Mailbox::Abort() { client_->Abort(); }
 
 void Mailbox::Disconnect() { client_->Disconnect(); }
 
-LogIn Mailbox::OpenSession(bool workingFirst, bool listing) {
+LogIn Mailbox::OpenSession(bool workingFirst, bool listing, std::optional<NetworkFailure>* unreached) {
   client_->Disconnect();
   ApplySettings(settings_, *client_);
   client_->ListOnLogIn = listing;
@@ -55,9 +55,11 @@ LogIn Mailbox::OpenSession(bool workingFirst, bool listing) {
   logInPending_ = true;
   try {
     client_->Connect();
-  } catch (const std::exception&) {
+  } catch (const std::exception& failure) {
     // The events have told what they tell; the caller tells the rest.
-    return logInPending_ ? LogIn::Failed : LogIn::Refused;
+    if (!logInPending_) return LogIn::Refused;
+    if (unreached) *unreached = ClassifyLogInFailure(failure, client_->TimedOut(), client_->ConnectError());
+    return LogIn::Failed;
   }
   logInPending_ = false;
   NoteLogInDelay();
@@ -110,7 +112,7 @@ std::exception_ptr Mailbox::EndViewSession() {
 void Mailbox::Check(const CheckOptions& options, CheckOutcome& outcome) {
   list_.Clear();
   outcome = CheckOutcome();
-  outcome.Session = OpenSession(options.Manual, true);
+  outcome.Session = OpenSession(options.Manual, true, &outcome.Unreached);
   if (outcome.Session != LogIn::Done) {
     if (outcome.Session == LogIn::Refused) outcome.Refusal = lastRefusal_;
     client_->Disconnect();

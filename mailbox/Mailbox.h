@@ -14,6 +14,7 @@
 #include "mailbox/MailboxEvents.h"
 #include "mailbox/MailboxSettings.h"
 #include "mailbox/MessageList.h"
+#include "mailbox/NetworkFailure.h"
 #include "pop3/MailMessage.h"
 #include "pop3/Pop3Client.h"
 #include "pop3/StringList.h"
@@ -40,6 +41,9 @@ struct CheckOptions {
 
 struct CheckOutcome {
   LogIn Session = LogIn::Failed;
+  // A log-in that Failed because the network failed it (nothing the user
+  // must change): how.
+  std::optional<NetworkFailure> Unreached;
   std::int32_t MailCount = 0;  // the count STAT gave
   // The processing total of a check that found mail: the walk's last row
   // index (inclusive), MailCount, or FetchLimit - 1 under a limit. Set only
@@ -141,10 +145,10 @@ class Mailbox {
  private:
   void WireClientEvents();
   // Closes any session left open, applies the settings, logs in; "Working
-  // ..." before the log-in when workingFirst, else after it.
-  // listing: the session is a check's, which lists the mailbox right after
-  // the log-in.
-  LogIn OpenSession(bool workingFirst, bool listing = false);
+  // ..." before the log-in when workingFirst, else after it. listing: the
+  // session is a check's, which lists the mailbox right after the log-in.
+  // A log-in that Failed for the network's reasons sets unreached.
+  LogIn OpenSession(bool workingFirst, bool listing = false, std::optional<NetworkFailure>* unreached = nullptr);
   void NoteLogInDelay();
   // QUIT; a server found out of step only now is noted in note.
   void EndCheckSession(std::optional<FailureNote>& note);

@@ -101,6 +101,8 @@ void TLineSocket::HandleSocketEvent(platform::SocketEventKind kind, int errorCod
         if (errorCode == 0) {
           isConnected_ = true;
           if (OnConnect) OnConnect(this);
+        } else {
+          connectError_ = errorCode;
         }
         break;
       case platform::SocketEventKind::Close:

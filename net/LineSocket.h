@@ -34,6 +34,14 @@ class EAbortError : public ESockError {
   using ESockError::ESockError;
 };
 
+// The connection ended during the TLS handshake, closed or reset by the
+// server or the network: nothing is known of the server's TLS, and trying
+// again later may well succeed.
+class ETlsHandshakeCut : public ESockError {
+ public:
+  using ESockError::ESockError;
+};
+
 // The server's certificate was refused: the TLS handshake finished, but
 // nothing was sent over it and the connection is closed. Problem says why
 // in words; Fingerprint is the certificate's SHA-256 fingerprint.
@@ -167,6 +175,10 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   const std::string& StatusText() const { return statusText_; }
   bool CancelRequested() const { return cancelRequested_; }
   bool TimedOut() const { return timedOut_; }
+  // The socket error (SocketError number) with which the last Connect
+  // failed to reach the host: that of the last address tried. 0 when it
+  // connected, or failed in another way (look-up, time-out, cancel).
+  int ConnectError() const { return connectError_; }
   // Address part of RemoteAddress in network byte order; 0 when unresolved.
   std::uint32_t RemoteAddress() const { return remoteAddress_; }
   // The server's address is a loopback one (127.0.0.0/8, ::1).
@@ -191,6 +203,8 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // Timed Out"/"Canceled", the socket error of the connect call, or, after
   // firing OnConnectionFailed, "Connection Timed out", "Connection Canceled"
   // or "Connection Failed". A failed attempt leaves a fresh socket behind.
+  // A command deadline (SetCommandDeadline) belongs to the connection it
+  // was set in: Connect clears it.
   virtual void Connect();
   // Closes the socket (connected or not), fires OnDisconnect and makes a
   // fresh one.
@@ -206,7 +220,8 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // the connection is closed, so nothing more reaches the server (no
   // plaintext fallback): ESockError "TLS Handshake Timed Out", "TLS
   // Handshake Canceled", "Not Connected" or the handshake's failure in
-  // words; ETlsCertificateError when the certificate is refused.
+  // words; ETlsHandshakeCut when the connection ended under the handshake;
+  // ETlsCertificateError when the certificate is refused.
   void StartTls();
   // "TLSv1.3" and the like while the connection runs over TLS, else empty.
   std::string TlsVersion() const;
@@ -281,6 +296,11 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   // often bytes arrived in between. Only applies while TimeOut is above 0.
   void SetCommandDeadline(std::int64_t milliseconds);
   void ClearCommandDeadline();
+  // For a connection that may have died unnoticed (the machine slept): the
+  // running wait, and every later one until the next deadline is set, ends
+  // by the time-out within milliseconds, unless TimeOut ends it sooner.
+  // Nothing while no wait runs.
+  void LimitRunningWait(std::int64_t milliseconds);
 
   // Arm and disarm the time-out of one wait; StartTimeout raises ERangeError
   // for a negative TimeOut and Exception "No Timer" when the system refuses.
@@ -339,6 +359,7 @@ class TLineSocket : public TComponent, private platform::SocketEventSink {
   std::string statusText_;
   int timeOut_ = 0;
   std::optional<std::chrono::steady_clock::time_point> commandDeadline_;
+  int connectError_ = 0;
   bool isConnected_ = false;
   bool cancelRequested_ = false;
   bool timedOut_ = false;

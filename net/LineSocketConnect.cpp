@@ -73,6 +73,10 @@ void TLineSocket::Connect() {
   ReportStatus(kStatusTrace, "Connecting");
   cancelRequested_ = false;
   if (isConnected_) throw ESockError("Already connected");
+  // A deadline left by the last command of an earlier session would cut
+  // this connection's waits short once it has passed.
+  ClearCommandDeadline();
+  connectError_ = 0;
   ResolveWithRetry();
   remotePort_ = static_cast<std::uint16_t>(Port & 0xFFFF);
   std::size_t tried = 0;
@@ -81,6 +85,7 @@ void TLineSocket::Connect() {
     detail::TimeoutScope timeout(*this);
     for (const platform::IpAddress& address : addresses_) {
       ++tried;
+      connectError_ = 0;
       try {
         if (TryAddress(address)) return;
       } catch (const ESockError&) {
@@ -92,6 +97,7 @@ void TLineSocket::Connect() {
       if (timedOut_ || cancelRequested_) break;
     }
   }
+  if (timedOut_ || cancelRequested_) connectError_ = 0;
   if (OnConnectionFailed) OnConnectionFailed(this);
   if (timedOut_) throw ESockError("Connection Timed out");
   if (cancelRequested_) throw ESockError("Connection Canceled");
@@ -109,6 +115,7 @@ bool TLineSocket::TryAddress(const platform::IpAddress& address) {
     try {
       CheckSocketError(platform::kSockEWOULDBLOCK);
     } catch (...) {
+      connectError_ = platform::LastSocketError();
       AbandonConnectAttempt();
       throw;
     }

@@ -23,7 +23,7 @@ void TLineSocket::StartTls() {
     detail::TimeoutScope timeout(*this);
     for (;;) {
       step = socket_->TlsHandshake();
-      if (step == platform::TlsStep::Done || step == platform::TlsStep::Failed) break;
+      if (step == platform::TlsStep::Done || step == platform::TlsStep::Failed || step == platform::TlsStep::Cut) break;
       if (step == platform::TlsStep::WantWrite) {
         socket_->WaitWritable(detail::kWaitSliceMs);
       } else {
@@ -34,7 +34,8 @@ void TLineSocket::StartTls() {
   }
   if (timedOut_) fail(ESockError("TLS Handshake Timed Out"));
   if (cancelRequested_) fail(ESockError("TLS Handshake Canceled"));
-  if (!isConnected_) throw ESockError("The server closed the connection during the TLS handshake");
+  if (!isConnected_) throw ETlsHandshakeCut("The server closed the connection during the TLS handshake");
+  if (step == platform::TlsStep::Cut) fail(ETlsHandshakeCut("TLS handshake with " + Host + " cut: " + socket_->TlsError()));
   if (step == platform::TlsStep::Failed) fail(ESockError("TLS handshake with " + Host + " failed: " + socket_->TlsError()));
   const platform::TlsPeer& peer = socket_->TlsPeerInfo();
   if (!peer.problem.empty()) fail(ETlsCertificateError(peer.problem, peer.fingerprint));

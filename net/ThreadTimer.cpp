@@ -75,6 +75,14 @@ void TLineSocket::SetCommandDeadline(std::int64_t milliseconds) {
 
 void TLineSocket::ClearCommandDeadline() { commandDeadline_.reset(); }
 
+// The wait's timer is armed afresh under the new deadline; a wait that had
+// less time left than that gets the deadline's, still a bounded one.
+void TLineSocket::LimitRunningWait(std::int64_t milliseconds) {
+  if (!timeoutTimer_->Enabled() || timeOut_ <= 0) return;
+  SetCommandDeadline(milliseconds);
+  StartTimeout();
+}
+
 void TLineSocket::StopTimeout() {
   ReportStatus(kStatusTrace, "Timer Off");
   timeoutTimer_->SetEnabled(false);

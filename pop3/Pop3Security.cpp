@@ -44,6 +44,8 @@ void TPop3Client::StartTlsSession() {
                   error.Fingerprint() +
                   "\n\nIf this is your own server and you know this certificate to be its own, put the "
                   "fingerprint into TLSFingerprint in the settings file, or its CA into TLSCAFile.");
+  } catch (const net::ETlsHandshakeCut&) {
+    throw;  // the connection's failure, not the server's TLS: no verdict
   } catch (const net::ESockError& error) {
     // Time-outs and cancels stay what they are; the rest is a failed
     // negotiation, told as such.

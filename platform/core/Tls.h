@@ -19,8 +19,10 @@ struct TlsOptions {
   std::string pinnedSha256;
 };
 
-// The outcome of one step of a TLS handshake.
-enum class TlsStep { Done, WantRead, WantWrite, Failed };
+// The outcome of one step of a TLS handshake. Cut: the connection ended
+// under it (closed without a word of TLS, or reset), which says nothing of
+// the server's TLS; Failed: the negotiation itself failed.
+enum class TlsStep { Done, WantRead, WantWrite, Failed, Cut };
 
 // What a finished (or failed) handshake found.
 struct TlsPeer {

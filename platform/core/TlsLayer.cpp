@@ -6,6 +6,8 @@
 #include <openssl/ssl.h>
 #include <openssl/x509v3.h>
 
+#include <signal.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -18,6 +20,18 @@
 namespace platform {
 
 namespace {
+
+// OpenSSL writes to the socket with write(), which raises SIGPIPE when the
+// peer has gone (a connection cut under the handshake), and SIGPIPE's
+// default ends the program. Ignored once, unless the program set its own.
+void IgnoreBrokenPipes() {
+  static const bool done = [] {
+    struct sigaction current {};
+    if (::sigaction(SIGPIPE, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) ::signal(SIGPIPE, SIG_IGN);
+    return true;
+  }();
+  (void)done;
+}
 
 // A literal IPv4 or IPv6 address: checked against the certificate's IP
 // entries, and never sent as SNI.
@@ -162,6 +176,7 @@ bool TlsLayer::Start(int fd, const TlsOptions& options) {
   SSL_CTX_set_mode(context, SSL_MODE_ENABLE_PARTIAL_WRITE | SSL_MODE_ACCEPT_MOVING_WRITE_BUFFER);
   if (SSL_CTX_set_default_verify_paths(context) != 1) ERR_clear_error();
   if (!options.caFile.empty() && !LoadCaFile(context, options.caFile, error_)) return false;
+  IgnoreBrokenPipes();
   SSL* session = SSL_new(context);
   if (session == nullptr || SSL_set_fd(session, fd) != 1) {
     if (session != nullptr) SSL_free(session);
@@ -225,14 +240,21 @@ TlsStep TlsLayer::Handshake() {
   if (kind == SSL_ERROR_WANT_READ) return want_ = Want::Read, TlsStep::WantRead;
   if (kind == SSL_ERROR_WANT_WRITE) return want_ = Want::Write, TlsStep::WantWrite;
   want_ = Want::Nothing;
-  if (kind == SSL_ERROR_SYSCALL && ERR_peek_error() == 0) {
-    error_ = errno == 0 ? "the server closed the connection during the TLS handshake"
-                        : "the TLS handshake failed: " + std::string(std::strerror(errno));
+  const int savedErrno = errno;
+  // OpenSSL 3 reports a close without the alert as an unexpected end of
+  // file, older versions as a system call error without an error number.
+  const bool closed = (kind == SSL_ERROR_SYSCALL && ERR_peek_error() == 0 && savedErrno == 0) ||
+                      (kind == SSL_ERROR_SSL && ERR_GET_REASON(ERR_peek_error()) == SSL_R_UNEXPECTED_EOF_WHILE_READING);
+  const bool reset = kind == SSL_ERROR_SYSCALL && ERR_peek_error() == 0 && savedErrno != 0;
+  if (closed) {
+    error_ = "the server closed the connection during the TLS handshake";
+  } else if (reset) {
+    error_ = "the TLS handshake failed: " + std::string(std::strerror(savedErrno));
   } else {
     error_ = LastOpenSslError("the TLS handshake failed");
   }
   ERR_clear_error();
-  return TlsStep::Failed;
+  return closed || reset ? TlsStep::Cut : TlsStep::Failed;
 }
 
 void TlsLayer::JudgePeer() {

@@ -15,6 +15,10 @@ int main(int argc, char** argv) {
   // session made by tests/support/desktop-session.sh is used.
   if (std::getenv("POP3CHECK_TEST_DESKTOP_SESSION") == nullptr)
     setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/pop3check-tests-have-no-session-bus", 1);
+  // Nor the machine's own sleep and network: only the private system bus
+  // of tests/support/system-session.sh.
+  if (std::getenv("POP3CHECK_TEST_SYSTEM_BUS") == nullptr)
+    setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/pop3check-tests-have-no-system-bus", 1);
   ::testing::InitGoogleTest(&argc, argv);
   platform::Application application(argc, argv);
   // No box or dialog ever waits for a person.

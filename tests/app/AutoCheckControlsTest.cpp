@@ -17,15 +17,19 @@ using ::testing::Contains;
 
 class AutoCheckControls : public FormTest {};
 
-TEST_F(AutoCheckControls, UnreachableServerUnticksAutoCheckSilently) {
+// A server that cannot be reached is the network's failure: the watch goes
+// on, and the hints say so instead of a box.
+TEST_F(AutoCheckControls, UnreachableServerKeepsAutoCheckAndSaysSoInTheHints) {
   // Nothing listens on port 1 of the loopback address.
   EnterAccount("127.0.0.1:1", "ann", "secret");
   Form().CheckBox2->SetChecked(true);
 
   Form().Timer1Timer();
 
-  EXPECT_FALSE(Form().CheckBox2->Checked());
+  EXPECT_TRUE(Form().CheckBox2->Checked());
   EXPECT_TRUE(Boxes().empty());
+  EXPECT_THAT(Form().CheckBox2->Hint(), ::testing::HasSubstr("failed: connection refused. Next "));
+  EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::HasSubstr("failed: connection refused. Next "));
   EXPECT_TRUE(WindowRestored());
   EXPECT_FALSE(Form().AutoCheckBusy);
   EXPECT_FALSE(Form().MailAlerted);
@@ -48,7 +52,8 @@ TEST_F(AutoCheckControls, TimerTicksRunTheAutoCheck) {
   Form().CheckBox2->SetChecked(true);
   Form().Timer1->SetInterval(1);
 
-  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().CheckBox2->Checked(); }));
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return Form().CheckBox2->Hint().find("failed") != std::string::npos; }));
+  EXPECT_TRUE(Form().CheckBox2->Checked());
   EXPECT_TRUE(Boxes().empty());
 }
 

@@ -1,10 +1,17 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <chrono>
+#include <cstdlib>
+
 #include "app/ProgramEntry.h"
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
 #include "platform/testing/TestAccess.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/TestEnvironment.h"
 #include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
@@ -224,6 +231,115 @@ TEST_F(AutoCheck, WrongPasswordUnticksAutoCheckAfterItsBox) {
   EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("User Name / Password INVALID !"));
   EXPECT_TRUE(WindowRestored());
   EXPECT_FALSE(Form().AutoCheckBusy);
+}
+
+// The server refuses connections for a while (restarting), then accepts:
+// the watch goes on without a box, the hints tell the failure and the next
+// try, a back-off lets ticks pass while it lasts, and the first check
+// that gets through alerts and clears the hints.
+TEST_F(AutoCheck, RefusedConnectionsKeepTheWatchUntilTheServerAcceptsAgain) {
+  AddNumberedMessage(1);
+  const std::string refusing = "127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort());
+  access::TypeText(*Form().IPedit, refusing);
+  const std::string plainHint = Form().CheckBox2->Hint();
+  const std::string plainTrayHint = Form().TrayIcon1->Hint();
+  const std::string at1032 = platform::LocalHourMinute(testsupport::ManualClock::LocalToday(10, 32));
+
+  Tick();
+  EXPECT_TRUE(Form().CheckBox2->Checked());
+  EXPECT_TRUE(Boxes().empty());
+  const std::string note = "Last check " + at1032 + " failed: connection refused. Next " +
+                           platform::LocalHourMinute(testsupport::ManualClock::LocalToday(11, 2)) + ".";
+  EXPECT_EQ(Form().CheckBox2->Hint(), plainHint + "\n" + note);
+  EXPECT_EQ(Form().TrayIcon1->Hint(), plainTrayHint + "\n" + note);
+  EXPECT_TRUE(WindowRestored());
+
+  // Refused again at the next tick: the one after lets the check pass,
+  // whatever the wall clock is set to meanwhile.
+  Clock().Advance(std::chrono::minutes(30));
+  Tick();
+  Clock().Advance(std::chrono::minutes(30));
+  Clock().SetWallBy(std::chrono::hours(-2));
+  Tick();
+  EXPECT_THAT(Form().CheckBox2->Hint(),
+              ::testing::HasSubstr("Last check " +
+                                   platform::LocalHourMinute(testsupport::ManualClock::LocalToday(11, 2)) + " failed"))
+      << "the back-off let this tick pass";
+
+  Form().IPedit->SetText(ServerText());
+  Clock().Advance(std::chrono::minutes(30));
+  Tick();
+  EXPECT_TRUE(Form().MailAlerted);
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_EQ(Form().CheckBox2->Hint(), plainHint);
+  EXPECT_EQ(Form().TrayIcon1->Hint(), plainTrayHint);
+  EXPECT_TRUE(Boxes().empty());
+}
+
+// Time since boot ran ahead of monotonic time: the machine slept, and one
+// automatic check runs soon after, without waiting for the next tick.
+TEST_F(AutoCheck, OneCheckRunsSoonAfterTheMachineSlept) {
+  AddNumberedMessage(1);
+  Form().CheckBox4->SetChecked(true);
+  Clock().Sleep(std::chrono::hours(8));
+
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().MailAlerted; }, 30000));
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_TRUE(WindowRestored());
+}
+
+// Sleep and network as the system bus tells them, from the scripted logind
+// and NetworkManager of tests/support/system-session.sh.
+class AutoCheckOnSystemBus : public AutoCheck {
+ protected:
+  void SetUp() override {
+    if (std::getenv("POP3CHECK_TEST_SYSTEM_BUS") == nullptr)
+      GTEST_SKIP() << "needs the private system bus of tests/support/system-session.sh";
+    AutoCheck::SetUp();
+  }
+
+  static bool Ask(const char* service, const char* path, const char* method, const QVariantList& arguments = {}) {
+    QDBusMessage call = QDBusMessage::createMethodCall(QString::fromUtf8(service), QString::fromUtf8(path),
+                                                       QStringLiteral("org.pop3check.TestSystem"),
+                                                       QString::fromUtf8(method));
+    call.setArguments(arguments);
+    return QDBusConnection::systemBus().call(call, QDBus::Block, 5000).type() == QDBusMessage::ReplyMessage;
+  }
+  static bool Wake() { return Ask("org.freedesktop.login1", "/org/freedesktop/login1", "Wake"); }
+  static bool NetworkState(unsigned state) {
+    return Ask("org.freedesktop.NetworkManager", "/org/freedesktop/NetworkManager", "SetState", {state});
+  }
+};
+
+// The clocks show no sleep here: only logind's signal tells of the wake.
+TEST_F(AutoCheckOnSystemBus, WakeSignalRunsOneCheckSoon) {
+  AddNumberedMessage(1);
+  Form().CheckBox4->SetChecked(true);
+  ASSERT_TRUE(Ask("org.freedesktop.login1", "/org/freedesktop/login1", "Sleep"));
+  ASSERT_TRUE(Wake());
+
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().MailAlerted; }));
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_TRUE(WindowRestored());
+}
+
+// A check that found no server name fails again until the network is
+// back; then the next one runs at once, not at the next tick.
+TEST_F(AutoCheckOnSystemBus, NetworkBackRetriesACheckThatLackedItAtOnce) {
+  AddNumberedMessage(1);
+  Form().IPedit->SetText("nosuch.invalid:110");
+  ASSERT_TRUE(NetworkState(20));
+  Tick();
+  ASSERT_THAT(Form().CheckBox2->Hint(), ::testing::HasSubstr("failed: server name not found."));
+  ASSERT_TRUE(Form().CheckBox2->Checked());
+
+  Form().IPedit->SetText(ServerText());
+  ASSERT_TRUE(NetworkState(70));
+
+  ASSERT_TRUE(testsupport::PumpUntil([&] { return Form().MailAlerted; }));
+  EXPECT_EQ(Sounds(), 1);
+  EXPECT_THAT(Form().CheckBox2->Hint(), ::testing::Not(::testing::HasSubstr("failed")));
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(AutoCheck, ListingLimitFromSettingsAppliesToAutoCheck) {

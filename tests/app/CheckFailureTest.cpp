@@ -1,10 +1,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/support/ScriptedPop3Server.h"
 #include "tests/support/TestEnvironment.h"
+#include "tests/support/Wait.h"
 
 namespace apptest {
 
@@ -46,6 +49,36 @@ TEST_F(CheckFailure, UnreachableServerAbortsAndStopsAutoCheck) {
   EXPECT_THAT(BoxTexts(BoxKind::Information), ElementsAre("Errors Encountered With " + server + " - ABORTING !"));
   EXPECT_FALSE(Form().CheckBox2->Checked());
   EXPECT_TRUE(WindowRestored());
+}
+
+// The machine sleeps while an automatic check waits for the server: the
+// connection may have died in the sleep, so after the wake the wait ends
+// within AutoCheck::kWaitAfterWakeMs instead of the minute's time-out, and
+// one check follows the wake.
+TEST_F(CheckFailure, WaitOfAnAutomaticCheckEndsSoonAfterTheMachineWoke) {
+  server_.AddConversation(std::string(kLogIn) + "C: STAT\nS: +OK 2 300\nC: LIST*\nSTALL\n");
+  server_.AddConversation(std::string(kLogIn) + "C: STAT\nS: +OK 0 0\nC: QUIT\nS: +OK bye\n");
+  EnterAccount(ScriptedServerText(), "ann", "secret");
+  Form().CheckBox2->SetChecked(true);
+  Form().Mailbox().Client().OnConnect = [&](platform::TComponent*) {
+    Form().Mailbox().Client().OnConnect = nullptr;
+    Clock().Sleep(std::chrono::hours(1));
+  };
+  bool watchdogFired = false;
+  platform::WindowTimer watchdog(40000, true);
+  watchdog.SetOnTimer([&] {
+    watchdogFired = true;
+    Form().Mailbox().Abort();
+  });
+
+  Form().Timer1Timer();
+
+  EXPECT_FALSE(watchdogFired) << "the wait did not end within the bound after the wake";
+  EXPECT_TRUE(Form().Mailbox().Client().TimedOut());
+  EXPECT_TRUE(Form().CheckBox2->Checked());
+  EXPECT_TRUE(server_.WaitUntilDone()) << "no check after the wake";
+  EXPECT_TRUE(testsupport::PumpUntil([&] { return !Form().AutoCheckBusy; }));
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(CheckFailure, RefusedQuitStillRestoresWindow) {

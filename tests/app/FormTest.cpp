@@ -11,7 +11,8 @@ namespace access = platform::test_access;
 void FormTest::SetUp() {
   home_.emplace();
   platform::dialog_script::Reset();
-  form_ = std::make_unique<app::TForm1>();
+  clock_ = testsupport::ManualClock();
+  form_ = std::make_unique<app::TForm1>(clock_);
   access::ShowWindow(*form_->Window);
 }
 

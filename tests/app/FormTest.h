@@ -10,6 +10,7 @@
 #include "app/POP3Unit1.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/TrayIcon.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/Pop3TestServer.h"
 #include "tests/support/TempHome.h"
 
@@ -39,6 +40,8 @@ class FormTest : public ::testing::Test {
   void TearDown() override;
 
   app::TForm1& Form() { return *form_; }
+  // What the window's automatic check measures its due times on.
+  testsupport::ManualClock& Clock() { return clock_; }
 
   // Types the server, user name and password as the user would.
   void EnterAccount(const std::string& server, const std::string& user, const std::string& password);
@@ -57,6 +60,7 @@ class FormTest : public ::testing::Test {
 
  private:
   std::optional<TempHome> home_;
+  testsupport::ManualClock clock_;
   std::unique_ptr<app::TForm1> form_;
 };
 

@@ -6,8 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "mailbox/CheckSchedule.h"
 #include "tests/mailbox/MailboxTestSupport.h"
 #include "tests/support/ScriptedSessions.h"
 #include "tests/support/TestEnvironment.h"
@@ -24,12 +26,21 @@ using namespace testsupport::sessions;
 class MailboxCheckFault : public ScriptedMailboxTest {};
 
 // Whatever stops the log-in, the check ends with no row and no session.
+// What the network failed keeps the automatic check's watch, told by how;
+// what the user must mend stops it.
 TEST_F(MailboxCheckFault, LogInThatCannotBeDoneListsNothing) {
   EXPECT_EQ(mailbox_.Client().TimeOut(), mailbox::Mailbox::kServerTimeOutMs);
+  using mailbox::NetworkFailure;
   struct LogInFault {
     const char* Name;
     std::function<void()> Arrange;
     std::function<void()> Verify;
+    std::optional<NetworkFailure> Unreached;
+  };
+  auto serverAt = [&](const std::string& server) {
+    mailbox::MailboxSettings settings = mailbox_.Settings();
+    settings.Server = server;
+    mailbox_.SetSettings(settings);
   };
   const LogInFault faults[] = {
       {"no password",
@@ -38,24 +49,25 @@ TEST_F(MailboxCheckFault, LogInThatCannotBeDoneListsNothing) {
          settings.Password.clear();
          mailbox_.SetSettings(settings);
        },
-       [&] { EXPECT_EQ(server_.ConnectionsServed(), 0) << "connected without a password"; }},
-      {"nothing listens",
-       [&] {
-         mailbox::MailboxSettings settings = mailbox_.Settings();
-         settings.Server = "127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort());
-         mailbox_.SetSettings(settings);
-       },
-       [&] { EXPECT_EQ(events_.connectionFailures, 1); }},
+       [&] { EXPECT_EQ(server_.ConnectionsServed(), 0) << "connected without a password"; }, std::nullopt},
+      {"nothing listens", [&] { serverAt("127.0.0.1:" + std::to_string(testsupport::UnusedLoopbackPort())); },
+       [&] { EXPECT_EQ(events_.connectionFailures, 1); }, NetworkFailure::Refused},
+      {"name not found", [&] { serverAt("nosuch.invalid:110"); }, [&] { EXPECT_EQ(events_.hostsNotFound, 1); },
+       NetworkFailure::NameNotFound},
       {"server falls silent",
        [&] {
          server_.AddConversation("S: +OK ready\nC: CAPA\nS: -ERR\nC: USER ann\nSTALL\n");
          mailbox_.Client().SetTimeOut(200);
        },
-       [&] { EXPECT_TRUE(mailbox_.Client().TimedOut()); }},
+       [&] { EXPECT_TRUE(mailbox_.Client().TimedOut()); }, NetworkFailure::TimedOut},
+      {"closed before the greeting", [&] { server_.AddConversation("CLOSE\n"); }, [] {},
+       NetworkFailure::ConnectionLost},
+      {"greeting refused", [&] { server_.AddConversation("S: -ERR go away\n"); }, [] {}, std::nullopt},
   };
   for (const LogInFault& fault : faults) {
     SCOPED_TRACE(fault.Name);
     const mailbox::MailboxSettings saved = mailbox_.Settings();
+    events_ = RecordedEvents();
     fault.Arrange();
 
     const mailbox::CheckOutcome outcome = ManualCheck();
@@ -66,7 +78,11 @@ TEST_F(MailboxCheckFault, LogInThatCannotBeDoneListsNothing) {
     EXPECT_EQ(events_.logInRefusals, 0);
     EXPECT_FALSE(mailbox_.Client().IsConnected());
     fault.Verify();
+    EXPECT_EQ(outcome.Unreached, fault.Unreached);
+    EXPECT_EQ(mailbox::JudgeForWatch(outcome),
+              fault.Unreached ? mailbox::WatchVerdict::Unreached : mailbox::WatchVerdict::Stop);
     mailbox_.SetSettings(saved);
+    mailbox_.Client().SetTimeOut(mailbox::Mailbox::kServerTimeOutMs);
   }
   EXPECT_TRUE(server_.WaitUntilDone());
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "mailbox/CheckSchedule.h"
 #include "tests/mailbox/MailboxTestSupport.h"
 #include "tests/support/TestMessages.h"
 
@@ -241,7 +242,7 @@ TEST_F(MailboxCheck, ServerGivenByHostNameAndPort) {
   EXPECT_TRUE(events_.NoFailureTold());
 }
 
-TEST_F(MailboxCheck, WrongPasswordIsRefused) {
+TEST_F(MailboxCheck, WrongPasswordIsRefusedAndStopsTheWatch) {
   AddNumberedMessage(1);
   mailbox::MailboxSettings settings = mailbox_.Settings();
   settings.Password = "not-the-password";
@@ -250,6 +251,8 @@ TEST_F(MailboxCheck, WrongPasswordIsRefused) {
   const mailbox::CheckOutcome outcome = ManualCheck();
 
   EXPECT_EQ(outcome.Session, mailbox::LogIn::Refused);
+  EXPECT_FALSE(outcome.Unreached);
+  EXPECT_EQ(mailbox::JudgeForWatch(outcome), mailbox::WatchVerdict::Stop);
   EXPECT_EQ(events_.logInRefusals, 1);
   EXPECT_EQ(events_.logIns, 0);
   EXPECT_TRUE(List().Empty());

@@ -8,6 +8,7 @@
 #include "tests/support/TestEnvironment.h"
 #include "net/LineSocket.h"
 #include "platform/core/Socket.h"
+#include "platform/core/SocketErrors.h"
 
 namespace {
 
@@ -99,6 +100,7 @@ TEST_F(TLineSocketConnect, ConnectWhileConnectedRaisesAndKeepsTheConnection) {
 TEST_F(TLineSocketConnect, NothingListeningFiresConnectionFailedOnceThenRaises) {
   testsupport::RefusingPort refusing;
   EXPECT_EQ(RaisedBy<ESockError>([&] { ConnectTo(refusing.Port()); }), "Connection Failed");
+  EXPECT_EQ(socket->ConnectError(), platform::kSockECONNREFUSED);
   EXPECT_EQ(failures, 1);
   EXPECT_EQ(connects, 0);
   EXPECT_FALSE(socket->IsConnected());
@@ -108,6 +110,7 @@ TEST_F(TLineSocketConnect, NothingListeningFiresConnectionFailedOnceThenRaises) 
   server.Accept();
   ConnectTo(server.Port());
   EXPECT_TRUE(socket->IsConnected());
+  EXPECT_EQ(socket->ConnectError(), 0);
   EXPECT_EQ(failures, 1);
 }
 

@@ -6,6 +6,7 @@
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestEnvironment.h"
 #include "net/LineSocket.h"
+#include "platform/core/WindowTimer.h"
 
 namespace {
 
@@ -150,6 +151,45 @@ TEST_F(TLineSocketLines, ReadLnOnASilentServerTimesOut) {
   server.Accept();
   Start();
   EXPECT_TRUE(AbortedByATimeOut([&] { ReadLine(); }));
+}
+
+// After the machine woke, a wait on a connection that may have died in its
+// sleep ends within the bound it is given, by the time-out, not by the
+// (here hour-long) time-out it began with. A cancel watches over the test.
+TEST_F(TLineSocketLines, RunningWaitLimitedAfterAWakeEndsByTheTimeOutWithinTheLimit) {
+  server.Accept();
+  Start();
+  socket->SetTimeOut(3600 * 1000);
+  EXPECT_FALSE(socket->TimeoutTimer().Enabled());
+  socket->LimitRunningWait(50);  // no wait runs: nothing to limit
+  testsupport::RunSoon([&] { socket->LimitRunningWait(50); });
+  platform::WindowTimer watchdog(20000, true);
+  watchdog.SetOnTimer([&] { socket->Cancel(); });
+  EXPECT_EQ(RaisedBy<EAbortError>([&] { ReadLine(); }), "Socket readln aborted");
+  EXPECT_TRUE(socket->TimedOut()) << "ended by the watchdog's cancel, not by the limited time-out";
+}
+
+// A deadline left by a command of the last session must not cut short the
+// next session's waits.
+TEST_F(TLineSocketLines, ConnectForgetsTheLastSessionsCommandDeadline) {
+  server.Accept();
+  Start();
+  socket->SetTimeOut(5000);
+  socket->SetCommandDeadline(1);
+  socket->Disconnect();
+  ASSERT_TRUE(PumpUntil([&] { return server.PeerClosed(); }));
+
+  LoopbackServer next;
+  next.Accept();
+  ConnectTo(next.Port());
+  // The server answers a little later, well past the old deadline.
+  platform::WindowTimer later(100, true);
+  later.SetOnTimer([&] {
+    later.SetEnabled(false);
+    next.Send("+OK later\r\n");
+  });
+  EXPECT_EQ(ReadLine(), "+OK later\r\n");
+  EXPECT_FALSE(socket->TimedOut());
 }
 
 TEST_F(TLineSocketLines, NegativeTimeOutMakesTheWaitFail) {

@@ -212,6 +212,18 @@ TEST_F(Pop3TlsHandshakeFault, APlaintextGreetingOnATlsPortIsAFailedHandshake) {
   EXPECT_NE(text.find("Nothing was sent"), std::string::npos) << text;
 }
 
+// A connection that ends under the handshake says nothing of the server's
+// TLS: it is the network's failure (ETlsHandshakeCut), and no security box.
+TEST_F(Pop3TlsHandshakeFault, AConnectionClosedUnderTheHandshakeIsCutNotRefused) {
+  client().Security = SecurityMode::TLS;
+  client().SetTimeOut(5000);
+  server_.AddConversation("CLOSE\n");
+  const std::string text = FailureOf<net::ETlsHandshakeCut>([&] { client().Connect(); });
+  EXPECT_NE(text.find("closed the connection during the TLS handshake"), std::string::npos) << text;
+  EXPECT_TRUE(shown_.empty()) << "no security verdict";
+  EXPECT_FALSE(client().IsConnected());
+}
+
 TEST_F(Pop3TlsHandshakeFault, ACancelDuringTheHandshakeEndsIt) {
   client().Security = SecurityMode::TLS;
   client().SetTimeOut(0);
