@@ -147,19 +147,36 @@ void Control::SetEnabled(bool enabled) {
 
 bool Control::Enabled() const { return core_->widget && core_->widget->isEnabled(); }
 
+// The toolkit would read the tooltip to assistive technology by itself,
+// but the tooltip holds markup where the hint could be taken for it; the
+// description gets the hint as plain text.
 void Control::SetHint(const std::string& hint) {
   core_->hint = hint;
-  if (core_->widget) core_->widget->setToolTip(qt::ToQtToolTip(hint));
+  QWidget* widget = core_->widget;
+  if (widget == nullptr) return;
+  widget->setToolTip(qt::ToQtToolTip(hint));
+  if (core_->descriptionFollowsHint) widget->setAccessibleDescription(qt::ToQtLines(hint));
+  if (core_->nameFollowsHint) widget->setAccessibleName(qt::ToQtLines(hint));
 }
 
 std::string Control::Hint() const { return core_->hint; }
 
 void Control::SetAccessibleName(const std::string& name) {
+  core_->nameFollowsHint = false;
   if (core_->widget) core_->widget->setAccessibleName(qt::ToQt(name));
 }
 
 std::string Control::AccessibleName() const {
   return core_->widget ? qt::FromQt(core_->widget->accessibleName()) : std::string();
+}
+
+void Control::SetAccessibleDescription(const std::string& description) {
+  core_->descriptionFollowsHint = false;
+  if (core_->widget) core_->widget->setAccessibleDescription(qt::ToQt(description));
+}
+
+std::string Control::AccessibleDescription() const {
+  return core_->widget ? qt::FromQt(core_->widget->accessibleDescription()) : std::string();
 }
 
 void Control::Repaint() {

@@ -28,6 +28,10 @@ struct ControlCore {
   FontSpec font;
   int tabOrder = -1;
   std::string hint;  // as the logic gave it; the widget holds it escaped
+  // What assistive technology takes from the hint until the logic names or
+  // describes the control itself.
+  bool nameFollowsHint = false;
+  bool descriptionFollowsHint = true;
   double scaleX = 1.0;
   double scaleY = 1.0;
 
