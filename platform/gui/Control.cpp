@@ -81,8 +81,9 @@ Control::Control(std::unique_ptr<ControlCore> core, Container* parent) : core_(s
   }
   core_->ApplyFont();
   new qt::EventHook(widget, [this](QObject*, QEvent* event) {
-    if (event->type() == QEvent::FocusIn && IsControlFocusChange(event)) CallHandler(OnEnter);
-    if (event->type() == QEvent::FocusOut && IsControlFocusChange(event)) CallHandler(OnExit);
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut) return false;
+    if (!IsControlFocusChange(event) || core_->Root()->focusFollowsEnabling) return false;
+    CallHandler(event->type() == QEvent::FocusIn ? OnEnter : OnExit);
     return false;
   });
 }
@@ -141,8 +142,28 @@ bool Control::Visible() const {
   return parent != nullptr ? widget->isVisibleTo(parent) : widget->isVisible();
 }
 
+// Disabling the control that has the keyboard focus makes the toolkit move
+// the focus on to the next control; a command that disables the window's
+// controls while it runs would leave a keyboard user somewhere else after
+// every click. The focus comes back when the control is enabled again,
+// unless something moved it on purpose meanwhile.
 void Control::SetEnabled(bool enabled) {
-  if (core_->widget) core_->widget->setEnabled(enabled);
+  QWidget* widget = core_->widget;
+  if (widget == nullptr) return;
+  ControlCore* root = core_->Root();
+  const bool hadFocus = widget->hasFocus();
+  root->focusFollowsEnabling = true;
+  widget->setEnabled(enabled);
+  if (!enabled && hadFocus) {
+    // Disabling a row of controls hands the focus along the row: the first
+    // one that lost it is the one to come back to.
+    if (root->focusLostByDisabling == nullptr || widget != root->focusMovedTo) root->focusLostByDisabling = widget;
+    root->focusMovedTo = widget->window()->focusWidget();
+  } else if (enabled && root->focusLostByDisabling == widget) {
+    if (widget->window()->focusWidget() == root->focusMovedTo && widget->isVisible()) widget->setFocus();
+    root->focusLostByDisabling = nullptr;
+  }
+  root->focusFollowsEnabling = false;
 }
 
 bool Control::Enabled() const { return core_->widget && core_->widget->isEnabled(); }
