@@ -212,6 +212,8 @@ void MessageViewer::Save() {
 void MessageViewer::CloseByKey() {
   if (fetching_) return;
   Close();
+  // The keyboard goes back to the list the view was opened from.
+  form_.StringGrid1->SetFocus();
   form_.commands_->RestartAutoCheckTimer();
 }
 

@@ -22,12 +22,14 @@ std::unique_ptr<Label> MakeLabel(platform::Container& parent, const std::string&
   return label;
 }
 
+// An edit named, for assistive technology, by its caption label.
 std::unique_ptr<Edit> MakeEdit(platform::Container& parent, int left, int top, int width, int tabOrder,
-                               const std::string& hint) {
+                               const std::string& hint, const std::string& name) {
   auto edit = std::make_unique<Edit>(parent);
   edit->SetBounds(left, top, width, 21);
   edit->SetTabOrder(tabOrder);
   edit->SetHint(hint);
+  edit->SetAccessibleName(name);
   return edit;
 }
 
@@ -45,6 +47,13 @@ std::unique_ptr<Button> MakeButton(platform::Container& parent, const std::strin
   button->SetBounds(left, 416, 180, 25);
   button->SetTabOrder(tabOrder);
   return button;
+}
+
+// A caption that is also a command (a click on it acts): the keyboard
+// reaches it in the tab order and clicks it.
+void MakeClickable(Label& label, int tabOrder) {
+  label.SetKeyboardClickable(true);
+  label.SetTabOrder(tabOrder);
 }
 
 // The panel's sunken border and a little room inside its edge.
@@ -65,20 +74,37 @@ void CreateMainWindow(TForm1& f) {
   f.Window->SetCaption(kWindowCaption);
 }
 
+// The tab order runs through the panel as it reads, left to right, each
+// clickable caption just before the controls under it.
 void CreatePanelEdits(TForm1& f) {
-  f.IPedit = MakeEdit(*f.Panel1, 13, 23, 100, 0, "pop.example.com -or- nnn.nnn.nnn.nnn etc.");
-  f.UserEdit = MakeEdit(*f.Panel1, 133, 23, 100, 1, "POP3 Account");
-  f.PasswordEdit = MakeEdit(*f.Panel1, 253, 23, 100, 2, "POP3 Password");
+  f.IPedit = MakeEdit(*f.Panel1, 13, 23, 100, 1, "pop.example.com -or- nnn.nnn.nnn.nnn etc.", "Server IP");
+  f.UserEdit = MakeEdit(*f.Panel1, 133, 23, 100, 2, "POP3 Account", "User Name");
+  f.PasswordEdit = MakeEdit(*f.Panel1, 253, 23, 100, 3, "POP3 Password", "Password");
   f.PasswordEdit->SetPasswordEcho(true);
 }
 
+// The tick boxes are named by their hints (they have no caption of their
+// own; the labels above name groups of them).
 void CreatePanelTickBoxes(TForm1& f) {
-  f.CheckBox1 = MakeTickBox(*f.Panel1, 373, 3, "Save Password");
-  f.CheckBox2 = MakeTickBox(*f.Panel1, 425, 4, "Auto-Check Every 5 Minutes");
-  f.CheckBox4 = MakeTickBox(*f.Panel1, 477, 6, "Continuos Auto-Checking Even After Match Found");
-  f.CheckBox3 = MakeTickBox(*f.Panel1, 529, 5, "Play Wave File");
-  f.CheckBox5 = MakeTickBox(*f.Panel1, 581, 7, "Analyse From: Subject: Date:");
+  f.CheckBox1 = MakeTickBox(*f.Panel1, 373, 4, "Save Password");
+  f.CheckBox2 = MakeTickBox(*f.Panel1, 425, 6, "Auto-Check Every 5 Minutes");
+  f.CheckBox4 = MakeTickBox(*f.Panel1, 477, 7, "Continuos Auto-Checking Even After Match Found");
+  f.CheckBox3 = MakeTickBox(*f.Panel1, 529, 8, "Play Wave File");
+  f.CheckBox5 = MakeTickBox(*f.Panel1, 581, 10, "Analyse From: Subject: Date:");
   f.CheckBox5->SetChecked(true);
+}
+
+void RelatePanelCaptions(TForm1& f) {
+  f.IPlabel->SetBuddy(*f.IPedit);
+  f.UserLabel->SetBuddy(*f.UserEdit);
+  f.PasswordLabel->SetBuddy(*f.PasswordEdit);
+  f.Label6->SetBuddy(*f.CheckBox1);
+  f.Label7->SetBuddy(*f.CheckBox2);
+  f.Label9->SetBuddy(*f.CheckBox3);
+  f.Label8->SetBuddy(*f.CheckBox5);
+  MakeClickable(*f.IPlabel, 0);
+  MakeClickable(*f.Label7, 5);
+  MakeClickable(*f.Label8, 9);
 }
 
 void CreateTopPanel(TForm1& f) {
@@ -95,6 +121,7 @@ void CreateTopPanel(TForm1& f) {
   KeepInsidePanel(*f.Label8, 616);
   CreatePanelEdits(f);
   CreatePanelTickBoxes(f);
+  RelatePanelCaptions(f);
 }
 
 void CreateListCaptions(TForm1& f) {
@@ -110,27 +137,42 @@ void CreateListCaptions(TForm1& f) {
   f.Label3->SetHint("Click To Clear Grid");
   f.Label4 = MakeLabel(*f.Window, "Size:", 562, 79);
   f.Label4->SetHint("Click To Edit SIZE: Auto-Check");
-  f.Edit1 = MakeEdit(*f.Window, 60, 71, 154, 3, "");
-  f.Edit2 = MakeEdit(*f.Window, 287, 71, 160, 5, "");
-  f.Edit3 = MakeEdit(*f.Window, 593, 71, 30, 8, "");
+  // Each rule edit follows the caption that shows it, in the tab order
+  // too, so that Tab goes from the caption straight into the edit it
+  // showed.
+  f.Edit1 = MakeEdit(*f.Window, 60, 71, 154, 2, "", "From");
+  f.Edit2 = MakeEdit(*f.Window, 287, 71, 160, 4, "", "Subject");
+  f.Edit3 = MakeEdit(*f.Window, 593, 71, 30, 7, "", "Size");
   for (Edit* rule : {f.Edit1.get(), f.Edit2.get(), f.Edit3.get()}) rule->Hide();
+  f.Label1->SetBuddy(*f.Edit1);
+  f.Label2->SetBuddy(*f.Edit2);
+  f.Label4->SetBuddy(*f.Edit3);
+  MakeClickable(*f.Label1, 1);
+  MakeClickable(*f.Label2, 3);
+  MakeClickable(*f.Label3, 5);
+  MakeClickable(*f.Label4, 6);
 }
 
 void CreateListArea(TForm1& f) {
   f.StringGrid1 = std::make_unique<platform::MessageGrid>(*f.Window, std::vector<int>{17, 209, 228, 100, 65, 133},
                                                         kListRowHeight);
   f.StringGrid1->SetBounds(8, 96, 615, 305);
-  f.StringGrid1->SetTabOrder(2);
+  f.StringGrid1->SetTabOrder(9);
+  f.StringGrid1->SetAccessibleName("Messages");
+  f.StringGrid1->SetColumnTitles({"", "From", "Subject", "Date", "Size", ""});
   f.Memo1 = std::make_unique<platform::TextArea>(*f.Window);
   f.Memo1->SetBounds(8, 96, 615, 305);
-  f.Memo1->SetTabOrder(1);
+  f.Memo1->SetTabOrder(8);
   f.Memo1->Hide();
+  // The status line says what the viewer shows ("Header - ESC to close"):
+  // assistive technology names the viewer by it.
+  f.Label5->SetBuddy(*f.Memo1);
 }
 
 void CreateButtons(TForm1& f) {
-  f.CheckButton = MakeButton(*f.Window, "Check Mail Headers", 8, 4);
-  f.DeleteButton = MakeButton(*f.Window, "Delete Selected Mail", 226, 6);
-  f.ExitButton = MakeButton(*f.Window, "Exit", 444, 7);
+  f.CheckButton = MakeButton(*f.Window, "Check Mail Headers", 8, 10);
+  f.DeleteButton = MakeButton(*f.Window, "Delete Selected Mail", 226, 11);
+  f.ExitButton = MakeButton(*f.Window, "Exit", 444, 12);
 }
 
 void CreateComponents(TForm1& f) {
@@ -149,6 +191,9 @@ void CreateComponents(TForm1& f) {
 
 }  // namespace
 
+// The tab order follows the layout: the panel, the captions over the list
+// with their rule edits, the list (or the viewer in its place), the
+// buttons.
 void BuildWindow(TForm1& form) {
   CreateMainWindow(form);
   CreateTopPanel(form);
@@ -156,6 +201,9 @@ void BuildWindow(TForm1& form) {
   CreateListArea(form);
   CreateButtons(form);
   CreateComponents(form);
+  // The window opens with the server edit in focus, not the caption that
+  // the tab order puts before it.
+  form.IPedit->SetFocus();
 }
 
 }  // namespace app

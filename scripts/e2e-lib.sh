@@ -40,7 +40,7 @@ pid_alive() { [ -d "/proc/$1" ] && ! grep -q '^State:[[:space:]]*Z' "/proc/$1/st
 
 # start_x: Xvfb on a free display (it picks the number), then DISPLAY is set.
 start_x() {
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1600x1200x24 -nolisten tcp 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
     XVFB_PID=$!
     wait_until 10 "Xvfb to start" test -s "$WORK/display"
     export DISPLAY=":$(tr -dc 0-9 < "$WORK/display")"

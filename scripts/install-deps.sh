@@ -13,7 +13,7 @@ TEST_PACKAGES=(dovecot-pop3d dovecot-core openssl coreutils sharutils python3 xv
   iproute2 util-linux procps mount libgdbm6 libidn12 libltdl7 clang-14 libclang-rt-14-dev
   x11-utils openbox trayer
   desktop-file-utils appstream lintian man-db dbus-daemon dbus-bin python3-dbus python3-gi
-  gnome-keyring)
+  gnome-keyring at-spi2-core python3-pyatspi weston qt6-wayland)
 
 # The peers that scripts/bench.sh measures beside the program, and the heap
 # profiler of the soak benchmark's HEAPTRACK mode.

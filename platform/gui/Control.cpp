@@ -81,8 +81,9 @@ Control::Control(std::unique_ptr<ControlCore> core, Container* parent) : core_(s
   }
   core_->ApplyFont();
   new qt::EventHook(widget, [this](QObject*, QEvent* event) {
-    if (event->type() == QEvent::FocusIn && IsControlFocusChange(event)) CallHandler(OnEnter);
-    if (event->type() == QEvent::FocusOut && IsControlFocusChange(event)) CallHandler(OnExit);
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut) return false;
+    if (!IsControlFocusChange(event) || core_->Root()->focusFollowsEnabling) return false;
+    CallHandler(event->type() == QEvent::FocusIn ? OnEnter : OnExit);
     return false;
   });
 }
@@ -141,25 +142,62 @@ bool Control::Visible() const {
   return parent != nullptr ? widget->isVisibleTo(parent) : widget->isVisible();
 }
 
+// Disabling the control that has the keyboard focus makes the toolkit move
+// the focus on to the next control; a command that disables the window's
+// controls while it runs would leave a keyboard user somewhere else after
+// every click. The focus comes back when the control is enabled again,
+// unless something moved it on purpose meanwhile.
 void Control::SetEnabled(bool enabled) {
-  if (core_->widget) core_->widget->setEnabled(enabled);
+  QWidget* widget = core_->widget;
+  if (widget == nullptr) return;
+  ControlCore* root = core_->Root();
+  const bool hadFocus = widget->hasFocus();
+  root->focusFollowsEnabling = true;
+  widget->setEnabled(enabled);
+  if (!enabled && hadFocus) {
+    // Disabling a row of controls hands the focus along the row: the first
+    // one that lost it is the one to come back to.
+    if (root->focusLostByDisabling == nullptr || widget != root->focusMovedTo) root->focusLostByDisabling = widget;
+    root->focusMovedTo = widget->window()->focusWidget();
+  } else if (enabled && root->focusLostByDisabling == widget) {
+    if (widget->window()->focusWidget() == root->focusMovedTo && widget->isVisible()) widget->setFocus();
+    root->focusLostByDisabling = nullptr;
+  }
+  root->focusFollowsEnabling = false;
 }
 
 bool Control::Enabled() const { return core_->widget && core_->widget->isEnabled(); }
 
+// The toolkit would read the tooltip to assistive technology by itself,
+// but the tooltip holds markup where the hint could be taken for it; the
+// description gets the hint as plain text.
 void Control::SetHint(const std::string& hint) {
   core_->hint = hint;
-  if (core_->widget) core_->widget->setToolTip(qt::ToQtToolTip(hint));
+  QWidget* widget = core_->widget;
+  if (widget == nullptr) return;
+  widget->setToolTip(qt::ToQtToolTip(hint));
+  if (core_->descriptionFollowsHint) widget->setAccessibleDescription(qt::ToQtLines(hint));
+  if (core_->nameFollowsHint) widget->setAccessibleName(qt::ToQtLines(hint));
 }
 
 std::string Control::Hint() const { return core_->hint; }
 
 void Control::SetAccessibleName(const std::string& name) {
+  core_->nameFollowsHint = false;
   if (core_->widget) core_->widget->setAccessibleName(qt::ToQt(name));
 }
 
 std::string Control::AccessibleName() const {
   return core_->widget ? qt::FromQt(core_->widget->accessibleName()) : std::string();
+}
+
+void Control::SetAccessibleDescription(const std::string& description) {
+  core_->descriptionFollowsHint = false;
+  if (core_->widget) core_->widget->setAccessibleDescription(qt::ToQt(description));
+}
+
+std::string Control::AccessibleDescription() const {
+  return core_->widget ? qt::FromQt(core_->widget->accessibleDescription()) : std::string();
 }
 
 void Control::Repaint() {

@@ -64,12 +64,21 @@ class Control {
   bool Enabled() const;
 
   // The tooltip shown while the pointer rests on the control; empty: none.
+  // Assistive technology reads it as the control's description (unless
+  // SetAccessibleDescription gave one), and as its name too where the
+  // control names itself by its hint (a tick box without a name of its
+  // own): both follow every later change of the hint.
   void SetHint(const std::string& hint);
   std::string Hint() const;
 
-  // The name assistive technology (a screen reader) gives the control.
+  // The name assistive technology (a screen reader) gives the control; once
+  // set, it no longer follows the hint.
   void SetAccessibleName(const std::string& name);
   std::string AccessibleName() const;
+  // What assistive technology reads after the name; once set, it no longer
+  // follows the hint.
+  void SetAccessibleDescription(const std::string& description);
+  std::string AccessibleDescription() const;
 
   // Paints the control now rather than at the next pass of the event loop.
   void Repaint();

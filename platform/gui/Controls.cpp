@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
@@ -13,9 +14,12 @@
 #include <QStyleOptionButton>
 #include <QValidator>
 
+#include "platform/gui/qt/CaptionLabel.h"
 #include "platform/gui/qt/ControlCore.h"
 #include "platform/gui/qt/EventHook.h"
+#include "platform/gui/qt/ReadableColor.h"
 #include "platform/gui/qt/Text.h"
+#include "platform/gui/qt/WindowWidget.h"
 
 namespace platform {
 
@@ -83,19 +87,28 @@ FontSpec BoldFont() {
 
 }  // namespace
 
-Panel::Panel(Container& parent) : Container(MakeCore<QFrame>(), &parent) {
+Panel::Panel(Container& parent) : Container(MakeCore<qt::PanelFrame>(), &parent) {
   auto* frame = WidgetOf<QFrame>(*this);
   frame->setFrameShape(QFrame::Panel);
   frame->setFrameShadow(QFrame::Raised);
 }
 
-Label::Label(Container& parent, const std::string& caption) : Control(MakeCore<QLabel>(), &parent) {
-  auto* label = WidgetOf<QLabel>(*this);
+Label::Label(Container& parent, const std::string& caption) : Control(MakeCore<qt::CaptionLabel>(), &parent) {
+  auto* label = WidgetOf<qt::CaptionLabel>(*this);
   // A label may show text from the settings file or the server: never
   // markup, which could make the toolkit load pictures named in it.
   label->setTextFormat(Qt::PlainText);
+  label->onClick = [this] { CallHandler(OnClick); };
+  label->onDoubleClick = [this] { CallHandler(OnDblClick); };
   SetFont(BoldFont());
   SetText(caption);
+  ShowColors();
+  // Setting the label's own colours is a palette change too; only the
+  // desktop's (arriving through the parent) calls for new ones.
+  new qt::EventHook(label, [this](QObject*, QEvent* event) {
+    if (event->type() == QEvent::PaletteChange && !showingColors_) ShowColors();
+    return false;
+  });
   // A double click arrives as press, release, double click, release; the
   // second release is part of the double click and is no click of its own.
   new qt::EventHook(label, [this, inDoubleClick = false](QObject*, QEvent* event) mutable {
@@ -125,16 +138,35 @@ std::string Label::Text() const { return text_; }
 
 void Label::SetColor(Color color) {
   color_ = color;
+  ShowColors();
+}
+
+// The disabled colour stays the palette's grey (made readable), so that a
+// coloured label greys out with the others while a command runs.
+void Label::ShowColors() {
   auto* label = WidgetOf<QLabel>(*this);
+  const QWidget* parent = label->parentWidget();
+  const QPalette inherited = parent != nullptr ? parent->palette() : QApplication::palette(label);
+  const QColor background = inherited.color(QPalette::Active, QPalette::Window);
+  const QColor wanted = color_ == kColorBlack ? inherited.color(QPalette::Active, QPalette::WindowText)
+                                              : QColor::fromRgb(color_);
+  const QColor shown = qt::ReadableOn(wanted, background);
   QPalette palette = label->palette();
-  // The disabled colour stays the style's grey, so that a coloured label
-  // greys out with the others while a command runs.
-  palette.setColor(QPalette::Active, QPalette::WindowText, QColor::fromRgb(color));
-  palette.setColor(QPalette::Inactive, QPalette::WindowText, QColor::fromRgb(color));
+  palette.setColor(QPalette::Active, QPalette::WindowText, shown);
+  palette.setColor(QPalette::Inactive, QPalette::WindowText, shown);
+  palette.setColor(QPalette::Disabled, QPalette::WindowText,
+                   qt::ReadableOn(inherited.color(QPalette::Disabled, QPalette::WindowText),
+                                  inherited.color(QPalette::Disabled, QPalette::Window)));
+  showingColors_ = true;
   label->setPalette(palette);
+  showingColors_ = false;
 }
 
 Color Label::TextColor() const { return color_; }
+
+void Label::SetBuddy(Control& control) { WidgetOf<QLabel>(*this)->setBuddy(control.Core().widget); }
+
+void Label::SetKeyboardClickable(bool clickable) { WidgetOf<qt::CaptionLabel>(*this)->SetKeyboardClickable(clickable); }
 
 void Label::SetAlignment(TextAlignment alignment) {
   WidgetOf<QLabel>(*this)->setAlignment(alignment == TextAlignment::Center ? Qt::AlignCenter
@@ -171,6 +203,7 @@ void Edit::SetPasswordEcho(bool hidden) {
 }
 
 CheckBox::CheckBox(Container& parent) : Control(MakeCore<FittingCheckBox>(), &parent) {
+  Core().nameFollowsHint = true;
   QObject::connect(WidgetOf<QCheckBox>(*this), &QCheckBox::clicked, [this] { CallHandler(OnClick); });
 }
 

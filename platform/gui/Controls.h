@@ -16,6 +16,12 @@ class Panel : public Container {
 enum class TextAlignment { Left, Center };
 
 // A caption. Without a width and height it sizes itself to its text.
+//
+// Its text is drawn readable on whatever palette the desktop gives (a
+// contrast of at least 4.5 to 1 with the background, enabled or disabled):
+// black stands for the palette's own text colour, and another colour that
+// falls short is shown darker on a light background, lighter on a dark one,
+// in the same hue. The palette is followed when the desktop changes it.
 class Label : public Control {
  public:
   explicit Label(Container& parent, const std::string& caption = {});
@@ -23,17 +29,32 @@ class Label : public Control {
   void SetText(const std::string& text);
   std::string Text() const;  // exactly as last set
 
+  // The colour asked for; TextColor returns it as given, whatever the
+  // screen shows of it.
   void SetColor(Color color);
   Color TextColor() const;
   void SetAlignment(TextAlignment alignment);
+
+  // Makes the label the caption of control: assistive technology reads
+  // them as related (the control labelled by the label).
+  void SetBuddy(Control& control);
+
+  // For a label that stands for a command: the keyboard reaches it with
+  // Tab (give it a tab order) and clicks it with Space or Enter, with Shift
+  // held double-clicks it (OnClick, then OnDblClick, as the mouse does);
+  // assistive technology sees a button named by the caption.
+  void SetKeyboardClickable(bool clickable);
 
   std::function<void()> OnClick;
   // A double click delivers OnClick for its first click, then OnDblClick.
   std::function<void()> OnDblClick;
 
  private:
+  void ShowColors();
+
   std::string text_;
   Color color_ = kColorBlack;
+  bool showingColors_ = false;
 };
 
 // A single-line text entry. It never holds a line break: CR and LF are
@@ -58,7 +79,8 @@ class Edit : public Control {
   std::string setShown_;  // what the screen showed for them, as UTF-8
 };
 
-// A tick box without a caption of its own.
+// A tick box without a caption of its own: assistive technology names it
+// by its hint, until SetAccessibleName names it otherwise.
 class CheckBox : public Control {
  public:
   explicit CheckBox(Container& parent);

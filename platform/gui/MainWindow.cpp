@@ -64,7 +64,7 @@ MainWindow::MainWindow(int designClientWidth, int designClientHeight)
     QTimer::singleShot(0, qApp, [] { Application::NotifyMinimized(); });
   };
   if (auto* app = dynamic_cast<qt::ToolkitApplication*>(QCoreApplication::instance()))
-    app->SetKeyPreview([this](QObject* receiver, QKeyEvent* event) { return impl_->PreviewKey(receiver, event); });
+    app->SetKeyPreview([this](QObject* receiver, QEvent* event) { return impl_->Preview(receiver, event); });
   if (Application::MainForm() == nullptr) Application::SetMainWindow(this);
 }
 
@@ -203,9 +203,44 @@ void MainWindow::Impl::HandleClose(QCloseEvent* event) {
   if (Application::MainForm() == owner) Application::NotifyMainWindowClosed();
 }
 
-bool MainWindow::Impl::PreviewKey(QObject* receiver, QKeyEvent* event) {
+bool MainWindow::Impl::Preview(QObject* receiver, QEvent* event) {
   auto* target = qobject_cast<QWidget*>(receiver);
-  if (target == nullptr || target->window() != widget || !owner->OnKeyPress) return false;
+  if (target == nullptr || target->window() != widget) return false;
+  if (event->type() == QEvent::ContextMenu) return IsPlatformKeyboardMenu(*static_cast<QContextMenuEvent*>(event));
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (IsContextMenuKey(*key)) {
+    OpenContextMenuByKey(target);
+    return true;
+  }
+  return PreviewKey(key);
+}
+
+// The Menu key and Shift+F10 open the context menu of the control that has
+// the focus, where it would open for a right click on it (the current cell
+// of the list, the cursor of an edit, the middle of a button); a control
+// without a menu of its own passes the request on to the window, whose
+// menu then opens. Some platforms make a request of their own for the Menu
+// key (never for Shift+F10): that one is dropped, or two menus would open.
+bool MainWindow::Impl::IsContextMenuKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::KeypadModifier;
+  return (event.key() == Qt::Key_Menu && modifiers == Qt::NoModifier) ||
+         (event.key() == Qt::Key_F10 && modifiers == Qt::ShiftModifier);
+}
+
+bool MainWindow::Impl::IsPlatformKeyboardMenu(const QContextMenuEvent& event) {
+  return event.spontaneous() && event.reason() == QContextMenuEvent::Keyboard;
+}
+
+void MainWindow::Impl::OpenContextMenuByKey(QWidget* target) {
+  QRect spot = target->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+  if (!spot.isValid() || !target->rect().contains(spot.center())) spot = target->rect();
+  const QPoint at = spot.center();
+  QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at), Qt::NoModifier);
+  QCoreApplication::sendEvent(target, &request);
+}
+
+bool MainWindow::Impl::PreviewKey(QKeyEvent* event) {
+  if (!owner->OnKeyPress) return false;
   if (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) return false;
   char key = 0;
   if (!qt::KeyChar(*event, key)) return false;

@@ -1,5 +1,7 @@
 #include "platform/gui/MessageGrid.h"
 
+#include <QAccessible>
+#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <algorithm>
@@ -24,9 +26,12 @@ constexpr Qt::ItemFlags kCellFlags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }  // namespace
 
 struct MessageGrid::Impl {
+  MessageGrid* owner = nullptr;
   qt::GridView* view = nullptr;
+  qt::TickDelegate* delegate = nullptr;
   std::vector<int> designWidths;
   int designRowHeight = 0;
+  QStringList titles;
 
   bool Inside(int col, int row) const {
     return row >= 0 && col >= 0 && row < view->rowCount() && col < view->columnCount();
@@ -44,6 +49,59 @@ struct MessageGrid::Impl {
     return item;
   }
 
+  bool IsTickBox(const QModelIndex& index) const {
+    return index.isValid() && (index.flags() & Qt::ItemIsUserCheckable) && index.data(Qt::CheckStateRole).isValid();
+  }
+
+  // The tick box of the row, wherever it stands in it.
+  QModelIndex TickBoxOfRow(int row) const {
+    for (int col = 0; col < view->columnCount(); ++col) {
+      const QModelIndex index = view->model()->index(row, col);
+      if (IsTickBox(index)) return index;
+    }
+    return {};
+  }
+
+  // A tick box has no text: assistive technology names it by what its row
+  // shows in the titled columns.
+  void NameTickBox(int row) {
+    const QModelIndex tick = TickBoxOfRow(row);
+    if (!tick.isValid()) return;
+    QStringList shown;
+    for (int col = 0; col < view->columnCount() && col < titles.size(); ++col) {
+      const QTableWidgetItem* cell = view->item(row, col);
+      if (col == tick.column() || titles[col].isEmpty() || cell == nullptr || cell->text().isEmpty()) continue;
+      shown << titles[col] + QStringLiteral(": ") + cell->text();
+    }
+    view->item(row, tick.column())->setData(Qt::AccessibleTextRole, shown.join(QStringLiteral(", ")));
+  }
+
+  // The toolkit reports a changed cell as changed data only; a screen
+  // reader announces a tick as the check box's changed state.
+  void AnnounceTick(const QModelIndex& index) {
+    if (!QAccessible::isActive()) return;
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(view);
+    QAccessibleTableInterface* cells = table != nullptr ? table->tableInterface() : nullptr;
+    QAccessibleInterface* cell = cells != nullptr ? cells->cellAt(index.row(), index.column()) : nullptr;
+    if (cell == nullptr) return;
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(cell, changed);
+    QAccessible::updateAccessibility(&event);
+  }
+
+  // As the delegate toggles on a click: asked first, told after.
+  void ToggleByKey(const QModelIndex& tick) {
+    if (delegate->mayToggle && !delegate->mayToggle(tick)) return;
+    const bool checked = tick.data(Qt::CheckStateRole).toInt() == Qt::Checked;
+    view->model()->setData(tick, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
+    if (delegate->toggled) delegate->toggled(tick);
+  }
+
+  // Enter, the space bar off the tick box, and the keyboard's context-menu
+  // request on the current cell; true when the event was used.
+  bool KeyboardCommand(QEvent* event);
+
   void Scale(double sx, double sy) {
     for (size_t col = 0; col < designWidths.size(); ++col)
       view->setColumnWidth(static_cast<int>(col), static_cast<int>(std::lround(designWidths[col] * sx)));
@@ -54,6 +112,7 @@ struct MessageGrid::Impl {
 MessageGrid::MessageGrid(Container& parent, const std::vector<int>& columnWidths, int rowHeight)
     : Control(std::make_unique<ControlCore>(new qt::GridView()), &parent), impl_(std::make_unique<Impl>()) {
   auto* view = static_cast<qt::GridView*>(Core().widget.data());
+  impl_->owner = this;
   impl_->view = view;
   impl_->designWidths = columnWidths;
   impl_->designRowHeight = rowHeight;
@@ -83,12 +142,14 @@ MessageGrid::MessageGrid(Container& parent, const std::vector<int>& columnWidths
   SetFont(font);
 
   auto* delegate = new qt::TickDelegate(view);
+  impl_->delegate = delegate;
   delegate->mayToggle = [this](const QModelIndex& index) {
     bool canEdit = true;
     if (OnCanEditCell) RunGuarded([&] { OnCanEditCell(index.row(), index.column(), canEdit); });
     return canEdit;
   };
   delegate->toggled = [this](const QModelIndex& index) {
+    impl_->AnnounceTick(index);
     bool checked = index.data(Qt::CheckStateRole).toInt() == Qt::Checked;
     if (OnCheckBoxClick) RunGuarded([&] { OnCheckBoxClick(index.column(), index.row(), checked); });
   };
@@ -109,7 +170,34 @@ MessageGrid::MessageGrid(Container& parent, const std::vector<int>& columnWidths
     if (index.isValid() && OnRightClickCell) RunGuarded([&] { OnRightClickCell(index.row(), index.column()); });
     return false;
   });
+  // Installed before the key-press hook, so that OnKeyPress sees a key
+  // first and may swallow it.
+  new qt::EventHook(view, [this](QObject*, QEvent* event) { return impl_->KeyboardCommand(event); });
   qt::HookKeyPress(view, OnKeyPress);
+}
+
+bool MessageGrid::Impl::KeyboardCommand(QEvent* event) {
+  MessageGrid& grid = *owner;
+  const QModelIndex current = view->currentIndex();
+  if (event->type() == QEvent::ContextMenu) {
+    if (static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Keyboard) return false;
+    if (current.isValid() && grid.OnRightClickCell)
+      RunGuarded([&] { grid.OnRightClickCell(current.row(), current.column()); });
+    return true;
+  }
+  if (event->type() != QEvent::KeyPress) return false;
+  auto* press = static_cast<QKeyEvent*>(event);
+  if ((press->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || !current.isValid()) return false;
+  if (press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter) {
+    if (grid.OnDblClickCell) RunGuarded([&] { grid.OnDblClickCell(current.row(), current.column()); });
+    return true;
+  }
+  // On the tick box itself the delegate toggles it.
+  if (press->key() != Qt::Key_Space || IsTickBox(current)) return false;
+  const QModelIndex tick = TickBoxOfRow(current.row());
+  if (!tick.isValid()) return false;
+  ToggleByKey(tick);
+  return true;
 }
 
 MessageGrid::~MessageGrid() = default;
@@ -128,11 +216,20 @@ std::string MessageGrid::Cell(int col, int row) const {
   return item->data(kRawTextRole).toByteArray().toStdString();
 }
 
+void MessageGrid::SetColumnTitles(const std::vector<std::string>& titles) {
+  impl_->titles.clear();
+  for (const std::string& title : titles) impl_->titles << qt::ToQt(title);
+  // Hidden, the header still names the columns to assistive technology.
+  impl_->view->setHorizontalHeaderLabels(impl_->titles);
+  for (int row = 0; row < RowCount(); ++row) impl_->NameTickBox(row);
+}
+
 void MessageGrid::SetCell(int col, int row, const std::string& text) {
   if (!impl_->Inside(col, row)) return;
   QTableWidgetItem* item = impl_->EnsureItem(col, row);
   item->setData(kRawTextRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   item->setText(qt::ToQt(text));
+  impl_->NameTickBox(row);
 }
 
 std::string MessageGrid::CellHint(int col, int row) const {
@@ -163,6 +260,7 @@ void MessageGrid::AddCheckBox(int col, int row, bool checked) {
   QTableWidgetItem* item = impl_->EnsureItem(col, row);
   item->setFlags(kCellFlags | Qt::ItemIsUserCheckable);
   item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+  impl_->NameTickBox(row);
 }
 
 bool MessageGrid::HasCheckBox(int col, int row) const {
@@ -175,7 +273,10 @@ bool MessageGrid::CheckBoxState(int col, int row) const {
 }
 
 void MessageGrid::SetCheckBoxState(int col, int row, bool checked) {
-  if (HasCheckBox(col, row)) impl_->Item(col, row)->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+  if (!HasCheckBox(col, row) || CheckBoxState(col, row) == checked) return;
+  QTableWidgetItem* item = impl_->Item(col, row);
+  item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+  impl_->AnnounceTick(impl_->view->indexFromItem(item));
 }
 
 void MessageGrid::RemoveCheckBox(int col, int row) {
@@ -183,6 +284,7 @@ void MessageGrid::RemoveCheckBox(int col, int row) {
   if (item == nullptr) return;
   item->setFlags(kCellFlags);
   item->setData(Qt::CheckStateRole, QVariant());
+  item->setData(Qt::AccessibleTextRole, QVariant());
 }
 
 }  // namespace platform

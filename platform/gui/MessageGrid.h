@@ -12,7 +12,15 @@ namespace platform {
 // The message list: a grid of text cells without header row or column, a
 // vertical scroll bar only (columns past the right edge stay out of sight),
 // and tick boxes in chosen cells. The user toggles a tick box by clicking it
-// or with the space bar; no cell text can be edited and nothing is sorted.
+// or with the space bar (on any cell of its row); no cell text can be
+// edited and nothing is sorted. The keyboard reaches what the mouse does on
+// the current cell: Enter is a double click on it, the Menu key or
+// Shift+F10 a right click.
+//
+// Assistive technology reads the grid as a table whose columns are named
+// by SetColumnTitles, and each tick box as a check box named by the rest of
+// its row: "From: ..., Subject: ...", from the titled columns that hold
+// text. Toggles are announced as they happen.
 //
 // The grid always has at least one row. Cells are addressed column first.
 // Reading a cell outside the grid gives empty text and no tick box; writing
@@ -28,6 +36,11 @@ class MessageGrid : public Control {
   // Current (scaled) sizes in pixels.
   int ColumnWidth(int col) const;
   int RowHeight() const;
+
+  // Names of the columns for assistive technology, in column order (the
+  // screen shows no header); an empty title leaves its column unnamed and
+  // out of the tick boxes' names.
+  void SetColumnTitles(const std::vector<std::string>& titles);
 
   std::string Cell(int col, int row) const;
   void SetCell(int col, int row, const std::string& text);
@@ -47,7 +60,7 @@ class MessageGrid : public Control {
   void SetCheckBoxState(int col, int row, bool checked);
   void RemoveCheckBox(int col, int row);
 
-  // Double click or right click on a cell.
+  // Double click or right click on a cell (or their keys, above).
   std::function<void(int row, int col)> OnDblClickCell;
   std::function<void(int row, int col)> OnRightClickCell;
   // Asked (for tick-box cells only) before a click or the space bar toggles

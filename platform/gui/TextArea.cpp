@@ -36,6 +36,15 @@ TextArea::TextArea(Container& parent) : Control(std::make_unique<ControlCore>(ne
     }
     return false;
   });
+  // Before the key-press hook, so that OnKeyPress sees Enter first.
+  new qt::EventHook(view, [this](QObject*, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* press = static_cast<QKeyEvent*>(event);
+    const bool enter = press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter;
+    if (!enter || (press->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    if (!press->isAutoRepeat()) CallHandler(OnDblClick);
+    return true;
+  });
   qt::HookKeyPress(view, OnKeyPress);
 }
 

@@ -23,6 +23,7 @@ class TextArea : public Control {
   const std::string& Text() const;
 
   std::function<void()> OnClick;
+  // A double click, or Enter: the keyboard's way to the same command.
   std::function<void()> OnDblClick;
   // A key that produces a character while the area has the focus (after
   // the window's key preview). Setting key to 0 swallows it.

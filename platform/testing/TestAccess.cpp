@@ -253,6 +253,34 @@ unsigned ShownTextColor(Control& label) {
   return widget->palette().color(group, QPalette::WindowText).rgb() & 0xFFFFFFu;
 }
 
+// A label draws no background of its own: its text lies on its parent's.
+unsigned ShownBackgroundColor(Control& label) {
+  QWidget* widget = WidgetOf(label);
+  QWidget* under = widget->autoFillBackground() || widget->parentWidget() == nullptr ? widget : widget->parentWidget();
+  const QPalette::ColorGroup group = under->isEnabled() ? QPalette::Active : QPalette::Disabled;
+  return under->palette().color(group, under->backgroundRole()).rgb() & 0xFFFFFFu;
+}
+
+// The colours of a common dark desktop theme (Breeze Dark's window colours).
+void UseDarkPalette(bool dark) {
+  QPalette palette = QApplication::style()->standardPalette();
+  if (dark) {
+    palette.setColor(QPalette::Window, QColor(0x31, 0x36, 0x3b));
+    palette.setColor(QPalette::WindowText, QColor(0xfc, 0xfc, 0xfc));
+    palette.setColor(QPalette::Base, QColor(0x1b, 0x1e, 0x20));
+    palette.setColor(QPalette::Text, QColor(0xfc, 0xfc, 0xfc));
+    palette.setColor(QPalette::Button, QColor(0x31, 0x36, 0x3b));
+    palette.setColor(QPalette::ButtonText, QColor(0xfc, 0xfc, 0xfc));
+    palette.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x6e, 0x71, 0x75));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(0x6e, 0x71, 0x75));
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x6e, 0x71, 0x75));
+  }
+  // As a theme change reaches them: the application's palette, and each
+  // window's, which its controls inherit.
+  QApplication::setPalette(palette);
+  for (QWidget* window : QApplication::topLevelWidgets()) window->setPalette(palette);
+}
+
 namespace {
 
 // The grid's delegate fills its style options as below; the reader only

@@ -69,6 +69,11 @@ bool HasVerticalScrollBar(Control& control);
 // The colour a label's text is drawn in now (its palette for its state:
 // enabled or disabled), as 0xRRGGBB.
 unsigned ShownTextColor(Control& label);
+// The colour of the background the label's text is drawn on, as 0xRRGGBB.
+unsigned ShownBackgroundColor(Control& label);
+// Gives the whole application a dark palette (light text on dark grey, as
+// a dark desktop theme does), or back the style's own with false.
+void UseDarkPalette(bool dark);
 // Whether the cell's text is drawn cut (elided) in the cell's width, as the
 // grid's style lays it out now.
 bool CellTextCut(MessageGrid& grid, int row, int col);

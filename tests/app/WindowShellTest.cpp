@@ -79,12 +79,16 @@ TEST_F(WindowShell, LayoutAndTabOrder) {
   EXPECT_TRUE(access::HasHorizontalScrollBar(*f.Memo1));
   EXPECT_TRUE(access::IsReadOnly(*f.Memo1));
 
-  std::vector<platform::Control*> chain = {f.IPedit.get(),     f.UserEdit.get(),  f.PasswordEdit.get(),
-                                           f.CheckBox1.get(),  f.CheckBox2.get(), f.CheckBox3.get(),
-                                           f.CheckBox4.get(),  f.CheckBox5.get(), f.Memo1.get(),
-                                           f.StringGrid1.get(), f.Edit1.get(),    f.CheckButton.get(),
-                                           f.Edit2.get(),      f.DeleteButton.get(), f.ExitButton.get(),
-                                           f.Edit3.get()};
+  // The tab order reads the window as laid out: the panel left to right,
+  // then the captions over the list with the rule edit each one shows, the
+  // viewer or the list, the buttons. A caption that acts on a click is
+  // reached too, just before what it acts on.
+  std::vector<platform::Control*> chain = {
+      f.IPlabel.get(),  f.IPedit.get(),    f.UserEdit.get(),  f.PasswordEdit.get(), f.CheckBox1.get(),
+      f.Label7.get(),   f.CheckBox2.get(), f.CheckBox4.get(), f.CheckBox3.get(),    f.Label8.get(),
+      f.CheckBox5.get(), f.Label1.get(),   f.Edit1.get(),     f.Label2.get(),       f.Edit2.get(),
+      f.Label3.get(),   f.Label4.get(),    f.Edit3.get(),     f.Memo1.get(),        f.StringGrid1.get(),
+      f.CheckButton.get(), f.DeleteButton.get(), f.ExitButton.get()};
   for (size_t i = 1; i < chain.size(); ++i) EXPECT_TRUE(access::IsNextInTabChain(*chain[i - 1], *chain[i])) << i;
 }
 

@@ -28,8 +28,19 @@ struct ControlCore {
   FontSpec font;
   int tabOrder = -1;
   std::string hint;  // as the logic gave it; the widget holds it escaped
+  // What assistive technology takes from the hint until the logic names or
+  // describes the control itself.
+  bool nameFollowsHint = false;
+  bool descriptionFollowsHint = true;
   double scaleX = 1.0;
   double scaleY = 1.0;
+  // The window only: the control that lost the keyboard focus by being
+  // disabled, and where the toolkit moved the focus then (Control::SetEnabled).
+  QPointer<QWidget> focusLostByDisabling;
+  QPointer<QWidget> focusMovedTo;
+  // Set while the focus moves only because a control is disabled or
+  // enabled: the user did not move it, so no OnEnter or OnExit is due.
+  bool focusFollowsEnabling = false;
 
   // Extra scaling work of a kind of control (the grid's columns and rows).
   std::function<void(double scaleX, double scaleY)> onScaled;

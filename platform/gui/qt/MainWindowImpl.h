@@ -32,7 +32,12 @@ struct MainWindow::Impl {
   void ShowSystemMenu(const QPoint& globalPos);
   void Choose(int command);
   void HandleClose(QCloseEvent* event);
-  bool PreviewKey(QObject* receiver, QKeyEvent* event);
+  // Key presses and context-menu requests for a widget of the window.
+  bool Preview(QObject* receiver, QEvent* event);
+  bool PreviewKey(QKeyEvent* event);
+  static bool IsContextMenuKey(const QKeyEvent& event);
+  static bool IsPlatformKeyboardMenu(const QContextMenuEvent& event);
+  static void OpenContextMenuByKey(QWidget* target);
 };
 
 }  // namespace platform

@@ -12,11 +12,13 @@ namespace platform::qt {
 
 // The QApplication of the program. Its notify() is the last line of defence
 // against exceptions unwinding through Qt's loop, and the point where the
-// main window previews key presses before the control that has the focus.
+// main window previews key presses before the control that has the focus,
+// and the context menus that the keyboard asks for.
 class ToolkitApplication : public QApplication {
  public:
-  // Returns true when the key press was swallowed.
-  using KeyPreview = std::function<bool(QObject* receiver, QKeyEvent* event)>;
+  // Given every key press and every context-menu request; returns true
+  // when the event was swallowed.
+  using KeyPreview = std::function<bool(QObject* receiver, QEvent* event)>;
 
   ToolkitApplication(int& argc, char** argv) : QApplication(argc, argv) {}
 
@@ -24,8 +26,8 @@ class ToolkitApplication : public QApplication {
 
   bool notify(QObject* receiver, QEvent* event) override {
     try {
-      if (event->type() == QEvent::KeyPress && keyPreview_ && keyPreview_(receiver, static_cast<QKeyEvent*>(event)))
-        return true;
+      const bool previewed = event->type() == QEvent::KeyPress || event->type() == QEvent::ContextMenu;
+      if (previewed && keyPreview_ && keyPreview_(receiver, event)) return true;
       return QApplication::notify(receiver, event);
     } catch (const std::exception& error) {
       ReportUnhandledError(error);

@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFrame>
 #include <QResizeEvent>
 #include <QShowEvent>
 #include <QWidget>
@@ -10,8 +11,13 @@
 namespace platform::qt {
 
 // The main window's widget: passes its window events on to callbacks.
+// Assistive technology sees it as a window (WindowAccessibility.cpp).
 class WindowWidget : public QWidget {
+  Q_OBJECT
+
  public:
+  WindowWidget();
+
   std::function<void(QCloseEvent*)> onClose;
   std::function<void()> onMinimized;
   std::function<void()> onResized;
@@ -43,6 +49,15 @@ class WindowWidget : public QWidget {
   void contextMenuEvent(QContextMenuEvent* event) override {
     if (onContextMenu) onContextMenu(event->globalPos());
   }
+};
+
+// A panel that groups controls; assistive technology sees a group of them
+// (a plain frame would be announced as a window of its own).
+class PanelFrame : public QFrame {
+  Q_OBJECT
+
+ public:
+  PanelFrame();
 };
 
 }  // namespace platform::qt
