@@ -104,6 +104,41 @@ TEST_P(PipelinedCheck, RowsEqualThoseOfASequentialWalk) {
   EXPECT_EQ(checked, SequentialRows());
 }
 
+// A deletion of every third row of twelve: one log-in, the rows found by
+// their unique ids, the DELE commands pipelined (both servers list
+// PIPELINING), and exactly the unticked messages left.
+TEST_P(PipelinedCheck, DeletionIsOneSessionThatKeepsTheUntickedMessages) {
+  for (int n = 1; n <= 12; ++n)
+    account_->AddMessage("From: Sender " + std::to_string(n) + "\r\nSubject: Subject " + std::to_string(n) +
+                         "\r\n\r\nBody\r\n");
+  ASSERT_EQ(ManualCheck().ListTotal, 12);
+  std::vector<std::string> kept;
+  for (int row = 0; row < List().Count(); ++row) {
+    ASSERT_FALSE(List().Row(row).UniqueId.empty());
+    if (row % 3 == 0) {
+      mailbox_.List().SetTicked(row, true);
+    } else {
+      kept.push_back(List().Row(row).Subject.Text);
+    }
+  }
+  const int logInsBefore = events_.logIns;
+
+  const mailbox::DeletionOutcome outcome = mailbox_.DeleteTicked();
+
+  EXPECT_EQ(outcome.Session, mailbox::LogIn::Done);
+  EXPECT_EQ(outcome.Deleted, 4);
+  EXPECT_TRUE(outcome.Changed.empty() && outcome.Refused.empty() && outcome.NotDeleted.empty());
+  EXPECT_FALSE(outcome.Lost);
+  EXPECT_EQ(events_.logIns - logInsBefore, 1);
+  EXPECT_EQ(List().Count(), 0);
+  EXPECT_FALSE(mailbox_.Client().IsConnected());
+
+  ManualCheck();
+  std::vector<std::string> left;
+  for (int row = 0; row < List().Count(); ++row) left.push_back(List().Row(row).Subject.Text);
+  EXPECT_EQ(left, kept);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, PipelinedCheck, ::testing::Values(ServerKind::Dovecot, ServerKind::Courier),
                          testsupport::ServerParamName);
 
