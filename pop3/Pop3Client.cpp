@@ -148,7 +148,7 @@ bool TPop3Client::LogInPipelined(int& attempts) {
 std::string TPop3Client::AskStatus() {
   if (!ListOnLogIn || !capabilities_.Pipelining()) return Command("STAT");
   SettleAnswersDue();
-  SendAhead({{AnswerDue::Line, 1, 0, "STAT"}, {AnswerDue::ListAll, 0, 0}, {AnswerDue::UidlAll, 0, 0}});
+  SendAhead({{AnswerDue::Line, 1, 0, "STAT"}, {AnswerDue::ListAll, 0, 0, {}}, {AnswerDue::UidlAll, 0, 0, {}}});
   return TakeDueReply(AnswerDue::Line, 1);
 }
 

@@ -29,7 +29,7 @@ std::vector<bool> TPop3Client::DeleteMessages(const std::vector<std::int32_t>& m
       if (ahead) {
         SettleAnswersDue();
         std::vector<AnswerDue> due;
-        for (std::size_t i = first; i < end; ++i) due.push_back({AnswerDue::Dele, msgs[i], 0});
+        for (std::size_t i = first; i < end; ++i) due.push_back({AnswerDue::Dele, msgs[i], 0, {}});
         SendAhead(due);
         for (std::size_t i = first; i < end; ++i) replies.push_back(TakeDueReply(AnswerDue::Dele, msgs[i]));
       } else {

@@ -90,7 +90,7 @@ void TPop3Client::FetchSummary(std::int32_t msg) {
   // Both commands in one round trip; when TOP is refused, LIST's reply is
   // read and dropped before the next command.
   SettleAnswersDue();
-  SendAhead({{AnswerDue::Top, msg, 0}, {AnswerDue::ListOne, msg, 0}});
+  SendAhead({{AnswerDue::Top, msg, 0, {}}, {AnswerDue::ListOne, msg, 0, {}}});
   CompleteSummary(msg, TakeDueReply(AnswerDue::Top, msg), std::nullopt, true);
 }
 

@@ -89,8 +89,8 @@ std::vector<AnswerDue> SummaryCommands(const TPop3Client& client, std::int32_t m
   const std::size_t headerBytes =
       listed && *listed >= 0 ? std::min<std::size_t>(static_cast<std::size_t>(*listed), TPop3Client::kMaxHeaderBytes)
                              : kUnknownHeaderBytes;
-  std::vector<AnswerDue> commands = {{AnswerDue::Top, msg, headerBytes + kAnswerOverhead}};
-  if (client.Capabilities().Pipelining()) commands.push_back({AnswerDue::ListOne, msg, kAnswerOverhead});
+  std::vector<AnswerDue> commands = {{AnswerDue::Top, msg, headerBytes + kAnswerOverhead, {}}};
+  if (client.Capabilities().Pipelining()) commands.push_back({AnswerDue::ListOne, msg, kAnswerOverhead, {}});
   return commands;
 }
 

@@ -124,7 +124,7 @@ void MainWindow::PostClose() {
 void MainWindow::AppendSystemMenuSeparator() { impl_->systemMenu.push_back({}); }
 
 void MainWindow::AppendSystemMenuItem(const std::string& caption, int command) {
-  impl_->systemMenu.push_back({caption, command});
+  impl_->systemMenu.push_back({caption, command, {}, false, false});
 }
 
 void MainWindow::AppendSystemSubmenuItem(const std::string& submenu, const std::string& caption, int command) {

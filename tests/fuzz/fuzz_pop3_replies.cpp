@@ -106,6 +106,25 @@ void CheckReplyTests(const std::string& reply) {
   if (pop3::IsRefusal(reply)) FUZZ_CHECK(!passes);
 }
 
+// A response code is what the reply's text holds between the "[" that
+// opens it and the next "]", upper-cased; the text is part of the line.
+void CheckResponseCode(const std::string& reply) {
+  const std::string bare = pop3::WithoutLineEnd(reply);
+  const std::string code = pop3::ResponseCode(reply);
+  if (!code.empty()) {
+    // The code opens the text: the first thing after the status word's blanks.
+    const std::size_t open = bare.find_first_not_of(' ', bare.find(' '));
+    FUZZ_CHECK(open != std::string::npos && bare[open] == '[' && bare.find(']', open) == open + 1 + code.size());
+    for (std::size_t i = 0; i < code.size(); ++i) {
+      const char sent = bare[open + 1 + i];
+      FUZZ_CHECK(code[i] == (sent >= 'a' && sent <= 'z' ? static_cast<char>(sent - 32) : sent));
+    }
+  }
+  const std::string text = pop3::ReplyText(reply);
+  FUZZ_CHECK(text.size() <= bare.size() && bare.find(text) != std::string::npos);
+  FUZZ_CHECK(text.find('\n') == std::string::npos && text == pop3::TrimControl(text));
+}
+
 void CheckClientNumbers(const std::string& reply) {
   const std::string bare = pop3::WithoutLineEnd(reply);
   const std::optional<std::int32_t> count = ReferenceInt(net::NthWord(bare, ' ', 2));
@@ -154,6 +173,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckTrimming(line);
     CheckFields(line);
     CheckReplyTests(line);
+    CheckResponseCode(line);
     CheckClientNumbers(line);
     CheckInteger(pop3::WithoutLineEnd(line));
   }
