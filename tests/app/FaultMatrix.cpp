@@ -145,13 +145,14 @@ std::string FaultyReply(const Exchange& exchange, Fault fault) {
   return {};
 }
 
-enum class Afterwards { SignOff, GoOn, GoOnOneAtATime, GoOnWithoutCapa, Nothing };
+enum class Afterwards { SignOff, GoOn, GoOnOneAtATime, GoOnWithoutCapa, GoOnWithoutItsDeletion, Nothing };
 
 Afterwards ClientAfter(const Exchange& exchange, Fault fault) {
   switch (fault) {
     case Fault::Err:
     case Fault::Garbage:
       if (exchange.Name == "Quit") return Afterwards::Nothing;
+      if (!exchange.DeletionOfRow.empty()) return Afterwards::GoOnWithoutItsDeletion;
       if (exchange.RefusalMeansNoPipelining) return Afterwards::GoOnOneAtATime;
       if (fault == Fault::Garbage && exchange.OnlyErrRefuses) return Afterwards::GoOn;
       if (exchange.RefusalMeansAbsent) return Afterwards::GoOnWithoutCapa;
@@ -192,6 +193,19 @@ std::size_t RunEnd(const Session& session, std::size_t first) {
   return end;
 }
 
+// The session without the step named name; the step after it starts a run
+// of its own when the one left out did.
+Session WithoutStep(Session session, const std::string& name) {
+  for (std::size_t i = 0; i < session.size(); ++i) {
+    if (session[i].Name != name) continue;
+    const bool startedRun = !session[i].SentWithPrevious;
+    session.erase(session.begin() + static_cast<std::ptrdiff_t>(i));
+    if (startedRun && i < session.size()) session[i].SentWithPrevious = false;
+    break;
+  }
+  return session;
+}
+
 Session WithoutCapa(Session session) {
   std::erase_if(session, [](const Exchange& exchange) { return exchange.ClientLine == "CAPA"; });
   return session;
@@ -203,8 +217,7 @@ Session WithoutCapa(Session session) {
 Session OneAtATime(Session session) {
   Session oneAtATime;
   for (Exchange& exchange : session) {
-    if (exchange.ClientLine.rfind("LIST ", 0) == 0 && exchange.ClientLine != "LIST " && exchange.SentWithPrevious)
-      continue;
+    if (exchange.AnchorOnly) continue;
     exchange.SentWithPrevious = false;
     oneAtATime.push_back(exchange);
   }
@@ -236,6 +249,7 @@ Session PipelinedSummary(int msg, bool afterAnother) {
   Exchange anchor = ListOne(msg, "List" + number);
   anchor.SentWithPrevious = true;
   anchor.RefusalGoesOn = true;
+  anchor.AnchorOnly = true;
   return {top, anchor};
 }
 
@@ -258,6 +272,35 @@ Session DeletionSession() {
   return Joined(LogIn(), {Top(1, "Top"), ListOne(1, "List"), dele, Quit()});
 }
 
+Session PipelinedDeletionSession() {
+  Exchange capa{"PipeCapa", "CAPA", {"+OK capabilities follow", "TOP", "UIDL", "PIPELINING", "."}, true};
+  capa.RefusalMeansAbsent = true;
+  capa.RefusesLongLines = true;
+  Exchange pass{"Pass", "PASS " + std::string(kPassword), {"+OK logged in"}};
+  pass.SentWithPrevious = true;
+  Session session = {
+      {"Greeting", "", {"+OK POP3 ready"}},
+      capa,
+      {"User", "USER " + std::string(kUser), {"+OK"}},
+      pass,
+      {"Stat", "STAT", {"+OK 2 " + std::to_string(MessageText(1).size() + MessageText(2).size())}},
+  };
+  for (int msg : {2, 1}) {
+    const std::string number = std::to_string(msg);
+    Exchange top = Top(msg, "Top" + number);
+    Exchange list = ListOne(msg, "List" + number);
+    list.SentWithPrevious = true;
+    top.DeletionOfRow = list.DeletionOfRow = "Dele" + number;
+    session.push_back(top);
+    session.push_back(list);
+  }
+  Exchange dele2{"Dele2", "DELE 2", {"+OK message 2 deleted"}};
+  Exchange dele1{"Dele1", "DELE 1", {"+OK message 1 deleted"}};
+  dele2.OnlyErrRefuses = dele1.OnlyErrRefuses = true;
+  dele1.SentWithPrevious = true;
+  return Joined(session, {dele2, dele1, Quit()});
+}
+
 Session HeaderSession() { return Joined(LogIn(), {Top(1, "Top"), ListOne(1, "List"), Quit()}); }
 
 Session BodySession() {
@@ -273,6 +316,8 @@ Session FaultedSession(Command command) {
       return CheckSession();
     case Command::Deletion:
       return DeletionSession();
+    case Command::PipelinedDeletion:
+      return PipelinedDeletionSession();
     case Command::Header:
       return HeaderSession();
     case Command::Body:
@@ -316,6 +361,8 @@ std::string FaultedScript(const Session& session, const std::string& step, Fault
           return script + repliesAskedFor + GoodScript(OneAtATime(rest));
         case Afterwards::GoOnWithoutCapa:
           return script + repliesAskedFor + GoodScript(OneAtATime(WithoutCapa(rest)));
+        case Afterwards::GoOnWithoutItsDeletion:
+          return script + repliesAskedFor + GoodScript(WithoutStep(rest, exchange.DeletionOfRow));
         case Afterwards::Nothing:
           return script;
       }
@@ -330,6 +377,8 @@ const char* CommandName(Command command) {
       return "Check";
     case Command::Deletion:
       return "Deletion";
+    case Command::PipelinedDeletion:
+      return "PipelinedDeletion";
     case Command::Header:
       return "Header";
     case Command::Body:
@@ -401,7 +450,8 @@ Note ExpectedNote(const Cell& cell) {
   // An unasked answer after STAT shows only at the next command, once the
   // log-in is done.
   const bool afterLogIn = step > stat || (step == stat && cell.Kind == Fault::Unasked);
-  if (cell.Cmd == Command::Deletion || !afterLogIn || cell.Step == "Quit") return Note::None;
+  if (cell.Cmd == Command::Deletion || cell.Cmd == Command::PipelinedDeletion || !afterLogIn || cell.Step == "Quit")
+    return Note::None;
   const Exchange& exchange = session[step];
   const Afterwards after = ClientAfter(exchange, cell.Kind);
   const bool refusalEnds = (cell.Kind == Fault::Err || cell.Kind == Fault::Garbage) && after == Afterwards::SignOff;
@@ -419,6 +469,7 @@ Note ExpectedNote(const Cell& cell) {
     case Command::Body:
       return cut || refusalEnds ? Note::BodyNotShown : Note::None;
     case Command::Deletion:
+    case Command::PipelinedDeletion:
       break;
   }
   return Note::None;

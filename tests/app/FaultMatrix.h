@@ -16,7 +16,10 @@ inline constexpr const char* kPassword = "secret";
 // check with "Analyse" ticked, a deletion of the ticked message 1, the
 // header view of message 1 (a double click on its row) and the body view
 // (a double click on that header).
-enum class Command { Check, Deletion, Header, Body };
+// Deletion: the design's server (no PIPELINING), one row ticked.
+// PipelinedDeletion: a server that lists PIPELINING before the log-in, both
+// rows ticked.
+enum class Command { Check, Deletion, PipelinedDeletion, Header, Body };
 
 enum class Fault {
   Err,              // "-ERR" instead of the reply
@@ -60,6 +63,13 @@ struct Exchange {
   // Lines of this answer have no reason to be long (CAPA): one over the
   // transport's line limit drops the session, as a listing line does.
   bool RefusesLongLines = false;
+  // LIST n sent only to anchor a pipelined TOP n 0 (the size is known from
+  // the scan listing): without pipelining it is not sent at all.
+  bool AnchorOnly = false;
+  // The comparison of a ticked row with its message (a deletion's TOP n 0
+  // or LIST n): a refusal means the row names no message now, so the
+  // session goes on with the other rows and leaves out this step (its DELE).
+  std::string DeletionOfRow;
 };
 using Session = std::vector<Exchange>;
 
@@ -77,6 +87,10 @@ Session CheckSession();
 // The deletion of message 1: log-in, TOP 1 0 and LIST 1 to compare it with
 // its row, DELE 1, QUIT.
 Session DeletionSession();
+// The deletion of both rows from a server that lists PIPELINING before the
+// log-in: CAPA, USER with PASS, STAT, TOP 2 0 with LIST 2, TOP 1 0 with
+// LIST 1 (each row compared with its message), DELE 2 with DELE 1, QUIT.
+Session PipelinedDeletionSession();
 // The header view of message 1: log-in, TOP 1 0, LIST 1, QUIT.
 Session HeaderSession();
 // The body view of message 1: log-in, RETR 1, QUIT.

@@ -141,10 +141,11 @@ class MatrixWindow : public FormTest {
   void Prepare(Command command) {
     if (command == Command::Check) return;
     ASSERT_TRUE(GoodCheck());
-    if (command == Command::Deletion) {
+    if (command == Command::Deletion || command == Command::PipelinedDeletion) {
       access::ClickCell(*Form().StringGrid1, kRowOfOne, app::kTickColumn);
       ASSERT_TRUE(RowTicked(*Form().StringGrid1, kRowOfOne));
-      ASSERT_FALSE(RowTicked(*Form().StringGrid1, 0));
+      if (command == Command::PipelinedDeletion) access::ClickCell(*Form().StringGrid1, 0, app::kTickColumn);
+      ASSERT_EQ(RowTicked(*Form().StringGrid1, 0), command == Command::PipelinedDeletion);
     }
     if (command == Command::Body) {
       server_.AddConversation(GoodScript(HeaderSession()));
@@ -161,6 +162,7 @@ class MatrixWindow : public FormTest {
         ClickCheck();
         break;
       case Command::Deletion:
+      case Command::PipelinedDeletion:
         access::Click(*Form().DeleteButton);
         break;
       case Command::Header:
@@ -190,7 +192,8 @@ class MatrixWindow : public FormTest {
       case Command::Check:
         return outcome + std::to_string(rows) + " rows, " + std::to_string(summaries) + " summaries";
       case Command::Deletion:
-        return outcome + (server_.CountReceived("DELE") > 0 ? "DELE 1 sent" : "no DELE") +
+      case Command::PipelinedDeletion:
+        return outcome + std::to_string(server_.CountReceived("DELE")) + " DELE sent" +
                (rows == 0 ? ", list emptied" : ", list kept");
       case Command::Header:
         return outcome + (f.Memo1->Visible() ? "header shown" : "no view");
@@ -206,10 +209,13 @@ class MatrixWindow : public FormTest {
     for (const std::string& line : server_.Received()) {
       if (line.rfind("DELE", 0) != 0) continue;
       ++deletes;
-      if (command != Command::Deletion || line != "DELE 1")
-        return ::testing::AssertionFailure() << "'" << line << "' sent, but only message 1 was ticked for deletion";
+      const bool ticked = (command == Command::Deletion && line == "DELE 1") ||
+                          (command == Command::PipelinedDeletion && (line == "DELE 1" || line == "DELE 2"));
+      if (!ticked) return ::testing::AssertionFailure() << "'" << line << "' sent for a message nobody ticked";
     }
-    if (deletes > 1) return ::testing::AssertionFailure() << deletes << " DELE commands for one ticked message";
+    const int tickedCount = command == Command::PipelinedDeletion ? 2 : 1;
+    if (deletes > tickedCount)
+      return ::testing::AssertionFailure() << deletes << " DELE commands for " << tickedCount << " ticked message(s)";
     return ::testing::AssertionSuccess();
   }
 
@@ -358,6 +364,22 @@ TEST_F(FaultMatrixBaseline, DeletionComparesThenDeletesTheTickedMessage) {
   EXPECT_THAT(server_.Failures(), IsEmpty());
 }
 
+TEST_F(FaultMatrixBaseline, PipelinedDeletionComparesBothRowsThenDeletesThemInOneWrite) {
+  Prepare(Command::PipelinedDeletion);
+  server_.AddConversation(GoodScript(PipelinedDeletionSession()));
+
+  EXPECT_TRUE(Bounded([this] { access::Click(*Form().DeleteButton); }));
+
+  EXPECT_TRUE(server_.ReceivedLine("DELE 1"));
+  EXPECT_TRUE(server_.ReceivedLine("DELE 2"));
+  EXPECT_EQ(server_.ConnectionsServed(), 2);
+  EXPECT_THAT(Column(app::kNumberColumn), ElementsAre(""));
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(WindowRestored());
+  EXPECT_TRUE(server_.WaitUntilDone(kCommandBoundMs));
+  EXPECT_THAT(server_.Failures(), IsEmpty());
+}
+
 TEST_F(FaultMatrixBaseline, HeaderAndBodyViewsShowMessageOne) {
   Prepare(Command::Body);
   ASSERT_EQ(Form().Memo1->Text().rfind("From: " + SenderOf(1) + "\r\n", 0), 0u);
@@ -380,6 +402,8 @@ std::string TestName(const ::testing::TestParamInfo<Cell>& info) { return CellNa
 
 INSTANTIATE_TEST_SUITE_P(Check, FaultMatrix, ::testing::ValuesIn(Cells(Command::Check)), TestName);
 INSTANTIATE_TEST_SUITE_P(Deletion, FaultMatrix, ::testing::ValuesIn(Cells(Command::Deletion)), TestName);
+INSTANTIATE_TEST_SUITE_P(PipelinedDeletion, FaultMatrix, ::testing::ValuesIn(Cells(Command::PipelinedDeletion)),
+                         TestName);
 INSTANTIATE_TEST_SUITE_P(Header, FaultMatrix, ::testing::ValuesIn(Cells(Command::Header)), TestName);
 INSTANTIATE_TEST_SUITE_P(Body, FaultMatrix, ::testing::ValuesIn(Cells(Command::Body)), TestName);
 
