@@ -114,6 +114,8 @@ void CreateTopPanel(TForm1& f) {
   f.Panel1 = std::make_unique<platform::Panel>(*f.Window);
   f.Panel1->SetBounds(8, 6, 616, 57);
   f.Panel1->SetTabOrder(0);
+  //: The captions over the edits and tick boxes have a fixed place each and
+  //: end where the next begins: keep them about as short as the English.
   f.IPlabel = MakeLabel(*f.Panel1, Tr("Window", "Server IP:"), 12, 5);
   f.UserLabel = MakeLabel(*f.Panel1, Tr("Window", "User Name:"), 132, 5);
   f.PasswordLabel = MakeLabel(*f.Panel1, Tr("Window", "Password:"), 253, 5);
@@ -138,6 +140,7 @@ void CreateListCaptions(TForm1& f) {
   f.Label2->SetHint(Tr("Window", "Click To Edit SUBJECT: Auto-Check"));
   f.Label3 = MakeLabel(*f.Window, Tr("Window", "Date:"), 463, 79);
   f.Label3->SetHint(Tr("Window", "Click To Clear Grid"));
+  //: The size rule's edit opens 31 pixels to the right: no wider than "Size:".
   f.Label4 = MakeLabel(*f.Window, Tr("Window", "Size:"), 562, 79);
   f.Label4->SetHint(Tr("Window", "Click To Edit SIZE: Auto-Check"));
   // Each rule edit follows the caption that shows it, in the tab order

@@ -311,6 +311,7 @@ Trotzdem ohne Verschlüsselung anmelden? (Die Antwort wird für diesen Server ge
     </message>
     <message>
         <source>Server IP:</source>
+        <extracomment>The captions over the edits and tick boxes have a fixed place each and end where the next begins: keep them about as short as the English.</extracomment>
         <translation>Server-IP:</translation>
     </message>
     <message>
@@ -411,7 +412,8 @@ Trotzdem ohne Verschlüsselung anmelden? (Die Antwort wird für diesen Server ge
     </message>
     <message>
         <source>Size:</source>
-        <translation>Größe:</translation>
+        <extracomment>The size rule&apos;s edit opens 31 pixels to the right: no wider than &quot;Size:&quot;.</extracomment>
+        <translation>Gr.:</translation>
     </message>
     <message>
         <source>Click To Edit SIZE: Auto-Check</source>

@@ -311,6 +311,7 @@ Se connecter quand même sans chiffrement ? (La réponse est retenue pour ce ser
     </message>
     <message>
         <source>Server IP:</source>
+        <extracomment>The captions over the edits and tick boxes have a fixed place each and end where the next begins: keep them about as short as the English.</extracomment>
         <translation>Serveur IP :</translation>
     </message>
     <message>
@@ -411,7 +412,8 @@ Se connecter quand même sans chiffrement ? (La réponse est retenue pour ce ser
     </message>
     <message>
         <source>Size:</source>
-        <translation>Taille :</translation>
+        <extracomment>The size rule&apos;s edit opens 31 pixels to the right: no wider than &quot;Size:&quot;.</extracomment>
+        <translation>Taille</translation>
     </message>
     <message>
         <source>Click To Edit SIZE: Auto-Check</source>

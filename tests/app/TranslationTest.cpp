@@ -73,7 +73,7 @@ TEST_F(GermanWindow, CaptionsAndBoxesInGerman) {
   EXPECT_EQ(Form().IPlabel->Text(), "Server-IP:");
   EXPECT_EQ(Form().UserLabel->Text(), "Benutzer:");
   EXPECT_EQ(Form().Label7->Text(), "Auto-Prüfung");
-  EXPECT_EQ(Form().Label4->Text(), "Größe:");
+  EXPECT_EQ(Form().Label4->Text(), "Gr.:");
   EXPECT_EQ(Form().CheckButton->Caption(), "Kopfzeilen abrufen");
   EXPECT_EQ(Form().ExitButton->Caption(), "Beenden");
   EXPECT_EQ(Form().CheckBox1->Hint(), "Passwort merken");
