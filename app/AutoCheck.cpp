@@ -15,6 +15,7 @@
 #include "mailbox/MatchRules.h"
 #include "platform/core/WindowTimer.h"
 #include "platform/gui/SystemBusWatch.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -74,7 +75,7 @@ void AutoCheck::Run() {
         f.SetControlsEnabled(true);
         ApplyTimerInterval();
         if (outcome.Refusal && outcome.Refusal->Passes()) {
-          f.status_->Finish(RefusalNote(*outcome.Refusal), "Not checked: ");
+          f.status_->Finish(RefusalNote(*outcome.Refusal), platform::Tr("Status", "Not checked: %1"));
         } else {
           f.status_->Finish(outcome.Incomplete);
         }
@@ -96,8 +97,9 @@ void AutoCheck::ShowState() {
   const std::string note = schedule_.FailureNote(form_.CheckBox2->Checked());
   std::string interval = AutoCheckHint(std::to_string(form_.IntervalMinutes));
   if (minutes > form_.IntervalMinutes) {
-    interval += " - the server allows a log-in only every " + std::to_string(minutes) +
-                " minute(s), so it checks every " + std::to_string(minutes);
+    interval = platform::Substitute(
+        platform::Tr("AutoCheck", "%1 - the server allows a log-in only every %2 minute(s), so it checks every %2"),
+        {interval, std::to_string(minutes)});
   }
   form_.CheckBox2->SetHint(note.empty() ? interval : interval + "\n" + note);
   form_.TrayIcon1->SetHint(note.empty() ? kTrayHint : std::string(kTrayHint) + "\n" + note);

@@ -3,9 +3,11 @@
 #include "app/AutoCheck.h"
 #include "app/CommandRun.h"
 #include "app/ListView.h"
+#include "app/LogInRefusalText.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/StatusLine.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -33,10 +35,10 @@ void TForm1::CheckButtonClick() {
         if (outcome.ListTotal) ListTotal = *outcome.ListTotal;
         autoCheck_->ManualCheckEnded(outcome);
         if (outcome.Session == mailbox::LogIn::Done && outcome.MailCount < 1 && !closing)
-          platform::ShowInformation("You Have No Mail !");
+          platform::ShowInformation(platform::Tr("Check", "You Have No Mail !"));
         if (outcome.Listed && SoundAvailable && !SoundSuppressed && !closing) PlayAlertSound();
         if (ConnectPending) {
-          if (!closing) platform::ShowInformation("Errors Encountered With " + IPedit->Text() + " - ABORTING !");
+          if (!closing) platform::ShowInformation(ErrorsEncounteredText(IPedit->Text()));
           CheckBox2->SetChecked(false);
         }
         if (quitRefused) std::rethrow_exception(quitRefused);
@@ -75,7 +77,7 @@ void TForm1::POP3RetrieveEnd(int Row) {
 
 void TForm1::POP3AuthenticationFailed(bool&) {
   ConnectPending = false;
-  platform::ShowInformation("User Name / Password INVALID !");
+  platform::ShowInformation(platform::Tr("Check", "User Name / Password INVALID !"));
   CheckBox2->SetChecked(false);
 }
 

@@ -3,6 +3,7 @@
 #include "app/POP3Unit1.h"
 #include "app/SettingsStore.h"
 #include "app/StatusLine.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -26,7 +27,7 @@ void CommandRun::ShowListForCommand() {
   form_.Memo1->Hide();
   form_.ViewerFetch = false;
   form_.StringGrid1->Show();
-  form_.status_->Show("Connecting ...");
+  form_.status_->Show(platform::Tr("Status", "Connecting ..."));
   form_.SetControlsEnabled(false);
 }
 

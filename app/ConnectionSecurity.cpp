@@ -9,6 +9,7 @@
 #include "app/Settings.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/core/Socket.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -94,10 +95,12 @@ bool SettingsStore::AllowPlaintextLogIn(const std::string& host) {
   if (IsLocalHost(host)) return true;
   const std::string kept = SettingsFile().ReadString(settings::kPlaintextHosts, host, "");
   if (kept == "Yes" || kept == "No") return kept == "Yes";
-  Handled = platform::AskYesNo(host + " does not offer TLS: your user name and password would cross the network "
-                               "in clear, readable by anyone on the way.\n\nMost providers take POP3 only over "
-                               "TLS: then type the server as " + host + ":995 (or pop3s://" + host +
-                               ").\n\nLog in without encryption anyway? (The answer is remembered for this server.)");
+  Handled = platform::AskYesNo(platform::Substitute(
+      platform::Tr("Security", "%1 does not offer TLS: your user name and password would cross the network in clear, "
+                               "readable by anyone on the way.\n\nMost providers take POP3 only over TLS: then type "
+                               "the server as %1:995 (or pop3s://%1).\n\nLog in without encryption anyway? (The "
+                               "answer is remembered for this server.)"),
+      {host}));
   WriteSetting(settings::kPlaintextHosts, host, Handled ? "Yes" : "No");
   return Handled;
 }
@@ -106,13 +109,14 @@ bool SettingsStore::AllowPlaintextLogIn(const std::string& host) {
 // server label's hint how the last session ran.
 void TForm1::POP3LoggedIn(const std::string& Host, const std::string& Tls, bool TlsOffered) {
   if (TlsOffered) settings_->RememberTls(Host);
-  IPlabel->SetHint(Tls.empty() ? "Last session: not encrypted" : "Last session: encrypted (" + Tls + ")");
+  IPlabel->SetHint(Tls.empty() ? platform::Tr("Security", "Last session: not encrypted")
+                               : platform::Substitute(platform::Tr("Security", "Last session: encrypted (%1)"), {Tls}));
 }
 
 void SettingsStore::AppendSecurityMenu() {
   const SecurityChoice& chosen = ChosenSecurity();
   for (const SecurityChoice& choice : kSecurityChoices) {
-    form_.Window->AppendSystemSubmenuItem("Connection security", choice.name, choice.command);
+    form_.Window->AppendSystemSubmenuItem(platform::Tr("Window", "Connection security"), choice.name, choice.command);
     form_.Window->SetSystemMenuItemChecked(choice.command, choice.command == chosen.command);
   }
 }

@@ -5,6 +5,7 @@
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/StatusLine.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -17,37 +18,42 @@ std::string Named(const std::string& sentence, const std::vector<std::string>& r
   return text;
 }
 
+using platform::Substitute;
+using platform::Tr;
+
 std::string ChangedMailboxText(const std::vector<std::string>& rows) {
-  return Named(std::to_string(rows.size()) +
-                   " ticked message(s) were not deleted because the mailbox changed since the last check. "
-                   "Check again and tick them anew.",
+  return Named(Substitute(Tr("Deletion", "%1 ticked message(s) were not deleted because the mailbox changed since the "
+                                         "last check. Check again and tick them anew."),
+                          {std::to_string(rows.size())}),
                rows);
 }
 
 std::string RefusedText(const std::vector<std::string>& rows) {
-  return Named("The server refused to delete " + std::to_string(rows.size()) +
-                   " ticked message(s). They are still on the server.",
+  return Named(Substitute(Tr("Deletion", "The server refused to delete %1 ticked message(s). They are still on the "
+                                         "server."),
+                          {std::to_string(rows.size())}),
                rows);
 }
 
 std::string NotDeletedText(const mailbox::DeletionOutcome& outcome) {
   const std::string count = std::to_string(outcome.NotDeleted.size());
   if (outcome.Lost) {
-    return Named("The connection to the server broke before it confirmed the deletion (" + outcome.Lost->Short +
-                     "), so nothing was deleted: all " + count +
-                     " ticked message(s) are still on the server. Check again.",
+    return Named(Substitute(Tr("Deletion", "The connection to the server broke before it confirmed the deletion (%1), "
+                                           "so nothing was deleted: all %2 ticked message(s) are still on the server. "
+                                           "Check again."),
+                            {outcome.Lost->Short, count}),
                  outcome.NotDeleted);
   }
-  return Named(count +
-                   " ticked message(s) were not deleted: the server could not be reached or refused the log-in. "
-                   "They are still on the server; check again.",
+  return Named(Substitute(Tr("Deletion", "%1 ticked message(s) were not deleted: the server could not be reached or "
+                                         "refused the log-in. They are still on the server; check again."),
+                          {count}),
                outcome.NotDeleted);
 }
 
 std::string UncertainText(const mailbox::DeletionOutcome& outcome) {
-  return Named("The server did not confirm the deletion (" + *outcome.QuitRefused + "): some of these " +
-                   std::to_string(outcome.Uncertain.size()) +
-                   " ticked message(s) may still be on the server. Check again.",
+  return Named(Substitute(Tr("Deletion", "The server did not confirm the deletion (%1): some of these %2 ticked "
+                                         "message(s) may still be on the server. Check again."),
+                          {*outcome.QuitRefused, std::to_string(outcome.Uncertain.size())}),
                outcome.Uncertain);
 }
 

@@ -15,4 +15,8 @@ std::string RefusalBoxText(const mailbox::LogInRefusal& refusal);
 // which goes on and raises no box.
 mailbox::FailureNote RefusalNote(const mailbox::LogInRefusal& refusal);
 
+// The box for a session that failed before it got anywhere, naming the
+// server as typed.
+std::string ErrorsEncounteredText(const std::string& server);
+
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "app/StatusLine.h"
 #include "app/Viewer.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -60,13 +61,13 @@ void TForm1::Label3Click() {
 void TForm1::StringGrid1RightClickCell(int ARow, int) {
   if (AutoCheckBusy || commands_->Running()) return;
   if (!mailbox_->List().Has(ARow) || mailbox_->List().Row(ARow).Number <= 0) return;
-  if (!platform::AskYesNo("Analyse This Item ?")) return;
+  if (!platform::AskYesNo(platform::Tr("Check", "Analyse This Item ?"))) return;
 
   CommandRun::Scope command(*commands_);
   Timer1->SetEnabled(false);
   SavedCursor = platform::ScreenCursor();
   platform::SetScreenCursor(platform::CursorShape::HourGlass);
-  status_->Show("Connecting ...");
+  status_->Show(platform::Tr("Status", "Connecting ..."));
   SetControlsEnabled(false);
   // A refused QUIT reaches the error box, with the window given back.
   RunThenFinish(

@@ -10,6 +10,7 @@
 #include "app/WindowMailboxEvents.h"
 #include "platform/core/UnhandledError.h"
 #include "platform/gui/Application.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -33,7 +34,7 @@ TForm1::TForm1(const platform::Clock& clock) {
 
   Window->AppendSystemMenuSeparator();
   settings_->AppendSecurityMenu();
-  Window->AppendSystemMenuItem("&About...", kAboutCommand);
+  Window->AppendSystemMenuItem(platform::Tr("Window", "&About..."), kAboutCommand);
   ViewerFetch = false;
   ClearMessageList();
   SetApplicationTitle(kApplicationTitle);

@@ -10,6 +10,7 @@
 #include "app/PasswordScrambler.h"
 #include "app/PasswordStore.h"
 #include "app/Settings.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -36,7 +37,7 @@ void SettingsStore::KeyringPasswordRead(const std::string& password) {
 void SettingsStore::AwaitKeyringPassword() {
   if (!passwords_->Reading() || !form_.PasswordEdit->Text().empty()) return;
   std::string status = form_.Label5->Text();
-  form_.status_->Show("Waiting for the keyring ...");
+  form_.status_->Show(platform::Tr("Status", "Waiting for the keyring ..."));
   passwords_->AwaitRead([this] { return form_.commands_->CloseRequested(); });
   form_.status_->Show(status);
 }

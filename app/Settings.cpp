@@ -13,6 +13,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
 #include "platform/gui/Application.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -31,7 +32,9 @@ void WriteSetting(const std::string& section, const std::string& key, const std:
   SettingsFile().WriteString(section, key, value);
 }
 
-std::string AutoCheckHint(const std::string& minutes) { return "Auto-Check Every " + minutes + " Minute(s)"; }
+std::string AutoCheckHint(const std::string& minutes) {
+  return platform::Substitute(platform::Tr("AutoCheck", "Auto-Check Every %1 Minute(s)"), {minutes});
+}
 
 std::vector<SettingValue> SettingsStore::SavedSettingValues() const {
   using namespace settings;

@@ -13,6 +13,7 @@
 #include "platform/core/DataFolder.h"
 #include "platform/core/Files.h"
 #include "platform/gui/Application.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -22,9 +23,12 @@ using mailbox::StrToIntLeadingBlanks;
 namespace {
 
 constexpr int kShortestInterval = 1;
-constexpr const char* kServerCaption = "Server IP:";
+// The caption as the window draws it (the same text as there).
+std::string ServerCaption() { return platform::Tr("Window", "Server IP:"); }
 
-std::string LimitedServerCaption(int limit) { return std::string(kServerCaption) + " - " + std::to_string(limit); }
+std::string LimitedServerCaption(int limit) {
+  return platform::Substitute(platform::Tr("Window", "Server IP: - %1"), {std::to_string(limit)});
+}
 
 }  // namespace
 
@@ -158,7 +162,7 @@ void TForm1::IPlabelClick() {
 
 void TForm1::IPlabelDblClick() {
   FetchLimit = 0;
-  IPlabel->SetText(kServerCaption);
+  IPlabel->SetText(ServerCaption());
   IPlabel->Repaint();
 }
 

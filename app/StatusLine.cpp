@@ -1,4 +1,5 @@
 #include "app/StatusLine.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -12,13 +13,16 @@ void StatusLine::Hide() { label_.Hide(); }
 
 void StatusLine::Clear() { label_.SetHint(""); }
 
-void StatusLine::Finish(const std::optional<mailbox::FailureNote>& note, const std::string& prefix,
-                        const std::string& suffix) {
+void StatusLine::Finish(const std::optional<mailbox::FailureNote>& note) {
+  Finish(note, platform::Tr("Status", "Incomplete: %1"));
+}
+
+void StatusLine::Finish(const std::optional<mailbox::FailureNote>& note, const std::string& pattern) {
   if (!note) {
     label_.Hide();
     return;
   }
-  Show(prefix + note->Short + suffix);
+  Show(platform::Substitute(pattern, {note->Short}));
   label_.SetHint(note->Long);
 }
 

@@ -21,10 +21,11 @@ class StatusLine {
   void Hide();
   // A command starts: the note of the last one goes.
   void Clear();
-  // A command ends: the note shows between prefix and suffix, or the line
-  // hides.
-  void Finish(const std::optional<mailbox::FailureNote>& note, const std::string& prefix = "Incomplete: ",
-              const std::string& suffix = "");
+  // A command ends: the note's short text shows in the sentence pattern
+  // (its %1; "Incomplete: %1" when none is given), with the long text as
+  // the hint, or the line hides.
+  void Finish(const std::optional<mailbox::FailureNote>& note);
+  void Finish(const std::optional<mailbox::FailureNote>& note, const std::string& pattern);
 
  private:
   platform::Label& label_;

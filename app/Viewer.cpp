@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "app/CommandRun.h"
+#include "app/LogInRefusalText.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/StatusLine.h"
@@ -13,6 +14,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/Files.h"
 #include "platform/core/Memory.h"
+#include "platform/core/Translate.h"
 #include "pop3/DisplayLines.h"
 
 namespace app {
@@ -20,9 +22,9 @@ namespace app {
 namespace {
 
 constexpr char kEscape = 27;
-constexpr const char* kHeaderCaption = "Header - ESC to close";
-constexpr const char* kBodyCaption = "Body - ESC to close";
-constexpr const char* kNoLongerAvailable = "Mail Item No Longer Available !";
+std::string HeaderCaption() { return platform::Tr("Viewer", "Header - ESC to close"); }
+std::string BodyCaption() { return platform::Tr("Viewer", "Body - ESC to close"); }
+std::string NoLongerAvailable() { return platform::Tr("Viewer", "Mail Item No Longer Available !"); }
 
 // Marks a viewer fetch as running for as long as the handler waits on the
 // server.
@@ -91,13 +93,13 @@ void MessageViewer::OpenHeader(int row) {
         f.ConnectPending = outcome.Session == mailbox::LogIn::Failed;
         if (outcome.Fetched && !closing) {
           f.ViewerFetch = true;
-          ShowInViewer(WrappedForDisplay(mailbox::HeaderViewText(outcome.Header)), kHeaderCaption);
+          ShowInViewer(WrappedForDisplay(mailbox::HeaderViewText(outcome.Header)), HeaderCaption());
           opened = true;
         }
-        if (outcome.Gone && !closing) platform::ShowInformation(kNoLongerAvailable);
+        if (outcome.Gone && !closing) platform::ShowInformation(NoLongerAvailable());
         if (f.ConnectPending && !closing)
-          platform::ShowInformation("Errors Encountered With " + f.IPedit->Text() + " - ABORTING !");
-        if (!opened) f.status_->Finish(outcome.Failure, "Header not shown: ");
+          platform::ShowInformation(ErrorsEncounteredText(f.IPedit->Text()));
+        if (!opened) f.status_->Finish(outcome.Failure, platform::Tr("Status", "Header not shown: %1"));
         if (outcome.QuitFailure) std::rethrow_exception(outcome.QuitFailure);
       },
       [&] { FinishHeaderView(opened); });
@@ -116,7 +118,7 @@ void MessageViewer::FinishHeaderView(bool opened) {
   f.commands_->RestartAutoCheckTimer();
 }
 
-void MessageViewer::ShowInViewer(std::string text, const char* caption) {
+void MessageViewer::ShowInViewer(std::string text, const std::string& caption) {
   TForm1& f = form_;
   f.Memo1->SetText(std::move(text));
   f.status_->Show(caption);
@@ -171,18 +173,19 @@ void MessageViewer::FetchBody(bool& opened) {
     outcome.Message = pop3::TMailMessage();
     platform::ReleaseFreedMemory();
     f.ViewerFetch = true;
-    ShowInViewer(WrappedForDisplay(std::move(text)), kBodyCaption);
+    ShowInViewer(WrappedForDisplay(std::move(text)), BodyCaption());
     opened = true;
   }
   if (closing) return;
-  if (outcome.Gone) platform::ShowInformation(kNoLongerAvailable);
-  if (f.ConnectPending) platform::ShowInformation("Errors Encountered With " + f.IPedit->Text() + " - ABORTING !");
-  if (f.AttachmentsSaved) platform::ShowInformation("Attachment(s) Placed In " + folder + " !");
+  if (outcome.Gone) platform::ShowInformation(NoLongerAvailable());
+  if (f.ConnectPending) platform::ShowInformation(ErrorsEncounteredText(f.IPedit->Text()));
+  if (f.AttachmentsSaved)
+    platform::ShowInformation(platform::Substitute(platform::Tr("Viewer", "Attachment(s) Placed In %1 !"), {folder}));
   if (!opened && f.Memo1->Visible()) {
     if (outcome.Failure) {
-      f.status_->Finish(outcome.Failure, "Body not shown: ", " - ESC to close");
+      f.status_->Finish(outcome.Failure, platform::Tr("Status", "Body not shown: %1 - ESC to close"));
     } else {
-      f.status_->Show(kHeaderCaption);
+      f.status_->Show(HeaderCaption());
     }
   }
   if (outcome.QuitFailure) std::rethrow_exception(outcome.QuitFailure);
@@ -198,7 +201,9 @@ void MessageViewer::Save() {
   try {
     platform::WriteFileReplacing(fileName, {f.Memo1->Text(), "\r\n"});
   } catch (const platform::EFileError& error) {
-    platform::ShowError(error.Message() + ". The text was not saved: double-click it again to choose another file.");
+    platform::ShowError(platform::Substitute(
+        platform::Tr("Viewer", "%1. The text was not saved: double-click it again to choose another file."),
+        {error.Message()}));
     return;
   }
   Close();

@@ -26,7 +26,7 @@ class MessageViewer {
   bool Fetching() const { return fetching_; }
 
  private:
-  void ShowInViewer(std::string text, const char* caption);
+  void ShowInViewer(std::string text, const std::string& caption);
   void FinishHeaderView(bool opened);
   void FetchBody(bool& opened);
   void Save();

@@ -1,6 +1,7 @@
 #include "app/POP3Unit1.h"
 
 #include "platform/core/DataFolder.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -8,6 +9,7 @@ using platform::Button;
 using platform::CheckBox;
 using platform::Edit;
 using platform::Label;
+using platform::Tr;
 
 namespace {
 
@@ -77,20 +79,21 @@ void CreateMainWindow(TForm1& f) {
 // The tab order runs through the panel as it reads, left to right, each
 // clickable caption just before the controls under it.
 void CreatePanelEdits(TForm1& f) {
-  f.IPedit = MakeEdit(*f.Panel1, 13, 23, 100, 1, "pop.example.com -or- nnn.nnn.nnn.nnn etc.", "Server IP");
-  f.UserEdit = MakeEdit(*f.Panel1, 133, 23, 100, 2, "POP3 Account", "User Name");
-  f.PasswordEdit = MakeEdit(*f.Panel1, 253, 23, 100, 3, "POP3 Password", "Password");
+  f.IPedit = MakeEdit(*f.Panel1, 13, 23, 100, 1, Tr("Window", "pop.example.com -or- nnn.nnn.nnn.nnn etc."),
+                      Tr("Window", "Server IP"));
+  f.UserEdit = MakeEdit(*f.Panel1, 133, 23, 100, 2, Tr("Window", "POP3 Account"), Tr("Window", "User Name"));
+  f.PasswordEdit = MakeEdit(*f.Panel1, 253, 23, 100, 3, Tr("Window", "POP3 Password"), Tr("Window", "Password"));
   f.PasswordEdit->SetPasswordEcho(true);
 }
 
 // The tick boxes are named by their hints (they have no caption of their
 // own; the labels above name groups of them).
 void CreatePanelTickBoxes(TForm1& f) {
-  f.CheckBox1 = MakeTickBox(*f.Panel1, 373, 4, "Save Password");
-  f.CheckBox2 = MakeTickBox(*f.Panel1, 425, 6, "Auto-Check Every 5 Minutes");
-  f.CheckBox4 = MakeTickBox(*f.Panel1, 477, 7, "Continuos Auto-Checking Even After Match Found");
-  f.CheckBox3 = MakeTickBox(*f.Panel1, 529, 8, "Play Wave File");
-  f.CheckBox5 = MakeTickBox(*f.Panel1, 581, 10, "Analyse From: Subject: Date:");
+  f.CheckBox1 = MakeTickBox(*f.Panel1, 373, 4, Tr("Window", "Save Password"));
+  f.CheckBox2 = MakeTickBox(*f.Panel1, 425, 6, Tr("Window", "Auto-Check Every 5 Minutes"));
+  f.CheckBox4 = MakeTickBox(*f.Panel1, 477, 7, Tr("Window", "Continuos Auto-Checking Even After Match Found"));
+  f.CheckBox3 = MakeTickBox(*f.Panel1, 529, 8, Tr("Window", "Play Wave File"));
+  f.CheckBox5 = MakeTickBox(*f.Panel1, 581, 10, Tr("Window", "Analyse From: Subject: Date:"));
   f.CheckBox5->SetChecked(true);
 }
 
@@ -111,13 +114,15 @@ void CreateTopPanel(TForm1& f) {
   f.Panel1 = std::make_unique<platform::Panel>(*f.Window);
   f.Panel1->SetBounds(8, 6, 616, 57);
   f.Panel1->SetTabOrder(0);
-  f.IPlabel = MakeLabel(*f.Panel1, "Server IP:", 12, 5);
-  f.UserLabel = MakeLabel(*f.Panel1, "User Name:", 132, 5);
-  f.PasswordLabel = MakeLabel(*f.Panel1, "Password:", 253, 5);
-  f.Label6 = MakeLabel(*f.Panel1, "Save", 365, 5);
-  f.Label7 = MakeLabel(*f.Panel1, "Auto-Check", 424, 5);
-  f.Label9 = MakeLabel(*f.Panel1, "Sound", 516, 5);
-  f.Label8 = MakeLabel(*f.Panel1, "Analyse", 565, 5);
+  //: The captions over the edits and tick boxes have a fixed place each and
+  //: end where the next begins: keep them about as short as the English.
+  f.IPlabel = MakeLabel(*f.Panel1, Tr("Window", "Server IP:"), 12, 5);
+  f.UserLabel = MakeLabel(*f.Panel1, Tr("Window", "User Name:"), 132, 5);
+  f.PasswordLabel = MakeLabel(*f.Panel1, Tr("Window", "Password:"), 253, 5);
+  f.Label6 = MakeLabel(*f.Panel1, Tr("Window", "Save"), 365, 5);
+  f.Label7 = MakeLabel(*f.Panel1, Tr("Window", "Auto-Check"), 424, 5);
+  f.Label9 = MakeLabel(*f.Panel1, Tr("Window", "Sound"), 516, 5);
+  f.Label8 = MakeLabel(*f.Panel1, Tr("Window", "Analyse"), 565, 5);
   KeepInsidePanel(*f.Label8, 616);
   CreatePanelEdits(f);
   CreatePanelTickBoxes(f);
@@ -129,20 +134,21 @@ void CreateListCaptions(TForm1& f) {
   f.Label5->SetColor(platform::kColorMagenta);
   f.Label5->SetAlignment(platform::TextAlignment::Center);
   f.Label5->Hide();
-  f.Label1 = MakeLabel(*f.Window, "From:", 24, 79);
-  f.Label1->SetHint("Click To Edit FROM: Auto-Check");
-  f.Label2 = MakeLabel(*f.Window, "Subject:", 234, 79);
-  f.Label2->SetHint("Click To Edit SUBJECT: Auto-Check");
-  f.Label3 = MakeLabel(*f.Window, "Date:", 463, 79);
-  f.Label3->SetHint("Click To Clear Grid");
-  f.Label4 = MakeLabel(*f.Window, "Size:", 562, 79);
-  f.Label4->SetHint("Click To Edit SIZE: Auto-Check");
+  f.Label1 = MakeLabel(*f.Window, Tr("Window", "From:"), 24, 79);
+  f.Label1->SetHint(Tr("Window", "Click To Edit FROM: Auto-Check"));
+  f.Label2 = MakeLabel(*f.Window, Tr("Window", "Subject:"), 234, 79);
+  f.Label2->SetHint(Tr("Window", "Click To Edit SUBJECT: Auto-Check"));
+  f.Label3 = MakeLabel(*f.Window, Tr("Window", "Date:"), 463, 79);
+  f.Label3->SetHint(Tr("Window", "Click To Clear Grid"));
+  //: The size rule's edit opens 31 pixels to the right: no wider than "Size:".
+  f.Label4 = MakeLabel(*f.Window, Tr("Window", "Size:"), 562, 79);
+  f.Label4->SetHint(Tr("Window", "Click To Edit SIZE: Auto-Check"));
   // Each rule edit follows the caption that shows it, in the tab order
   // too, so that Tab goes from the caption straight into the edit it
   // showed.
-  f.Edit1 = MakeEdit(*f.Window, 60, 71, 154, 2, "", "From");
-  f.Edit2 = MakeEdit(*f.Window, 287, 71, 160, 4, "", "Subject");
-  f.Edit3 = MakeEdit(*f.Window, 593, 71, 30, 7, "", "Size");
+  f.Edit1 = MakeEdit(*f.Window, 60, 71, 154, 2, "", Tr("Window", "From"));
+  f.Edit2 = MakeEdit(*f.Window, 287, 71, 160, 4, "", Tr("Window", "Subject"));
+  f.Edit3 = MakeEdit(*f.Window, 593, 71, 30, 7, "", Tr("Window", "Size"));
   for (Edit* rule : {f.Edit1.get(), f.Edit2.get(), f.Edit3.get()}) rule->Hide();
   f.Label1->SetBuddy(*f.Edit1);
   f.Label2->SetBuddy(*f.Edit2);
@@ -158,8 +164,9 @@ void CreateListArea(TForm1& f) {
                                                         kListRowHeight);
   f.StringGrid1->SetBounds(8, 96, 615, 305);
   f.StringGrid1->SetTabOrder(9);
-  f.StringGrid1->SetAccessibleName("Messages");
-  f.StringGrid1->SetColumnTitles({"", "From", "Subject", "Date", "Size", ""});
+  f.StringGrid1->SetAccessibleName(Tr("Window", "Messages"));
+  f.StringGrid1->SetColumnTitles(
+      {"", Tr("Window", "From"), Tr("Window", "Subject"), Tr("Window", "Date"), Tr("Window", "Size"), ""});
   f.Memo1 = std::make_unique<platform::TextArea>(*f.Window);
   f.Memo1->SetBounds(8, 96, 615, 305);
   f.Memo1->SetTabOrder(8);
@@ -170,14 +177,14 @@ void CreateListArea(TForm1& f) {
 }
 
 void CreateButtons(TForm1& f) {
-  f.CheckButton = MakeButton(*f.Window, "Check Mail Headers", 8, 10);
-  f.DeleteButton = MakeButton(*f.Window, "Delete Selected Mail", 226, 11);
-  f.ExitButton = MakeButton(*f.Window, "Exit", 444, 12);
+  f.CheckButton = MakeButton(*f.Window, Tr("Window", "Check Mail Headers"), 8, 10);
+  f.DeleteButton = MakeButton(*f.Window, Tr("Window", "Delete Selected Mail"), 226, 11);
+  f.ExitButton = MakeButton(*f.Window, Tr("Window", "Exit"), 444, 12);
 }
 
 void CreateComponents(TForm1& f) {
   f.Timer1 = std::make_unique<platform::WindowTimer>(kDesignTimerIntervalMs, true);
-  f.SaveDialog1.Filter = "Text|*.txt";
+  f.SaveDialog1.Filter = Tr("Window", "Text") + "|*.txt";
   f.SaveDialog1.DefaultExt = "txt";
   f.SaveDialog1.InitialDir = platform::DataFolder();
   f.SaveDialog1.OverwritePrompt = true;
@@ -185,7 +192,7 @@ void CreateComponents(TForm1& f) {
   f.TrayIcon1 = std::make_unique<platform::TrayIcon>();
   f.TrayIcon1->SetHint(kTrayHint);
   f.TrayIcon1->SetAnimationInterval(150);
-  f.TrayIcon1->AddMenuItem("Restore", [&f] { f.Restore1Click(); });
+  f.TrayIcon1->AddMenuItem(Tr("Window", "Restore"), [&f] { f.Restore1Click(); });
   f.Notifier1 = std::make_unique<platform::DesktopNotifier>();
 }
 

@@ -20,8 +20,9 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION mail)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's platform plugins (xcb, wayland) are loaded at run time by name.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins")
+# Qt's platform plugins (xcb, wayland) are loaded at run time by name, and
+# its own translations (the boxes' Yes and No) by language.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "gnome-keyring")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)

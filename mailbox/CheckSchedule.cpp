@@ -1,4 +1,5 @@
 #include "mailbox/CheckSchedule.h"
+#include "platform/core/Translate.h"
 
 #include <algorithm>
 
@@ -54,11 +55,14 @@ bool CheckSchedule::DueAtTick() const {
 
 std::string CheckSchedule::FailureNote(bool nextShown) const {
   if (!failure_) return {};
-  std::string note =
-      "Last check " + platform::LocalHourMinute(failure_->atWall) + " failed: " + Words(failure_->why) + ".";
+  std::string note = platform::Substitute(platform::Tr("AutoCheck", "Last check %1 failed: %2."),
+                                          {platform::LocalHourMinute(failure_->atWall), Words(failure_->why)});
   // Told by the wall clock as it reads now, which may have been set since.
   const milliseconds left = failure_->at + BackOff() - clock_.Monotonic();
-  if (nextShown) note += " Next " + platform::LocalHourMinute(clock_.Wall() + std::max(left, milliseconds(0))) + ".";
+  if (nextShown) {
+    note += " " + platform::Substitute(platform::Tr("AutoCheck", "Next %1."),
+                                       {platform::LocalHourMinute(clock_.Wall() + std::max(left, milliseconds(0)))});
+  }
   return note;
 }
 

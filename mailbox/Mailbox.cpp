@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "pop3/Pop3Reply.h"
+#include "platform/core/Translate.h"
 
 namespace mailbox {
 
@@ -51,7 +52,7 @@ LogIn Mailbox::OpenSession(bool workingFirst, bool listing, std::optional<Networ
   ApplySettings(settings_, *client_);
   client_->ListOnLogIn = listing;
   lastRefusal_.reset();
-  if (workingFirst) events_.StatusChanged("Working ...");
+  if (workingFirst) events_.StatusChanged(platform::Tr("Status", "Working ..."));
   logInPending_ = true;
   try {
     client_->Connect();
@@ -63,7 +64,7 @@ LogIn Mailbox::OpenSession(bool workingFirst, bool listing, std::optional<Networ
   }
   logInPending_ = false;
   NoteLogInDelay();
-  if (!workingFirst) events_.StatusChanged("Working ...");
+  if (!workingFirst) events_.StatusChanged(platform::Tr("Status", "Working ..."));
   return LogIn::Done;
 }
 
@@ -79,10 +80,10 @@ void Mailbox::NoteLogInDelay() {
   }
 }
 
-void Mailbox::Note(std::optional<FailureNote>& note, const std::exception& failure, const std::string& extra) {
+void Mailbox::Note(std::optional<FailureNote>& note, const std::exception& failure, const std::string& shortPattern) {
   if (note || events_.Closing()) return;
   FailureNote made = NoteFor(failure, client_->TimedOut());
-  made.Short += extra;
+  if (!shortPattern.empty()) made.Short = platform::Substitute(shortPattern, {made.Short});
   note = std::move(made);
 }
 
@@ -150,16 +151,21 @@ void Mailbox::ListRows(const CheckOptions& options, CheckOutcome& outcome) {
     client_->ListMessages();
   } catch (const std::exception& failure) {
     client_->OnList = nullptr;
-    Note(outcome.Incomplete, failure, ", " + std::to_string(listedCount_) + " of " + counted + " listed");
+    // The failure's short text takes the %1 left in place here.
+    Note(outcome.Incomplete, failure,
+         platform::Substitute(platform::Tr("Mailbox", "%1, %2 of %3 listed"),
+                              {"%1", std::to_string(listedCount_), counted}));
     throw;
   }
   client_->OnList = nullptr;
   outcome.Listed = true;
   const int expected = options.FetchLimit > 0 ? std::min(options.FetchLimit, count) : count;
   if (listedCount_ < expected && !outcome.Incomplete && !events_.Closing()) {
-    outcome.Incomplete = FailureNote{std::to_string(listedCount_) + " of " + counted + " listed",
-                                     "The server counted " + counted + " messages but listed only " +
-                                         std::to_string(listedCount_) + " of them."};
+    const std::string listed = std::to_string(listedCount_);
+    outcome.Incomplete = FailureNote{
+        platform::Substitute(platform::Tr("Mailbox", "%1 of %2 listed"), {listed, counted}),
+        platform::Substitute(platform::Tr("Mailbox", "The server counted %1 messages but listed only %2 of them."),
+                             {counted, listed})};
   }
 }
 

@@ -153,7 +153,9 @@ class Mailbox {
   // QUIT; a server found out of step only now is noted in note.
   void EndCheckSession(std::optional<FailureNote>& note);
   std::exception_ptr EndViewSession();
-  void Note(std::optional<FailureNote>& note, const std::exception& failure, const std::string& extra = "");
+  // The first failure's note (a later one keeps it); with shortPattern, the
+  // short text goes into the pattern's %1.
+  void Note(std::optional<FailureNote>& note, const std::exception& failure, const std::string& shortPattern = "");
 
   void ListRows(const CheckOptions& options, CheckOutcome& outcome);
   void ListIds(CheckOutcome& outcome);

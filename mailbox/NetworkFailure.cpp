@@ -4,6 +4,7 @@
 
 #include "net/LineSocket.h"
 #include "platform/core/SocketErrors.h"
+#include "platform/core/Translate.h"
 
 namespace mailbox {
 
@@ -28,15 +29,16 @@ NetworkFailure FromConnectError(int error) {
 
 }  // namespace
 
-const char* Words(NetworkFailure failure) {
+std::string Words(NetworkFailure failure) {
+  using platform::Tr;
   switch (failure) {
-    case NetworkFailure::NoNetwork: return "no network";
-    case NetworkFailure::NameNotFound: return "server name not found";
-    case NetworkFailure::Refused: return "connection refused";
-    case NetworkFailure::TimedOut: return "no answer";
-    case NetworkFailure::ConnectionLost: return "connection lost";
+    case NetworkFailure::NoNetwork: return Tr("AutoCheck", "no network");
+    case NetworkFailure::NameNotFound: return Tr("AutoCheck", "server name not found");
+    case NetworkFailure::Refused: return Tr("AutoCheck", "connection refused");
+    case NetworkFailure::TimedOut: return Tr("AutoCheck", "no answer");
+    case NetworkFailure::ConnectionLost: break;
   }
-  return "connection lost";
+  return Tr("AutoCheck", "connection lost");
 }
 
 bool NetworkMayExplain(NetworkFailure failure) { return failure != NetworkFailure::Refused; }

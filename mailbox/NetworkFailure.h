@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <optional>
+#include <string>
 
 namespace mailbox {
 
@@ -18,7 +19,7 @@ enum class NetworkFailure {
 };
 
 // A few words for a hint: "no network", "connection refused", ...
-const char* Words(NetworkFailure failure);
+std::string Words(NetworkFailure failure);
 
 // Whether a lack of network may explain the failure, so that a check is
 // worth trying again as soon as the network comes back. A refused

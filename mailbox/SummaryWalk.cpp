@@ -7,6 +7,7 @@
 #include "net/LineSocket.h"
 #include "platform/core/EventLoop.h"
 #include "pop3/SummaryPipeline.h"
+#include "platform/core/Translate.h"
 
 namespace mailbox {
 
@@ -45,9 +46,10 @@ void Mailbox::WalkSummaries(const CheckOptions& options, CheckOutcome& outcome) 
     if (!tooLongAt || events_.Closing() || (options.Manual && events_.StopRequested())) return;
     if (restarts == kMaxSessionRestarts || !ResumeSummarySession()) {
       if (!outcome.Incomplete)
-        outcome.Incomplete = FailureNote{"header too long",
-                                         "A message's header was too long to read, which cost the connection; the "
-                                         "rows after it could not be read in a new session."};
+        outcome.Incomplete = FailureNote{platform::Tr("Failure", "header too long"),
+                                         platform::Tr("Failure", "A message's header was too long to read, which cost "
+                                                                 "the connection; the rows after it could not be read "
+                                                                 "in a new session.")};
       return;
     }
     from = *tooLongAt + 1;

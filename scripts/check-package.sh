@@ -2,8 +2,8 @@
 # Builds the Debian package from an already built tree (default build/),
 # runs lintian on it, unpacks it into a temporary root and checks that the
 # desktop finds what it needs where it looks: the program in /usr/bin, the
-# menu entry, the icon in the hicolor theme, the AppStream metadata and the
-# manual page; then validates them with the freedesktop and AppStream tools
+# menu entry, the icon in the hicolor theme, the AppStream metadata, the
+# manual page and the compiled translations; then validates them with the freedesktop and AppStream tools
 # and runs the unpacked program's command line.
 #
 #   scripts/check-package.sh [--build DIR]
@@ -33,7 +33,9 @@ DESKTOP=$ROOT/usr/share/applications/$APP_ID.desktop
 METAINFO=$ROOT/usr/share/metainfo/$APP_ID.metainfo.xml
 MAN=$ROOT/usr/share/man/man1/pop3check.1.gz
 for f in "$ROOT/usr/bin/pop3check" "$DESKTOP" "$METAINFO" "$MAN" \
-         "$ROOT/usr/share/icons/hicolor/scalable/apps/pop3check.svg"; do
+         "$ROOT/usr/share/icons/hicolor/scalable/apps/pop3check.svg" \
+         "$ROOT/usr/share/pop3check/translations/pop3check_de.qm" \
+         "$ROOT/usr/share/pop3check/translations/pop3check_fr.qm"; do
   [ -f "$f" ] || fail "missing from the package: ${f#"$ROOT"}"
 done
 

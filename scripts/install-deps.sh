@@ -5,7 +5,7 @@
 set -euo pipefail
 
 BUILD_PACKAGES=(cmake g++ make ninja-build pkg-config qt6-base-dev qt6-multimedia-dev libgtest-dev libgmock-dev libssl-dev
-  libgl-dev qt6-qpa-plugins dpkg-dev file qtkeychain-qt6-dev)
+  libgl-dev qt6-qpa-plugins dpkg-dev file qtkeychain-qt6-dev qt6-tools-dev qt6-l10n-tools)
 # Courier's pop3d (the second test server) is not installed: it conflicts
 # with dovecot-pop3d, so scripts/pop3-server-courier.sh unpacks its packages
 # into a cache and runs them with these libraries, unshare and mount.
@@ -13,7 +13,7 @@ TEST_PACKAGES=(dovecot-pop3d dovecot-core openssl coreutils sharutils python3 xv
   iproute2 util-linux procps mount libgdbm6 libidn12 libltdl7 clang-14 libclang-rt-14-dev
   x11-utils openbox trayer
   desktop-file-utils appstream lintian man-db dbus-daemon dbus-bin python3-dbus python3-gi
-  gnome-keyring at-spi2-core python3-pyatspi weston qt6-wayland)
+  gnome-keyring at-spi2-core python3-pyatspi weston qt6-wayland qt6-translations-l10n)
 
 # The peers that scripts/bench.sh measures beside the program, and the heap
 # profiler of the soak benchmark's HEAPTRACK mode.

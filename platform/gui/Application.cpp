@@ -8,6 +8,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/core/Exception.h"
 #include "platform/gui/MainWindow.h"
+#include "platform/gui/Translations.h"
 #include "platform/core/UnhandledError.h"
 #include "platform/gui/qt/ControlCore.h"
 #include "platform/gui/qt/Text.h"
@@ -45,6 +46,8 @@ Application::Application(int& argc, char** argv) : impl_(std::make_unique<Impl>(
   // Ties the windows to the installed .desktop entry (its icon and name in
   // the desktop's task switcher, Wayland's app id).
   QGuiApplication::setDesktopFileName(QStringLiteral("org.pop3check.pop3check"));
+  // The texts speak the user's language before the first widget exists.
+  LoadTranslation(UserLanguages());
 }
 
 Application::~Application() { current = nullptr; }

@@ -19,6 +19,10 @@ int main(int argc, char** argv) {
   // of tests/support/system-session.sh.
   if (std::getenv("POP3CHECK_TEST_SYSTEM_BUS") == nullptr)
     setenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/pop3check-tests-have-no-system-bus", 1);
+  // The tests expect the design's English: the C locale, whatever the
+  // developer's desktop speaks (tests/app/TranslationTest loads others).
+  unsetenv("LANGUAGE");
+  setenv("LC_ALL", "C.UTF-8", 1);
   ::testing::InitGoogleTest(&argc, argv);
   platform::Application application(argc, argv);
   // No box or dialog ever waits for a person.
