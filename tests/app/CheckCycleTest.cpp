@@ -57,7 +57,9 @@ TEST_F(CheckCycle, DrawsTheListedRowsAndHintsTheTotal) {
       EXPECT_TRUE(Form().StringGrid1->HasCheckBox(0, r)) << r;
       EXPECT_FALSE(Form().StringGrid1->CheckBoxState(0, r)) << r;
     }
-    if (row.Status) EXPECT_EQ(Form().Label5->Text(), row.Status);
+    if (row.Status) {
+      EXPECT_EQ(Form().Label5->Text(), row.Status);
+    }
     EXPECT_EQ(Form().CheckButton->Hint(), row.Hint);
     EXPECT_EQ(platform::Application::Title(), app::kApplicationTitle);
     EXPECT_TRUE(Boxes().empty());

@@ -69,7 +69,7 @@ struct Exchange {
   // The comparison of a ticked row with its message (a deletion's TOP n 0
   // or LIST n): a refusal means the row names no message now, so the
   // session goes on with the other rows and leaves out this step (its DELE).
-  std::string DeletionOfRow;
+  std::string DeletionOfRow = {};
 };
 using Session = std::vector<Exchange>;
 

@@ -156,7 +156,9 @@ TEST_F(MailboxViewFault, FailedFetchSaysWhy) {
     ASSERT_EQ(outcome.Failure.has_value(), fault.Failure.has_value());
     if (fault.Failure) {
       EXPECT_EQ(outcome.Failure->Short, fault.Failure->Short);
-      if (!fault.Failure->Long.empty()) EXPECT_EQ(outcome.Failure->Long, fault.Failure->Long);
+      if (!fault.Failure->Long.empty()) {
+        EXPECT_EQ(outcome.Failure->Long, fault.Failure->Long);
+      }
     }
     EXPECT_FALSE(mailbox_.Client().TimedOut());
     EXPECT_FALSE(mailbox_.Client().IsConnected());
