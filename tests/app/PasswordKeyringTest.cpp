@@ -46,8 +46,8 @@ class PasswordStoreTest : public FormTest {
   }
   app::TForm1& Current() { return next_ ? *next_ : Form(); }
 
-  static std::string KeyringPassword() {
-    std::unique_ptr<keyring::Call> call = keyring::StartRead(app::settings::kKeyringEntry);
+  static std::string KeyringPassword(const std::string& entry = app::settings::kKeyringEntry) {
+    std::unique_ptr<keyring::Call> call = keyring::StartRead(entry);
     keyring::Status status = Answer(*call);
     return status == keyring::Status::Done ? call->Password() : "<" + std::to_string(static_cast<int>(status)) + ">";
   }
@@ -56,7 +56,9 @@ class PasswordStoreTest : public FormTest {
     testsupport::PumpUntil([&call] { return call.Finished(); }, keyring::kKeyringTimeoutMs + 5000);
     return call.Finished() ? call.Result() : keyring::Status::NoAnswer;
   }
-  static keyring::Status RemoveFromKeyring() { return Answer(*keyring::StartRemove(app::settings::kKeyringEntry)); }
+  static keyring::Status RemoveFromKeyring(const std::string& entry = app::settings::kKeyringEntry) {
+    return Answer(*keyring::StartRemove(entry));
+  }
   // The password edit shows text, once the keyring has answered.
   ::testing::AssertionResult PasswordShown(const std::string& text) {
     if (testsupport::PumpUntil([&] { return Current().PasswordEdit->Text() == text; }))
@@ -69,6 +71,8 @@ class PasswordStoreTest : public FormTest {
 
 class Keyring : public PasswordStoreTest {
  protected:
+  static constexpr const char* kWorkEntry = "password bob@pop.work.example";
+
   void SetUp() override {
     if (!KeyringSession()) GTEST_SKIP() << "needs the keyring session of tests/support/desktop-session.sh";
     PasswordStoreTest::SetUp();
@@ -76,7 +80,7 @@ class Keyring : public PasswordStoreTest {
   }
   void TearDown() override {
     next_.reset();
-    if (KeyringSession()) RemoveFromKeyring();
+    if (KeyringSession()) RemoveFromKeyring(), RemoveFromKeyring(kWorkEntry);
     PasswordStoreTest::TearDown();
   }
 };
@@ -108,6 +112,33 @@ TEST_F(Keyring, SaveReadBackChangeAndRemove) {
   EXPECT_EQ(Current().PasswordEdit->Text(), "");
   EXPECT_FALSE(Current().CheckBox1->Checked());
   EXPECT_TRUE(Boxes().empty());
+}
+
+// Each mailbox has its own entry: the first the entry of old, the second
+// one named by its user and server; removing the second removes only its.
+TEST_F(Keyring, EachMailboxHasItsOwnEntry) {
+  app::StartMainWindow(Form());
+  Form().CheckBox1->SetChecked(true);
+  EnterAccount("pop.home.example", "ann", "home pass");
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "Add mailbox..."));
+  EnterAccount("pop.work.example", "bob", "work pass");
+  Form().CheckBox1->SetChecked(true);
+  CloseAndStartAgain();
+
+  EXPECT_EQ(KeyringPassword(), "home pass");
+  EXPECT_EQ(KeyringPassword(kWorkEntry), "work pass");
+  EXPECT_THAT(SettingsText(), HasSubstr("[EMAIL2]\r\nServer=pop.work.example\r\nUserID=bob\r\nPassword=\r\n"
+                                        "PasswordIn=Keyring\r\n"));
+  EXPECT_TRUE(PasswordShown("work pass")) << "the second mailbox is chosen again, its password read back";
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&1 ann@pop.home.example"));
+  EXPECT_TRUE(PasswordShown("home pass"));
+
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&2 bob@pop.work.example"));
+  platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "Remove this mailbox..."));
+  EXPECT_EQ(KeyringPassword(kWorkEntry), NotFound());
+  EXPECT_EQ(KeyringPassword(), "home pass");
+  EXPECT_THAT(SettingsText(), Not(HasSubstr("[EMAIL2]")));
 }
 
 TEST_F(Keyring, OldSettingsFileMigratesAtTheNextSave) {
