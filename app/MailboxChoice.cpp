@@ -170,8 +170,10 @@ void MailboxChoice::RemoveChosen() {
   accounts_.erase(accounts_.begin() + static_cast<std::ptrdiff_t>(gone));
   for (std::size_t j = gone; j < accounts_.size(); ++j) {
     MailboxAccount& moved = *accounts_[j];
-    moved.Passwords.MoveTo(MailboxSection(static_cast<int>(j)),
-                           KeyringEntry(static_cast<int>(j), moved.UserID, moved.Server));
+    // Only the first mailbox's entry has another name; its password is
+    // saved again under it (SettingsStore::FirstMailboxReplaced).
+    moved.Passwords.Rename(MailboxSection(static_cast<int>(j)),
+                           KeyringEntry(static_cast<int>(j), moved.UserID, moved.Server), nullptr);
   }
   if (gone == 0) f.settings_->FirstMailboxReplaced();
   Show(gone < accounts_.size() ? gone : accounts_.size() - 1);

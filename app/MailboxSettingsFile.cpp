@@ -96,11 +96,12 @@ void SettingsStore::SaveMailbox(std::size_t index) {
     WriteChanged(account, section, kUserID, account.UserID, added ? nullptr : "");
     account.Written = true;
     const bool keep = account.SavePassword && !account.Password.empty();
-    account.Passwords.MoveTo(section, KeyringEntry(static_cast<int>(index), account.UserID, account.Server));
+    const bool renamed = account.Passwords.Rename(
+        section, KeyringEntry(static_cast<int>(index), account.UserID, account.Server), [this] { LeaveWhileSaving(); });
     // A password kept scrambled goes to the keyring once one answers, as
     // the first mailbox's does.
     const bool scrambled = keep && SettingsFile().ReadString(section, kPasswordIn, "") != kInKeyring;
-    if (added || scrambled || account.Password != account.StoredPassword || keep != account.StoredSave) {
+    if (added || scrambled || renamed || account.Password != account.StoredPassword || keep != account.StoredSave) {
       account.Passwords.Save(account.Password, keep, [this] { LeaveWhileSaving(); });
       account.StoredPassword = account.Password;
       account.StoredSave = keep;

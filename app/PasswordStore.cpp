@@ -56,6 +56,13 @@ std::string PasswordStore::Load(const platform::ProfileFile& file) {
   return {};
 }
 
+bool PasswordStore::Rename(std::string section, std::string entry, const std::function<void()>& beforeWaiting) {
+  const bool moved = entry != entry_ && MarkedInKeyring(SettingsFile(), section) && !PasswordUnread();
+  if (moved) Ask([this] { return keyring::StartRemove(entry_); }, beforeWaiting);
+  MoveTo(std::move(section), std::move(entry));
+  return moved;
+}
+
 bool PasswordStore::Reading() const { return read_ && !read_->Finished(); }
 
 void PasswordStore::AwaitRead(const std::function<bool()>& giveUp) {

@@ -32,6 +32,12 @@ class PasswordStore {
   // The mailbox's section and entry were renumbered: the next Save writes
   // there.
   void MoveTo(std::string section, std::string entry);
+  // The same when the entry's name changes with the account (its user or
+  // server, or its becoming the first mailbox): a password the keyring
+  // holds under the old name and gave at start-up is removed there, so
+  // that no entry is left behind; true when it was, and the password is
+  // then to be saved again.
+  bool Rename(std::string section, std::string entry, const std::function<void()>& beforeWaiting);
 
   // Start-up: the password the settings file holds; when the file says it
   // is in the keyring, an empty text, and the keyring's read starts.

@@ -72,6 +72,7 @@ class PasswordStoreTest : public FormTest {
 class Keyring : public PasswordStoreTest {
  protected:
   static constexpr const char* kWorkEntry = "password bob@pop.work.example";
+  static constexpr const char* kCarolEntry = "password carol@pop.work.example";
 
   void SetUp() override {
     if (!KeyringSession()) GTEST_SKIP() << "needs the keyring session of tests/support/desktop-session.sh";
@@ -80,7 +81,7 @@ class Keyring : public PasswordStoreTest {
   }
   void TearDown() override {
     next_.reset();
-    if (KeyringSession()) RemoveFromKeyring(), RemoveFromKeyring(kWorkEntry);
+    if (KeyringSession()) RemoveFromKeyring(), RemoveFromKeyring(kWorkEntry), RemoveFromKeyring(kCarolEntry);
     PasswordStoreTest::TearDown();
   }
 };
@@ -133,12 +134,25 @@ TEST_F(Keyring, EachMailboxHasItsOwnEntry) {
   ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&1 ann@pop.home.example"));
   EXPECT_TRUE(PasswordShown("home pass"));
 
+  // A new user name names a new entry; the old one goes.
   ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&2 bob@pop.work.example"));
+  access::TypeText(*Current().UserEdit, "carol");
+  CloseAndStartAgain();
+  EXPECT_EQ(KeyringPassword(kWorkEntry), NotFound());
+  EXPECT_EQ(KeyringPassword(kCarolEntry), "work pass");
+  EXPECT_TRUE(PasswordShown("work pass"));
+
+  // The first removed: the second becomes the first, under the first's
+  // entry, and leaves no entry of its own behind.
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&1 ann@pop.home.example"));
   platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
   ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "Remove this mailbox..."));
-  EXPECT_EQ(KeyringPassword(kWorkEntry), NotFound());
-  EXPECT_EQ(KeyringPassword(), "home pass");
+  CloseAndStartAgain();
+  EXPECT_EQ(KeyringPassword(), "work pass");
+  EXPECT_EQ(KeyringPassword(kCarolEntry), NotFound());
+  EXPECT_THAT(SettingsText(), HasSubstr("[EMAIL]\r\nServer=pop.work.example\r\nUserID=carol\r\n"));
   EXPECT_THAT(SettingsText(), Not(HasSubstr("[EMAIL2]")));
+  EXPECT_TRUE(PasswordShown("work pass"));
 }
 
 TEST_F(Keyring, OldSettingsFileMigratesAtTheNextSave) {
