@@ -91,7 +91,10 @@ void SettingsStore::SaveMailbox(std::size_t index) {
   const std::string section = MailboxSection(static_cast<int>(index));
   if (index > 0) {
     const bool added = !account.Written;
-    if (added) account.Stored.erase(kServer), account.Stored.erase(kUserID);
+    if (added) {
+      account.Stored.erase(kServer);
+      account.Stored.erase(kUserID);
+    }
     WriteChanged(account, section, kServer, account.Server, added ? nullptr : "");
     WriteChanged(account, section, kUserID, account.UserID, added ? nullptr : "");
     account.Written = true;

@@ -48,7 +48,8 @@ class WindowMailboxEvents;
 // settings with the keyring and the security questions
 // (app/SettingsStore.h), the desktop notification (app/DesktopAlerts.h),
 // the status line (app/StatusLine.h) and the commands in progress
-// (app/CommandRun.h).
+// (app/CommandRun.h). The window watches several mailboxes
+// (app/MailboxChoice.h) and shows the chosen one.
 //
 // The numbered control names are the window's design names; the comments
 // below say what each one is. The handlers are grouped by the file that

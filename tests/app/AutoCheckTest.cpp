@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "app/PasswordScrambler.h"
 #include "app/ProgramEntry.h"
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
@@ -417,6 +418,26 @@ TEST_F(AutoCheck, EveryMailboxIsCheckedAndTheOneThatMatchedIsNamed) {
   EXPECT_EQ(Sounds(), sounds + 1);
   EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::HasSubstr(Mail().User() + "@" + Server().Address() + ": failed"));
   EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::HasSubstr(workName + ": 1 matched"));
+}
+
+// A mailbox with AutoCheck=No stays out of the automatic check: its match
+// raises nothing and it is never named.
+TEST_F(AutoCheck, AMailboxWithAutoCheckNoIsLeftOut) {
+  testsupport::Mailbox other(Server());
+  other.Reset();
+  other.AddMessage(Message({"From: boss@example.org", "Subject: invoice"}));
+  WriteSettingsText("[EMAIL2]\r\nServer=" + ServerText() + "\r\nUserID=" + other.User() + "\r\nPassword=" +
+                    app::ScramblePassword(other.Password()) + "\r\nAutoCheck=No\r\n");
+  app::StartMainWindow(Form());
+  EnterMailboxAccount();
+  Form().CheckBox2->SetChecked(true);
+  Form().Edit2->SetText("invoice");
+  AddNumberedMessage(1);
+
+  Tick();
+  EXPECT_FALSE(Form().MailAlerted);
+  EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::Not(::testing::HasSubstr(other.User())));
+  EXPECT_THAT(Column(2), ElementsAre("Subject 1")) << "the first mailbox was checked";
 }
 
 }  // namespace

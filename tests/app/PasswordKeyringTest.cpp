@@ -81,7 +81,9 @@ class Keyring : public PasswordStoreTest {
   }
   void TearDown() override {
     next_.reset();
-    if (KeyringSession()) RemoveFromKeyring(), RemoveFromKeyring(kWorkEntry), RemoveFromKeyring(kCarolEntry);
+    if (KeyringSession()) {
+      for (const char* entry : {app::settings::kKeyringEntry, kWorkEntry, kCarolEntry}) RemoveFromKeyring(entry);
+    }
     PasswordStoreTest::TearDown();
   }
 };
