@@ -8,6 +8,7 @@
 #include "app/CommandRun.h"
 #include "app/DesktopAlerts.h"
 #include "app/LogInRefusalText.h"
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "app/RunThenFinish.h"
 #include "app/Settings.h"
@@ -56,6 +57,11 @@ void AutoCheck::Run() {
   mailbox::CheckOutcome outcome;
   RunThenFinish(
       [&] {
+        if (f.choice_->Count() > 1) {
+          CheckEveryMailbox(outcome);
+          return;
+        }
+        mailboxNotes_.clear();
         f.commands_->PrepareSession();
         std::exception_ptr quitRefused;
         try {
@@ -102,7 +108,9 @@ void AutoCheck::ShowState() {
         {interval, std::to_string(minutes)});
   }
   form_.CheckBox2->SetHint(note.empty() ? interval : interval + "\n" + note);
-  form_.TrayIcon1->SetHint(note.empty() ? kTrayHint : std::string(kTrayHint) + "\n" + note);
+  std::string tray = kTrayHint;
+  if (!mailboxNotes_.empty()) tray += "\n" + mailboxNotes_;
+  form_.TrayIcon1->SetHint(note.empty() ? tray : tray + "\n" + note);
 }
 
 // Every match is an alert of its own; the sound, and the title with it,

@@ -58,6 +58,11 @@ class AutoCheck {
   // The rules on the listed rows: an alert per match, and the desktop's
   // notification of the rows that raised one.
   void ApplyMatchRules();
+  // With several mailboxes (app/AutoCheckMailboxes.cpp): each one with
+  // AutoCheck=Yes in turn, one session each; the rules on each; one alert
+  // and one notification for them all. shown: the chosen mailbox's
+  // outcome, when it was checked.
+  void CheckEveryMailbox(mailbox::CheckOutcome& shown);
   // The "Auto-Check" and tray hints: the interval, and a standing failure.
   void ShowState();
   // The interval set, or the server's least delay between log-ins in
@@ -77,6 +82,9 @@ class AutoCheck {
 
   TForm1& form_;
   mailbox::CheckSchedule schedule_;
+  // With several mailboxes: what the last check found in each ("Work: 2
+  // matched", "Home: failed: no network"), one per line.
+  std::string mailboxNotes_;
   platform::SleepDetector sleep_;
   std::unique_ptr<platform::WindowTimer> sleepLook_;
   std::unique_ptr<platform::WindowTimer> soon_;

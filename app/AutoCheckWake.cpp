@@ -1,5 +1,6 @@
 #include "app/AutoCheck.h"
 #include "app/CommandRun.h"
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "platform/core/WindowTimer.h"
 #include "platform/gui/SystemBusWatch.h"
@@ -37,7 +38,10 @@ void AutoCheck::LookForSleep() {
 // A connection that lived through the sleep answers at once; one that died
 // in it would otherwise wait out the whole time-out.
 void AutoCheck::Woke() {
-  if (form_.commands_->Running()) form_.Mailbox().Client().LimitRunningWait(kWaitAfterWakeMs);
+  if (form_.commands_->Running()) {
+    for (std::size_t i = 0; i < form_.choice_->Count(); ++i)
+      form_.choice_->Account(i).Box.Client().LimitRunningWait(kWaitAfterWakeMs);
+  }
   CheckSoon();
 }
 

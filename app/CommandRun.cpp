@@ -1,5 +1,6 @@
 #include "app/CommandRun.h"
 
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "app/SettingsStore.h"
 #include "app/StatusLine.h"
@@ -15,7 +16,8 @@ CommandRun::Scope::~Scope() {
 bool CommandRun::MayClose() {
   if (depth_ > 0) {
     closeRequested_ = true;
-    form_.Mailbox().Abort();
+    // The automatic check may be in any of the mailboxes' sessions.
+    for (std::size_t i = 0; i < form_.choice_->Count(); ++i) form_.choice_->Account(i).Box.Abort();
     return false;
   }
   closeRequested_ = false;

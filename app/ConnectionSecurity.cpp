@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/CommandRun.h"
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "app/SettingsStore.h"
 #include "mailbox/MatchRules.h"
@@ -30,10 +31,10 @@ constexpr std::array<SecurityChoice, 4> kSecurityChoices{{
     {"None", pop3::SecurityMode::None, kAboutCommand + 4},
 }};
 
-// The settings' choice; an unknown word counts as Auto.
-const SecurityChoice& ChosenSecurity() {
+// The choice in a mailbox's section; an unknown word counts as Auto.
+const SecurityChoice& ChosenSecurity(const std::string& section) {
   const std::string word =
-      AsciiUpper(SettingsFile().ReadString(settings::kEmail, settings::kSecurity, settings::kDefaultSecurity));
+      AsciiUpper(SettingsFile().ReadString(section, settings::kSecurity, settings::kDefaultSecurity));
   for (const SecurityChoice& choice : kSecurityChoices) {
     if (word == AsciiUpper(choice.name)) return choice;
   }
@@ -62,18 +63,26 @@ bool IsLocalHost(const std::string& host) {
 // pop3s:// and port 995 mean implicit TLS whatever the choice (the mailbox
 // knows it from the server text).
 mailbox::MailboxSettings SettingsStore::ForCommand() {
+  AwaitKeyringPassword(form_.choice_->ChosenAccount());
+  form_.choice_->Park();
+  return ForMailbox(form_.choice_->Chosen());
+}
+
+mailbox::MailboxSettings SettingsStore::ForMailbox(std::size_t index) {
   using namespace settings;
-  AwaitKeyringPassword();
+  MailboxAccount& account = form_.choice_->Account(index);
+  if (index != form_.choice_->Chosen()) AwaitKeyringPassword(account);
+  const std::string section = MailboxSection(static_cast<int>(index));
   platform::ProfileFile file = SettingsFile();
   mailbox::MailboxSettings settings;
-  settings.Server = form_.IPedit->Text();
-  settings.UserID = form_.UserEdit->Text();
-  settings.Password = form_.PasswordEdit->Text();
-  settings.Security = ChosenSecurity().security;
+  settings.Server = account.Server;
+  settings.UserID = account.UserID;
+  settings.Password = account.Password;
+  settings.Security = ChosenSecurity(section).security;
   settings.TlsRequired = file.ReadString(kTlsHosts, mailbox::SplitServerAddress(settings.Server).Host, "") == "Yes";
-  settings.TlsFingerprint = file.ReadString(kEmail, kTlsFingerprint, "");
-  settings.TlsCAFile = file.ReadString(kEmail, kTlsCAFile, "");
-  settings.TokenCommand = file.ReadString(kEmail, kTokenCommand, "");
+  settings.TlsFingerprint = file.ReadString(section, kTlsFingerprint, "");
+  settings.TlsCAFile = file.ReadString(section, kTlsCAFile, "");
+  settings.TokenCommand = file.ReadString(section, kTokenCommand, "");
   return settings;
 }
 
@@ -109,25 +118,31 @@ bool SettingsStore::AllowPlaintextLogIn(const std::string& host) {
 // server label's hint how the last session ran.
 void TForm1::POP3LoggedIn(const std::string& Host, const std::string& Tls, bool TlsOffered) {
   if (TlsOffered) settings_->RememberTls(Host);
-  IPlabel->SetHint(Tls.empty() ? platform::Tr("Security", "Last session: not encrypted")
-                               : platform::Substitute(platform::Tr("Security", "Last session: encrypted (%1)"), {Tls}));
+  const std::string session =
+      Tls.empty() ? platform::Tr("Security", "Last session: not encrypted")
+                  : platform::Substitute(platform::Tr("Security", "Last session: encrypted (%1)"), {Tls});
+  IPlabel->SetHint(choice_->Count() > 1 ? choice_->ChosenAccount().ShownName() + "\n" + session : session);
 }
 
 void SettingsStore::AppendSecurityMenu() {
-  const SecurityChoice& chosen = ChosenSecurity();
-  for (const SecurityChoice& choice : kSecurityChoices) {
+  for (const SecurityChoice& choice : kSecurityChoices)
     form_.Window->AppendSystemSubmenuItem(platform::Tr("Window", "Connection security"), choice.name, choice.command);
-    form_.Window->SetSystemMenuItemChecked(choice.command, choice.command == chosen.command);
-  }
+  ShowSecurityChoice();
 }
 
+void SettingsStore::ShowSecurityChoice() {
+  const int chosen =
+      ChosenSecurity(MailboxSection(static_cast<int>(form_.choice_->Chosen()))).command;
+  for (const SecurityChoice& choice : kSecurityChoices)
+    form_.Window->SetSystemMenuItemChecked(choice.command, choice.command == chosen);
+}
+
+// The chosen mailbox's section takes the choice.
 bool SettingsStore::SecurityMenuCommand(int Command) {
   for (const SecurityChoice& choice : kSecurityChoices) {
     if (choice.command != Command) continue;
-    WriteSetting(settings::kEmail, settings::kSecurity, choice.name);
-    for (const SecurityChoice& other : kSecurityChoices) {
-      form_.Window->SetSystemMenuItemChecked(other.command, other.command == Command);
-    }
+    WriteSetting(MailboxSection(static_cast<int>(form_.choice_->Chosen())), settings::kSecurity, choice.name);
+    ShowSecurityChoice();
     return true;
   }
   return false;

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "app/Settings.h"
 #include "mailbox/AlertNotice.h"
@@ -25,11 +26,26 @@ void DesktopAlerts::NotifyMailAlert(const std::vector<int>& alertRows) {
   std::vector<mailbox::AlertedMessage> messages;
   for (int row : alertRows) messages.push_back({list.Row(row).From.Text, list.Row(row).Subject.Text});
   const mailbox::AlertNotice notice = mailbox::ComposeAlertNotice(messages);
+  alertMailbox_.reset();
   form_.Notifier1->Notify(notice.Summary, notice.Body);
+}
+
+void DesktopAlerts::NotifyMailboxes(const std::string& summary, const std::string& body, std::size_t firstMailbox) {
+  alertMailbox_ = firstMailbox;
+  if (!notify_) return;
+  form_.Notifier1->Notify(summary, body);
+}
+
+void DesktopAlerts::Activated() {
+  if (!alertMailbox_ || *alertMailbox_ >= form_.choice_->Count()) return;
+  form_.choice_->ChooseWithRows(*alertMailbox_);
 }
 
 // A click on the notice brings the window back, from the tray or from
 // behind other windows.
-void TForm1::Notifier1Activated() { Restore1Click(); }
+void TForm1::Notifier1Activated() {
+  Restore1Click();
+  alerts_->Activated();
+}
 
 }  // namespace app

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace app {
@@ -20,10 +23,17 @@ class DesktopAlerts {
   // One notice for a check, naming the rows that raised its alert (top
   // first); none when no row did or the notice is switched off.
   void NotifyMailAlert(const std::vector<int>& alertRows);
+  // One notice for a check of several mailboxes: summary names each with
+  // its matches; a click chooses the mailbox firstMailbox and shows its
+  // rows.
+  void NotifyMailboxes(const std::string& summary, const std::string& body, std::size_t firstMailbox);
+  // A click on the last notice: the mailbox it named first is chosen.
+  void Activated();
 
  private:
   TForm1& form_;
   bool notify_ = true;
+  std::optional<std::size_t> alertMailbox_;
 };
 
 }  // namespace app

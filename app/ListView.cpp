@@ -23,4 +23,12 @@ void ListView::RowAdded() {
 
 void ListView::RowChanged(int row) { form_.POP3RetrieveEnd(row); }
 
+// The listing put each row on top: the last row is drawn first.
+void ListView::DrawAll() {
+  const mailbox::MessageList& list = form_.Mailbox().List();
+  ListCleared();
+  for (int row = list.Count() - 1; row >= 0; --row) form_.POP3List(list.Row(row).Number, list.Row(row).Size);
+  for (int row = 0; row < list.Count(); ++row) form_.POP3RetrieveEnd(row);
+}
+
 }  // namespace app

@@ -25,6 +25,8 @@ class ListView : public mailbox::MessageListObserver {
   void ListCleared() override;
   void RowAdded() override;
   void RowChanged(int row) override;
+  // Draws every row the mailbox holds, as after its check.
+  void DrawAll();
 
  private:
   TForm1& form_;

@@ -4,6 +4,7 @@
 #include "app/CommandRun.h"
 #include "app/DesktopAlerts.h"
 #include "app/ListView.h"
+#include "app/MailboxChoice.h"
 #include "app/SettingsStore.h"
 #include "app/StatusLine.h"
 #include "app/Viewer.h"
@@ -20,7 +21,8 @@ TForm1::TForm1(const platform::Clock& clock) {
   platform::SetUnhandledErrorHandler([](const std::exception& error) { platform::Application::ShowException(error); });
   BuildWindow(*this);
   mailboxEvents_ = std::make_unique<WindowMailboxEvents>(*this);
-  mailbox_ = std::make_unique<mailbox::Mailbox>(*mailboxEvents_);
+  choice_ = std::make_unique<MailboxChoice>(*this);
+  mailbox_ = &choice_->Account(0).Box;
   status_ = std::make_unique<StatusLine>(*Label5);
   commands_ = std::make_unique<CommandRun>(*this);
   listView_ = std::make_unique<ListView>(*this);
@@ -33,6 +35,7 @@ TForm1::TForm1(const platform::Clock& clock) {
   WireWindowEvents(*this);
 
   Window->AppendSystemMenuSeparator();
+  choice_->ShowMenu();
   settings_->AppendSecurityMenu();
   Window->AppendSystemMenuItem(platform::Tr("Window", "&About..."), kAboutCommand);
   ViewerFetch = false;
@@ -47,7 +50,8 @@ TForm1::~TForm1() {
   // The mailbox goes first: its session is dropped without QUIT, and
   // nothing is drawn into a window that is being taken apart.
   mailbox_->List().SetObserver(nullptr);
-  mailbox_.reset();
+  mailbox_ = nullptr;
+  choice_.reset();
   platform::SetUnhandledErrorHandler(nullptr);
 }
 

@@ -33,6 +33,7 @@ class AutoCheck;
 class CommandRun;
 class DesktopAlerts;
 class ListView;
+class MailboxChoice;
 class MessageViewer;
 class SettingsStore;
 class StatusLine;
@@ -47,7 +48,8 @@ class WindowMailboxEvents;
 // settings with the keyring and the security questions
 // (app/SettingsStore.h), the desktop notification (app/DesktopAlerts.h),
 // the status line (app/StatusLine.h) and the commands in progress
-// (app/CommandRun.h).
+// (app/CommandRun.h). The window watches several mailboxes
+// (app/MailboxChoice.h) and shows the chosen one.
 //
 // The numbered control names are the window's design names; the comments
 // below say what each one is. The handlers are grouped by the file that
@@ -107,7 +109,8 @@ class TForm1 : public platform::TComponent {
   std::unique_ptr<platform::TrayIcon> TrayIcon1;
   std::unique_ptr<platform::DesktopNotifier> Notifier1;
 
-  // The mailbox the window shows: its rows and the commands on it.
+  // The mailbox the window shows: its rows and the commands on it. The
+  // window watches several (app/MailboxChoice.h); this is the chosen one.
   mailbox::Mailbox& Mailbox() { return *mailbox_; }
 
   // Window state shared by the commands.
@@ -122,6 +125,9 @@ class TForm1 : public platform::TComponent {
   platform::CursorShape SavedCursor = platform::CursorShape::Default;
   int IntervalMinutes = 0;      // minutes between automatic checks
   bool AutoCheckBusy = false;   // an automatic check runs
+  // The automatic check of several mailboxes runs: a failure of one is
+  // told in the tray hint, not in a box, and does not stop the watch.
+  bool QuietFailures = false;
   bool InTray = false;          // the window sits in the notification area
   bool SelectAllState = false;  // what the last "Analyse" label click applied
   std::int32_t ViewerMessage = 0;  // the message whose header the viewer shows; 0 when none waits for its body
@@ -222,6 +228,7 @@ class TForm1 : public platform::TComponent {
   friend class CommandRun;
   friend class DesktopAlerts;
   friend class ListView;
+  friend class MailboxChoice;
   friend class MessageViewer;
   friend class SettingsStore;
   friend class StatusLine;
@@ -231,7 +238,8 @@ class TForm1 : public platform::TComponent {
   // The window's own parts, each with its own state; built in this order
   // (app/POP3Unit1.cpp).
   std::unique_ptr<WindowMailboxEvents> mailboxEvents_;
-  std::unique_ptr<mailbox::Mailbox> mailbox_;
+  std::unique_ptr<MailboxChoice> choice_;
+  mailbox::Mailbox* mailbox_ = nullptr;  // the chosen one of choice_
   std::unique_ptr<StatusLine> status_;
   std::unique_ptr<CommandRun> commands_;
   std::unique_ptr<ListView> listView_;

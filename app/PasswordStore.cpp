@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <utility>
 
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
@@ -14,8 +15,8 @@ namespace {
 
 namespace keyring = platform::keyring;
 
-bool MarkedInKeyring(const platform::ProfileFile& file) {
-  return file.ReadString(settings::kEmail, settings::kPasswordIn, "") == settings::kInKeyring;
+bool MarkedInKeyring(const platform::ProfileFile& file, const std::string& section) {
+  return file.ReadString(section, settings::kPasswordIn, "") == settings::kInKeyring;
 }
 
 bool Answered(keyring::Status status) {
@@ -36,17 +37,30 @@ void WaitForAnswer(const keyring::Call& call, const std::function<bool()>& giveU
 
 }  // namespace
 
-PasswordStore::PasswordStore() = default;
+PasswordStore::PasswordStore(std::string section, std::string entry)
+    : section_(std::move(section)), entry_(std::move(entry)) {}
+
+void PasswordStore::MoveTo(std::string section, std::string entry) {
+  section_ = std::move(section);
+  entry_ = std::move(entry);
+}
 PasswordStore::~PasswordStore() = default;
 
 std::string PasswordStore::Load(const platform::ProfileFile& file) {
   read_.reset();
-  std::string stored = DecodeStoredPassword(file.ReadString(settings::kEmail, settings::kPassword, ""));
-  if (!MarkedInKeyring(file)) return stored;
+  std::string stored = DecodeStoredPassword(file.ReadString(section_, settings::kPassword, ""));
+  if (!MarkedInKeyring(file, section_)) return stored;
   fileFallback_ = stored;
-  read_ = keyring::StartRead(settings::kKeyringEntry);
+  read_ = keyring::StartRead(entry_);
   read_->OnFinished = [this] { ReadAnswered(); };
   return {};
+}
+
+bool PasswordStore::Rename(std::string section, std::string entry, const std::function<void()>& beforeWaiting) {
+  const bool moved = entry != entry_ && MarkedInKeyring(SettingsFile(), section) && !PasswordUnread();
+  if (moved) Ask([this] { return keyring::StartRemove(entry_); }, beforeWaiting);
+  MoveTo(std::move(section), std::move(entry));
+  return moved;
 }
 
 bool PasswordStore::Reading() const { return read_ && !read_->Finished(); }
@@ -71,21 +85,21 @@ bool PasswordStore::PasswordUnread() const { return read_ && (!read_->Finished()
 // there, so that a run without a saved password asks the keyring nothing.
 void PasswordStore::Save(const std::string& password, bool keep, const std::function<void()>& beforeWaiting) {
   using namespace settings;
-  bool markedInKeyring = MarkedInKeyring(SettingsFile());
+  bool markedInKeyring = MarkedInKeyring(SettingsFile(), section_);
   if (!keep && PasswordUnread() && password.empty()) {
-    WriteSetting(kEmail, kPassword, "");
+    WriteSetting(section_, kPassword, "");
     return;
   }
-  if (keep && Ask([&] { return keyring::StartStore(kKeyringEntry, password); }, beforeWaiting) ==
+  if (keep && Ask([&] { return keyring::StartStore(entry_, password); }, beforeWaiting) ==
                   keyring::Status::Done) {
-    WriteSetting(kEmail, kPassword, "");
-    WriteSetting(kEmail, kPasswordIn, kInKeyring);
+    WriteSetting(section_, kPassword, "");
+    WriteSetting(section_, kPasswordIn, kInKeyring);
     return;
   }
   if (keep) ReportNoKeyring();
-  if (!keep && markedInKeyring) Ask([] { return keyring::StartRemove(kKeyringEntry); }, beforeWaiting);
-  WriteSetting(kEmail, kPassword, keep ? EncodeStoredPassword(password) : std::string());
-  if (markedInKeyring) WriteSetting(kEmail, kPasswordIn, "");
+  if (!keep && markedInKeyring) Ask([this] { return keyring::StartRemove(entry_); }, beforeWaiting);
+  WriteSetting(section_, kPassword, keep ? EncodeStoredPassword(password) : std::string());
+  if (markedInKeyring) WriteSetting(section_, kPasswordIn, "");
 }
 
 // The keyring library runs its calls one at a time: after one that got no

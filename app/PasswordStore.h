@@ -9,9 +9,9 @@
 
 namespace app {
 
-// Where the saved password lives: in the desktop's keyring when one
-// answers, with only the marker EMAIL PasswordIn=Keyring in the settings
-// file; otherwise scrambled under EMAIL Password, as settings files always
+// Where a mailbox's saved password lives: in the desktop's keyring when one
+// answers, with only the marker PasswordIn=Keyring in the mailbox's section
+// of the settings file; otherwise scrambled under the section's Password, as settings files always
 // held it (and still may, from before the keyring was used: such a password
 // moves into the keyring at the next save).
 //
@@ -22,10 +22,22 @@ namespace app {
 // keyring that once did not answer in time is not asked again in this run.
 class PasswordStore {
  public:
-  PasswordStore();
+  // The mailbox whose password it keeps: its section of the settings file
+  // and its keyring entry.
+  PasswordStore(std::string section, std::string entry);
   ~PasswordStore();
   PasswordStore(const PasswordStore&) = delete;
   PasswordStore& operator=(const PasswordStore&) = delete;
+
+  // The mailbox's section and entry were renumbered: the next Save writes
+  // there.
+  void MoveTo(std::string section, std::string entry);
+  // The same when the entry's name changes with the account (its user or
+  // server, or its becoming the first mailbox): a password the keyring
+  // holds under the old name and gave at start-up is removed there, so
+  // that no entry is left behind; true when it was, and the password is
+  // then to be saved again.
+  bool Rename(std::string section, std::string entry, const std::function<void()>& beforeWaiting);
 
   // Start-up: the password the settings file holds; when the file says it
   // is in the keyring, an empty text, and the keyring's read starts.
@@ -57,6 +69,8 @@ class PasswordStore {
                                 const std::function<void()>& beforeWaiting);
   void ReportNoKeyring();
 
+  std::string section_;
+  std::string entry_;
   std::unique_ptr<platform::keyring::Call> read_;
   std::string fileFallback_;  // the file's own password, while the keyring is read
   bool keyringSilent_ = false;

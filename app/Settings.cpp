@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "app/PasswordStore.h"
 #include "app/SettingsStore.h"
@@ -17,7 +18,7 @@
 
 namespace app {
 
-SettingsStore::SettingsStore(TForm1& form) : form_(form), passwords_(std::make_unique<PasswordStore>()) {}
+SettingsStore::SettingsStore(TForm1& form) : form_(form) {}
 
 SettingsStore::~SettingsStore() = default;
 
@@ -36,13 +37,16 @@ std::string AutoCheckHint(const std::string& minutes) {
   return platform::Substitute(platform::Tr("AutoCheck", "Auto-Check Every %1 Minute(s)"), {minutes});
 }
 
+// The first mailbox's account as the edits hold it when it is the chosen
+// one (the caller parks the edits first).
 std::vector<SettingValue> SettingsStore::SavedSettingValues() const {
   using namespace settings;
-  std::string password = form_.PasswordEdit->Text();
-  bool keepPassword = form_.CheckBox1->Checked() && !password.empty();
+  const MailboxAccount& first = form_.choice_->Account(0);
+  const std::string& password = first.Password;
+  bool keepPassword = first.SavePassword && !password.empty();
   return {
-      {kEmail, kServer, form_.IPedit->Text()},
-      {kEmail, kUserID, form_.UserEdit->Text()},
+      {kEmail, kServer, first.Server},
+      {kEmail, kUserID, first.UserID},
       {kEmail, kPassword, keepPassword ? EncodeStoredPassword(password) : std::string()},
       {kAutoCheck, kFrom, form_.Edit1->Text()},
       {kAutoCheck, kSubject, form_.Edit2->Text()},
@@ -52,6 +56,7 @@ std::vector<SettingValue> SettingsStore::SavedSettingValues() const {
 }
 
 void SettingsStore::RecordStartUpState() {
+  form_.choice_->Park();
   for (SettingValue& value : SavedSettingValues()) loaded_[value.Key].Saved = std::move(value.Value);
 }
 
@@ -78,11 +83,14 @@ bool SettingsStore::NeedsWriting(const SettingValue& value) const {
 
 // The interval is not written here: every change of it is written at once.
 void SettingsStore::Save() {
-  try {
-    form_.Mailbox().Disconnect();
-  } catch (const std::exception&) {
-    // The session ends with the program anyway; the settings still matter.
+  for (std::size_t i = 0; i < form_.choice_->Count(); ++i) {
+    try {
+      form_.choice_->Account(i).Box.Disconnect();
+    } catch (const std::exception&) {
+      // The session ends with the program anyway; the settings still matter.
+    }
   }
+  form_.choice_->Park();
   std::vector<std::string> failures;
   for (const SettingValue& value : SavedSettingValues()) {
     if (!NeedsWriting(value)) continue;
@@ -98,6 +106,7 @@ void SettingsStore::Save() {
         failures.push_back(error.Message());
     }
   }
+  SaveMailboxes(failures);
   if (failures.empty()) return;
   std::string text = failures.front();
   for (std::size_t i = 1; i < failures.size(); ++i) text += ".\n" + failures[i];

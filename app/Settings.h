@@ -19,6 +19,13 @@ inline constexpr const char* kTlsFingerprint = "TLSFingerprint";
 inline constexpr const char* kTlsCAFile = "TLSCAFile";
 inline constexpr const char* kTokenCommand = "TokenCommand";
 // Per host: "Yes" once the host was seen offering TLS.
+// The mailboxes after the first: sections kEmail + "2", "3", ... with the
+// keys of kEmail, and in any of them these two.
+inline constexpr const char* kName = "Name";            // how the mailbox is shown; default UserID@host
+inline constexpr const char* kMailboxAutoCheck = "AutoCheck";  // Yes (default) or No: in the automatic check
+// The chosen mailbox, 1 for EMAIL, 2 for EMAIL2, ...
+inline constexpr const char* kMailboxes = "MAILBOXES";
+inline constexpr const char* kChosen = "Chosen";
 inline constexpr const char* kTlsHosts = "TLSHOSTS";
 // Per host: the answer ("Yes"/"No") to the question before a log-in in clear.
 inline constexpr const char* kPlaintextHosts = "PLAINTEXT";

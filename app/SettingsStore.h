@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <memory>
 #include <optional>
@@ -12,7 +13,7 @@
 
 namespace app {
 
-class PasswordStore;
+struct MailboxAccount;
 class TForm1;
 
 // The settings file as the window reads and writes it: start-up fills the
@@ -37,12 +38,20 @@ class SettingsStore {
   void Save();
 
   // The settings of a command's session (app/ConnectionSecurity.cpp): the
-  // account in the edits, the security the file keeps. A password still
-  // coming from the keyring is waited for first, in sight.
+  // chosen mailbox's account in the edits, the security its section keeps.
+  // A password still coming from the keyring is waited for first, in sight.
   mailbox::MailboxSettings ForCommand();
-  // The security choice in the window's context menu.
+  // The same for the index-th mailbox, chosen or not.
+  mailbox::MailboxSettings ForMailbox(std::size_t index);
+  // The security choice in the window's context menu, checked for the
+  // chosen mailbox.
   void AppendSecurityMenu();
+  void ShowSecurityChoice();
   bool SecurityMenuCommand(int command);
+  // The first mailbox was removed: the one now first is written whole
+  // into EMAIL (and its password under the first mailbox's keyring entry)
+  // at the next save.
+  void FirstMailboxReplaced();
   // Asked once per host before a log-in in clear; the answer is kept.
   bool AllowPlaintextLogIn(const std::string& host);
   // A host seen offering TLS is refused a session without it from now on.
@@ -57,17 +66,27 @@ class SettingsStore {
   std::vector<SettingValue> SavedSettingValues() const;
   bool NeedsWriting(const SettingValue& value) const;
 
+  // The mailboxes after the first, their names and AutoCheck switches, and
+  // the choice (app/MailboxSettingsFile.cpp).
+  void ReadMailboxes(const platform::ProfileFile& file);
+  void ReadMailboxSwitches(MailboxAccount& account, const platform::ProfileFile& file, const std::string& section);
+  void SaveMailboxes(std::vector<std::string>& failures);
+  void SaveMailbox(std::size_t index);
+  void WriteChanged(MailboxAccount& account, const std::string& section, const char* key, const std::string& value,
+                    const char* defaultValue);
+
   // The saved password (app/PasswordField.cpp).
-  std::string ReadPasswordSetting(const platform::ProfileFile& file);
-  void KeyringPasswordRead(const std::string& password);
-  void AwaitKeyringPassword();
+  std::string ReadPasswordSetting(MailboxAccount& account, const platform::ProfileFile& file);
+  void KeyringPasswordRead(MailboxAccount& account, const std::string& password);
+  void AwaitKeyringPassword(MailboxAccount& account);
   void SavePasswordSetting();
   void LeaveWhileSaving();
 
   TForm1& form_;
   // The keys a save writes, by key name, as start-up found and left them.
   std::map<std::string, LoadedSetting> loaded_;
-  std::unique_ptr<PasswordStore> passwords_;
+  // [MAILBOXES] Chosen as start-up found it.
+  std::optional<std::string> storedChoice_;
 };
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "app/DesktopAlerts.h"
 #include "app/SettingsStore.h"
 #include "mailbox/MatchRules.h"
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "app/PasswordScrambler.h"
 #include "app/Settings.h"
@@ -64,13 +65,20 @@ void SettingsStore::ReadIntoWindow() {
   TForm1& f = form_;
   loaded_.clear();
   platform::ProfileFile file = SettingsFile();
-  f.IPedit->SetText(ReadSavedSetting(file, kEmail, kServer).value_or(""));
-  f.UserEdit->SetText(ReadSavedSetting(file, kEmail, kUserID).value_or(""));
+  f.choice_->KeepFirstOnly();
+  MailboxAccount& first = f.choice_->Account(0);
+  first.Server = ReadSavedSetting(file, kEmail, kServer).value_or("");
+  first.UserID = ReadSavedSetting(file, kEmail, kUserID).value_or("");
   ReadSavedSetting(file, kEmail, kPassword);
-  f.PasswordEdit->SetText(ReadPasswordSetting(file));
+  first.Password = ReadPasswordSetting(first, file);
   // "Save" goes with the stored password: a start-up that stops later must
   // not leave it unticked, which would erase the password at the next save.
-  if (!f.PasswordEdit->Text().empty()) f.CheckBox1->SetChecked(true);
+  first.SavePassword = !first.Password.empty() || f.CheckBox1->Checked();
+  first.StoredPassword = first.Password;
+  first.StoredSave = first.SavePassword;
+  first.Written = true;
+  ReadMailboxSwitches(first, file, kEmail);
+  ReadMailboxes(file);
 
   std::optional<std::string> storedInterval = file.ReadValue(kAutoCheck, kInterval);
   std::string interval = storedInterval.value_or(kDefaultInterval);
@@ -145,13 +153,15 @@ void TForm1::FormShow() {
 }
 
 // A listing never stays on screen for a server or user it was not taken
-// from.
+// from. (While a removed mailbox is replaced, there is none.)
 void TForm1::IPeditChange() {
-  if (!mailbox_->List().Empty()) ClearMessageList();
+  if (mailbox_ != nullptr && !mailbox_->List().Empty()) ClearMessageList();
+  choice_->EditsChanged();
 }
 
 void TForm1::UserEditChange() {
-  if (!mailbox_->List().Empty()) ClearMessageList();
+  if (mailbox_ != nullptr && !mailbox_->List().Empty()) ClearMessageList();
+  choice_->EditsChanged();
 }
 
 void TForm1::IPlabelClick() {

@@ -3,6 +3,7 @@
 #include "app/CommandRun.h"
 #include "app/LogInRefusalText.h"
 #include "app/POP3Unit1.h"
+#include "app/SettingsStore.h"
 #include "app/StatusLine.h"
 
 namespace app {
@@ -14,6 +15,10 @@ void WindowMailboxEvents::StatusChanged(const std::string& text) { form_.status_
 // leaves the automatic check running, and an automatic check shows it on
 // the status line instead (a box per tick would pile up).
 void WindowMailboxEvents::LogInRefused(const mailbox::LogInRefusal& refusal) {
+  if (form_.QuietFailures) {
+    form_.ConnectPending = false;
+    return;
+  }
   if (refusal.Kind == mailbox::LogInRefusalKind::Credentials) {
     bool handled = false;
     form_.POP3AuthenticationFailed(handled);
@@ -32,7 +37,13 @@ void WindowMailboxEvents::HostNotFound() {
 
 void WindowMailboxEvents::ConnectionFailed() { form_.POP3ConnectionFailed(nullptr); }
 
+// Over several mailboxes, the automatic check names the one that failed
+// in the tray hint instead.
 void WindowMailboxEvents::SecurityRefused(const std::string& text, const std::string& host, bool tlsOffered) {
+  if (form_.QuietFailures) {
+    if (tlsOffered) form_.settings_->RememberTls(host);
+    return;
+  }
   form_.POP3SecurityFailure(text, host, tlsOffered);
 }
 
@@ -42,7 +53,12 @@ bool WindowMailboxEvents::PlaintextLogInAllowed(const std::string& host) {
   return handled;
 }
 
+// The label's hint tells of the chosen mailbox's sessions only.
 void WindowMailboxEvents::LoggedIn(const std::string& host, const std::string& tls, bool tlsOffered) {
+  if (form_.QuietFailures) {
+    if (tlsOffered) form_.settings_->RememberTls(host);
+    return;
+  }
   form_.POP3LoggedIn(host, tls, tlsOffered);
 }
 

@@ -1,4 +1,5 @@
 #include "app/CommandRun.h"
+#include "app/MailboxChoice.h"
 #include "app/POP3Unit1.h"
 #include "app/SettingsStore.h"
 #include "platform/gui/Application.h"
@@ -32,6 +33,7 @@ void TForm1::TrayIcon1DblClick() {}
 void TForm1::SystemCommand(int Command) {
   if (Command == kAboutCommand) platform::ShowInformation(kWindowCaption);
   settings_->SecurityMenuCommand(Command);
+  choice_->MenuCommand(Command);
 }
 
 void TForm1::PlayAlertSound() { WavePlayer1->Play(); }

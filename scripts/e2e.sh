@@ -11,7 +11,10 @@
 # closes the viewer with Esc, minimises the window into the tray, brings it
 # back with the tray icon's "Restore" and ends the program with "Exit". A
 # screenshot follows every step. Then, briefly, the same window at a scale
-# factor of 2, in German (LANGUAGE=de) and in French (LANGUAGE=fr).
+# factor of 2, in German (LANGUAGE=de) and in French (LANGUAGE=fr). Last,
+# with a second mailbox (user02, two messages) added to the settings, it
+# chooses that one from the window's menu, checks it, and chooses and
+# checks the first again.
 #
 # It then checks the server's side (every session ended with QUIT, exactly
 # the ticked message left the Maildir) and the data folder (the attachment
@@ -121,7 +124,7 @@ trap 'exit 143' TERM
 setup_server() {
     ip link set lo up
     "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" --address 127.0.0.1 --port 110 --tls --tls-port 995 \
-        --users 1 -q start ||
+        --users 2 -q start ||
         fail "the Dovecot test server did not start"
     python3 "$ROOT/scripts/sample-messages.py" e2e "$MAIL"
     local n
@@ -129,6 +132,10 @@ setup_server() {
         "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" -q add-file user01 "$MAIL/$n.eml" >/dev/null
     done
     [ "$("$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" count user01)" = 4 ] || fail "the mailbox did not fill"
+    # user02: the second mailbox, two messages.
+    for n in 1 2; do
+        "$ROOT/scripts/pop3-server.sh" --dir "$SERVER_DIR" -q add-file user02 "$MAIL/$n.eml" >/dev/null
+    done
 }
 
 # Server without a port: the program's default, 110. No password is saved:
@@ -263,6 +270,43 @@ exit_program() {
     grep -qx 'Server=127.0.0.1:995' "$WORK/pop3.ini.saved" || fail "the server setting was not kept"
 }
 
+# The second mailbox: section EMAIL2, named, with the same server.
+add_second_mailbox() {
+    printf '%s\r\n' '[EMAIL2]' 'Server=127.0.0.1:995' 'UserID=user02' 'Password=' "TLSCAFile=$SERVER_DIR/tls/ca.pem" \
+        'Name=Second' >> "$DATA/pop3.ini"
+}
+
+user02_session_line() { grep 'pop3(user02).*Disconnected: Logged out' "$DOVECOT_LOG" | sed -n "${1}p"; }
+user02_sessions_done() { [ "$(grep -c 'pop3(user02).*Disconnected: Logged out' "$DOVECOT_LOG" || true)" -ge "$1" ]; }
+
+# The program's pop-up menus open on the screen (override-redirect windows
+# on the root window, as tray_menu finds them).
+popup_count() {
+    local w n=0
+    for w in $(xdotool search --onlyvisible --class pop3check 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' || continue
+        xwininfo -id "$w" -tree 2>/dev/null | grep -q 'Parent window id: .*(the root window)' && n=$((n + 1))
+    done
+    echo "$n"
+}
+popups_open() { [ "$(popup_count)" -ge "$1" ]; }
+popups_closed() { [ "$(popup_count)" = 0 ]; }
+
+# switch_mailbox N: a right click on the window between the first two
+# buttons (outside every control) opens its menu; "m" opens "&Mailboxes",
+# N chooses "&N ...".
+switch_mailbox() {
+    click_at $((188 + 19)) $((416 + 12)) 3
+    wait_until 10 "the window's menu" popups_open 1
+    shot window-menu
+    xdo key m
+    wait_until 10 "the Mailboxes submenu" popups_open 2
+    shot mailboxes-menu
+    xdo key "$1"
+    wait_until 10 "the menu to close" popups_closed
+    wait_until 10 "the window to be idle after choosing mailbox $1" window_idle
+}
+
 # ------------------------------------------------------------------- run
 setup_server
 start_x
@@ -345,4 +389,24 @@ for language in de fr; do
     exit_program
     session=$((session + 2))
 done
-echo "e2e: PASSED: 5 POP3 sessions over TLS (STLS, then implicit) each ended by QUIT, exactly the ticked message deleted, attachment intact ($(( ($(now_ms) - START_MS) / 1000 )) s)"
+# A second mailbox in the settings: chosen from the window's menu (Shift+F10,
+# "&Mailboxes", "&2 ..."), checked, and the first chosen again.
+add_second_mailbox
+start_program
+switch_mailbox 2
+shot second-mailbox-chosen
+click_password
+xdo type --delay 40 pass02
+click_check
+wait_until 30 "the second mailbox's session to end with QUIT" user02_sessions_done 1
+wait_until 10 "the window to be idle after the second mailbox's check" window_idle
+shot second-mailbox-checked
+user02_session_line 1 | grep -q 'top=2/' || fail "the second mailbox's check fetched not 2 headers: $(user02_session_line 1)"
+switch_mailbox 1
+click_password
+xdo type --delay 40 pass01
+check_mail "$session" 3
+shot first-mailbox-again
+exit_program
+tr -d '\r' < "$DATA/pop3.ini" | grep -qx 'UserID=user02' || fail "the second mailbox was not kept in the settings"
+echo "e2e: PASSED: 5 POP3 sessions over TLS (STLS, then implicit) each ended by QUIT, exactly the ticked message deleted, attachment intact; a second mailbox chosen from the menu, checked, and the first chosen again ($(( ($(now_ms) - START_MS) / 1000 )) s)"

@@ -1,5 +1,6 @@
 #include "platform/core/ProfileFile.h"
 
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -149,9 +150,33 @@ std::optional<std::string> ProfileFile::ReadValue(const std::string& section, co
 
 void ProfileFile::WriteString(const std::string& section, const std::string& key,
                                const std::string& value) const {
-  const std::string failure = "Unable to write to " + fileName_;
   std::string reason = UnwritableReason(section, key, value);
-  if (!reason.empty()) throw EFileError(failure + ": " + reason);
+  if (!reason.empty()) throw EFileError("Unable to write to " + fileName_ + ": " + reason);
+  Rewrite([&](Lines& lines) { SetValue(lines, Trimmed(section), Trimmed(key), value); });
+}
+
+// The section's lines go, up to the next section; the blank lines that
+// separated it from the one before stay.
+void ProfileFile::EraseSection(const std::string& section) const {
+  Rewrite([&](Lines& lines) {
+    std::optional<SectionRange> range = FindSection(lines, Trimmed(section));
+    if (!range) return;
+    lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(range->header),
+                lines.begin() + static_cast<std::ptrdiff_t>(range->end));
+  });
+}
+
+void ProfileFile::RenameSection(const std::string& from, const std::string& to) const {
+  std::string reason = UnwritableReason(to, "Key", "");
+  if (!reason.empty()) throw EFileError("Unable to write to " + fileName_ + ": " + reason);
+  Rewrite([&](Lines& lines) {
+    std::optional<SectionRange> range = FindSection(lines, Trimmed(from));
+    if (range) lines[range->header] = "[" + std::string(Trimmed(to)) + "]";
+  });
+}
+
+void ProfileFile::Rewrite(const std::function<void(std::vector<std::string>&)>& change) const {
+  const std::string failure = "Unable to write to " + fileName_;
   bool truncated = false;
   std::optional<std::string> content;
   try {
@@ -166,7 +191,7 @@ void ProfileFile::WriteString(const std::string& section, const std::string& key
                      " KB, which no settings file is; move it away to start afresh");
   try {
     Lines lines = content ? SplitLines(*content) : Lines{};
-    SetValue(lines, Trimmed(section), Trimmed(key), value);
+    change(lines);
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     WriteFileReplacing(fileName_, text, access_);

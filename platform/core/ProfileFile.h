@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/core/Files.h"
 
@@ -64,11 +66,21 @@ class ProfileFile {
   void WriteString(const std::string& section, const std::string& key,
                    const std::string& value) const;
 
+  // Removes section with its keys; nothing when there is none. Raises as
+  // WriteString does.
+  void EraseSection(const std::string& section) const;
+  // Gives section from the name to, keeping its place and keys; nothing
+  // when there is no section from. Raises as WriteString does.
+  void RenameSection(const std::string& from, const std::string& to) const;
+
   // False when value holds a character that would end or cut the line: CR,
   // LF or NUL. Such a value has to be escaped by the caller before writing.
   static bool CanHoldValue(std::string_view value);
 
  private:
+  // Reads the file's lines, lets change edit them and writes them back.
+  void Rewrite(const std::function<void(std::vector<std::string>&)>& change) const;
+
   std::string fileName_;
   FileAccess access_;
 };

@@ -131,6 +131,16 @@ void MainWindow::AppendSystemSubmenuItem(const std::string& submenu, const std::
   impl_->systemMenu.push_back({caption, command, submenu, true, false});
 }
 
+void MainWindow::SetSystemSubmenu(const std::string& submenu, const std::vector<SubmenuItem>& items) {
+  std::vector<Impl::MenuItem>& menu = impl_->systemMenu;
+  auto first = std::find_if(menu.begin(), menu.end(), [&](const Impl::MenuItem& item) { return item.submenu == submenu; });
+  const std::ptrdiff_t at = first - menu.begin();
+  std::erase_if(menu, [&](const Impl::MenuItem& item) { return item.submenu == submenu; });
+  std::vector<Impl::MenuItem> replaced;
+  for (const SubmenuItem& item : items) replaced.push_back({item.Caption, item.Command, submenu, item.Checkable, item.Checked});
+  menu.insert(menu.begin() + at, replaced.begin(), replaced.end());
+}
+
 void MainWindow::SetSystemMenuItemChecked(int command, bool checked) {
   for (Impl::MenuItem& item : impl_->systemMenu) {
     if (item.command == command) item.checked = checked;

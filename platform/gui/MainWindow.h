@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/gui/Control.h"
 
@@ -49,6 +50,15 @@ class MainWindow : public Container {
   // An item with a check mark in the submenu called submenu (made where its
   // first item is appended).
   void AppendSystemSubmenuItem(const std::string& submenu, const std::string& caption, int command);
+  // The items of the submenu called submenu, replacing those it had, in
+  // their place (appended when it had none). Items are checkable or not.
+  struct SubmenuItem {
+    std::string Caption;
+    int Command = 0;
+    bool Checkable = false;
+    bool Checked = false;
+  };
+  void SetSystemSubmenu(const std::string& submenu, const std::vector<SubmenuItem>& items);
   void SetSystemMenuItemChecked(int command, bool checked);
   bool SystemMenuItemChecked(int command) const;
   std::function<void(int command)> OnSystemCommand;

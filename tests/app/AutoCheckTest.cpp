@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 
+#include "app/PasswordScrambler.h"
 #include "app/ProgramEntry.h"
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
@@ -371,6 +372,72 @@ TEST_F(AutoCheck, SoundSettingInAnyCaseLetsTickedSoundPlay) {
   access::Click(*Form().CheckBox3);
   ClickCheck();
   EXPECT_EQ(Sounds(), 1);
+}
+
+// Two users of the test Dovecot as two mailboxes, the first chosen, a rule
+// that matches only in the second: one alert, the tray hint naming the
+// mailbox, the list still the chosen one's; a click on the notification
+// chooses the second with its rows, and a deletion there leaves the first
+// alone. A wrong password in the first is named and passed over.
+TEST_F(AutoCheck, EveryMailboxIsCheckedAndTheOneThatMatchedIsNamed) {
+  testsupport::Mailbox work(Server());
+  work.Reset();
+  Mail().AddMessage(Message({"From: friend@example.org", "Subject: lunch"}));
+  work.AddMessage(Message({"From: boss@example.org", "Subject: invoice due"}));
+  work.AddMessage(Message({"From: boss@example.org", "Subject: second invoice"}));
+  AddSecondMailbox(work, work.Password());
+  const std::string workName = work.User() + "@" + Server().Address();
+  Form().Edit2->SetText("invoice");
+
+  Tick();
+  EXPECT_TRUE(Form().MailAlerted);
+  EXPECT_EQ(Sounds(), 1) << "one alert for the tick";
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::HasSubstr(workName + ": 2 matched"));
+  EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::Not(::testing::HasSubstr(Mail().User() + "@")));
+  EXPECT_THAT(Column(2), ElementsAre("lunch")) << "the list shows the chosen mailbox";
+
+  Form().Notifier1Activated();
+  EXPECT_EQ(Form().UserEdit->Text(), work.User());
+  EXPECT_THAT(Column(2), ElementsAre("second invoice", "invoice due"));
+  access::ClickCell(*Form().StringGrid1, 0, 0);
+  access::Click(*Form().DeleteButton);
+  EXPECT_EQ(work.Count(), 1);
+  EXPECT_EQ(Mail().Count(), 1) << "the deletion touched only the chosen mailbox";
+
+  // The first mailbox's password goes wrong: no box, the watch goes on,
+  // and the second still alerts.
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&1 " + Mail().User() + "@" + Server().Address()));
+  access::TypeText(*Form().PasswordEdit, "not-the-password");
+  Acknowledge();
+  const int sounds = Sounds();
+  Tick();
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(Form().CheckBox2->Checked());
+  EXPECT_TRUE(Form().MailAlerted);
+  EXPECT_EQ(Sounds(), sounds + 1);
+  EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::HasSubstr(Mail().User() + "@" + Server().Address() + ": failed"));
+  EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::HasSubstr(workName + ": 1 matched"));
+}
+
+// A mailbox with AutoCheck=No stays out of the automatic check: its match
+// raises nothing and it is never named.
+TEST_F(AutoCheck, AMailboxWithAutoCheckNoIsLeftOut) {
+  testsupport::Mailbox other(Server());
+  other.Reset();
+  other.AddMessage(Message({"From: boss@example.org", "Subject: invoice"}));
+  WriteSettingsText("[EMAIL2]\r\nServer=" + ServerText() + "\r\nUserID=" + other.User() + "\r\nPassword=" +
+                    app::ScramblePassword(other.Password()) + "\r\nAutoCheck=No\r\n");
+  app::StartMainWindow(Form());
+  EnterMailboxAccount();
+  Form().CheckBox2->SetChecked(true);
+  Form().Edit2->SetText("invoice");
+  AddNumberedMessage(1);
+
+  Tick();
+  EXPECT_FALSE(Form().MailAlerted);
+  EXPECT_THAT(Form().TrayIcon1->Hint(), ::testing::Not(::testing::HasSubstr(other.User())));
+  EXPECT_THAT(Column(2), ElementsAre("Subject 1")) << "the first mailbox was checked";
 }
 
 }  // namespace

@@ -132,6 +132,28 @@ TEST_F(SecurityScripted, StrippedStlsForAHostRememberedAsTlsSendsNoPassword) {
   EXPECT_TRUE(WindowRestored());
 }
 
+// The choice belongs to the chosen mailbox: its section takes it, and the
+// menu's mark follows the mailbox chosen.
+TEST_F(SecurityScripted, EachMailboxKeepsItsOwnSecurity) {
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "Add mailbox..."));
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "None"));
+  EXPECT_EQ(Setting("EMAIL2", app::settings::kSecurity), "None");
+  EXPECT_EQ(Setting(app::settings::kEmail, app::settings::kSecurity), "");
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&1 New mailbox"));
+  EXPECT_TRUE(Form().Window->SystemMenuItemChecked(app::kAboutCommand + 1)) << "the first is still Auto";
+  EXPECT_FALSE(Form().Window->SystemMenuItemChecked(app::kAboutCommand + 4));
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&2 New mailbox"));
+  EXPECT_TRUE(Form().Window->SystemMenuItemChecked(app::kAboutCommand + 4));
+
+  server_.AddConversation("S: +OK ready\nC: USER ann\nS: +OK\nC: PASS secret\nS: +OK\nC: STAT\nS: +OK 0 0\n"
+                          "C: QUIT\nS: +OK\n");
+  EnterAccount(ServerText(), "ann", "secret");
+  ClickCheck();
+  EXPECT_TRUE(server_.WaitUntilDone());
+  EXPECT_THAT(server_.Failures(), IsEmpty()) << "no CAPA: the second mailbox's None was used";
+  EXPECT_THAT(Form().IPlabel->Hint(), HasSubstr("ann@127.0.0.1\nLast session: not encrypted"));
+}
+
 TEST_F(SecurityScripted, NoneFromTheMenuKeepsThePlainConversation) {
   ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "None"));
   EXPECT_EQ(Setting(app::settings::kEmail, app::settings::kSecurity), "None");

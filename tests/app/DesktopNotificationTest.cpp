@@ -104,6 +104,22 @@ TEST_F(DesktopNotification, OnePerAlertingCheckNamingTheMatches) {
             sent.at(0).toObject().value(QLatin1String("id")).toInt());
 }
 
+TEST_F(DesktopNotification, SeveralMailboxesAreNamedWithTheirMatches) {
+  testsupport::Mailbox work(Server());
+  work.Reset();
+  AddNumberedMessage(1);
+  work.AddMessage(Message({"From: Sender 2", "Subject: Subject 2"}));
+  StartWithRules("Sender 2");
+  AddSecondMailbox(work, work.Password());
+  Form().Timer1Timer();
+  ASSERT_TRUE(Form().MailAlerted);
+
+  QJsonArray sent = Sent(1);
+  ASSERT_EQ(sent.size(), 1);
+  EXPECT_EQ(Field(sent, 0, "summary"), work.User() + "@" + Server().Address() + ": 1 matched");
+  EXPECT_EQ(Field(sent, 0, "body"), "Sender 2: Subject 2");
+}
+
 TEST_F(DesktopNotification, NoneWhenNothingMatchedOrTheNotificationIsOff) {
   AddNumberedMessage(1);
   StartWithRules("nobody");

@@ -84,6 +84,13 @@ std::string DovecotFormTest::ServerText() const {
 
 void DovecotFormTest::EnterMailboxAccount() { EnterAccount(ServerText(), mailbox_->User(), mailbox_->Password()); }
 
+void DovecotFormTest::AddSecondMailbox(const testsupport::Mailbox& other, const std::string& password) {
+  ASSERT_TRUE(platform::test_access::ChooseSystemMenuItem(*Form().Window, "Add mailbox..."));
+  EnterAccount(ServerText(), other.User(), password);
+  ASSERT_TRUE(platform::test_access::ChooseSystemMenuItem(
+      *Form().Window, "&1 " + Mail().User() + "@" + server_->Address()));
+}
+
 std::string DovecotFormTest::Message(const std::vector<std::string>& headerLines) {
   return testsupport::MessageWithHeader(headerLines);
 }

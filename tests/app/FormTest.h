@@ -75,6 +75,10 @@ class DovecotFormTest : public FormTest {
   std::string ServerText() const;
   void EnterMailboxAccount();
   testsupport::Mailbox& Mail() { return *mailbox_; }
+  const testsupport::Pop3TestServer& Server() const { return *server_; }
+  // Adds a second mailbox of the window with another user of the server;
+  // the first stays chosen.
+  void AddSecondMailbox(const testsupport::Mailbox& other, const std::string& password);
 
   // A message whose header holds the given lines (CR LF added), then a
   // short body.

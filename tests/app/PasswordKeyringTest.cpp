@@ -46,8 +46,8 @@ class PasswordStoreTest : public FormTest {
   }
   app::TForm1& Current() { return next_ ? *next_ : Form(); }
 
-  static std::string KeyringPassword() {
-    std::unique_ptr<keyring::Call> call = keyring::StartRead(app::settings::kKeyringEntry);
+  static std::string KeyringPassword(const std::string& entry = app::settings::kKeyringEntry) {
+    std::unique_ptr<keyring::Call> call = keyring::StartRead(entry);
     keyring::Status status = Answer(*call);
     return status == keyring::Status::Done ? call->Password() : "<" + std::to_string(static_cast<int>(status)) + ">";
   }
@@ -56,7 +56,9 @@ class PasswordStoreTest : public FormTest {
     testsupport::PumpUntil([&call] { return call.Finished(); }, keyring::kKeyringTimeoutMs + 5000);
     return call.Finished() ? call.Result() : keyring::Status::NoAnswer;
   }
-  static keyring::Status RemoveFromKeyring() { return Answer(*keyring::StartRemove(app::settings::kKeyringEntry)); }
+  static keyring::Status RemoveFromKeyring(const std::string& entry = app::settings::kKeyringEntry) {
+    return Answer(*keyring::StartRemove(entry));
+  }
   // The password edit shows text, once the keyring has answered.
   ::testing::AssertionResult PasswordShown(const std::string& text) {
     if (testsupport::PumpUntil([&] { return Current().PasswordEdit->Text() == text; }))
@@ -69,6 +71,9 @@ class PasswordStoreTest : public FormTest {
 
 class Keyring : public PasswordStoreTest {
  protected:
+  static constexpr const char* kWorkEntry = "password bob@pop.work.example";
+  static constexpr const char* kCarolEntry = "password carol@pop.work.example";
+
   void SetUp() override {
     if (!KeyringSession()) GTEST_SKIP() << "needs the keyring session of tests/support/desktop-session.sh";
     PasswordStoreTest::SetUp();
@@ -76,7 +81,9 @@ class Keyring : public PasswordStoreTest {
   }
   void TearDown() override {
     next_.reset();
-    if (KeyringSession()) RemoveFromKeyring();
+    if (KeyringSession()) {
+      for (const char* entry : {app::settings::kKeyringEntry, kWorkEntry, kCarolEntry}) RemoveFromKeyring(entry);
+    }
     PasswordStoreTest::TearDown();
   }
 };
@@ -108,6 +115,46 @@ TEST_F(Keyring, SaveReadBackChangeAndRemove) {
   EXPECT_EQ(Current().PasswordEdit->Text(), "");
   EXPECT_FALSE(Current().CheckBox1->Checked());
   EXPECT_TRUE(Boxes().empty());
+}
+
+// Each mailbox has its own entry: the first the entry of old, the second
+// one named by its user and server; removing the second removes only its.
+TEST_F(Keyring, EachMailboxHasItsOwnEntry) {
+  app::StartMainWindow(Form());
+  Form().CheckBox1->SetChecked(true);
+  EnterAccount("pop.home.example", "ann", "home pass");
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "Add mailbox..."));
+  EnterAccount("pop.work.example", "bob", "work pass");
+  Form().CheckBox1->SetChecked(true);
+  CloseAndStartAgain();
+
+  EXPECT_EQ(KeyringPassword(), "home pass");
+  EXPECT_EQ(KeyringPassword(kWorkEntry), "work pass");
+  EXPECT_THAT(SettingsText(), HasSubstr("[EMAIL2]\r\nServer=pop.work.example\r\nUserID=bob\r\nPassword=\r\n"
+                                        "PasswordIn=Keyring\r\n"));
+  EXPECT_TRUE(PasswordShown("work pass")) << "the second mailbox is chosen again, its password read back";
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&1 ann@pop.home.example"));
+  EXPECT_TRUE(PasswordShown("home pass"));
+
+  // A new user name names a new entry; the old one goes.
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&2 bob@pop.work.example"));
+  access::TypeText(*Current().UserEdit, "carol");
+  CloseAndStartAgain();
+  EXPECT_EQ(KeyringPassword(kWorkEntry), NotFound());
+  EXPECT_EQ(KeyringPassword(kCarolEntry), "work pass");
+  EXPECT_TRUE(PasswordShown("work pass"));
+
+  // The first removed: the second becomes the first, under the first's
+  // entry, and leaves no entry of its own behind.
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "&1 ann@pop.home.example"));
+  platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Current().Window, "Remove this mailbox..."));
+  CloseAndStartAgain();
+  EXPECT_EQ(KeyringPassword(), "work pass");
+  EXPECT_EQ(KeyringPassword(kCarolEntry), NotFound());
+  EXPECT_THAT(SettingsText(), HasSubstr("[EMAIL]\r\nServer=pop.work.example\r\nUserID=carol\r\n"));
+  EXPECT_THAT(SettingsText(), Not(HasSubstr("[EMAIL2]")));
+  EXPECT_TRUE(PasswordShown("work pass"));
 }
 
 TEST_F(Keyring, OldSettingsFileMigratesAtTheNextSave) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include "app/MailboxChoice.h"
 #include "app/PasswordScrambler.h"
 #include "app/ProgramEntry.h"
 #include "platform/gui/Application.h"
@@ -217,6 +218,75 @@ TEST_F(SettingsShutDown, EveryPasswordByteSurvivesSaveAndStartUp) {
   EXPECT_EQ(Form().PasswordEdit->Text(), password);
   EXPECT_TRUE(Form().CheckBox1->Checked());
   EXPECT_EQ(SettingsLines().size(), 11u) << "the stored password is one line";
+}
+
+// Two mailboxes, the second chosen: start-up shows the chosen one, and a
+// run that changes nothing leaves the file as it was, byte for byte.
+TEST_F(SettingsShutDown, SecondMailboxIsChosenAtStartAndSavedUnchanged) {
+  const std::string stored = "[EMAIL]\r\nServer=pop.home.example\r\nUserID=ann\r\nPassword=" +
+                             app::ScramblePassword("first") +
+                             "\r\n\r\n[EMAIL2]\r\nServer=pop.work.example:995\r\nUserID=ann.b\r\nPassword=" +
+                             app::ScramblePassword("second") +
+                             "\r\nName=Work\r\nAutoCheck=Yes\r\n\r\n[MAILBOXES]\r\nChosen=2\r\n[AUTOCHECK]\r\n"
+                             "Interval=30\r\nFrom=\r\nSubject=\r\nSize=\r\n[SOUND]\r\nPlayWave=Yes\r\n";
+  WriteSettingsText(stored);
+  StartUp();
+  EXPECT_EQ(Form().IPedit->Text(), "pop.work.example:995");
+  EXPECT_EQ(Form().UserEdit->Text(), "ann.b");
+  EXPECT_EQ(Form().PasswordEdit->Text(), "second");
+  EXPECT_EQ(Form().IPlabel->Hint(), "Work");
+  EXPECT_THAT(access::SystemMenuCaptions(*Form().Window),
+              ::testing::IsSupersetOf({"&1 ann@pop.home.example", "&2 Work", "Add mailbox...", "Remove this mailbox..."}));
+  EXPECT_FALSE(Form().Window->SystemMenuItemChecked(app::MailboxChoice::kFirstChoiceCommand));
+  EXPECT_TRUE(Form().Window->SystemMenuItemChecked(app::MailboxChoice::kFirstChoiceCommand + 1));
+
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&1 ann@pop.home.example"));
+  EXPECT_EQ(Form().IPedit->Text(), "pop.home.example");
+  EXPECT_EQ(Form().PasswordEdit->Text(), "first");
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&2 Work"));
+  EXPECT_EQ(Form().PasswordEdit->Text(), "second");
+  Form().FormClose();
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_EQ(SettingsText(), stored) << "nothing changed, nothing rewritten";
+}
+
+// "Add mailbox..." writes the next section at the save; removing one takes
+// its section out and moves the later ones up, and nothing else changes.
+TEST_F(SettingsShutDown, AddedMailboxesAreNumberedAndRemovalLeavesNoGap) {
+  const std::string first = "[EMAIL]\r\nServer=pop.home.example\r\nUserID=ann\r\nPassword=\r\n[AUTOCHECK]\r\n"
+                            "Interval=30\r\nFrom=boss\r\nSubject=\r\nSize=\r\n[SOUND]\r\nPlayWave=Yes\r\n";
+  WriteSettingsText(first);
+  StartUp();
+  for (const char* user : {"two", "three"}) {
+    ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "Add mailbox..."));
+    EXPECT_EQ(Form().IPedit->Text(), "") << "a new mailbox starts empty";
+    EnterAccount(std::string("pop.") + user + ".example", user, "");
+  }
+  Form().FormClose();
+  EXPECT_EQ(SettingsText(), first +
+                                "[EMAIL2]\r\nServer=pop.two.example\r\nUserID=two\r\nPassword=\r\nAutoCheck=Yes\r\n"
+                                "[EMAIL3]\r\nServer=pop.three.example\r\nUserID=three\r\nPassword=\r\nAutoCheck=Yes\r\n"
+                                "[MAILBOXES]\r\nChosen=3\r\n");
+
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&2 two@pop.two.example"));
+  platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "Remove this mailbox..."));
+  ASSERT_THAT(BoxTexts(BoxKind::Question), ElementsAre(::testing::HasSubstr("two@pop.two.example")));
+  EXPECT_EQ(Form().UserEdit->Text(), "three") << "the next mailbox is chosen";
+  EXPECT_THAT(access::SystemMenuCaptions(*Form().Window), Contains("&2 three@pop.three.example"));
+  Form().FormClose();
+  EXPECT_EQ(SettingsText(), first +
+                                "[EMAIL2]\r\nServer=pop.three.example\r\nUserID=three\r\nPassword=\r\nAutoCheck=Yes\r\n"
+                                "[MAILBOXES]\r\nChosen=2\r\n");
+
+  platform::dialog_script::SetNextAnswer(platform::BoxAnswer::Yes);
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&1 ann@pop.home.example"));
+  ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "Remove this mailbox..."));
+  Form().FormClose();
+  EXPECT_EQ(SettingsText(), "[AUTOCHECK]\r\nInterval=30\r\nFrom=boss\r\nSubject=\r\nSize=\r\n[SOUND]\r\nPlayWave=Yes\r\n"
+                            "[EMAIL]\r\nServer=pop.three.example\r\nUserID=three\r\nPassword=\r\nAutoCheck=Yes\r\n"
+                            "[MAILBOXES]\r\nChosen=1\r\n")
+      << "EMAIL always holds the first mailbox";
 }
 
 TEST_F(SettingsShutDown, SettingsFileIsReadableByItsOwnerOnly) {

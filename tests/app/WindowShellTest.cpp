@@ -141,8 +141,11 @@ TEST_F(WindowShell, TrayAnimationAlternatesUntilRestore) {
 
 TEST_F(WindowShell, AboutCommandShowsTitleAndVersion) {
   EXPECT_THAT(access::SystemMenuCaptions(*Form().Window),
-              ElementsAre("", "Auto", "TLS", "STARTTLS", "None", "&About..."));
+              ElementsAre("", "&1 New mailbox", "Add mailbox...", "Remove this mailbox...", "Auto", "TLS",
+                          "STARTTLS", "None", "&About..."));
   access::TypeText(*Form().IPedit, "pop.example.org");
+  access::TypeText(*Form().UserEdit, "ann");
+  EXPECT_EQ(access::SystemMenuCaptions(*Form().Window)[1], "&1 ann@pop.example.org") << "the menu follows the edits";
 
   ASSERT_TRUE(access::ChooseSystemMenuItem(*Form().Window, "&About..."));
 

@@ -155,6 +155,23 @@ TEST_F(ProfileFileTest, OversizedFileIsReadInPartAndNeverRewritten) {
   EXPECT_EQ(Profile().ReadValue("EMAIL", "Server"), "new");
 }
 
+TEST_F(ProfileFileTest, EraseAndRenameSectionTouchOnlyThatSection) {
+  WriteBytes(Path(), "; mine\r\n[EMAIL]\r\nServer=a\r\n\r\n[EMAIL2]\r\nServer=b\r\nName=Work\r\n\r\n"
+                     "[EMAIL3]\r\nServer=c\r\n\r\n[SOUND]\r\nPlayWave=Yes\r\n");
+  Profile().EraseSection("email2");
+  EXPECT_EQ(ReadBytes(Path()),
+            "; mine\r\n[EMAIL]\r\nServer=a\r\n\r\n[EMAIL3]\r\nServer=c\r\n\r\n[SOUND]\r\nPlayWave=Yes\r\n");
+  Profile().RenameSection("EMAIL3", "EMAIL2");
+  EXPECT_EQ(ReadBytes(Path()),
+            "; mine\r\n[EMAIL]\r\nServer=a\r\n\r\n[EMAIL2]\r\nServer=c\r\n\r\n[SOUND]\r\nPlayWave=Yes\r\n");
+  const std::string before = ReadBytes(Path());
+  Profile().EraseSection("MISSING");
+  Profile().RenameSection("MISSING", "OTHER");
+  EXPECT_EQ(ReadBytes(Path()), before) << "a missing section leaves the file alone";
+  EXPECT_THROW(Profile().RenameSection("EMAIL", "EM]AIL"), EFileError);
+  EXPECT_EQ(ReadBytes(Path()), before);
+}
+
 TEST_F(ProfileFileTest, RefusesWhatALineCannotHoldAndLeavesFileUnchanged) {
   WriteBytes(Path(), "[EMAIL]\r\nServer=host\r\n");
   const std::string bad[][3] = {{"EMAIL", "Server", "a\r\nUserID=evil"},
