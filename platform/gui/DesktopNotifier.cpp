@@ -8,6 +8,7 @@
 #include <QVariantMap>
 #include <memory>
 #include <optional>
+#include <utility>
 
 #include "platform/gui/qt/ControlCore.h"
 #include "platform/gui/qt/NotificationListener.h"
@@ -77,6 +78,14 @@ struct DesktopNotifier::Impl {
   bool listening = false;
   uint lastId = 0;
   QString lastServer;  // the unique bus name that gave lastId
+  // A click on an id not known yet, while Notify's answer is still on its
+  // way: the answer and the signal travel separately through the event
+  // loop, so the signal may be handled first.
+  struct Click {
+    QString sender;
+    uint id;
+  };
+  std::optional<Click> earlyClick;
   std::optional<bool> readsMarkup;
   bool busy = false;
   std::optional<Notice> next;
@@ -107,7 +116,12 @@ struct DesktopNotifier::Impl {
   }
 
   void Activated(const QString& sender, uint id, const QString& action) {
-    if (id != 0 && id == lastId && sender == lastServer && action == kDefaultAction) CallHandler(owner.OnActivated);
+    if (id == 0 || action != kDefaultAction) return;
+    if (id == lastId && sender == lastServer) {
+      CallHandler(owner.OnActivated);
+    } else if (busy) {
+      earlyClick = Click{sender, id};
+    }
   }
 
   void Ask(const Notice& notice) {
@@ -152,7 +166,9 @@ struct DesktopNotifier::Impl {
         lastServer = reply.service();
       }
       sent->deleteLater();
+      const std::optional<Click> click = std::exchange(earlyClick, std::nullopt);
       Done();
+      if (click && click->id == lastId && click->sender == lastServer) CallHandler(owner.OnActivated);
     });
   }
 
