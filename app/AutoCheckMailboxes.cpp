@@ -15,6 +15,7 @@
 #include "mailbox/AlertNotice.h"
 #include "mailbox/MatchRules.h"
 #include "mailbox/NetworkFailure.h"
+#include "platform/core/Translate.h"
 
 namespace app {
 
@@ -22,12 +23,12 @@ namespace {
 
 std::string FailureWords(const mailbox::CheckOutcome& outcome) {
   if (outcome.Unreached) return mailbox::Words(*outcome.Unreached);
-  if (outcome.Session == mailbox::LogIn::Refused) return "log-in refused";
-  return "no session";
+  if (outcome.Session == mailbox::LogIn::Refused) return platform::Tr("Mailboxes", "log-in refused");
+  return platform::Tr("Mailboxes", "no session");
 }
 
 std::string MatchedNote(const std::string& name, std::size_t count) {
-  return name + ": " + std::to_string(count) + " matched";
+  return platform::Substitute(platform::Tr("Mailboxes", "%1: %2 matched"), {name, std::to_string(count)});
 }
 
 std::string Joined(const std::vector<std::string>& parts, const char* separator) {
@@ -83,7 +84,8 @@ void AutoCheck::CheckEveryMailbox(mailbox::CheckOutcome& shown) {
     }
     last = outcome;
     if (outcome.Session != mailbox::LogIn::Done) {
-      notes.push_back(account.ShownName() + ": failed: " + FailureWords(outcome));
+      notes.push_back(
+          platform::Substitute(platform::Tr("Mailboxes", "%1: failed: %2"), {account.ShownName(), FailureWords(outcome)}));
       continue;
     }
     if (!reached) reached = outcome;

@@ -10,19 +10,23 @@
 #include "app/SettingsStore.h"
 #include "app/WindowMailboxEvents.h"
 #include "platform/core/Exception.h"
+#include "platform/core/Translate.h"
 #include "platform/gui/Application.h"
 #include "platform/gui/Dialogs.h"
 
 namespace app {
 
 namespace {
-constexpr const char* kMailboxesMenu = "&Mailboxes";
-constexpr const char* kAddCaption = "Add mailbox...";
-constexpr const char* kRemoveCaption = "Remove this mailbox...";
-constexpr const char* kOnlyMailboxText = "This is the only mailbox: change its server and user name instead.";
+std::string MailboxesMenu() { return platform::Tr("Mailboxes", "&Mailboxes"); }
+std::string AddCaption() { return platform::Tr("Mailboxes", "Add mailbox..."); }
+std::string RemoveCaption() { return platform::Tr("Mailboxes", "Remove this mailbox..."); }
+std::string OnlyMailboxText() {
+  return platform::Tr("Mailboxes", "This is the only mailbox: change its server and user name instead.");
+}
 
 std::string RemoveQuestion(const std::string& name) {
-  return "Remove the mailbox " + name + "?\n\nIts settings and its saved password are removed.";
+  return platform::Substitute(
+      platform::Tr("Mailboxes", "Remove the mailbox %1?\n\nIts settings and its saved password are removed."), {name});
 }
 }  // namespace
 
@@ -71,9 +75,9 @@ void MailboxChoice::ShowMenu() {
     items.push_back({"&" + std::to_string(i + 1) + " " + accounts_[i]->ShownName(),
                      kFirstChoiceCommand + static_cast<int>(i), true, i == chosen_});
   }
-  items.push_back({kAddCaption, kAddCommand});
-  items.push_back({kRemoveCaption, kRemoveCommand});
-  form_.Window->SetSystemSubmenu(kMailboxesMenu, items);
+  items.push_back({AddCaption(), kAddCommand});
+  items.push_back({RemoveCaption(), kRemoveCommand});
+  form_.Window->SetSystemSubmenu(MailboxesMenu(), items);
 }
 
 bool MailboxChoice::MenuCommand(int command) {
@@ -149,7 +153,7 @@ void MailboxChoice::RemoveChosen() {
   TForm1& f = form_;
   if (f.commands_->Running() || f.AutoCheckBusy) return;
   if (accounts_.size() == 1) {
-    platform::ShowInformation(kOnlyMailboxText);
+    platform::ShowInformation(OnlyMailboxText());
     return;
   }
   if (!platform::AskYesNo(RemoveQuestion(ChosenAccount().ShownName()))) return;

@@ -460,4 +460,47 @@ Trotzdem ohne Verschlüsselung anmelden? (Die Antwort wird für diesen Server ge
         <translation>Wiederherstellen</translation>
     </message>
 </context>
+<context>
+    <name>Mailboxes</name>
+    <message>
+        <source>&amp;Mailboxes</source>
+        <translation>&amp;Postfächer</translation>
+    </message>
+    <message>
+        <source>Add mailbox...</source>
+        <translation>Postfach hinzufügen...</translation>
+    </message>
+    <message>
+        <source>Remove this mailbox...</source>
+        <translation>Dieses Postfach entfernen...</translation>
+    </message>
+    <message>
+        <source>This is the only mailbox: change its server and user name instead.</source>
+        <translation>Dies ist das einzige Postfach: ändern Sie stattdessen Server und Benutzernamen.</translation>
+    </message>
+    <message>
+        <source>Remove the mailbox %1?
+
+Its settings and its saved password are removed.</source>
+        <translation>Das Postfach %1 entfernen?
+
+Seine Einstellungen und sein gespeichertes Passwort werden gelöscht.</translation>
+    </message>
+    <message>
+        <source>log-in refused</source>
+        <translation>Anmeldung abgelehnt</translation>
+    </message>
+    <message>
+        <source>no session</source>
+        <translation>keine Sitzung</translation>
+    </message>
+    <message>
+        <source>%1: %2 matched</source>
+        <translation>%1: %2 passend</translation>
+    </message>
+    <message>
+        <source>%1: failed: %2</source>
+        <translation>%1: fehlgeschlagen: %2</translation>
+    </message>
+</context>
 </TS>

@@ -460,4 +460,47 @@ Se connecter quand même sans chiffrement ? (La réponse est retenue pour ce ser
         <translation>Restaurer</translation>
     </message>
 </context>
+<context>
+    <name>Mailboxes</name>
+    <message>
+        <source>&amp;Mailboxes</source>
+        <translation>&amp;Boîtes aux lettres</translation>
+    </message>
+    <message>
+        <source>Add mailbox...</source>
+        <translation>Ajouter une boîte...</translation>
+    </message>
+    <message>
+        <source>Remove this mailbox...</source>
+        <translation>Retirer cette boîte...</translation>
+    </message>
+    <message>
+        <source>This is the only mailbox: change its server and user name instead.</source>
+        <translation>C'est la seule boîte aux lettres : changez plutôt son serveur et son nom d'utilisateur.</translation>
+    </message>
+    <message>
+        <source>Remove the mailbox %1?
+
+Its settings and its saved password are removed.</source>
+        <translation>Retirer la boîte aux lettres %1 ?
+
+Ses réglages et son mot de passe enregistré sont supprimés.</translation>
+    </message>
+    <message>
+        <source>log-in refused</source>
+        <translation>connexion refusée</translation>
+    </message>
+    <message>
+        <source>no session</source>
+        <translation>pas de session</translation>
+    </message>
+    <message>
+        <source>%1: %2 matched</source>
+        <translation>%1 : %2 correspondant(s)</translation>
+    </message>
+    <message>
+        <source>%1: failed: %2</source>
+        <translation>%1 : échec : %2</translation>
+    </message>
+</context>
 </TS>
