@@ -400,6 +400,10 @@ TEST_F(AutoCheck, EveryMailboxIsCheckedAndTheOneThatMatchedIsNamed) {
   Form().Notifier1Activated();
   EXPECT_EQ(Form().UserEdit->Text(), work.User());
   EXPECT_THAT(Column(2), ElementsAre("second invoice", "invoice due"));
+  // The header view reads the chosen mailbox too.
+  access::DoubleClickCell(*Form().StringGrid1, 0, 1);
+  EXPECT_THAT(access::ShownText(*Form().Memo1), ::testing::HasSubstr("Subject: second invoice"));
+  access::KeyPress(*Form().Memo1, 27);
   access::ClickCell(*Form().StringGrid1, 0, 0);
   access::Click(*Form().DeleteButton);
   EXPECT_EQ(work.Count(), 1);
