@@ -10,7 +10,7 @@
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 
 namespace apptest {
 
@@ -135,7 +135,7 @@ TEST_F(CheckCycle, SoundPlaysOncePerCheckWhenEnabled) {
   // A named pipe put in the wave file's place is never handed to the sound
   // system, which would wait on it for ever.
   std::filesystem::remove(platform::WaveFilePath());
-  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::WaveFilePath());
+  testsupport::NonRegularEntry pipe(testsupport::NonRegularEntry::Kind::Fifo, platform::WaveFilePath());
   ClickCheck();
   EXPECT_EQ(access::PlayCount(*Form().WavePlayer1), 1);
 }

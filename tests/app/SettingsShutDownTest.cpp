@@ -10,7 +10,7 @@
 #include "platform/gui/Application.h"
 #include "platform/core/DataFolder.h"
 #include "platform/testing/TestAccess.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 #include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
@@ -333,7 +333,7 @@ TEST_F(SettingsShutDown, ExitHidesRulesSavesAndEndsTheProgram) {
 TEST_F(SettingsShutDown, ExitWithUnwritableSettingsShowsErrorAndEnds) {
   StartUp();
   std::filesystem::remove(platform::SettingsFilePath());
-  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::SettingsFilePath());
+  testsupport::NonRegularEntry pipe(testsupport::NonRegularEntry::Kind::Fifo, platform::SettingsFilePath());
 
   access::Click(*Form().ExitButton);
 

@@ -16,7 +16,7 @@
 #include "platform/core/Files.h"
 #include "platform/gui/WavePlayer.h"
 #include "platform/testing/TestAccess.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 #include "tests/support/Wait.h"
 #include "tests/app/FormTest.h"
 #include "tests/app/SettingsTestSupport.h"
@@ -221,8 +221,8 @@ TEST_F(SettingsStartUp, DataFolderMayBeALinkToAFolder) {
 TEST_F(SettingsStartUp, SettingsFileThatIsNoFileIsRefusedAndDefaultsApply) {
   std::filesystem::create_directories(platform::DataFolder());
   std::vector<std::string> expected;
-  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
-    testsupport::SpecialEntry entry(kind, platform::SettingsFilePath());
+  for (testsupport::NonRegularEntry::Kind kind : testsupport::kEveryNonRegularKind) {
+    testsupport::NonRegularEntry entry(kind, platform::SettingsFilePath());
     SCOPED_TRACE(entry.Name());
 
     StartUp();
@@ -242,8 +242,8 @@ TEST_F(SettingsStartUp, SettingsFileThatIsNoFileIsRefusedAndDefaultsApply) {
 // available.
 TEST_F(SettingsStartUp, WaveFileThatIsNoFileOrTooLargeGivesNoSound) {
   WriteSettingsText("[SOUND]\r\nPlayWave=Yes\r\n");
-  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
-    testsupport::SpecialEntry entry(kind, platform::WaveFilePath());
+  for (testsupport::NonRegularEntry::Kind kind : testsupport::kEveryNonRegularKind) {
+    testsupport::NonRegularEntry entry(kind, platform::WaveFilePath());
     StartUp();
     EXPECT_FALSE(Form().SoundAvailable) << entry.Name();
     EXPECT_FALSE(Form().CheckBox3->Checked()) << entry.Name();

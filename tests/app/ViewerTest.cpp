@@ -9,7 +9,7 @@
 #include "platform/core/Files.h"
 #include "platform/testing/TestAccess.h"
 #include "tests/app/FormTest.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 #include "tests/support/TestMessages.h"
 
 namespace apptest {
@@ -310,7 +310,7 @@ TEST_F(Viewer, UnwritableFileKeepsViewerOpen) {
 
   // A named pipe would take the text only once someone reads it, and a
   // rename would put a file in its place: it is refused, and says so.
-  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, platform::DataFolderFile("pipe.txt"));
+  testsupport::NonRegularEntry pipe(testsupport::NonRegularEntry::Kind::Fifo, platform::DataFolderFile("pipe.txt"));
   script::SetNextSaveFileName(pipe.Path());
   DoubleClickViewer();
   EXPECT_TRUE(ViewerOpen("Body - ESC to close"));

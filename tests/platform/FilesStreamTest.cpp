@@ -10,7 +10,7 @@
 #include "platform/core/Exception.h"
 #include "platform/core/FileStream.h"
 #include "platform/core/Files.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 
 namespace {
 
@@ -132,8 +132,8 @@ TEST(TFileStreamTest, PositionMovesReadsAndOverwrites) {
 // a device or a socket in its place: that open could wait for ever.
 TEST(TFileStreamTest, OpensNothingButARegularFileAndNeverWaits) {
   TempFolder folder;
-  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
-    testsupport::SpecialEntry entry(kind, folder.File("Temp1.mme"));
+  for (testsupport::NonRegularEntry::Kind kind : testsupport::kEveryNonRegularKind) {
+    testsupport::NonRegularEntry entry(kind, folder.File("Temp1.mme"));
     SCOPED_TRACE(entry.Name());
     for (FileOpenMode mode : {FileOpenMode::OpenRead, FileOpenMode::Create}) {
       try {

@@ -12,7 +12,7 @@
 
 #include "FilesTestSupport.h"
 #include "platform/core/Exception.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 
 namespace {
 
@@ -22,13 +22,13 @@ using files_test::WriteBytes;
 using platform::EFileError;
 using platform::EUnusableFile;
 using platform::FileAccess;
-using testsupport::SpecialEntry;
+using testsupport::NonRegularEntry;
 using Lines = std::vector<std::string>;
 
 // Runs call, which must raise EUnusableFile naming path and saying what the
 // entry is.
 template <typename Call>
-void ExpectRefused(const SpecialEntry& entry, const std::string& path, Call call) {
+void ExpectRefused(const NonRegularEntry& entry, const std::string& path, Call call) {
   try {
     call();
     ADD_FAILURE() << "no refusal";
@@ -188,8 +188,8 @@ TEST(FilesTest, WriteIntoAMissingFolderOrOverAFolderFails) {
 // regular file before it reads a byte, and says what it is.
 TEST(FilesTest, ReadsRefuseWhatIsNoRegularFileWithoutWaiting) {
   TempFolder folder;
-  for (SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
-    SpecialEntry entry(kind, folder.File("pop3.ini"));
+  for (NonRegularEntry::Kind kind : testsupport::kEveryNonRegularKind) {
+    NonRegularEntry entry(kind, folder.File("pop3.ini"));
     SCOPED_TRACE(entry.Name());
     const std::string path = entry.Path();
     bool truncated = false;
@@ -222,9 +222,9 @@ TEST(FilesTest, ReadRegularFileTakesAFileUpToItsBoundOnly) {
 // replaced.
 TEST(FilesTest, WriteReplacesOnlyARegularFileOrAFreeName) {
   TempFolder folder;
-  for (SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
-    if (kind == SpecialEntry::Kind::Device) continue;  // never put a real device at risk
-    SpecialEntry entry(kind, folder.File("saved.txt"));
+  for (NonRegularEntry::Kind kind : testsupport::kEveryNonRegularKind) {
+    if (kind == NonRegularEntry::Kind::Device) continue;  // never put a real device at risk
+    NonRegularEntry entry(kind, folder.File("saved.txt"));
     SCOPED_TRACE(entry.Name());
     ExpectRefused(entry, entry.Path(), [&] { platform::WriteTextFile(entry.Path(), "text\r\n"); });
     EXPECT_TRUE(entry.Unchanged());

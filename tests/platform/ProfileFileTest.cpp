@@ -10,7 +10,7 @@
 
 #include "FilesTestSupport.h"
 #include "platform/core/Exception.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 
 namespace {
 
@@ -211,8 +211,8 @@ TEST_F(ProfileFileTest, WriteFailureRaisesUnableToWriteNamingTheFile) {
 // A settings file that is no file at all reads as a missing one, without
 // waiting on it, and is never written or replaced: the write says why.
 TEST_F(ProfileFileTest, NameThatIsNoFileReadsAsMissingAndIsNeverReplaced) {
-  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
-    testsupport::SpecialEntry entry(kind, Path());
+  for (testsupport::NonRegularEntry::Kind kind : testsupport::kEveryNonRegularKind) {
+    testsupport::NonRegularEntry entry(kind, Path());
     SCOPED_TRACE(entry.Name());
     EXPECT_EQ(Profile().ReadString("EMAIL", "Server", "dflt"), "dflt");
     EXPECT_EQ(Profile().ReadValue("EMAIL", "Server"), std::nullopt);

@@ -15,7 +15,7 @@
 
 #include "pop3/Pop3Client.h"
 #include "tests/support/Pop3TestServer.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 #include "tests/support/TempFolder.h"
 
 namespace pop3test {
@@ -173,8 +173,8 @@ TEST_F(Pop3TlsDovecot, AnUnusableCaFileIsRefusedWithoutWaitingAndSaysWhy) {
     failuresShown_ = 0;
     return RefusedConnect();
   };
-  for (testsupport::SpecialEntry::Kind kind : testsupport::kEverySpecialKind) {
-    testsupport::SpecialEntry entry(kind, file);
+  for (testsupport::NonRegularEntry::Kind kind : testsupport::kEveryNonRegularKind) {
+    testsupport::NonRegularEntry entry(kind, file);
     const std::string text = refusal(file);
     EXPECT_NE(text.find("Cannot open the CA file \"" + file + "\": it is " + entry.Words() + ", not a regular file"),
               std::string::npos)

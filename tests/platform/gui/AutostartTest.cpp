@@ -8,11 +8,11 @@
 
 #include "platform/core/Exception.h"
 #include "tests/platform/FilesTestSupport.h"
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 
 namespace {
 
-using Kind = testsupport::SpecialEntry::Kind;
+using Kind = testsupport::NonRegularEntry::Kind;
 
 // The autostart entry is replaced through a temporary file of a fresh name,
 // so a named pipe of any name beside it is never opened, and one in the
@@ -25,13 +25,13 @@ TEST(AutostartTest, EntryIsNeverWrittenThroughANamedPipe) {
   auto oldHandler = ::signal(SIGPIPE, SIG_IGN);
   const std::string entry = platform::AutostartEntryPath();
   std::filesystem::create_directories(config.File("autostart"));
-  testsupport::SpecialEntry besides(Kind::Fifo, entry + ".new");
+  testsupport::NonRegularEntry besides(Kind::Fifo, entry + ".new");
   EXPECT_NO_THROW(platform::WriteAutostartEntry());
   EXPECT_TRUE(platform::AutostartEntryExists());
   EXPECT_FALSE(besides.Waited()) << "the write waited on a named pipe beside the entry";
 
   platform::RemoveAutostartEntry();
-  testsupport::SpecialEntry pipe(Kind::Fifo, entry);
+  testsupport::NonRegularEntry pipe(Kind::Fifo, entry);
   try {
     platform::WriteAutostartEntry();
     ADD_FAILURE() << "written";

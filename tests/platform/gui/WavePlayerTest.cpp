@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 #include "tests/support/TempFolder.h"
 
 namespace {
@@ -28,7 +28,7 @@ TEST(WavePlayerTest, TakesARegularFileUpToItsBoundAndSaysOnceWhatItRefuses) {
   std::filesystem::resize_file(wave, WavePlayer::kMaxFileSize + 1);
   EXPECT_FALSE(player.CanPlay(wave));
   std::filesystem::remove(wave);
-  testsupport::SpecialEntry pipe(testsupport::SpecialEntry::Kind::Fifo, wave);
+  testsupport::NonRegularEntry pipe(testsupport::NonRegularEntry::Kind::Fifo, wave);
   EXPECT_FALSE(player.CanPlay(wave));
   EXPECT_FALSE(pipe.Waited());
   EXPECT_EQ(testing::internal::GetCapturedStderr(),

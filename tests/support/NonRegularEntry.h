@@ -11,15 +11,15 @@ namespace testsupport {
 // one, for tests of code that must refuse it without waiting on it. The
 // named pipes are GuardedFifos: a wait on one ends after a bound and shows in
 // Waited(). The entry (and the pipe a link points at) goes with the object.
-class SpecialEntry {
+class NonRegularEntry {
  public:
   enum class Kind { Fifo, LinkToFifo, Folder, Device, Socket };
 
   // Throws std::runtime_error when the entry cannot be made.
-  SpecialEntry(Kind kind, std::string path);
-  ~SpecialEntry();
-  SpecialEntry(const SpecialEntry&) = delete;
-  SpecialEntry& operator=(const SpecialEntry&) = delete;
+  NonRegularEntry(Kind kind, std::string path);
+  ~NonRegularEntry();
+  NonRegularEntry(const NonRegularEntry&) = delete;
+  NonRegularEntry& operator=(const NonRegularEntry&) = delete;
 
   const std::string& Path() const { return path_; }
   // For test traces: "named pipe", "link to a named pipe", ...
@@ -39,8 +39,8 @@ class SpecialEntry {
   int socket_ = -1;
 };
 
-inline constexpr SpecialEntry::Kind kEverySpecialKind[] = {
-    SpecialEntry::Kind::Fifo, SpecialEntry::Kind::LinkToFifo, SpecialEntry::Kind::Folder,
-    SpecialEntry::Kind::Device, SpecialEntry::Kind::Socket};
+inline constexpr NonRegularEntry::Kind kEveryNonRegularKind[] = {
+    NonRegularEntry::Kind::Fifo, NonRegularEntry::Kind::LinkToFifo, NonRegularEntry::Kind::Folder,
+    NonRegularEntry::Kind::Device, NonRegularEntry::Kind::Socket};
 
 }  // namespace testsupport

@@ -1,4 +1,4 @@
-#include "tests/support/SpecialEntry.h"
+#include "tests/support/NonRegularEntry.h"
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -37,7 +37,7 @@ int BoundSocket(const std::string& path) {
 
 }  // namespace
 
-SpecialEntry::SpecialEntry(Kind kind, std::string path) : kind_(kind), path_(std::move(path)) {
+NonRegularEntry::NonRegularEntry(Kind kind, std::string path) : kind_(kind), path_(std::move(path)) {
   switch (kind_) {
     case Kind::Fifo:
       fifo_ = std::make_unique<GuardedFifo>(path_);
@@ -58,7 +58,7 @@ SpecialEntry::SpecialEntry(Kind kind, std::string path) : kind_(kind), path_(std
   }
 }
 
-SpecialEntry::~SpecialEntry() {
+NonRegularEntry::~NonRegularEntry() {
   if (socket_ >= 0) ::close(socket_);
   fifo_.reset();
   std::error_code ignored;
@@ -66,17 +66,17 @@ SpecialEntry::~SpecialEntry() {
   if (kind_ == Kind::LinkToFifo) std::filesystem::remove(LinkedPipe(path_), ignored);
 }
 
-std::string SpecialEntry::Name() const {
+std::string NonRegularEntry::Name() const {
   const char* names[] = {"named pipe", "link to a named pipe", "folder", "link to /dev/zero", "socket"};
   return names[static_cast<int>(kind_)];
 }
 
-std::string SpecialEntry::Words() const {
+std::string NonRegularEntry::Words() const {
   const char* words[] = {"a named pipe (FIFO)", "a named pipe (FIFO)", "a folder", "a device", "a socket"};
   return words[static_cast<int>(kind_)];
 }
 
-bool SpecialEntry::Unchanged() const {
+bool NonRegularEntry::Unchanged() const {
   struct stat entry {};
   struct stat target {};
   if (::lstat(path_.c_str(), &entry) != 0 || ::stat(path_.c_str(), &target) != 0) return false;
