@@ -28,10 +28,10 @@ BENCH=$BUILD/bench/mailbox/deletion_bench
 
 WORK=$(mktemp -d /tmp/pop3check-deletion.XXXXXX)
 chmod 755 "$WORK"
-PROXY_PID=
+. "$ROOT/bench/tools/latency-proxy.sh"
 STARTED=()
 cleanup() {
-  [ -n "$PROXY_PID" ] && kill "$PROXY_PID" 2>/dev/null && wait "$PROXY_PID" 2>/dev/null || true
+  stop_latency_proxy
   for dir in "${STARTED[@]}"; do "$SERVER_SCRIPT" --dir "$dir" -q stop || true; done
   rm -rf "$WORK"
 }
@@ -47,11 +47,8 @@ for server in $SERVERS; do
   STARTED+=("$dir")
   port=$(cat "$dir/port")
   if [ "$DELAY_MS" != 0 ]; then
-    python3 "$ROOT/bench/tools/latency-proxy" --listen 127.0.0.1:0 --to "127.0.0.1:$port" --delay-ms "$DELAY_MS" \
-      --port-file "$WORK/proxy-port" >/dev/null &
-    PROXY_PID=$!
-    for _ in $(seq 100); do [ -s "$WORK/proxy-port" ] && break; sleep 0.1; done
-    port=$(cat "$WORK/proxy-port")
+    start_latency_proxy "$port" "$DELAY_MS"
+    port=$PROXY_PORT
   fi
   echo "# $server, $COUNT messages, $DELAY_MS ms each way, $RUNS runs"
   for ticked in $TICKED; do
@@ -74,5 +71,5 @@ for server in $SERVERS; do
         "$(printf '%s\n' "${times[@]}" | median)" "${times[*]}" "$line"
     done
   done
-  if [ -n "$PROXY_PID" ]; then kill "$PROXY_PID"; wait "$PROXY_PID" 2>/dev/null || true; PROXY_PID=; rm -f "$WORK/proxy-port"; fi
+  stop_latency_proxy
 done

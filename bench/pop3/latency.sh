@@ -30,10 +30,10 @@ done
 
 WORK=$(mktemp -d /tmp/pop3check-latency.XXXXXX)
 chmod 755 "$WORK"  # the servers read their mail as an unprivileged user
-PROXY_PID=
+. "$ROOT/bench/tools/latency-proxy.sh"
 STARTED=()
 cleanup() {
-  [ -n "$PROXY_PID" ] && kill "$PROXY_PID" 2>/dev/null && wait "$PROXY_PID" 2>/dev/null || true
+  stop_latency_proxy
   for dir in "${STARTED[@]}"; do "$SERVER_SCRIPT" --dir "$dir" -q stop || true; done
   rm -rf "$WORK"
 }
@@ -64,11 +64,8 @@ for server in $SERVERS; do
   port=$(cat "$dir/port")
   capa=$(python3 -c 'import poplib,sys; p=poplib.POP3("127.0.0.1",int(sys.argv[1])); p.user("user01"); p.pass_("pass01"); c=p.capa(); p.quit(); print("lists PIPELINING" if "PIPELINING" in c else "does not list PIPELINING")' "$port")
   if [ "$DELAY_MS" != 0 ]; then
-    python3 "$ROOT/bench/tools/latency-proxy" --listen 127.0.0.1:0 --to "127.0.0.1:$port" --delay-ms "$DELAY_MS" \
-      --port-file "$WORK/proxy-port" >/dev/null &
-    PROXY_PID=$!
-    for _ in $(seq 100); do [ -s "$WORK/proxy-port" ] && break; sleep 0.1; done
-    port=$(cat "$WORK/proxy-port")
+    start_latency_proxy "$port" "$DELAY_MS"
+    port=$PROXY_PORT
   fi
   echo "# $server ($capa after log-in), $COUNT messages of 2048 bytes, $DELAY_MS ms each way, $RUNS runs"
   MEDIAN=()
@@ -85,5 +82,5 @@ for server in $SERVERS; do
   echo "  ratios: walk/poplib $(ratio walk poplib), walk/raw $(ratio walk raw), mpop/walk $(ratio mpop walk)," \
        "walk1/poplib $(ratio walk1 poplib), window/poplib $(ratio window poplib), window/raw $(ratio window raw)," \
        "single/poplib $(ratio single poplib)"
-  if [ -n "$PROXY_PID" ]; then kill "$PROXY_PID"; wait "$PROXY_PID" 2>/dev/null || true; PROXY_PID=; rm -f "$WORK/proxy-port"; fi
+  stop_latency_proxy
 done
